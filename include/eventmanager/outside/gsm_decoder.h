@@ -1,0 +1,30 @@
+// GSM layer-3 decoder component: the message catalogue of the network and the
+// readers of decoded information elements carried in the message bytes
+// (layout in docs/message-bytes.md). Readers return std::nullopt for a message
+// that does not carry the element or whose block is short or malformed.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "eventmanager/outside/decoder_types.h"
+
+class RecordView;
+
+int NetGSML3LogMsgTypesCount();
+uint32_t NetGSML3LogMsgTypeCode(int position);      // 0 outside 0..count-1
+std::string NetGSML3LogMsgTypeDesc(int position);   // empty outside 0..count-1
+std::string NetGSML3LogMsgTypeName(uint32_t code);  // empty for an unknown code
+bool NetGSML3LogMsgTypeHasSubTypes(uint32_t code);
+// Sub-type index 0..31 of the message, negative when it has none.
+int GainNetGSML3LogMsgSubIndex(uint32_t code, const std::string& bytes);
+// The record's message (code of the record) is the defined one (code of the definition).
+bool Compare_GSM_MsgInfo(uint8_t deviceType, uint32_t recordCode, uint32_t definedCode);
+
+// CM service type (or the cause carried by the message), as a 32-bit value.
+std::optional<int32_t> Gain_GSM_CM_Service_Type_Data_Point(uint8_t deviceType, uint32_t code,
+                                                           const std::string& bytes);
+// Handover command: the target cell.
+std::optional<HandoverTarget> Gain_GSM_Handover_Data_Point(uint8_t deviceType, uint32_t code,
+                                                           const std::string& bytes);

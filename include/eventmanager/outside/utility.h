@@ -1,0 +1,28 @@
+// Utility component: text comparison, validated number texts, the time text of
+// a results row, and speech. Number texts never depend on the process locale.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// Equal ignoring ASCII letter case.
+bool CompText(std::string_view a, std::string_view b);
+// Empty or only blanks (space, tab, CR, LF).
+bool IsEmptyStr(std::string_view text);
+// Text of an integer; the marker -9999 (and any value flagged invalid) gives "".
+std::string IntValidStr(int64_t value, int flags);
+// value / divisor formatted with a printf-style format for one double ("%.2f",
+// "%.0f (Byte)"); "%.Nn" prints with comma thousands separators. -9999 gives "".
+std::string IntValidStrEx(int64_t value, double divisor, int flags, std::string_view format);
+// A float formatted with a printf-style format; NaN, infinities and -9999 give "".
+std::string FloatValidStrF2S(double value, std::string_view format, int flags);
+// Time text of a results row. Switches: bit 0 date, bit 1 time, bit 2
+// milliseconds, bit 3 use the ordering time instead of the result time.
+std::string MakeDateTime(double resultTime, double orderTime, bool showDate, bool showTime,
+                         bool showMilliseconds, bool useOrderTime);
+// Speaks the text through espeak-ng when available; otherwise does nothing.
+// Every call is counted so a host (or a test) can observe it.
+void Speech(const std::string& text, int flags);
+uint64_t SpeechCallCount();
+const std::string& LastSpokenText();

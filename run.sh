@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# One entry point for a fresh Debian machine:
+#   ./run.sh demo   install what is missing, build, run eventscan on the bundled sample data
+#   ./run.sh test   install what is missing, build, run the whole test suite through ctest
+#   ./run.sh asan   the same test suite built with AddressSanitizer and UBSan
+# Every step is idempotent: packages already present are not fetched again,
+# and an existing build directory is reused.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
+          libpugixml-dev libmuparser-dev libstb-dev libcli11-dev nlohmann-json3-dev
+          libfmt-dev libespeak-ng-dev)
+
+install_missing() {
+  local missing=()
+  for p in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "installing: ${missing[*]}" >&2
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+build() {
+  local preset=$1
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j"$(nproc)"
+}
+
+case "${1:-}" in
+  demo)
+    install_missing
+    build release
+    if [ -x build/release/bin/eventscan ]; then
+      build/release/bin/eventscan demo
+    else
+      echo "eventscan: the reference host is not built yet" >&2
+    fi
+    ;;
+  test)
+    install_missing
+    build release
+    ctest --preset release -j"$(nproc)"
+    ;;
+  asan)
+    install_missing
+    build asan
+    ctest --preset asan -j"$(nproc)"
+    ;;
+  *)
+    echo "usage: $0 demo|test|asan" >&2
+    exit 1
+    ;;
+esac

@@ -1,0 +1,58 @@
+// THashObjectList: an owning object list with a case-insensitive name index
+// (256 chained buckets) and a modified flag. Positions in the index follow
+// insertions, deletions and sorting; renaming an item after it was added does
+// not update the index (derived lists reindex when they need to).
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "definitions/object_list.h"
+
+namespace pugi { class xml_node; }
+
+// Upper case as the index keys use it (ASCII letters only, locale-independent).
+std::string UpperKey(std::string_view name);
+
+class TStringHash {
+ public:
+  void Set(const std::string& key, int value);
+  int Find(const std::string& key) const;  // -1 when absent
+  void Remove(const std::string& key);
+  void Clear();
+
+ private:
+  static unsigned Bucket(const std::string& key);
+  std::array<std::vector<std::pair<std::string, int>>, 256> buckets_;
+};
+
+class THashObjectList : public TObjectList {
+  EM_CLASS(THashObjectList, TObjectList)
+ public:
+  THashObjectList(const TClass* itemClass, bool ownsItems) : TObjectList(itemClass, ownsItems) {}
+
+  bool Modified = false;
+
+  void Notify(TObject* item, TListNotification action) override;
+  void Clear() override;
+  int Add(TObject* item) override;
+  void Delete(int index) override;
+  void Insert(int index, TObject* item) override;
+  void Sort(const std::function<bool(TObject*, TObject*)>& less) override;
+
+  virtual bool IsModified() { return Modified; }
+  virtual void GetItemName(int index, std::string& name) = 0;
+  virtual void CopyTo(THashObjectList* destination) = 0;
+  virtual void LoadFromNode(pugi::xml_node element) = 0;
+  virtual void SaveToNode(pugi::xml_node element) = 0;
+
+  void ReindexFrom(int position);
+  int IndexOfName(std::string_view name) const;
+
+ private:
+  std::string KeyOf(int index);
+  TStringHash index_;
+};

@@ -1,0 +1,65 @@
+#include "definitions/msg_event_list.h"
+
+#include "definitions/network.h"
+#include "definitions/property_link.h"
+
+TMsgEventList::TMsgEventList() : THashObjectList(TMsgEvent::StaticClass(), true), CodeFilter(new TIntegerArray) {
+  RebuildName();
+}
+
+TMsgEventList::~TMsgEventList() { delete CodeFilter; }
+
+void TMsgEventList::Clear() {
+  THashObjectList::Clear();
+  CodeFilter->Clear();
+}
+
+bool TMsgEventList::IsModified() {
+  if (Modified) return true;
+  for (int i = 0; i < Count(); ++i)
+    if (Event(i)->IsModified()) return true;
+  return false;
+}
+
+void TMsgEventList::GetItemName(int index, std::string& name) {
+  name = ValidIndex(index) ? Event(index)->EventName : std::string();
+}
+
+void TMsgEventList::CopyTo(THashObjectList*) {
+  // Message event lists are never copied as a whole; events are cloned one by one.
+}
+
+void TMsgEventList::SetNetType(uint8_t net) {
+  if (net == NetType) return;
+  Clear();
+  NetType = net;
+  RebuildName();
+}
+
+void TMsgEventList::RebuildName() { Name = NetworkName(NetType); }
+
+TLevelNode* TMsgEventList::FindLevelByReportName(const std::string& name) {
+  for (int i = 0; i < Count(); ++i)
+    if (TLevelNode* hit = Event(i)->FindLevelByReportName(name)) return hit;
+  return nullptr;
+}
+
+void TMsgEventList::CollectReportNames(std::vector<std::string>& names) const {
+  for (int i = 0; i < Count(); ++i) Event(i)->CollectReportNames(names);
+}
+
+void TMsgEventList::LinkProperties(TEventPropertyList* list) {
+  ClearPropertyUsedMarks(list);
+  for (int i = 0; i < Count(); ++i) Event(i)->LinkProperties(list);
+}
+
+void TMsgEventList::RebuildCodeFilter() {
+  CodeFilter->Clear();
+  CodeFilter->SetSorted(false);
+  for (int i = 0; i < Count(); ++i) {
+    TMsgEvent* event = Event(i);
+    for (int l = 0; l < event->LevelCount(); ++l) event->Level(l)->CollectMessageCodes(*CodeFilter);
+  }
+  for (int32_t code : {0x0001, 0x0201, 0x0304, 0x010A, 0x0203, 0x0310, 0x0401, 0x0204, 0x0002}) CodeFilter->Add(code);
+  CodeFilter->SetSorted(true);
+}

@@ -1,0 +1,47 @@
+// TMsgEventList: the message events of one network, hashed by EventName, with
+// the code filter that lets the detection pass skip messages no event uses.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "definitions/hash_object_list.h"
+#include "definitions/integer_array.h"
+#include "definitions/msg_event.h"
+
+class TMsgEventList : public THashObjectList {
+  EM_CLASS(TMsgEventList, THashObjectList)
+ public:
+  TMsgEventList();
+  ~TMsgEventList() override;
+
+  uint8_t NetType = 255;
+  TIntegerArray* CodeFilter;
+
+  void Clear() override;
+  bool IsModified() override;
+  void GetItemName(int index, std::string& name) override;
+  void CopyTo(THashObjectList* destination) override;
+  void LoadFromNode(pugi::xml_node element) override;
+  void SaveToNode(pugi::xml_node element) override;
+
+  void SetNetType(uint8_t net);
+  TMsgEvent* Event(int index) const { return ItemAs<TMsgEvent>(index); }
+  TLevelNode* FindLevelByReportName(const std::string& name);
+  void CollectReportNames(std::vector<std::string>& names) const;
+  void LinkProperties(TEventPropertyList* list);
+  void RebuildCodeFilter();
+  // True when a record with this message code is to be offered to the events.
+  bool Offers(uint32_t messageCode) const {
+    if (messageCode == 0x10130000) return true;
+    int32_t low = static_cast<int32_t>(messageCode & 0xFFFF);
+    return low != 0 && CodeFilter->Contains(low);
+  }
+  // Reads this network's events from EventsDefine.cfg in the host directory;
+  // nothing changes when the file or the network element is missing.
+  void LoadFromFile();
+
+ private:
+  void RebuildName();
+};
