@@ -1,0 +1,43 @@
+// Reading and writing the library's XML files without ever losing one.
+// A file that exists but cannot be read is reported (file, line, reason) and
+// remembered, so that no later save replaces it with an empty document; a
+// save writes a temporary file beside the target and renames it over it.
+// Host thread only.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <pugixml.hpp>
+
+struct TFileFault {
+  std::string File;
+  int Line = 0;        // 1-based; 0 when the fault is not tied to a line
+  std::string Reason;
+  std::string Text() const;  // "file:line: reason"
+};
+
+enum class TXmlLoad { Loaded, Missing, Faulty };
+
+// Loads `path` into `doc`. A missing file is not a fault. A parse error or a
+// document without `rootName` as its one root element is recorded as a fault
+// of that file (see FileFaults) and returned as Faulty; `doc` is then empty.
+TXmlLoad LoadXmlFile(const std::string& path, const char* rootName, pugi::xml_document& doc);
+
+// Writes `doc` to `path` atomically. A file recorded as faulty is first kept
+// as "<path>.bad-<timestamp>" (its fault stays recorded), so the user's
+// unreadable file is never lost. Throws EEventManagerError when the file
+// cannot be written.
+void SaveXmlFileAtomic(const pugi::xml_document& doc, const std::string& path);
+
+// Faults recorded since start-up, oldest first, for the host to read.
+const std::vector<TFileFault>& FileFaults();
+void RecordFileFault(TFileFault fault);
+// True when `path` has a recorded fault that was not yet resolved by a save.
+bool FileIsFaulty(const std::string& path);
+void ClearFileFaults();
+
+// Line (1-based) of a byte offset in a file, for messages.
+int LineOfOffset(const std::string& path, ptrdiff_t offset);
+// Line of an element in the file its document was loaded from, or 0 when unknown.
+int LineOfNode(const std::string& path, pugi::xml_node node);
