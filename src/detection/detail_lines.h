@@ -1,14 +1,9 @@
 // Detail lines of a result: each line of text carries the index of the
 // record it was decoded from, so a host can jump from a line to its record.
+// The type is the one results hand to hosts (TResultDetail).
 #pragma once
 
-#include <cstdint>
-#include <string>
-#include <vector>
+#include "eventmanager/event_result.h"
 
-struct TDetailLine {
-  std::string Text;
-  int32_t RecordIndex = 0;
-};
-
-using TDetailLines = std::vector<TDetailLine>;
+using TDetailLine = TResultDetail;
+using TDetailLines = TResultDetails;
