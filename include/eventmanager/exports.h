@@ -1,0 +1,69 @@
+// The functions the events library exports. A host loads libeventmanager.so
+// (dlopen), finds these by name (dlsym; the names are unmangled) and calls
+// them in this order: InitEventManagerDllApplication; the four Create
+// functions; LoadMsg_Gate_TestEvents with the log's network; feed records to
+// the results container; Clear*, free the objects; FinalEventManagerDllApplication.
+// Objects are passed as the library's own classes; a host frees the lists and
+// test events with FreeEventObject (eventmanager/object.h) and the results
+// container through its virtual destructor. All calls on one thread.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "eventmanager/bitmap.h"
+#include "eventmanager/event_result.h"
+#include "eventmanager/export.h"
+#include "eventmanager/object.h"
+
+class TMsgEventList;
+class TGateEventList;
+class TTestEvents;
+class TEventPropertyList;
+
+extern "C" {
+
+EVENTMANAGER_EXPORT void InitEventManagerDllApplication(void* hostApplication);
+EVENTMANAGER_EXPORT void FinalEventManagerDllApplication();
+EVENTMANAGER_EXPORT TMsgEventList* CreateMsgEventList();
+EVENTMANAGER_EXPORT TGateEventList* CreateGateEventList();
+EVENTMANAGER_EXPORT TTestEvents* CreateTestEvents();
+EVENTMANAGER_EXPORT TEventsResult* CreateEventsResult();
+EVENTMANAGER_EXPORT void ClearMsgEventList(TMsgEventList* list);
+EVENTMANAGER_EXPORT void ClearGateEventList(TGateEventList* list);
+// network: 0 GSM, 1 CDMA, 2 UMTS, 3 TD-SCDMA. Any other value raises
+// EEventManagerError and changes nothing.
+EVENTMANAGER_EXPORT void LoadMsg_Gate_TestEvents(TMsgEventList* msgEvents, TGateEventList* gateEvents,
+                                                 TTestEvents* testEvents, TEventsResult* results, uint8_t network);
+EVENTMANAGER_EXPORT void EventPropertyListKeyWord(TEventPropertyList* list, std::string& keyWord);
+// Records in the message-event property list of a network (0..3); any other
+// network raises EEventManagerError.
+EVENTMANAGER_EXPORT int32_t MsgPropertyListCount(uint8_t network);
+EVENTMANAGER_EXPORT int32_t TestPropertyListCount();
+EVENTMANAGER_EXPORT const TBitmap* GetBitmapByEvent(const std::string& eventKey);
+
+// Faults found in the library's files since it was loaded (a file that did
+// not parse, a value that could not be read), each as "file:line: reason".
+// The library never fails to load because of them; a host shows them.
+EVENTMANAGER_EXPORT void EventManagerFileFaults(std::vector<std::string>& faults);
+
+}  // extern "C"
+
+// Signatures for hosts that look the functions up with dlsym.
+namespace eventmanager_exports {
+using InitEventManagerDllApplication_t = void (*)(void*);
+using FinalEventManagerDllApplication_t = void (*)();
+using CreateMsgEventList_t = TMsgEventList* (*)();
+using CreateGateEventList_t = TGateEventList* (*)();
+using CreateTestEvents_t = TTestEvents* (*)();
+using CreateEventsResult_t = TEventsResult* (*)();
+using ClearMsgEventList_t = void (*)(TMsgEventList*);
+using ClearGateEventList_t = void (*)(TGateEventList*);
+using LoadMsg_Gate_TestEvents_t = void (*)(TMsgEventList*, TGateEventList*, TTestEvents*, TEventsResult*, uint8_t);
+using EventPropertyListKeyWord_t = void (*)(TEventPropertyList*, std::string&);
+using MsgPropertyListCount_t = int32_t (*)(uint8_t);
+using TestPropertyListCount_t = int32_t (*)();
+using GetBitmapByEvent_t = const TBitmap* (*)(const std::string&);
+using EventManagerFileFaults_t = void (*)(std::vector<std::string>&);
+}  // namespace eventmanager_exports

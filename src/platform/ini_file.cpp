@@ -1,0 +1,55 @@
+#include "platform/ini_file.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <fstream>
+
+namespace {
+
+std::string trim(const std::string& s) {
+  size_t b = s.find_first_not_of(" \t\r\n");
+  if (b == std::string::npos) return {};
+  return s.substr(b, s.find_last_not_of(" \t\r\n") - b + 1);
+}
+
+std::string upper(std::string s) {
+  for (char& c : s)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return s;
+}
+
+}  // namespace
+
+TIniFile::TIniFile(const std::string& path) {
+  std::ifstream in(path);
+  if (!in) return;
+  loaded_ = true;
+  std::string line, section;
+  while (std::getline(in, line)) {
+    std::string t = trim(line);
+    if (t.empty() || t[0] == ';' || t[0] == '#') continue;
+    if (t.front() == '[' && t.back() == ']') {
+      section = upper(trim(t.substr(1, t.size() - 2)));
+      continue;
+    }
+    size_t eq = t.find('=');
+    if (eq == std::string::npos) continue;
+    values_.emplace(section + '\n' + upper(trim(t.substr(0, eq))), trim(t.substr(eq + 1)));
+  }
+}
+
+std::string TIniFile::ReadString(const std::string& section, const std::string& key,
+                                 const std::string& fallback) const {
+  auto it = values_.find(upper(section) + '\n' + upper(key));
+  return it == values_.end() ? fallback : it->second;
+}
+
+long TIniFile::ReadInteger(const std::string& section, const std::string& key, long fallback) const {
+  std::string text = ReadString(section, key, "");
+  if (text.empty()) return fallback;
+  errno = 0;
+  char* end = nullptr;
+  long value = std::strtol(text.c_str(), &end, 0);
+  if (errno != 0 || end == text.c_str() || *end != '\0') return fallback;
+  return value;
+}
