@@ -21,6 +21,16 @@ class TMsgEventList;
 class TGateEventList;
 class TTestEvents;
 class TEventPropertyList;
+class TEventProperty;
+
+// One defined event as EventManagerListEvents describes it.
+struct TEventListing {
+  int Kind = 0;            // 1 message-sequence event, 2 test event, 3 gate event
+  int32_t Id = 0;          // test-event identifier; 0 for user events
+  std::string Name;        // the name results show (a level's report name, a gate's or test event's name)
+  std::string Definition;  // the user event it belongs to (message events), else empty
+  TEventProperty* Property = nullptr;  // its display properties, never null
+};
 
 extern "C" {
 
@@ -47,6 +57,9 @@ EVENTMANAGER_EXPORT const TBitmap* GetBitmapByEvent(const std::string& eventKey)
 // not parse, a value that could not be read), each as "file:line: reason".
 // The library never fails to load because of them; a host shows them.
 EVENTMANAGER_EXPORT void EventManagerFileFaults(std::vector<std::string>& faults);
+// The message, gate and test events defined for a network (0..3) with their
+// display properties, as loaded from the definitions file.
+EVENTMANAGER_EXPORT void EventManagerListEvents(uint8_t network, std::vector<TEventListing>& events);
 
 }  // extern "C"
 
@@ -66,4 +79,5 @@ using MsgPropertyListCount_t = int32_t (*)(uint8_t);
 using TestPropertyListCount_t = int32_t (*)();
 using GetBitmapByEvent_t = const TBitmap* (*)(const std::string&);
 using EventManagerFileFaults_t = void (*)(std::vector<std::string>&);
+using EventManagerListEvents_t = void (*)(uint8_t, std::vector<TEventListing>&);
 }  // namespace eventmanager_exports
