@@ -44,6 +44,20 @@ inline std::optional<std::string_view> Find(std::string_view bytes, uint8_t tag)
   return std::nullopt;
 }
 
+// True when the bytes are a whole number of elements: no length runs past the
+// end and no stray byte is left over. Readers refuse anything else.
+inline bool WellFormed(std::string_view bytes) {
+  size_t pos = 0;
+  while (pos + 2 <= bytes.size()) pos += 2 + static_cast<uint8_t>(bytes[pos + 1]);
+  return pos == bytes.size();
+}
+
+// Finds the element in a well-formed block only; a malformed block gives none.
+inline std::optional<std::string_view> FindChecked(std::string_view bytes, uint8_t tag) {
+  if (!WellFormed(bytes)) return std::nullopt;
+  return Find(bytes, tag);
+}
+
 inline int32_t ReadI32(std::string_view value, size_t offset) {
   int32_t v = 0;
   std::memcpy(&v, value.data() + offset, sizeof v);
@@ -54,6 +68,18 @@ inline int32_t ReadI32(std::string_view value, size_t offset) {
 inline std::optional<int32_t> I32At(std::string_view value, size_t offset) {
   if (offset + 4 > value.size()) return std::nullopt;
   return ReadI32(value, offset);
+}
+
+inline std::optional<uint8_t> U8At(std::string_view value, size_t offset) {
+  if (offset + 1 > value.size()) return std::nullopt;
+  return static_cast<uint8_t>(value[offset]);
+}
+
+inline std::optional<uint16_t> U16At(std::string_view value, size_t offset) {
+  if (offset + 2 > value.size()) return std::nullopt;
+  uint16_t v = 0;
+  std::memcpy(&v, value.data() + offset, sizeof v);
+  return v;
 }
 
 // All i32 values of an element, at most `limit`.

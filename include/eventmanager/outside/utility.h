@@ -22,7 +22,11 @@ std::string FloatValidStrF2S(double value, std::string_view format, int flags);
 std::string MakeDateTime(double resultTime, double orderTime, bool showDate, bool showTime,
                          bool showMilliseconds, bool useOrderTime);
 // Speaks the text through espeak-ng when available; otherwise does nothing.
-// Every call is counted so a host (or a test) can observe it.
+// The text is synthesised into memory unless EVENTMANAGER_SPEECH=play asks
+// for the sound device; EVENTMANAGER_SPEECH=0 turns synthesis off. Every call
+// is counted so a host (or a test) can observe it.
 void Speech(const std::string& text, int flags);
 uint64_t SpeechCallCount();
 const std::string& LastSpokenText();
+// Samples synthesised for the last text (0 when off or without espeak-ng).
+uint64_t LastSpeechSampleCount();

@@ -1,0 +1,67 @@
+#include "umts_readers.h"
+
+#include "eventmanager/outside/data_access.h"
+#include "eventmanager/outside/message_bytes.h"
+#include "nas_messages.h"
+#include "rrc_messages.h"
+
+namespace outside {
+
+int32_t CauseFamily3G(uint32_t code) {
+  if (rrc::CauseKindOf(code) != rrc::CauseKind::None) return nas::FamilyRrc;
+  if ((code & 0xFFFF0000u) == rrc::NasPrefix) return nas::CauseFamilyOf(code & 0xFFFFu);
+  return -1;
+}
+
+static bool IsCmServiceRequest3G(uint32_t code) {
+  return code == (rrc::NasPrefix | nas::CmServiceRequest) || code == (rrc::NasPrefix | nas::CmReestablishmentRequest);
+}
+
+std::optional<int32_t> CmServiceOrCause3G(uint32_t code, std::string_view bytes) {
+  uint8_t tag;
+  if (IsCmServiceRequest3G(code))
+    tag = msgbytes::CmServiceType;
+  else if (CauseFamily3G(code) >= 0)
+    tag = msgbytes::Cause;
+  else
+    return std::nullopt;
+  auto value = msgbytes::FindChecked(bytes, tag);
+  if (!value) return std::nullopt;
+  return msgbytes::I32At(*value, 0);
+}
+
+std::optional<std::string> CauseRecord3G(uint32_t code, std::string_view bytes) {
+  int32_t family = CauseFamily3G(code);
+  if (family < 0) return std::nullopt;
+  auto value = msgbytes::FindChecked(bytes, msgbytes::Cause);
+  if (!value) return std::nullopt;
+  auto cause = msgbytes::I32At(*value, 0);
+  if (!cause) return std::nullopt;
+  if (value->size() >= 8) family = msgbytes::ReadI32(*value, 4);
+  return msgbytes::Writer().I32s(0, {*cause, family}).Bytes().substr(2);
+}
+
+std::optional<HandoverTarget> TargetCellOf(std::string_view bytes) {
+  auto value = msgbytes::FindChecked(bytes, msgbytes::TargetCell);
+  if (!value || value->size() < 8) return std::nullopt;
+  return HandoverTarget{msgbytes::ReadI32(*value, 0), msgbytes::ReadI32(*value, 4)};
+}
+
+std::optional<std::vector<int32_t>> I32ListOf(std::string_view bytes, uint8_t tag, size_t limit) {
+  auto value = msgbytes::FindChecked(bytes, tag);
+  if (!value || value->size() % 4 != 0) return std::nullopt;
+  return msgbytes::I32List(*value, limit);
+}
+
+std::optional<int32_t> OptionalI32(std::string_view bytes, uint8_t tag) {
+  if (!msgbytes::WellFormed(bytes)) return std::nullopt;
+  auto value = msgbytes::Find(bytes, tag);
+  if (!value) return NoValue;
+  return msgbytes::I32At(*value, 0);
+}
+
+uint32_t ModeOf(const RecordView& view) { return (view.MessageInfo() >> 24) & 0xFu; }
+
+bool InGsmState(const RecordView& view) { return view.HasData() && view.NetType() == 0; }
+
+}  // namespace outside

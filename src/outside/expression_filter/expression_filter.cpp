@@ -1,0 +1,145 @@
+// The expression-filter server. An expression is compiled into its own
+// muparser instance whose variables are slots, one per field; evaluating
+// copies the values into the slots and runs the compiled byte code.
+
+#include "eventmanager/outside/expression_filter.h"
+
+#include <cmath>
+#include <deque>
+#include <string_view>
+#include <vector>
+
+#include <fmt/format.h>
+#include <muParser.h>
+
+#include "eventmanager/errors.h"
+#include "eventmanager/outside/data_access.h"
+#include "expression_text.h"
+
+namespace {
+
+constexpr int32_t ResultOk = 0;
+constexpr int32_t ResultNoInterface = static_cast<int32_t>(0x80004002u);
+constexpr int32_t ResultPointer = static_cast<int32_t>(0x80004003u);
+constexpr size_t MaxFields = 255;  // the count travels in 8 bits
+
+double logicalNot(double v) { return v == 0 ? 1.0 : 0.0; }
+
+// One compiled expression. Heap-allocated so that the slot addresses handed
+// to muparser stay put.
+struct TCompiled {
+  mu::Parser Parser;
+  std::deque<double> Slots;         // Slots[i] holds the value of FieldIds[i]
+  std::vector<int32_t> FieldIds;
+  std::string UnknownField;         // first name the catalogue does not know
+  double Spare = 0;                 // slot for unknown names until the error is raised
+};
+
+// muparser asks for every name it does not know; names are fields. Two
+// spellings of one field (letter case) share one slot.
+double* fieldSlot(const char* name, void* user) {
+  auto* c = static_cast<TCompiled*>(user);
+  int32_t id = FieldIdByName(name);
+  if (id < 0) {
+    if (c->UnknownField.empty()) c->UnknownField = name;
+    return &c->Spare;
+  }
+  for (size_t i = 0; i < c->FieldIds.size(); ++i)
+    if (c->FieldIds[i] == id) return &c->Slots[i];
+  c->FieldIds.push_back(id);
+  c->Slots.push_back(0);
+  return &c->Slots.back();
+}
+
+// muparser's message names its own (rewritten) position; give the user's.
+std::string syntaxError(const std::string& expression, const TRewrittenExpression& rewritten,
+                        const mu::Parser::exception_type& e) {
+  std::string message = e.GetMsg();
+  auto at = message.rfind(" at position ");
+  if (at != std::string::npos) message.erase(at);
+  int position = rewritten.OriginOf(e.GetPos(), static_cast<int>(expression.size()));
+  return fmt::format("Expression '{}': {} at position {}", expression, message, position + 1);
+}
+
+std::unique_ptr<TCompiled> compile(const std::string& expression) {
+  auto c = std::make_unique<TCompiled>();
+  TRewrittenExpression rewritten = RewriteOperators(expression);
+  try {
+    // "!" binds less tightly than comparisons, so "not RxLevSub < -100" reads
+    // as the negation of the comparison.
+    c->Parser.DefineInfixOprt("!", logicalNot, mu::prLOGIC);
+    c->Parser.SetVarFactory(fieldSlot, c.get());
+    c->Parser.SetExpr(rewritten.Text);
+    c->Parser.GetUsedVar();  // compiles the whole text and resolves the names
+  } catch (const mu::Parser::exception_type& e) {
+    throw EEventManagerError(syntaxError(expression, rewritten, e));
+  }
+  if (!c->UnknownField.empty())
+    throw EEventManagerError(fmt::format("Expression '{}': unknown field '{}'", expression, c->UnknownField));
+  if (c->FieldIds.size() > MaxFields)
+    throw EEventManagerError(fmt::format("Expression '{}': uses {} fields, at most {}", expression,
+                                         c->FieldIds.size(), MaxFields));
+  try {
+    c->Parser.Eval();  // some faults only show when the byte code first runs
+  } catch (const mu::Parser::exception_type& e) {
+    throw EEventManagerError(syntaxError(expression, rewritten, e));
+  }
+  // A comma would silently keep only the last of several expressions.
+  if (c->Parser.GetNumResults() > 1)
+    throw EEventManagerError(fmt::format("Expression '{}': unexpected ',' at position {}; join conditions "
+                                         "with 'and' or 'or'",
+                                         expression, TopLevelComma(expression) + 1));
+  return c;
+}
+
+bool blank(const std::string& text) { return text.find_first_not_of(" \t\r\n") == std::string::npos; }
+
+class TExpressionFilter final : public IExpressionFilter {
+ public:
+  bool EditExpression(void*, uint8_t, std::string&) override {
+    return false;  // no dialog in this build: the text is not accepted and stays as it was
+  }
+
+  bool EvaluateValues(std::span<const int32_t> values) override {
+    if (!compiled_) return false;
+    if (values.size() != compiled_->FieldIds.size())
+      throw EEventManagerError(fmt::format("Expression '{}': {} values given for {} fields", expression_,
+                                           values.size(), compiled_->FieldIds.size()));
+    for (size_t i = 0; i < values.size(); ++i) compiled_->Slots[i] = values[i];
+    double result;
+    try {
+      result = compiled_->Parser.Eval();
+    } catch (const mu::Parser::exception_type& e) {
+      throw EEventManagerError(fmt::format("Expression '{}': {}", expression_, e.GetMsg()));
+    }
+    return !std::isnan(result) && result != 0;
+  }
+
+  int32_t ParseExpression(uint8_t, const std::string& expression, int32_t& reserved, const int32_t*& fieldIds,
+                          uint8_t& fieldCount) override {
+    compiled_.reset();
+    expression_ = expression;
+    reserved = 0;
+    fieldIds = nullptr;
+    fieldCount = 0;
+    if (blank(expression)) return 0;
+    compiled_ = compile(expression);
+    fieldIds = compiled_->FieldIds.data();
+    fieldCount = static_cast<uint8_t>(compiled_->FieldIds.size());
+    return fieldCount;
+  }
+
+ private:
+  std::unique_ptr<TCompiled> compiled_;
+  std::string expression_;
+};
+
+}  // namespace
+
+extern "C" int32_t EmExpressionFilterCreateInstance(const TGuid* iid, void** object) {
+  if (!object) return ResultPointer;
+  *object = nullptr;
+  if (!iid || !(*iid == IID_IExpressionFilter)) return ResultNoInterface;
+  *object = static_cast<IExpressionFilter*>(new TExpressionFilter);
+  return ResultOk;
+}

@@ -1,0 +1,47 @@
+// GSM decoder exports: catalogue queries and the CM-service and handover readers.
+#include "eventmanager/outside/gsm_decoder.h"
+
+#include "eventmanager/outside/message_bytes.h"
+#include "gsm_catalogue.h"
+#include "nas_messages.h"
+#include "umts_readers.h"
+
+using outside::gsm::Catalogue;
+using outside::gsm::Prefix;
+
+int NetGSML3LogMsgTypesCount() { return Catalogue().Count(); }
+uint32_t NetGSML3LogMsgTypeCode(int position) { return Catalogue().Code(position); }
+std::string NetGSML3LogMsgTypeDesc(int position) { return Catalogue().Desc(position); }
+std::string NetGSML3LogMsgTypeName(uint32_t code) { return Catalogue().Name(code); }
+bool NetGSML3LogMsgTypeHasSubTypes(uint32_t code) { return Catalogue().HasSubTypes(code); }
+
+int GainNetGSML3LogMsgSubIndex(uint32_t code, const std::string& bytes) {
+  return Catalogue().SubIndex(code, bytes);
+}
+
+bool Compare_GSM_MsgInfo(uint8_t /*deviceType*/, uint32_t recordCode, uint32_t definedCode) {
+  return recordCode == definedCode;
+}
+
+std::optional<int32_t> Gain_GSM_CM_Service_Type_Data_Point(uint8_t /*deviceType*/, uint32_t code,
+                                                           const std::string& bytes) {
+  if ((code & 0xFFFF0000u) != Prefix) return std::nullopt;
+  uint16_t low = code & 0xFFFFu;
+  uint8_t tag;
+  if (low == outside::nas::CmServiceRequest || low == outside::nas::CmReestablishmentRequest)
+    tag = msgbytes::CmServiceType;
+  else if (outside::nas::CauseFamilyOf(low) >= 0)
+    tag = msgbytes::Cause;
+  else
+    return std::nullopt;
+  auto value = msgbytes::FindChecked(bytes, tag);
+  if (!value) return std::nullopt;
+  return msgbytes::I32At(*value, 0);
+}
+
+std::optional<HandoverTarget> Gain_GSM_Handover_Data_Point(uint8_t /*deviceType*/, uint32_t code,
+                                                           const std::string& bytes) {
+  if (!outside::OneOf(code, {Prefix | outside::nas::HandoverCommand, Prefix | outside::nas::AssignmentCommand}))
+    return std::nullopt;
+  return outside::TargetCellOf(bytes);
+}
