@@ -1,0 +1,113 @@
+#include "properties/event_propertys.h"
+
+#include <filesystem>
+
+#include <fmt/format.h>
+#include <pugixml.hpp>
+
+#include "platform/host_paths.h"
+#include "platform/xml_file.h"
+#include "properties/property_attributes.h"
+
+namespace {
+
+TEventPropertys*& registrySlot() {
+  static TEventPropertys* registry = nullptr;
+  return registry;
+}
+
+pugi::xml_node childNamed(pugi::xml_node parent, const std::string& name) {
+  return parent ? parent.child(name.c_str()) : pugi::xml_node();
+}
+
+}  // namespace
+
+TEventPropertys* PropertyRegistry() { return registrySlot(); }
+void SetPropertyRegistry(TEventPropertys* registry) { registrySlot() = registry; }
+
+TEventPropertys::TEventPropertys() {
+  for (int net = 0; net < kNetworks; ++net) {
+    MsgLists[net] = new TEventPropertyList(TEventPropertyList::KindMessage, static_cast<uint8_t>(net), "Message");
+    WarningLists[net] = new TEventPropertyList(TEventPropertyList::KindWarning, static_cast<uint8_t>(net), "Warning");
+  }
+  TestList = new TEventPropertyList(TEventPropertyList::KindTest, 255, "");
+}
+
+TEventPropertys::~TEventPropertys() {
+  ClearAll();
+  for (int net = 0; net < kNetworks; ++net) {
+    delete MsgLists[net];
+    delete WarningLists[net];
+  }
+  delete TestList;
+}
+
+TEventPropertyList* TEventPropertys::GetList(uint8_t net, int which) const {
+  if (net >= kNetworks) return nullptr;
+  if (which == 0) return MsgLists[net];
+  if (which == 1) return WarningLists[net];
+  return nullptr;
+}
+
+void TEventPropertys::ClearAll() {
+  for (int net = 0; net < kNetworks; ++net) {
+    MsgLists[net]->Clear();
+    WarningLists[net]->Clear();
+  }
+  TestList->Clear();
+}
+
+bool TEventPropertys::IsModified() {
+  for (int net = 0; net < kNetworks; ++net)
+    if (MsgLists[net]->IsModified() || WarningLists[net]->IsModified()) return true;
+  return TestList->IsModified();
+}
+
+std::string TEventPropertys::DefaultPath() { return HostDirectory() + "EventsProperty.cfg"; }
+
+EPropertiesFileError::EPropertiesFileError(TFileFault fault) : EConvertError(fault.Text()), Fault(std::move(fault)) {}
+
+void TEventPropertys::LoadFromFile(const std::string& path) {
+  pugi::xml_document doc;
+  if (LoadXmlFile(path, "Propertys", doc) != TXmlLoad::Loaded) {
+    // LoadXmlFile has recorded a faulty file; nothing of it is taken.
+    if (FileIsFaulty(path)) ClearAll();
+    return;
+  }
+  pugi::xml_node root = doc.child("Propertys");
+  try {
+    TestList->LoadFromNode(root.child("Test"));
+    if (pugi::xml_node message = root.child("Message"))
+      for (int net = 0; net < kNetworks; ++net) MsgLists[net]->LoadFromNode(childNamed(message, MsgLists[net]->Name));
+    if (pugi::xml_node gate = root.child("Gate"))
+      for (int net = 0; net < kNetworks; ++net)
+        WarningLists[net]->LoadFromNode(childNamed(gate, WarningLists[net]->Name));
+  } catch (const EPropertyAttributeError& e) {
+    // Half a file is worse than none: a later save would drop the rest.
+    ClearAll();
+    throw EPropertiesFileError({path, e.Offset >= 0 ? LineOfOffset(path, e.Offset) : 0, e.what()});
+  }
+}
+
+bool TEventPropertys::LoadFromFileKeepingFaults(const std::string& path) {
+  try {
+    LoadFromFile(path);
+  } catch (const EPropertiesFileError& e) {
+    RecordFileFault(e.Fault);
+  }
+  return !FileIsFaulty(path);
+}
+
+void TEventPropertys::SaveToFile(const std::string& path) {
+  pugi::xml_document doc;
+  pugi::xml_node declaration = doc.append_child(pugi::node_declaration);
+  declaration.append_attribute("version") = "1.0";
+  pugi::xml_node root = doc.append_child("Propertys");
+  TestList->SaveToNode(root.append_child("Test"));
+  pugi::xml_node message = root.append_child("Message");
+  for (int net = 0; net < kNetworks; ++net) MsgLists[net]->SaveToNode(message.append_child(MsgLists[net]->Name.c_str()));
+  pugi::xml_node gate = root.append_child("Gate");
+  for (int net = 0; net < kNetworks; ++net)
+    WarningLists[net]->SaveToNode(gate.append_child(WarningLists[net]->Name.c_str()));
+  SaveXmlFileAtomic(doc, path);
+}

@@ -1,0 +1,66 @@
+// TEventPropertys: all display-property lists of the library (message and
+// warning lists of the four networks and the test list) and the properties
+// file EventsProperty.cfg. Owns the nine lists. The library keeps one as its
+// registry (PropertyRegistry); start-up creates it, shut-down frees it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "definitions/object.h"
+#include "eventmanager/errors.h"
+#include "platform/xml_file.h"
+#include "properties/event_property_list.h"
+
+// An attribute of the properties file that does not convert; the message is
+// "<file>:<line>: <Property-n> attribute X: 'v' is not ...".
+class EPropertiesFileError : public EConvertError {
+ public:
+  explicit EPropertiesFileError(TFileFault fault);
+  TFileFault Fault;
+};
+
+class TEventPropertys : public TObject {
+  EM_CLASS(TEventPropertys, TObject)
+ public:
+  static constexpr int kNetworks = 4;
+
+  TEventPropertys();
+  ~TEventPropertys() override;
+  TEventPropertys(const TEventPropertys&) = delete;
+  TEventPropertys& operator=(const TEventPropertys&) = delete;
+
+  TEventPropertyList* MsgLists[kNetworks];
+  TEventPropertyList* WarningLists[kNetworks];
+  TEventPropertyList* TestList;
+
+  // `which` 0: the network's message list, 1: its warning list; none for a
+  // network above 3 or any other selector.
+  TEventPropertyList* GetList(uint8_t net, int which) const;
+  void ClearAll();
+  bool IsModified();
+
+  // Reads the file; a missing file changes nothing. A file that does not
+  // parse or has another root is recorded as a fault (see FileFaults) and
+  // leaves the lists empty. An attribute that does not convert raises
+  // EConvertError "<file>:<line>: <Property-n> attribute X: ..." and leaves
+  // the lists empty.
+  void LoadFromFile(const std::string& path);
+  // The same, for start-up: a conversion error is recorded as a fault of the
+  // file instead of raised, so a later save keeps the file. False when the
+  // file is recorded as faulty.
+  bool LoadFromFileKeepingFaults(const std::string& path);
+  // Writes all nine lists atomically; a file recorded as faulty is first kept
+  // beside it as "<path>.bad-<timestamp>".
+  void SaveToFile(const std::string& path);
+
+  // EventsProperty.cfg in the host directory.
+  static std::string DefaultPath();
+  void LoadFromFile() { LoadFromFile(DefaultPath()); }
+  void SaveToFile() { SaveToFile(DefaultPath()); }
+};
+
+// The library-wide registry; none until start-up sets it. The caller of
+// SetPropertyRegistry keeps ownership.
+TEventPropertys* PropertyRegistry();
+void SetPropertyRegistry(TEventPropertys* registry);
