@@ -143,6 +143,8 @@ void TLevelNode::SetReasonNum(int32_t reason) {
   Modified = true;
 }
 
+TMsgEvent* TLevelNode::Event() const { return static_cast<TMsgEvent*>(Owner); }
+
 bool TLevelNode::Displayed() const { return Property && Property->Display; }
 
 TLevelNode* TLevelNode::RootLevel() {

@@ -64,7 +64,7 @@ class TLevelNode : public TNodeItem {
   bool DetailFlagIs(int32_t flag) const { return DetailFlag == flag; }
   bool HasDetail() const { return DetailFlag >= 1 && DetailFlag <= 8; }
   bool Displayed() const;
-  TMsgEvent* Event() const { return static_cast<TMsgEvent*>(Owner); }
+  TMsgEvent* Event() const;
   TLevelNode* RootLevel();
   int Depth() const;
   uint8_t Network() const;

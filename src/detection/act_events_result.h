@@ -1,0 +1,86 @@
+// TActEventsResult: the results container a host drives detection through.
+// It owns the detected results (kept in time order), the distinct event names
+// found so far, its record views, and the state of the detection passes.
+// Single-threaded: callbacks run synchronously and reuse RecordView, so a host
+// must not call back into the container from inside a callback.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "detection/act_event_result.h"
+#include "eventmanager/event_result.h"
+
+class TMsgEvent;
+class TGateEvent;
+
+class TActEventsResult : public TEventsResult, public TObject {
+  EM_CLASS(TActEventsResult, TObject)
+ public:
+  TActEventsResult();
+  ~TActEventsResult() override;
+
+  // State of the detection passes, set by every fed record.
+  TMsgEventList* MsgEvents = nullptr;
+  TTestEvents* TestEvents = nullptr;
+  uint8_t DeviceType = 0;
+  // Cell memory of the derived network events (kept across Clear).
+  int32_t Last3GChannel = 0, Last3GCell = 0;
+  int32_t LastGsmChannel = 0, LastGsmCell = 0;
+  int32_t HandoffPrevious = 0, HandoffCurrent = 0;
+  // Vendor trace pass flags (kept across Clear).
+  bool AfterStop = false;
+  bool ReselectionOpen = false;
+  TEventNames EventNames;
+
+  void SetDataSource(uint32_t value) override;
+  uint8_t GetNetType() override { return NetType; }
+  void SetNetType(uint8_t net) override;
+  TEventResult* GetResult(int32_t index) override;
+  void AssignResult(int32_t index, TEventResult* source) override;
+  int32_t GetCount() override;
+  TEventNames* GetEventNames() override { return &EventNames; }
+  int32_t IndexOf(TEventResult* result) override;
+  int32_t FindExact(int32_t recordIndex, bool last) override;
+  int32_t GetNodeRecordIndex(TVirtualTree* tree, TVirtualNode* node) override;
+  int32_t Find(int32_t recordIndex, uint8_t matchMode, uint8_t duplicateMode) override;
+  int32_t AddResult(TEventResult* result) override;
+  void Clear() override;
+  void AttachTree(TVirtualTree* tree) override;
+  TEventResult* GetNodeResult(TVirtualTree* tree, TVirtualNode* node) override;
+  void FeedRecord(uint32_t context, int32_t recordIndex, bool isMessage, bool hasTestItems, bool notify,
+                  uint8_t deviceType, TMsgEventList* msgEvents, TGateEventList* gateEvents,
+                  TTestEvents* testEvents) override;
+  void FeedTestItem(uint32_t context, int32_t recordIndex, int32_t itemPosition, TMsgEventList* msgEvents,
+                    TTestEvents* testEvents, bool notify, uint8_t addedFlag) override;
+  void FeedEvent(int32_t eventPosition, int32_t itemPosition, TMsgEventList* msgEvents,
+                 TGateEventList* gateEvents, TTestEvents* testEvents, uint8_t deviceType) override;
+  int32_t LoadRecord(class RecordView* view, int32_t recordIndex) override;
+
+  TActEventResult* Result(int32_t index) const;
+
+  // Adds a result made by a pass: the container owns it when it is added;
+  // otherwise it is freed. Notifies the host when asked. Returns the position.
+  int32_t AddAndNotify(std::unique_ptr<TActEventResult> result, bool notify, uint32_t context, uint8_t flag);
+  // Emits the result of an event's current level (message-sequence pass).
+  void Emit(TMsgEvent* event, int32_t recordIndex, bool closed, bool notify, uint32_t context);
+
+ private:
+  double SortKey(TActEventResult* result, bool byItemTime);
+  void MessageSequencePass(int32_t recordIndex, bool notify, uint32_t context);
+  void WindowStep(TMsgEvent* event, int32_t recordIndex, bool notify, uint32_t context);
+  void CloseWindow(TMsgEvent* event, bool closedByTimeout, bool notify, uint32_t context);
+  void GatePass(TGateEventList* gates, int32_t recordIndex, bool notify, uint32_t context);
+  void VendorTracePass(uint32_t context, int32_t recordIndex);
+  void DerivedEventsPass(uint32_t context, int32_t recordIndex);
+  void DeriveTimerExpiry(uint32_t context, int32_t recordIndex);
+  void DeriveCellChange(uint32_t context, int32_t recordIndex);
+  void DeriveHandoff(uint32_t context, int32_t recordIndex);
+  void DeriveHandoffItem(uint32_t context, int32_t recordIndex, int16_t eventId, uint8_t handoffType);
+  void DeriveItem(uint32_t context, int32_t recordIndex, int16_t eventId, std::string_view extra);
+  void ApplyTestState(int16_t eventId, TMsgEventList* msgEvents, bool notify, uint32_t context, double recordTime);
+  bool Recordable(int16_t eventId, TEventProperty* property) const;
+
+  static void TreeGetText(void* self, TVirtualTree* tree, TVirtualNode* node, std::string& text);
+  static void TreePaintText(void* self, TVirtualTree* tree, TVirtualNode* node, int32_t& fontColor);
+};

@@ -1,0 +1,198 @@
+// Events derived from radio data: a TD-SCDMA mobility-management timer
+// expiry, a change of serving cell in idle mode, and CDMA handoffs. Each is
+// built as a test item, added to the current record and recorded as if the
+// record had carried it.
+#include <cstring>
+#include <string>
+
+#include "definitions/network.h"
+#include "detection/act_events_result.h"
+#include "eventmanager/outside/cdma_decoder.h"
+#include "eventmanager/outside/data_access.h"
+#include "eventmanager/outside/tdscdma_decoder.h"
+
+namespace {
+
+constexpr int16_t IdTimerOut = 161;
+constexpr int16_t IdCellReselection = 162;
+constexpr int16_t IdHandoffSuccess = 194;
+constexpr int16_t IdHandoffFailure = 195;
+constexpr uint32_t CodeTdTimerExpiry = 0x60860000;
+constexpr uint32_t CodeHandoffCompletion = 0x10050A00;
+constexpr uint32_t HandoffDirectionCodes[] = {0x10082200, 0x10081F00, 0x10080500, 0x10081100};
+
+// Field identifiers of the serving cell, by network.
+struct CellFields {
+  int32_t Channel, Cell, GsmChannel, GsmCell;
+};
+// WCDMA and TD-SCDMA logs carry the 3G serving cell (UARFCN and scrambling
+// code / cell parameter id) and the GSM cell measured while in GSM mode.
+constexpr CellFields FieldsOf[4] = {
+    {0, 1, -1, -1},      // GSM: BCCH, BSIC
+    {17, 9, -1, -1},     // CDMA: channel, PN offset
+    {17, 7, 98, 99},     // WCDMA: UARFCN, PSC; GSM BCCH, BSIC
+    {37, 36, 203, 204},  // TD-SCDMA: UARFCN, CPI; GSM BCCH, BSIC
+};
+
+uint32_t modeOf(const RecordView& view) { return (view.MessageInfo() >> 24) & 0xF; }
+
+int32_t cell16(int32_t value) { return static_cast<int16_t>(value); }
+
+template <class T>
+void put(std::string& block, size_t offset, T value) {
+  std::memcpy(block.data() + offset, &value, sizeof value);
+}
+
+std::string cellChangeBlock(int32_t type, int32_t a, int32_t b, int32_t c, int32_t d) {
+  std::string block(16, '\0');
+  put<int32_t>(block, 0, type);
+  switch (type) {
+    case 0:
+    case 1:
+      put<int32_t>(block, 4, a);
+      put<int32_t>(block, 8, b);
+      put<int16_t>(block, 12, static_cast<int16_t>(c));
+      put<int16_t>(block, 14, static_cast<int16_t>(d));
+      break;
+    case 2:
+      put<int32_t>(block, 10, b);
+      put<int16_t>(block, 14, static_cast<int16_t>(d));
+      break;
+    case 3:
+      put<int32_t>(block, 4, b);
+      put<int16_t>(block, 8, static_cast<int16_t>(d));
+      break;
+  }
+  return block;
+}
+
+bool valid(int32_t a, int32_t b) { return a > 0 && b > 0; }
+
+}  // namespace
+
+void TActEventsResult::DerivedEventsPass(uint32_t context, int32_t recordIndex) {
+  DeriveTimerExpiry(context, recordIndex);
+  DeriveCellChange(context, recordIndex);
+  DeriveHandoff(context, recordIndex);
+}
+
+void TActEventsResult::DeriveTimerExpiry(uint32_t context, int32_t recordIndex) {
+  if (NetType != 3) return;
+  LoadRecord(RecordView, recordIndex);
+  if (RecordView->HasData() == 0 || RecordView->MessageCode() != CodeTdTimerExpiry) return;
+  auto block = Gain_TDSCDMA_MM_TimeOut_Indication_Data_Point(DeviceType, RecordView->MessageCode(),
+                                                             RecordView->MessageBytes());
+  if (block) DeriveItem(context, recordIndex, IdTimerOut, *block);
+}
+
+void TActEventsResult::DeriveCellChange(uint32_t context, int32_t recordIndex) {
+  if (NetType > 3) return;
+  const CellFields& f = FieldsOf[NetType];
+  if (NetType <= 1) {
+    LoadRecord(RecordView, recordIndex);
+    if (RecordView->HasData() == 0 || modeOf(*RecordView) != 0) return;
+    LoadRecord(RecordView, recordIndex - 1);
+    int32_t prevChannel = RecordView->FieldValue(f.Channel);
+    int32_t prevCell = cell16(RecordView->FieldValue(f.Cell));
+    LoadRecord(RecordView, recordIndex);
+    int32_t channel = RecordView->FieldValue(f.Channel);
+    int32_t cell = cell16(RecordView->FieldValue(f.Cell));
+    bool cellsValid = NetType == 0 ? (prevCell > 0 && cell > 0) : (prevCell >= 0 && cell >= 0);
+    if (prevChannel > 0 && channel > 0 && cellsValid && (prevChannel != channel || prevCell != cell))
+      DeriveItem(context, recordIndex, IdCellReselection, cellChangeBlock(0, prevChannel, channel, prevCell, cell));
+    return;
+  }
+
+  LoadRecord(RecordView, recordIndex);
+  if (RecordView->HasData() == 0) return;
+  int32_t channel = RecordView->FieldValue(f.Channel);
+  int32_t cell = RecordView->FieldValue(f.Cell);
+  int32_t gsmChannel = RecordView->FieldValue(f.GsmChannel);
+  int32_t gsmCell = RecordView->FieldValue(f.GsmCell);
+  uint32_t mode = modeOf(*RecordView);
+  bool dedicated = TDSCDMADedicateState(*RecordView) || TDSCDMAInGSMDedicateState(*RecordView);
+
+  if (mode <= 1) {
+    if (valid(channel, cell)) {
+      if (valid(LastGsmChannel, LastGsmCell)) {
+        LastGsmChannel = LastGsmCell = 0;
+        DeriveItem(context, recordIndex, IdCellReselection, cellChangeBlock(2, 0, channel, 0, cell));
+      } else if (valid(Last3GChannel, Last3GCell) && (Last3GChannel != channel || Last3GCell != cell)) {
+        DeriveItem(context, recordIndex, IdCellReselection,
+                   cellChangeBlock(0, Last3GChannel, channel, Last3GCell, cell));
+      }
+    } else if (valid(gsmChannel, gsmCell)) {
+      if (valid(Last3GChannel, Last3GCell)) {
+        Last3GChannel = Last3GCell = 0;
+        DeriveItem(context, recordIndex, IdCellReselection, cellChangeBlock(3, 0, gsmChannel, 0, gsmCell));
+      } else if (valid(LastGsmChannel, LastGsmCell) && (LastGsmChannel != gsmChannel || LastGsmCell != gsmCell)) {
+        DeriveItem(context, recordIndex, IdCellReselection,
+                   cellChangeBlock(1, LastGsmChannel, gsmChannel, LastGsmCell, gsmCell));
+      }
+    }
+  }
+  if (channel > 0) Last3GChannel = channel;
+  if (cell > 0) Last3GCell = cell;
+  if (gsmChannel > 0) LastGsmChannel = gsmChannel;
+  if (gsmCell > 0) LastGsmCell = gsmCell;
+  if (dedicated) {
+    if (valid(channel, cell)) LastGsmChannel = LastGsmCell = 0;
+    if (valid(gsmChannel, gsmCell)) Last3GChannel = Last3GCell = 0;
+  }
+}
+
+void TActEventsResult::DeriveHandoff(uint32_t context, int32_t recordIndex) {
+  if (NetType != 1) return;
+  LoadRecord(RecordView, recordIndex);
+  if (RecordView->HasData() == 0) return;
+  if (modeOf(*RecordView) == 0) {
+    if (HandoffCurrent != NoValue) {
+      HandoffPrevious = HandoffCurrent;
+      HandoffCurrent = NoValue;
+    }
+    return;
+  }
+  uint32_t code = RecordView->MessageCode();
+  bool direction = false;
+  for (uint32_t wanted : HandoffDirectionCodes) direction = direction || CompareMsgInfo(DeviceType, NetType, code, wanted);
+  if (direction) {
+    uint8_t handoffType = RecordView->FieldByte(20);
+    if (handoffType == 0) return;
+    auto block = Gain_CDMA_Handoff_Dir_Param_Data_Point(DeviceType, code, RecordView->MessageBytes());
+    if (!block || block->size() < 2) return;
+    int32_t v = static_cast<int8_t>((*block)[1]);
+    if (HandoffCurrent == NoValue) {
+      if (HandoffPrevious != v) {
+        HandoffPrevious = NoValue;
+        HandoffCurrent = v;
+      }
+    } else if (HandoffCurrent != v) {
+      if (HandoffPrevious != NoValue) DeriveHandoffItem(context, recordIndex, IdHandoffFailure, handoffType);
+      HandoffPrevious = HandoffCurrent;
+      HandoffCurrent = v;
+    }
+    return;
+  }
+  if (HandoffCurrent != NoValue && CompareMsgInfo(DeviceType, NetType, code, CodeHandoffCompletion)) {
+    uint8_t handoffType = RecordView->FieldByte(20);
+    if (handoffType == 0) return;
+    DeriveHandoffItem(context, recordIndex, IdHandoffSuccess, handoffType);
+    HandoffPrevious = HandoffCurrent;
+    HandoffCurrent = NoValue;
+  }
+}
+
+void TActEventsResult::DeriveHandoffItem(uint32_t context, int32_t recordIndex, int16_t eventId,
+                                         uint8_t handoffType) {
+  std::string block(5, '\0');
+  block[0] = static_cast<char>(handoffType);
+  if (handoffType == 8 || handoffType == 9) {
+    LoadRecord(RecordView, recordIndex - 1);
+    auto previous = static_cast<uint16_t>(RecordView->FieldValue(17));
+    LoadRecord(RecordView, recordIndex);
+    auto current = static_cast<uint16_t>(RecordView->FieldValue(17));
+    std::memcpy(block.data() + 1, &previous, 2);
+    std::memcpy(block.data() + 3, &current, 2);
+  }
+  DeriveItem(context, recordIndex, eventId, block);
+}

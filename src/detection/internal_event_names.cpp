@@ -1,0 +1,118 @@
+// Names of the internal event identifiers: 10001..10088 stand for message
+// events the host recognises itself, 20001..20008 for throughput warnings.
+// Each is matched by name against the user's definitions.
+#include "detection/internal_event_names.h"
+
+#include <array>
+
+namespace {
+
+constexpr std::array<const char*, 88> kMessageNames = {
+    "Authentication Success",
+    "Authentication Failure",
+    "Outgoing Call Attempt",
+    "Outgoing Call Established",
+    "Outgoing Call Alerting",
+    "Outgoing Call Connect",
+    "Outgoing Call End",
+    "Outgoing Dropped Call",
+    "Outgoing Blocked Call",
+    "Incoming Call Established",
+    "Incoming Call Alerting",
+    "Incoming Call Connect",
+    "Incoming Call End",
+    "Incoming Blocked Call",
+    "Intercell handover success",
+    "Intercell handover failure",
+    "Location Update Success",
+    "Location Update Failure",
+    "Routing Area Update Success",
+    "Routing Area Update Failure",
+    "Incoming Dropped Call",
+    "Incoming Call Attempt",
+    "Not a Voice Call but SMS Service",
+    "Intracell handover success",
+    "Intracell handover failure",
+    "Intracell handover failure(Success->Failure)",
+    "EVDO SoftHandoff Request",
+    "EVDO softHandoff Success",
+    "EVDO Connection Request",
+    "EVDO Connection Setup",
+    "EVDO Connection Close",
+    "Session Request",
+    "Session Close",
+    "EVDO Location Notification",
+    "EVDO Location Successs",
+    "Session Setup Success",
+    "Session Setup Failure",
+    "HandOver Success(GSM-->UMTS)",
+    "HandOver Failure(GSM-->UMTS)",
+    "Hard Handover Success",
+    "Hard Handover Failure",
+    "SoftHandover Success",
+    "SoftHandover Failure",
+    "RRC Connection Completed",
+    "RAB Setup",
+    "RAB Setup Completed",
+    "Handover Failure(UMTS-->GSM)",
+    "Handover Success(UMTS-->GSM)",
+    "RAB Setup Failure",
+    "Incoming Call Setup",
+    "Outgoing Call Setup",
+    "Cell Update Attempt",
+    "Cell Update Success",
+    "Cell Update Failure",
+    "Detach Success",
+    "PDP Deactive Success",
+    "URA Update Success",
+    "Handover Request(TD-->GSM)",
+    "Handover Success(TD-->GSM)",
+    "Handover Failure(TD-->GSM)",
+    "Handover Request(Intra TD)",
+    "Handover Success(Intra TD)",
+    "Handover Failure(Intra TD)",
+    "Handover Request(GSM-->TD)",
+    "Handover Success(GSM-->TD)",
+    "Handover Failure(GSM-->TD)",
+    "Handover Request(Intra GSM)",
+    "Handover Success(Intra GSM)",
+    "Handover Failure(Intra GSM)",
+    "RRC Connection Request(Location Update)",
+    "RRC Connection Success(Location Update)",
+    "RRC Connection Request(Call Reestablishment)",
+    "RRC Connection Success(Call Reestablishment)",
+    "PS Handover Request(TD-->GSM)",
+    "PS Handover Success(TD-->GSM)",
+    "PS Handover Failure(TD-->GSM)",
+    "intercell handover request",
+    "Intracell handover request",
+    "HandOver Request(GSM-->UMTS)",
+    "Handover Request(UMTS-->GSM)",
+    "RRC Connection Request(emergencyCall)",
+    "RRC Connection Setup Received",
+    "RRC Connection Success(emergencyCall)",
+    "RRC Connection Request Attemp Failure",
+    "RRC Connection Request(interRAT-CellReselection)",
+    "RRC Connection Success(interRAT-CellReselection)",
+    "RRC Connection Request(detach)",
+    "RRC Connection Success(detach)",
+};
+
+constexpr std::array<const char*, 8> kGateNames = {
+    "DO Download Speed Low",
+    "DO Upload Speed Low",
+    "1X Down Speed Low",
+    "1X Upload Speed Low",
+    "WCDMA FTP Download Low Rate",
+    "WCDMA FTP Upload Low Rate",
+    "TD FTP Download Low Rate",
+    "TD FTP Upload Low Rate",
+};
+
+}  // namespace
+
+std::string InternalEventName(int32_t id) {
+  if (id > 10000 && id <= 10000 + static_cast<int32_t>(kMessageNames.size())) return kMessageNames[id - 10001];
+  if (id > 20000 && id <= 20000 + static_cast<int32_t>(kGateNames.size())) return kGateNames[id - 20001];
+  return {};
+}

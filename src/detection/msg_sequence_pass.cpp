@@ -1,0 +1,157 @@
+// The message-sequence pass: every layer-3 message record is offered to the
+// message events of the current network; matches advance or start their
+// level sequences, reporting levels become results, and sequences left in
+// progress wait up to five seconds of record time in their window.
+#include <memory>
+
+#include "definitions/msg_event_list.h"
+#include "definitions/network.h"
+#include "detection/act_events_result.h"
+#include "eventmanager/outside/cdma_decoder.h"
+#include "eventmanager/outside/data_access.h"
+#include "eventmanager/outside/gsm_decoder.h"
+#include "eventmanager/outside/tdscdma_decoder.h"
+#include "eventmanager/outside/wcdma_decoder.h"
+
+namespace {
+
+constexpr double WindowDays = 5.0 / 86400.0;
+
+// Watch codes of the waiting window.
+constexpr uint32_t WatchOpen = 0x412F0001;
+constexpr uint32_t WatchCancelEarly = 0x412F0204;
+constexpr uint32_t WatchSecondA = 0x412F0201;
+constexpr uint32_t WatchSecondB = 0x412F0304;
+constexpr uint32_t WatchBackA = 0x412F0203;
+constexpr uint32_t WatchBackB = 0x412F0310;
+constexpr uint32_t WatchCancelLate = 0x412F010A;
+constexpr uint32_t WatchBackC = 0x412F0401;
+
+int32_t subIndex(uint8_t net, uint32_t code, const std::string& bytes) {
+  switch (net) {
+    case 0: return NetGSML3LogMsgTypeHasSubTypes(code) ? GainNetGSML3LogMsgSubIndex(code, bytes) : 0;
+    case 1: return NetCDMAL3LogMsgTypeHasSubTypes(code) ? GainNetCDMAL3LogMsgSubIndex(code, bytes) : 0;
+    case 2: return NetWCDMAL3LogMsgTypeHasSubTypes(code) ? GainNetWCDMAL3LogMsgSubIndex(code, bytes) : 0;
+    case 3: return NetTDSCDMAL3LogMsgTypeHasSubTypes(code) ? GainNetTDSCDMAL3LogMsgSubIndex(code, bytes) : 0;
+    default: return 0;
+  }
+}
+
+void cancelWindow(TMsgEvent* event) {
+  event->CurrentLevel = event->PreviousLevel;
+  event->InProgress = event->WatchFirst = event->WatchSecond = false;
+}
+
+}  // namespace
+
+void TActEventsResult::Emit(TMsgEvent* event, int32_t recordIndex, bool closed, bool notify, uint32_t context) {
+  TLevelNode* level = event->CurrentLevel;
+  if (!level) return;
+  level->RecordIndex = recordIndex;
+  if (level->HasReportName()) {
+    if (!level->Displayed()) return;
+    auto result = TActEventResult::CreateForLevel(this, DeviceType, recordIndex, level);
+    if (closed) result->Time = event->StartTime;
+    // The sequence is complete before the host hears of it, so a failing
+    // callback cannot leave it half-reported.
+    if (level->HasNoChildren()) event->ResetRun();
+    AddAndNotify(std::move(result), notify, context, 1);
+    return;
+  }
+  if (level->HasNoChildren()) event->ResetRun();
+}
+
+void TActEventsResult::CloseWindow(TMsgEvent* event, bool closedByTimeout, bool notify, uint32_t context) {
+  // The window is closed before the result is emitted: an error from a host
+  // callback must not leave the event waiting forever.
+  event->InProgress = event->WatchFirst = event->WatchSecond = false;
+  Emit(event, event->StartRecord, closedByTimeout, notify, context);
+}
+
+void TActEventsResult::WindowStep(TMsgEvent* event, int32_t recordIndex, bool notify, uint32_t context) {
+  if (!event->WatchFirst) LoadRecord(RecordView, recordIndex);
+  if (RecordView->Time() - event->StartTime > WindowDays) {
+    CloseWindow(event, true, notify, context);
+    return;
+  }
+  uint8_t net = MsgEvents->NetType;
+  uint32_t code = RecordView->MessageCode();
+  auto is = [&](uint32_t wanted) { return CompareMsgInfo(DeviceType, net, code, wanted); };
+  if (!event->WatchFirst) {
+    if (is(WatchOpen))
+      event->WatchFirst = true;
+    else if (is(WatchCancelEarly))
+      cancelWindow(event);
+  } else if (!event->WatchSecond) {
+    if (is(WatchSecondA) || is(WatchSecondB))
+      event->WatchSecond = true;
+    else if (is(WatchBackA) || is(WatchBackB))
+      event->WatchFirst = event->WatchSecond = false;
+  } else {
+    if (is(WatchCancelLate))
+      cancelWindow(event);
+    else if (is(WatchBackA) || is(WatchBackB) || is(WatchBackC))
+      event->WatchFirst = event->WatchSecond = false;
+  }
+}
+
+void TActEventsResult::MessageSequencePass(int32_t recordIndex, bool notify, uint32_t context) {
+  TMsgEventList* list = MsgEvents;
+  if (!list) return;
+  LoadRecord(RecordView, recordIndex);
+  uint32_t code = RecordView->MessageCode();
+  for (int i = 0; i < list->Count(); ++i) {
+    TMsgEvent* event = list->Event(i);
+    if (event->HasLevels() && event->InProgress && RecordView->Time() - event->StartTime > WindowDays) {
+      WindowStep(event, recordIndex, notify, context);
+      LoadRecord(RecordView, recordIndex);
+    }
+  }
+  if (!list->Offers(code)) return;
+
+  // The record's fields are copied out: RecordView is reloaded by every
+  // emitted result, and matching may ask for the record again.
+  const std::string bytes = RecordView->MessageBytes();
+  TMatchInput in;
+  in.DeviceType = DeviceType;
+  in.MessageCode = code;
+  in.SubIndex = subIndex(NetType, code, bytes);
+  in.Data = &bytes;
+  in.RecordRef = static_cast<uint32_t>(recordIndex);
+  in.OnGetRecord = OnGetRecord;
+
+  for (int i = 0; i < list->Count(); ++i) {
+    TMsgEvent* event = list->Event(i);
+    if (!event->HasLevels()) continue;
+    if (event->InProgress) {
+      WindowStep(event, recordIndex, notify, context);
+      LoadRecord(RecordView, recordIndex);
+      if (event->MatchStart(in)) {
+        if (event->InProgress) {
+          // Report the sequence that was waiting, then the new start.
+          TLevelNode* started = event->CurrentLevel;
+          event->CurrentLevel = event->PreviousLevel;
+          event->InProgress = event->WatchFirst = event->WatchSecond = false;
+          Emit(event, event->StartRecord, false, notify, context);
+          event->CurrentLevel = started;
+        }
+        Emit(event, recordIndex, false, notify, context);
+        LoadRecord(RecordView, recordIndex);
+      }
+      continue;
+    }
+    if (event->MatchNext(in)) {
+      if (event->InProgress) {
+        event->StartTime = RecordView->Time();
+        event->StartRecord = recordIndex;
+      } else {
+        Emit(event, recordIndex, false, notify, context);
+        LoadRecord(RecordView, recordIndex);
+      }
+    }
+    if (event->MatchStart(in)) {
+      Emit(event, recordIndex, false, notify, context);
+      LoadRecord(RecordView, recordIndex);
+    }
+  }
+}

@@ -1,0 +1,101 @@
+// The exported functions of the events library.
+#include "eventmanager/exports.h"
+
+#include <fmt/format.h>
+
+#include "definitions/gate_event_list.h"
+#include "definitions/msg_event_list.h"
+#include "definitions/test_events.h"
+#include "detection/act_events_result.h"
+#include "eventmanager/errors.h"
+#include "interface/event_listing.h"
+#include "interface/library_state.h"
+#include "platform/xml_file.h"
+#include "properties/event_propertys.h"
+#include "properties/property_queries.h"
+
+namespace {
+
+void* ownApplication = nullptr;
+void* applicationInUse = nullptr;
+
+TEventPropertys& registry() {
+  TEventPropertys* r = PropertyRegistry();
+  if (!r) throw EEventManagerError("the events library is not started");
+  return *r;
+}
+
+void requireNetwork(uint8_t network, const char* what) {
+  if (network > 3)
+    throw EEventManagerError(fmt::format("{}: network {} is not one of 0 GSM, 1 CDMA, 2 UMTS, 3 TD-SCDMA", what,
+                                         static_cast<int>(network)));
+}
+
+}  // namespace
+
+extern "C" {
+
+void InitEventManagerDllApplication(void* hostApplication) {
+  ownApplication = applicationInUse;
+  applicationInUse = hostApplication;
+}
+
+void FinalEventManagerDllApplication() {
+  if (TEventPropertys* r = PropertyRegistry(); r && r->IsModified()) r->SaveToFile(PropertiesPath());
+  applicationInUse = ownApplication;
+}
+
+TMsgEventList* CreateMsgEventList() { return new TMsgEventList; }
+TGateEventList* CreateGateEventList() { return new TGateEventList; }
+TTestEvents* CreateTestEvents() { return new TTestEvents; }
+TEventsResult* CreateEventsResult() { return new TActEventsResult; }
+
+void ClearMsgEventList(TMsgEventList* list) {
+  if (list) list->Clear();
+}
+
+void ClearGateEventList(TGateEventList* list) {
+  if (list) list->Clear();
+}
+
+void LoadMsg_Gate_TestEvents(TMsgEventList* msgEvents, TGateEventList* gateEvents, TTestEvents* testEvents,
+                             TEventsResult* results, uint8_t network) {
+  requireNetwork(network, "LoadMsg_Gate_TestEvents");
+  TEventPropertys& props = registry();
+  if (msgEvents) msgEvents->SetNetType(network);
+  if (gateEvents) gateEvents->SetNetType(network);
+  if (results) results->SetNetType(network);
+  if (msgEvents) msgEvents->LoadFromFile();
+  if (gateEvents) gateEvents->LoadFromFile();
+  if (msgEvents) msgEvents->LinkProperties(props.GetList(network, 0));
+  if (gateEvents) gateEvents->LinkProperties(props.GetList(network, 1));
+  if (testEvents) testEvents->LinkProperties(props.TestList);
+}
+
+void EventPropertyListKeyWord(TEventPropertyList* list, std::string& keyWord) {
+  keyWord = list ? list->Name : std::string();
+}
+
+int32_t MsgPropertyListCount(uint8_t network) {
+  requireNetwork(network, "MsgPropertyListCount");
+  return registry().GetList(network, 0)->Count();
+}
+
+int32_t TestPropertyListCount() { return registry().TestList->Count(); }
+
+const TBitmap* GetBitmapByEvent(const std::string& eventKey) {
+  TEventPropertys* r = PropertyRegistry();
+  return r ? BitmapByEventKey(*r, eventKey) : nullptr;
+}
+
+void EventManagerFileFaults(std::vector<std::string>& faults) {
+  faults.clear();
+  for (const TFileFault& f : FileFaults()) faults.push_back(f.Text());
+}
+
+void EventManagerListEvents(uint8_t network, std::vector<TEventListing>& events) {
+  requireNetwork(network, "EventManagerListEvents");
+  ListDefinedEvents(registry(), network, events);
+}
+
+}  // extern "C"

@@ -1,0 +1,98 @@
+#include "interface/library_state.h"
+
+#include <exception>
+#include <memory>
+
+#include "definitions/all_events.h"
+#include "detection/act_event_result.h"
+#include "platform/component_registry.h"
+#include "platform/host_paths.h"
+#include "platform/ini_file.h"
+#include "platform/xml_file.h"
+#include "properties/event_bitmap_list.h"
+#include "properties/event_propertys.h"
+
+namespace {
+
+std::unique_ptr<TEventPropertys> registry;
+
+void loadRegistry() {
+  registry = std::make_unique<TEventPropertys>();
+  SetPropertyRegistry(registry.get());
+  try {
+    registry->LoadFromFileKeepingFaults(PropertiesPath());
+  } catch (const std::exception& e) {
+    registry->ClearAll();
+    RecordStartUpFault(PropertiesPath(), e);
+  }
+}
+
+// Links every definition of every network to the registry and drops the
+// records that nothing uses. When the definitions could not be read in full,
+// nothing is dropped: the records of the unread definitions would otherwise
+// be lost with the next save of the registry.
+void linkAllDefinitions() {
+  TAllEvents all;
+  bool complete = true;
+  try {
+    all.LoadFromFile(DefinitionsPath());
+  } catch (const std::exception& e) {
+    RecordStartUpFault(DefinitionsPath(), e);
+    complete = false;
+  }
+  if (FileIsFaulty(DefinitionsPath())) complete = false;
+  try {
+    all.LinkProperties(registry.get(), complete);
+  } catch (const std::exception& e) {
+    RecordStartUpFault(DefinitionsPath(), e);
+  }
+}
+
+void readPublishId() {
+  TIniFile ini(HostConfigFile());
+  long value = ini.ReadInteger("SystemParams", "OmniPublishID", 0);
+  PublishId = static_cast<uint8_t>(value);
+}
+
+}  // namespace
+
+std::string DefinitionsPath() { return HostDirectory() + "EventsDefine.cfg"; }
+std::string PropertiesPath() { return HostDirectory() + "EventsProperty.cfg"; }
+
+void RecordStartUpFault(const std::string& path, const std::exception& error) {
+  std::string reason = error.what();
+  // Messages that already begin with the file name keep only their own words.
+  if (reason.rfind(path, 0) == 0) {
+    std::string rest = reason.substr(path.size());
+    int line = 0;
+    if (!rest.empty() && rest[0] == ':') {
+      size_t end = rest.find(':', 1);
+      try {
+        line = std::stoi(rest.substr(1, end - 1));
+      } catch (...) {
+        line = 0;
+      }
+      rest = end == std::string::npos ? std::string() : rest.substr(end + 1);
+    }
+    while (!rest.empty() && (rest[0] == ' ' || rest[0] == ':')) rest.erase(0, 1);
+    RecordFileFault({path, line, rest});
+    return;
+  }
+  RecordFileFault({path, 0, reason});
+}
+
+void LibraryStartUp() {
+  CoInitialize();
+  BitmapCache();
+  loadRegistry();
+  linkAllDefinitions();
+  readPublishId();
+}
+
+void LibraryShutDown() {
+  if (registry) registry->ClearAll();
+  SetPropertyRegistry(nullptr);
+  registry.reset();
+  BitmapCache().Clear();
+  CoUninitialize();
+}

@@ -1,0 +1,21 @@
+// Library-wide state of the events library and its start-up and shut-down:
+// the component runtime, the bitmap cache, the property registry (loaded from
+// EventsProperty.cfg and pruned against all definitions), and PublishId.
+// Start-up never fails: faults in the files are recorded (FileFaults) and
+// the lists concerned stay empty. Runs on the thread that loads the library.
+#pragma once
+
+#include <string>
+
+class TEventPropertys;
+
+void LibraryStartUp();
+void LibraryShutDown();
+
+// EventsDefine.cfg and EventsProperty.cfg in the host directory.
+std::string DefinitionsPath();
+std::string PropertiesPath();
+
+// Records an error raised while reading `path` at start-up as a fault of
+// that file, so that the file is kept when the library saves it later.
+void RecordStartUpFault(const std::string& path, const std::exception& error);

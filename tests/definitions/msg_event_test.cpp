@@ -1,0 +1,252 @@
+// Message events, levels and their lists: hashed lookup, copying of whole
+// trees, captions, setters, class checks and the code filter.
+#include <gtest/gtest.h>
+
+#include "definitions/msg_event_list.h"
+#include "eventmanager/errors.h"
+
+namespace {
+
+TMsgEvent* addEvent(TMsgEventList& list, const std::string& name) {
+  auto* event = new TMsgEvent(&list);
+  event->EventName = name;
+  list.Add(event);
+  return event;
+}
+
+TLevelNode* addLevel(TMsgEvent* event, TLevelNode* parent, uint32_t code, const std::string& report = "") {
+  auto* level = new TLevelNode(event, parent);
+  level->MsgNodes->AddNode(event->Network(), code, 0);
+  level->ReportName = report;
+  if (parent)
+    parent->AddChild(level);
+  else
+    event->AddLevel(level);
+  return level;
+}
+
+}  // namespace
+
+TEST(HashedLists, LookupIgnoresCaseAndFollowsDeletions) {
+  TMsgEventList list;
+  list.SetNetType(0);
+  addEvent(list, "Call Setup");
+  addEvent(list, "Call Drop");
+  addEvent(list, "Location Update");
+  EXPECT_EQ(list.IndexOfName("CALL DROP"), 1);
+  EXPECT_EQ(list.IndexOfName("location update"), 2);
+  EXPECT_EQ(list.IndexOfName("Handover"), -1);
+
+  list.Delete(0);
+  EXPECT_EQ(list.IndexOfName("call drop"), 0);
+  EXPECT_EQ(list.IndexOfName("Location Update"), 1);
+  EXPECT_EQ(list.IndexOfName("Call Setup"), -1);
+
+  list.Remove(list.Event(0));
+  EXPECT_EQ(list.IndexOfName("location update"), 0);
+  EXPECT_TRUE(list.Modified);
+  list.Clear();
+  EXPECT_EQ(list.Count(), 0);
+  EXPECT_EQ(list.IndexOfName("location update"), -1);
+  EXPECT_FALSE(list.Modified);
+}
+
+TEST(HashedLists, WrongClassIsRefusedWithTheSystemMessage) {
+  TMsgEventList list;
+  addEvent(list, "A");
+  TMsgEvent owner(&list);
+  auto* level = new TLevelNode(&owner, nullptr);
+  try {
+    list.Add(level);
+    FAIL() << "a level was accepted as a message event";
+  } catch (const EMyClassTypeMismatch& e) {
+    EXPECT_STREQ(e.what(), "Class type mismatch TMsgEvent with TLevelNode");
+  }
+  EXPECT_EQ(list.Count(), 1);
+  delete level;
+
+  TLevelNode target(&owner, nullptr);
+  try {
+    target.Assign(&owner);
+    FAIL() << "an event was assigned to a level";
+  } catch (const EConvertError& e) {
+    EXPECT_STREQ(e.what(), "Cannot assign a TMsgEvent to a TLevelNode");
+  }
+  EXPECT_THROW(list.Items(5), EListError);
+  EXPECT_THROW(list.Delete(-1), EListError);
+  EXPECT_EQ(list.Count(), 1);
+}
+
+TEST(MsgEvents, NewEventHasItsDefaults) {
+  TMsgEventList list;
+  TMsgEvent event(&list);
+  EXPECT_EQ(event.EventName, "New User Event");
+  EXPECT_FALSE(event.HasLevels());
+  EXPECT_EQ(event.StartedFlag, 0);
+  EXPECT_FALSE(event.HasCurrentLevel());
+  EXPECT_EQ(event.Network(), 255);
+  EXPECT_EQ(list.Name, "");
+  list.SetNetType(3);
+  EXPECT_EQ(list.Name, "TD-SCDMA");
+}
+
+TEST(MsgEvents, CloningCopiesTheWholeTreeWithNewOwners) {
+  TMsgEventList from, to;
+  from.SetNetType(2);
+  to.SetNetType(2);
+  TMsgEvent* source = addEvent(from, "RRC Setup");
+  source->StartedFlag = 1;
+  TLevelNode* first = addLevel(source, nullptr, 0x412F0001);
+  TLevelNode* second = addLevel(source, first, 0x412F0201, "RRC Connection Setup");
+  second->ReasonNum = 7;
+  second->DetailFlag = 6;
+  second->Expression = "x";
+  addLevel(source, second, 0x412F0304, "RRC Connection Complete");
+
+  TMsgEvent* copy = TMsgEvent::CloneEvent(source, &to);
+  to.Add(copy);
+  ASSERT_EQ(copy->LevelCount(), 1);
+  TLevelNode* c1 = copy->Level(0);
+  ASSERT_EQ(c1->ChildCount(), 1);
+  TLevelNode* c2 = c1->Child(0);
+  ASSERT_EQ(c2->ChildCount(), 1);
+  TLevelNode* c3 = c2->Child(0);
+  EXPECT_NE(c1, first);
+  EXPECT_NE(c2, second);
+  EXPECT_NE(c1->MsgNodes->Node(0), first->MsgNodes->Node(0));
+  for (TLevelNode* l : {c1, c2, c3}) EXPECT_EQ(l->Event(), copy);
+  EXPECT_EQ(c2->ParentLevel, c1);
+  EXPECT_EQ(c3->ParentLevel, c2);
+  EXPECT_EQ(c3->RootLevel(), c1);
+  EXPECT_EQ(copy->List(), &to);
+  EXPECT_EQ(copy->StartedFlag, 1);
+  EXPECT_EQ(c2->ReportName, "RRC Connection Setup");
+  EXPECT_EQ(c2->ReasonNum, 7);
+  EXPECT_EQ(c2->DetailFlag, 6);
+  EXPECT_EQ(c2->Expression, "x");
+  EXPECT_EQ(c3->MsgNodes->Node(0)->MessageCode, 0x412F0304u);
+  EXPECT_EQ(to.FindLevelByReportName("RRC Connection Complete"), c3);
+  EXPECT_EQ(to.FindLevelByReportName("rrc connection complete"), nullptr);
+
+  // The source is untouched, and freeing the copy leaves it intact.
+  to.Clear();
+  EXPECT_EQ(first->ChildCount(), 1);
+  EXPECT_EQ(from.FindLevelByReportName("RRC Connection Complete")->ParentLevel, second);
+
+  // A level copy keeps the destination's own children before the copies.
+  TLevelNode* other = addLevel(source, nullptr, 0x412F0203);
+  TLevelNode* own = addLevel(source, other, 0x412F0310);
+  other->Assign(first);
+  ASSERT_EQ(other->ChildCount(), 2);
+  EXPECT_EQ(other->Child(0), own);
+  EXPECT_EQ(other->Child(1)->ReportName, "RRC Connection Setup");
+  EXPECT_EQ(other->Child(1)->ParentLevel, other);
+}
+
+TEST(MsgEvents, CaptionsAndSetters) {
+  TMsgEventList list;
+  list.SetNetType(2);
+  TMsgEvent* event = addEvent(list, "E");
+  auto* top = new TLevelNode(event, nullptr);
+  top->MsgNodes->AddNode(2, 0x412F0001, 0);
+  top->MsgNodes->AddNode(2, 0x412F0002, 0);
+  event->AddLevel(top);
+  auto* child = new TLevelNode(event, top);
+  child->MsgNodes->AddNode(2, 0x412F0201, 0);
+  child->MsgNodes->AddNode(2, 0x412F0204, 0);
+  top->AddChild(child);
+  EXPECT_EQ(top->Caption(), "Level 1");
+  EXPECT_EQ(child->Caption(), "Level 2");
+
+  child->MsgNodes->Delete(1);
+  child->MsgNodes->Node(0)->SubCode = 16;
+  std::string name = child->MsgNodes->Node(0)->MessageName();
+  EXPECT_FALSE(name.empty());
+  EXPECT_EQ(name.substr(name.size() - 4), "(10)");
+  EXPECT_EQ(child->Caption(), name);
+
+  TMsgNode cdma;
+  cdma.NetType = 1;
+  cdma.MessageCode = 0x10130000;
+  cdma.SubCode = 5;
+  EXPECT_EQ(cdma.MessageName(), "CDMA Access Probe Info(05)");
+
+  child->Modified = false;
+  child->SetReportName("  Call Setup  ");
+  EXPECT_EQ(child->ReportName, "Call Setup");
+  EXPECT_TRUE(child->Modified);
+  child->Modified = false;
+  child->SetReportName("CALL SETUP");
+  EXPECT_FALSE(child->Modified);
+  EXPECT_EQ(child->Caption(), "Call Setup");
+  event->Modified = false;
+  event->SetStartedFlag(0);
+  EXPECT_FALSE(event->Modified);
+  event->SetStartedFlag(2);
+  EXPECT_TRUE(event->Modified);
+}
+
+TEST(MsgEvents, CodeFilterHoldsUsedCodesAndTheFixedOnes) {
+  TMsgEventList list;
+  list.SetNetType(2);
+  TMsgEvent* event = addEvent(list, "Reconfiguration");
+  TLevelNode* top = addLevel(event, nullptr, 0x412F0313);
+  addLevel(event, top, 0x412F0313);
+  list.RebuildCodeFilter();
+  std::vector<int32_t> expected = {0x0001, 0x0002, 0x010A, 0x0201, 0x0203, 0x0204, 0x0304, 0x0310, 0x0313, 0x0401};
+  EXPECT_EQ(list.CodeFilter->Values(), expected);
+  EXPECT_TRUE(list.Offers(0x412F0313));
+  EXPECT_TRUE(list.Offers(0x10130000));
+  EXPECT_FALSE(list.Offers(0x412F0000));
+  EXPECT_FALSE(list.Offers(0x412F0555));
+  list.Clear();
+  EXPECT_EQ(list.CodeFilter->Count(), 0);
+  EXPECT_TRUE(list.Offers(0x10130000));
+  EXPECT_FALSE(list.Offers(0x412F0313));
+}
+
+TEST(MsgEvents, TreeBindingFollowsTheLevels) {
+  struct Node : TTreeNode {
+    std::string text;
+    void* data = nullptr;
+    std::vector<Node*>* all;
+    std::string Text() const override { return text; }
+    void SetText(const std::string& t) override { text = t; }
+    void* Data() const override { return data; }
+    void SetData(void* d) override { data = d; }
+    void SetImageIndex(int) override {}
+    void SetSelectedIndex(int) override {}
+    void SetStateIndex(int) override {}
+    void DeleteChildren() override {}
+    void Delete() override { std::erase(*all, this), delete this; }
+  };
+  struct Tree : TTreeNodes {
+    std::vector<Node*> nodes;
+    TTreeNode* AddChildObject(TTreeNode*, const std::string& text, void* data) override {
+      auto* n = new Node;
+      n->text = text;
+      n->data = data;
+      n->all = &nodes;
+      nodes.push_back(n);
+      return n;
+    }
+    void Clear() override {
+      for (Node* n : nodes) delete n;
+      nodes.clear();
+    }
+    ~Tree() override { Clear(); }
+  } tree;
+
+  TMsgEventList list;
+  list.SetNetType(0);
+  TMsgEvent* event = addEvent(list, "Location Update");
+  TLevelNode* top = addLevel(event, nullptr, 0x0008, "LU Request");
+  addLevel(event, top, 0x0002, "LU Accept");
+  event->ShowInTree(&tree);
+  ASSERT_EQ(tree.nodes.size(), 3u);
+  EXPECT_EQ(tree.nodes[0]->text, "Location Update");
+  EXPECT_EQ(tree.nodes[1]->text, "LU Request");
+  EXPECT_EQ(tree.nodes[2]->data, top->Child(0));
+  list.Clear();  // freeing the event removes its nodes from the tree
+  EXPECT_TRUE(tree.nodes.empty());
+}

@@ -1,0 +1,151 @@
+// The results container: time order on insertion, searches by record index,
+// the tree glue, and what a result reads through its record.
+#include <gtest/gtest.h>
+
+#include "detection/act_events_result.h"
+#include "eventmanager/errors.h"
+#include "support/fake_host.h"
+
+namespace {
+
+struct Container : ::testing::Test {
+  FakeHost host;
+  TActEventsResult results;
+  void SetUp() override { results.OnGetRecord = host.Loader(); }
+
+  int32_t addAt(int32_t recordIndex, int32_t kind = KindMessage) {
+    auto r = TActEventResult::CreateForItem(&results, kind, 0, nullptr, 0, recordIndex, 0);
+    int32_t position = results.AddResult(r.get());
+    if (position >= 0) r.release();
+    return position;
+  }
+  std::vector<int32_t> order() {
+    std::vector<int32_t> out;
+    for (int i = 0; i < results.GetCount(); ++i) out.push_back(results.GetResult(i)->RecordIndex);
+    return out;
+  }
+};
+
+}  // namespace
+
+TEST_F(Container, InsertsInOrderingTimeAndKeepsArrivalOrderOnTies) {
+  host.Add(FakeHost::At(10, 0, 1));
+  host.Add(FakeHost::At(10, 0, 3));
+  host.Add(FakeHost::At(10, 0, 2));
+  host.Add(FakeHost::At(10, 0, 3));
+  EXPECT_EQ(addAt(0), 0);
+  EXPECT_EQ(addAt(1), 1);
+  EXPECT_EQ(addAt(2), 1);
+  EXPECT_EQ(order(), (std::vector<int32_t>{0, 2, 1}));
+  EXPECT_EQ(addAt(3), 3);  // equal key: after the result with the same time
+  EXPECT_EQ(order(), (std::vector<int32_t>{0, 2, 1, 3}));
+
+  TEventResult* first = results.GetResult(0);
+  EXPECT_EQ(results.AddResult(first), -1);
+  EXPECT_EQ(results.GetCount(), 4);
+  EXPECT_EQ(first->Owner, &results);
+  EXPECT_EQ(results.GetResult(4), nullptr);
+  EXPECT_EQ(results.GetResult(-1), nullptr);
+}
+
+TEST_F(Container, ForeignResultIsRefused) {
+  struct Foreign : TEventResult {
+    const TBitmap* GetBitmap() override { return nullptr; }
+    void GetVoiceText(std::string&) override {}
+    void GetEventName(std::string&) override {}
+    bool GetDrawInGraph() override { return false; }
+    bool GetDrawInMap() override { return false; }
+    bool GetPlayVoice() override { return false; }
+    int32_t GetBackColor() override { return 0; }
+    int32_t GetFontColor() override { return 0; }
+    double GetTime() override { return 0; }
+    bool HasDetails() override { return false; }
+    int32_t GetTestEventId() override { return -1; }
+    bool IsKind(int32_t) override { return false; }
+    bool HasDetailFlag6() override { return false; }
+    void Assign(TEventResult*) override {}
+    void Speak() override {}
+    int32_t LoadRecord(RecordView*, int32_t) override { return 0; }
+  } foreign;
+  try {
+    results.AddResult(&foreign);
+    FAIL();
+  } catch (const EMyClassTypeMismatch& e) {
+    EXPECT_NE(std::string(e.what()).find("Class type mismatch"), std::string::npos);
+    EXPECT_NE(std::string(e.what()).find("TActEventResult"), std::string::npos);
+  }
+  EXPECT_EQ(results.GetCount(), 0);
+}
+
+TEST_F(Container, FindModesAtTheBoundaries) {
+  for (int i = 0; i < 10; ++i) host.Add(FakeHost::At(10, 0, i));
+  addAt(5);
+  addAt(5);
+  addAt(9);
+  struct Case {
+    int32_t record;
+    uint8_t match, dup;
+    int32_t expected;
+  } cases[] = {
+      {5, 3, 0, 0}, {5, 3, 1, 1}, {7, 0, 0, 1}, {7, 1, 0, 2}, {7, 2, 0, 1}, {3, 0, 0, -1},
+      {3, 1, 0, 0}, {3, 2, 0, 0}, {3, 3, 0, -1}, {12, 2, 0, 2}, {12, 0, 0, 2}, {12, 1, 0, -1}, {12, 3, 0, -1},
+      {8, 2, 0, 2},  // nearer to 9 than to 5
+      {9, 3, 0, 2}, {9, 3, 1, 2},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(results.Find(c.record, c.match, c.dup), c.expected)
+        << "Find(" << c.record << ", " << int(c.match) << ", " << int(c.dup) << ")";
+  EXPECT_EQ(results.FindExact(9, false), 2);
+  EXPECT_EQ(results.FindExact(6, true), -1);
+
+  TActEventsResult empty;
+  EXPECT_EQ(empty.Find(1, 2, 0), -1);
+
+  results.Clear();
+  addAt(5);
+  addAt(5);
+  EXPECT_EQ(results.FindExact(5, true), 1);
+  EXPECT_EQ(results.FindExact(5, false), 0);
+}
+
+TEST_F(Container, ResultTimeComesFromItsRecordUnlessStored) {
+  host.Add(FakeHost::At(10, 0, 4));
+  auto r = TActEventResult::CreateForItem(&results, KindMessage, 0, nullptr, 0, 0, 0);
+  EXPECT_DOUBLE_EQ(r->GetTime(), FakeHost::At(10, 0, 4));
+  r->Time = FakeHost::At(9, 0, 0);
+  EXPECT_DOUBLE_EQ(r->GetTime(), FakeHost::At(9, 0, 0));
+  EXPECT_TRUE(r->IsKind(0));
+  EXPECT_FALSE(r->IsKind(3));
+  EXPECT_FALSE(r->IsKind(-1));
+  EXPECT_EQ(r->GetTestEventId(), -1);
+  EXPECT_EQ(r->GetBackColor(), 0xFFFFFF);
+  EXPECT_EQ(r->GetFontColor(), 0);
+  EXPECT_EQ(r->GetBitmap(), nullptr);
+  EXPECT_FALSE(r->HasDetailFlag6());
+
+  TActEventsResult unhooked;  // without a loader every record reads empty
+  auto lone = TActEventResult::CreateForItem(&unhooked, KindTest, 0, nullptr, 0, 0, 7);
+  EXPECT_EQ(lone->GetTime(), 0);
+  EXPECT_EQ(lone->GetTestEventId(), 7);
+}
+
+TEST_F(Container, TreeShowsRowsAndDetailLines) {
+  host.Add(FakeHost::At(10, 0, 4));
+  addAt(0);
+  auto* r = results.GetResult(0);
+  r->Details->push_back({"BCCH: 45 --> 62", 0});
+  r->Details->push_back({"BSIC: 12 --> 33", 7});
+  TVirtualTree tree;
+  results.AttachTree(&tree);
+  TVirtualNode top{nullptr, r, -1};
+  TVirtualNode line{&top, nullptr, 1};
+  TVirtualNode none{&top, nullptr, -1};
+  EXPECT_EQ(results.GetNodeResult(&tree, &line), r);
+  EXPECT_EQ(results.GetNodeRecordIndex(&tree, &top), 0);
+  EXPECT_EQ(results.GetNodeRecordIndex(&tree, &line), 7);
+  EXPECT_EQ(tree.TextOf(&line), "BSIC: 12 --> 33");
+  EXPECT_EQ(tree.TextOf(&none), "");
+  EXPECT_NE(tree.TextOf(&top).find(" -> "), std::string::npos);
+  EXPECT_EQ(results.GetNodeResult(&tree, nullptr), nullptr);
+  EXPECT_EQ(tree.FontColorOf(&top, 5), 0);
+}
