@@ -30,3 +30,5 @@ uint64_t SpeechCallCount();
 const std::string& LastSpokenText();
 // Samples synthesised for the last text (0 when off or without espeak-ng).
 uint64_t LastSpeechSampleCount();
+// The component was built with espeak-ng.
+bool SpeechEngineBuiltIn();

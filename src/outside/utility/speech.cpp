@@ -70,3 +70,11 @@ void Speech(const std::string& text, int /*flags*/) {
 uint64_t SpeechCallCount() { return g_calls; }
 const std::string& LastSpokenText() { return g_lastText; }
 uint64_t LastSpeechSampleCount() { return g_lastSamples; }
+
+bool SpeechEngineBuiltIn() {
+#ifdef EVENTMANAGER_HAVE_ESPEAK
+  return true;
+#else
+  return false;
+#endif
+}

@@ -1,0 +1,58 @@
+// Cause texts of the diagnosis components and the timer names of the
+// TD-SCDMA decoder.
+#include <gtest/gtest.h>
+
+#include "eventmanager/outside/cdma_diagnosis.h"
+#include "eventmanager/outside/message_bytes.h"
+#include "eventmanager/outside/tdscdma_decoder.h"
+#include "eventmanager/outside/tdscdma_diagnosis.h"
+#include "eventmanager/outside/umts_diagnosis.h"
+
+namespace {
+
+std::string Record(int32_t cause, int32_t family) {
+  return msgbytes::Writer().I32s(0, {cause, family}).Bytes().substr(2);
+}
+
+}  // namespace
+
+TEST(Diagnosis, CauseTextsNameTheCause) {
+  struct Case {
+    uint32_t code;
+    std::string record;
+    const char* text;
+  };
+  const Case cases[] = {
+      {0x412F0002, Record(0, 0), "Reject Cause: congestion"},
+      {0x412F0401, Record(0, 0), "Release Cause: normal event"},
+      {0x412F0001, Record(9, 0), "Establishment Cause: emergency call"},
+      {0x412F0003, Record(5, 0), "Cell Update Cause: radio link failure"},
+      {0x412F0401, Record(40, 0), "Release Cause: unknown(40)"},
+      {0x512F132D, Record(16, 1), "Cause: Normal call clearing(16)"},
+      {0x512F0504, Record(17, 2), "Cause: Network failure(17)"},
+      {0x512F060D, Record(3, 3), "Cause: Abnormal release, timer expired(3)"},
+      {0x512F132D, Record(200, 1), "Cause: Unknown cause(200)"},
+      {0x412F0002, Record(0, 0).substr(0, 7), ""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(GainUMTSMessageCauseInfo(c.code, c.record), c.text);
+    EXPECT_EQ(GainTDSCDMAMessageCauseInfo(c.code, c.record), c.text);
+  }
+  EXPECT_EQ(GainCDMAMessageCauseInfo(0x10080115, Record(0, 5)), "Cause: Normal release(0)");
+  EXPECT_EQ(GainCDMAMessageCauseInfo(0x10080115, ""), "");
+}
+
+TEST(Diagnosis, CauseRecordFromTheMessageFeedsTheText) {
+  auto record = GainUMTSMessageCauseCode(0x412F0002, msgbytes::Writer().I32(msgbytes::Cause, 1).Bytes());
+  ASSERT_TRUE(record);
+  EXPECT_EQ(GainUMTSMessageCauseInfo(0x412F0002, *record), "Reject Cause: unspecified");
+  auto cc = GainTDSCDMAMessageCauseCode(0x512F1325, msgbytes::Writer().I32(msgbytes::Cause, 17).Bytes());
+  ASSERT_TRUE(cc);
+  EXPECT_EQ(GainTDSCDMAMessageCauseInfo(0x512F1325, *cc), "Cause: User busy(17)");
+}
+
+TEST(Diagnosis, TimerNames) {
+  EXPECT_EQ(Parse_UE_TimeOut_Type(3210), "T3210");
+  EXPECT_EQ(Parse_UE_TimeOut_Type(3380), "T3380");
+  EXPECT_EQ(Parse_UE_TimeOut_Type(7), "Unknown Timer(7)");
+}
