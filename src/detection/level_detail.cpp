@@ -1,0 +1,183 @@
+#include "detection/level_detail.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <fmt/format.h>
+
+#include "eventmanager/outside/data_access.h"
+#include "eventmanager/outside/decoder_types.h"
+#include "eventmanager/outside/gsm_decoder.h"
+#include "eventmanager/outside/tdscdma_decoder.h"
+#include "eventmanager/outside/tdscdma_diagnosis.h"
+#include "eventmanager/outside/umts_diagnosis.h"
+#include "eventmanager/outside/wcdma_decoder.h"
+
+namespace {
+
+constexpr double SecondsPerDay = 86400.0;
+
+// Field identifiers of the serving cell values.
+enum FieldId : int32_t {
+  GsmBcch = 0,
+  GsmBsic = 1,
+  WcdmaUarfcn = 17,
+  WcdmaGsmBcch = 98,
+  WcdmaGsmBsic = 99,
+  TdCellParameterId = 36,
+  TdUarfcn = 37,
+  TdGsmBcch = 203,
+  TdGsmBsic = 204,
+};
+
+using HandoverReader = std::optional<HandoverTarget> (*)(uint8_t, uint32_t, const std::string&);
+
+// The level's record and where its lines go.
+struct LevelRecord {
+  TLevelNode& Level;
+  TDetailLines& Details;
+  RecordView& View;
+  uint8_t DeviceType;
+
+  void Add(std::string text) { Details.push_back({std::move(text), Level.RecordIndex}); }
+  uint32_t Code() const { return View.MessageCode(); }
+  const std::string& Bytes() const { return View.MessageBytes(); }
+};
+
+bool load(const TGetRecordEvent& onGetRecord, RecordView& view, int32_t recordIndex) {
+  if (!onGetRecord) return false;
+  onGetRecord(&view, recordIndex);
+  return view.HasData() != 0;
+}
+
+// " a, b, c": each code followed by a comma except the last.
+std::string codeList(const std::vector<int32_t>& codes) {
+  std::string text;
+  for (size_t i = 0; i < codes.size(); ++i) {
+    text += fmt::format(" {}", codes[i]);
+    if (i + 1 < codes.size()) text += ',';
+  }
+  return text;
+}
+
+void handoverToGsm(LevelRecord& r, int32_t bcchField, int32_t bsicField, HandoverReader reader) {
+  std::optional<HandoverTarget> target = reader(r.DeviceType, r.Code(), r.Bytes());
+  if (!target) return;
+  r.Add(fmt::format("BCCH: {} --> {}", r.View.FieldValue(bcchField), target->Bcch));
+  r.Add(fmt::format("BSIC: {} --> {}", r.View.FieldValue(bsicField), target->Bsic));
+}
+
+template <typename CauseCode, typename CauseInfo>
+void cause(LevelRecord& r, CauseCode causeCode, CauseInfo causeInfo) {
+  std::optional<std::string> record = causeCode(r.Code(), r.Bytes());
+  if (record) r.Add(causeInfo(r.Code(), *record));
+}
+
+void activeSetUpdate(LevelRecord& r) {
+  std::optional<ActiveSetUpdateInfo> info = GainWCDMAActiveSetUpdateInfo(r.Code(), r.Bytes());
+  if (!info) return;
+  if (!info->Added.empty()) r.Add("Add PSC:" + codeList(info->Added));
+  if (!info->Removed.empty()) r.Add("Remove PSC:" + codeList(info->Removed));
+}
+
+void wcdmaReconfiguration(LevelRecord& r) {
+  std::optional<WcdmaReconfigurationInfo> info = GainWCDMAPhysicalChannelReconfigurationInfo(r.Code(), r.Bytes());
+  if (!info) return;
+  int32_t old = r.View.FieldValue(WcdmaUarfcn);
+  r.Add(fmt::format("Frequency: {} --> {}", old, info->NewUarfcn == NoValue ? old : info->NewUarfcn));
+  r.Add("PSC List:" + codeList(info->Psc));
+}
+
+void tdscdmaReconfiguration(LevelRecord& r) {
+  std::optional<TdscdmaReconfigurationInfo> info = GainTDSCDMAPhysicalChannelReconfigurationInfo(r.Code(), r.Bytes());
+  if (!info) return;
+  r.Add(fmt::format("Frequency: {} --> {}", r.View.FieldValue(TdUarfcn), info->NewUarfcn));
+  r.Add(fmt::format("CPI: {} --> {}", r.View.FieldValue(TdCellParameterId), info->NewCellParameterId));
+  r.Add(info->BatonHandover != 0 ? "Baton handover" : "Not Baton handover");
+}
+
+void toGsm(LevelRecord& r, const char* from, std::optional<HandoverTarget> target) {
+  if (target) r.Add(fmt::format("{} To GSM(BCCH: {}, BSIC: {})", from, target->Bcch, target->Bsic));
+}
+
+// The time from the sequence's first level to this level. The top level's
+// record is loaded into this level's view, which keeps it afterwards.
+void delay(LevelRecord& r, const TGetRecordEvent& onGetRecord) {
+  double t1 = r.View.Time();
+  TLevelNode* top = r.Level.RootLevel();
+  if (!load(onGetRecord, r.View, top->RecordIndex)) return;
+  double t0 = r.View.Time();
+  r.Add(fmt::format("Delay: {:.3f} (s)", (t1 - t0) * SecondsPerDay));
+}
+
+void gsmLevel(LevelRecord& r, int32_t flag) {
+  if (flag == 3) handoverToGsm(r, GsmBcch, GsmBsic, &Gain_GSM_Handover_Data_Point);
+}
+
+void wcdmaLevel(LevelRecord& r, int32_t flag) {
+  switch (flag) {
+    case 1: cause(r, &GainUMTSMessageCauseCode, &GainUMTSMessageCauseInfo); break;
+    case 2: activeSetUpdate(r); break;
+    case 3:
+      if (UMTSInGSMState(r.View))
+        handoverToGsm(r, WcdmaGsmBcch, WcdmaGsmBsic, &Gain_WCDMA_GSM_Handover_Data_Point);
+      else
+        wcdmaReconfiguration(r);
+      break;
+    case 4: toGsm(r, "UMTS", GainInterRatHandoverToGSMInfo(r.Code(), r.Bytes())); break;
+    default: break;
+  }
+}
+
+void tdscdmaLevel(LevelRecord& r, int32_t flag) {
+  bool inGsm = (flag == 1 || flag == 3) && TDSCDMAInGSMState(r.View);
+  switch (flag) {
+    case 1:
+      if (inGsm)
+        handoverToGsm(r, TdGsmBcch, TdGsmBsic, &Gain_TDSCDMA_GSM_Handover_Data_Point);
+      else
+        cause(r, &GainTDSCDMAMessageCauseCode, &GainTDSCDMAMessageCauseInfo);
+      break;
+    case 3:
+      if (inGsm)
+        handoverToGsm(r, TdGsmBcch, TdGsmBsic, &Gain_TDSCDMA_GSM_Handover_Data_Point);
+      else
+        tdscdmaReconfiguration(r);
+      break;
+    case 7: toGsm(r, "TD", GainTDSCDMAInterRatHandoverToGSMInfo(r.Code(), r.Bytes())); break;
+    default: break;
+  }
+}
+
+}  // namespace
+
+void BuildLevelDetail(TLevelNode& level, TDetailLines& details, const TGetRecordEvent& onGetRecord,
+                      uint8_t deviceType) {
+  level.DetailDone = true;
+  if (!level.HasDetail() || !level.HandsetFields) return;
+  RecordView& view = *level.HandsetFields;
+  // A record the host cannot give has nothing to decode.
+  if (!load(onGetRecord, view, level.RecordIndex)) return;
+  uint8_t net = level.Network();
+  int32_t flag = level.DetailFlag;
+  LevelRecord r{level, details, view, deviceType};
+  if (flag == 6 && net <= 3) {
+    delay(r, onGetRecord);
+    return;
+  }
+  if (view.Skip()) return;
+  switch (net) {
+    case 0: gsmLevel(r, flag); break;
+    case 1: break;  // CDMA has the delay alone
+    case 2: wcdmaLevel(r, flag); break;
+    case 3: tdscdmaLevel(r, flag); break;
+    default: break;
+  }
+}
+
+void AppendLevelDetails(TLevelNode& reporting, TDetailLines& details, const TGetRecordEvent& onGetRecord,
+                        uint8_t deviceType) {
+  for (TLevelNode* level = &reporting; level && !level->DetailDone; level = level->ParentLevel)
+    BuildLevelDetail(*level, details, onGetRecord, deviceType);
+}
