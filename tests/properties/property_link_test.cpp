@@ -1,0 +1,150 @@
+// Property records and lists: linking with pruning and renumbering, copying
+// between networks, the event key lookups of the host, and the record rules
+// the host and the windows rely on.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "definitions/property_link.h"
+#include "eventmanager/errors.h"
+#include "properties/event_propertys.h"
+#include "properties/property_queries.h"
+#include "temp_home.h"
+
+namespace {
+
+std::vector<std::string> namesOf(const TEventPropertyList& list) {
+  std::vector<std::string> names;
+  for (int i = 0; i < list.Count(); ++i) names.push_back(list.Items(i)->EventName);
+  return names;
+}
+
+void fill(TEventPropertyList* list, std::initializer_list<const char*> names) {
+  for (const char* n : names) list->Add(new TActEventProperty(list, n));
+}
+
+}  // namespace
+
+TEST(PropertyLinking, PrunesUnusedRecordsAndRenumbers) {
+  TEventPropertys p;
+  TEventPropertyList* gsm = p.MsgLists[0];
+  fill(gsm, {"Call Setup", "Call Drop", "Old Event", "Handover Failure", "Retired"});
+  TEventProperty* drop = gsm->Items(1);
+
+  ClearPropertyUsedMarks(gsm);
+  EXPECT_EQ(LinkPropertyByName(gsm, "CALL DROP"), drop) << "found without regard to case";
+  TEventProperty* fresh = LinkPropertyByName(gsm, "Location Update Success");
+  ASSERT_NE(fresh, nullptr);
+  EXPECT_EQ(LinkPropertyByName(gsm, "Handover Failure"), gsm->Items(3));
+  EXPECT_EQ(LinkPropertyByName(gsm, "location update success"), fresh) << "a new record is found by the next link";
+  EXPECT_EQ(LinkPropertyByName(gsm, ""), nullptr);
+  EXPECT_EQ(LinkPropertyByName(nullptr, "Call Drop"), nullptr);
+  ClearPropertyUsedMarks(nullptr);
+
+  gsm->DeleteUnmarked();
+  gsm->Renumber();
+  EXPECT_EQ(namesOf(*gsm), (std::vector<std::string>{"Call Drop", "Handover Failure", "Location Update Success"}));
+  for (int i = 0; i < gsm->Count(); ++i) {
+    EXPECT_EQ(gsm->Items(i)->Index, i);
+    EXPECT_EQ(gsm->IndexOfName(gsm->Items(i)->EventName), i) << "the name index follows the deletions";
+  }
+  EXPECT_TRUE(fresh->Used);
+  EXPECT_TRUE(p.IsModified()) << "a record was added and others deleted: the file must be written";
+}
+
+TEST(PropertyLinking, InsertAndCopyKeepIndexesAndNetworks) {
+  TEventPropertys p;
+  fill(p.MsgLists[2], {"RRC Connection Reject", "Call Drop"});
+  p.MsgLists[2]->Insert(0, new TActEventProperty(p.MsgLists[2], "Call Setup"));
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(p.MsgLists[2]->Items(i)->Index, i);
+
+  TEventPropertyList copy(TEventPropertyList::KindMessage, 0, "Message");
+  fill(&copy, {"Left Over"});
+  p.MsgLists[2]->Items(1)->SetVoiceText("   ");
+  p.MsgLists[2]->CopyTo(&copy);
+  EXPECT_EQ(copy.Name, "UMTS-Message");
+  EXPECT_EQ(namesOf(copy), namesOf(*p.MsgLists[2])) << "the other network's records are gone";
+  EXPECT_EQ(copy.Items(1)->VoiceText, "RRC Connection Reject") << "a blank voice text arrives as the name";
+  EXPECT_EQ(copy.Items(1)->Owner, &copy);
+  EXPECT_NE(copy.Items(1), p.MsgLists[2]->Items(1));
+
+  TObject stranger;
+  EXPECT_THROW(copy.Add(&stranger), EMyClassTypeMismatch);
+  EXPECT_EQ(p.GetList(4, 0), nullptr);
+  EXPECT_EQ(p.GetList(0, 2), nullptr);
+  EXPECT_EQ(p.GetList(3, 1), p.WarningLists[3]);
+  EXPECT_EQ(QueryPropertyListKeyWord(p.WarningLists[3]), "TD-SCDMA-Warning");
+  EXPECT_EQ(QueryPropertyListKeyWord(p.TestList), "Test");
+}
+
+TEST(PropertyRecords, SettersMarkOnlyRealChanges) {
+  TActEventProperty r(nullptr, "Call Drop");
+  r.SetVoiceText("");
+  r.SetDisplay(true);
+  r.SetBackColor(16777215);
+  r.SetBitmapFile("");
+  EXPECT_FALSE(r.Modified);
+  std::string voice;
+  r.GetVoiceText(voice);
+  EXPECT_EQ(voice, "Call Drop");
+  r.SetVoiceText("  Dropped  ");
+  EXPECT_TRUE(r.Modified);
+  r.GetVoiceText(voice);
+  EXPECT_EQ(voice, "Dropped");
+  r.Modified = false;
+  r.SetVoiceText("  dropped  ");
+  EXPECT_TRUE(r.Modified) << "voice texts compare with letter case";
+
+  // The host calls these by slot: through the base class they reach the record.
+  TEventProperty& host = r;
+  r.Modified = false;
+  host.SetPlayVoice(false);
+  host.SetDisplay(false);
+  EXPECT_FALSE(r.PlayVoice);
+  EXPECT_FALSE(r.Display);
+  EXPECT_TRUE(r.Modified);
+  std::unique_ptr<TEventProperty> clone(host.Clone(nullptr));
+  EXPECT_EQ(clone->EventName, "Call Drop");
+  EXPECT_EQ(clone->VoiceText, "dropped") << "the clone takes the spoken text";
+  EXPECT_FALSE(clone->PlayVoice);
+  EXPECT_EQ(clone->Index, -1);
+}
+
+TEST(PropertyQueries, BitmapByEventKey) {
+  TempHome home;
+  home.CopySampleIcon("Ping.bmp", "EventBitmap/Ping.bmp");
+  home.CopySampleIcon("CallDrop.bmp", "EventBitmap/CallDrop.bmp");
+  TEventPropertys p;
+  fill(p.TestList, {"Ping Success"});
+  p.TestList->Items(0)->SetBitmapFile("Ping.bmp");
+  fill(p.MsgLists[2], {"Call Drop", "Call End"});
+  p.MsgLists[2]->Items(0)->SetBitmapFile("CallDrop.bmp");
+  fill(p.WarningLists[2], {"Low RSCP"});
+  const TBitmap* ping = p.TestList->Items(0)->Bitmap;
+  const TBitmap* drop = p.MsgLists[2]->Items(0)->Bitmap;
+  ASSERT_TRUE(ping && drop);
+
+  struct Case {
+    std::string key;
+    const TBitmap* bitmap;
+  };
+  for (const Case& c : std::vector<Case>{{"01Ping Success", ping},
+                                         {"91ping success", ping},
+                                         {"22Call Drop", drop},
+                                         {"22Call End", nullptr},
+                                         {"23Call Drop", nullptr},
+                                         {"20Ping Success", nullptr}}) {
+    EXPECT_EQ(QueryBitmapByEvent(p, c.key), c.bitmap) << c.key;
+  }
+  for (const char* key : {"", "0", "x1Ping Success", "0xPing Success", "-1Ping Success"})
+    EXPECT_THROW(QueryBitmapByEvent(p, key), EConvertError) << key;
+  for (const char* key : {"02Call Drop", "01Call Drop", "22Low RSCP", "42Call Drop"})
+    EXPECT_THROW(QueryBitmapByEvent(p, key), EListError) << key;
+
+  EXPECT_EQ(QueryMsgPropertyListCount(p, 2), 2);
+  EXPECT_EQ(QueryMsgPropertyListCount(p, 0), 0);
+  EXPECT_THROW(QueryMsgPropertyListCount(p, 4), EListError);
+  EXPECT_EQ(QueryTestPropertyListCount(p), 1);
+}
