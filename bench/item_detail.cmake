@@ -1,0 +1,1 @@
+eventmanager_benchmark(item_detail_bench item_detail_bench.cpp)
