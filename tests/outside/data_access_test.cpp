@@ -97,6 +97,15 @@ TEST(RecordView, StateQueriesFollowNetworkAndMode) {
     EXPECT_EQ(TDSCDMADedicateState(view), c.tdDedicated);
     EXPECT_EQ(TDSCDMAInGSMDedicateState(view), c.gsmDedicated);
   }
+  // A 3G record without a serving channel that measures a GSM cell is in GSM.
+  r.NetType = 2;
+  r.SetField(98, 62);
+  EXPECT_TRUE(UMTSInGSMState(view));
+  r.SetField(17, 10700);
+  EXPECT_FALSE(UMTSInGSMState(view));
+  r.NetType = 3;
+  r.SetField(203, 62);
+  EXPECT_TRUE(TDSCDMAInGSMState(view));
   view.Reset();
   EXPECT_FALSE(UMTSInGSMState(view));
 }

@@ -149,3 +149,30 @@ TEST(MessageBytes, CdmaCauseFallsBackToTheCarriedState) {
   EXPECT_FALSE(Gain_cdma_Cause_code_Data_Point_With_Prev(0, 0, CdmaRelease, ""));
   EXPECT_FALSE(Gain_cdma_Cause_code_Data_Point_With_Prev(5, 0, CdmaUniversalHandoff, ""));
 }
+
+TEST(MessageBytes, EveryTruncationOfABlockIsReadSafely) {
+  std::string full = Writer()
+                         .U8(msgbytes::SubType, 2)
+                         .I32s(msgbytes::Cause, {16, 1})
+                         .I32s(msgbytes::TargetCell, {62, 33})
+                         .I32s(msgbytes::PscAdded, {1, 2, 3})
+                         .I32(msgbytes::NewUarfcn, 10700)
+                         .U8(msgbytes::BatonHandover, 1)
+                         .I32s(msgbytes::TimerExpiry, {3210, 15})
+                         .Raw(msgbytes::HandoffDirection, "\x01\x02\x03")
+                         .U16(msgbytes::CdmaCause, 7)
+                         .Bytes();
+  for (size_t n = 0; n < full.size(); ++n) {
+    std::string cut = full.substr(0, n);  // its own allocation: a sanitizer sees any overread
+    bool whole = msgbytes::WellFormed(cut);
+    auto cell = Gain_GSM_Handover_Data_Point(0, GsmHandoverCommand, cut);
+    EXPECT_TRUE(!cell || whole) << n;
+    EXPECT_TRUE(!GainWCDMAActiveSetUpdateInfo(ActiveSetUpdate, cut) || whole) << n;
+    EXPECT_TRUE(!GainTDSCDMAPhysicalChannelReconfigurationInfo(PhysicalChannelReconfiguration, cut) || whole) << n;
+    EXPECT_TRUE(!Gain_TDSCDMA_MM_TimeOut_Indication_Data_Point(0, MmTimerExpiry, cut) || whole) << n;
+    EXPECT_TRUE(!Gain_CDMA_Handoff_Dir_Param_Data_Point(0, CdmaUniversalHandoff, cut) || whole) << n;
+    EXPECT_TRUE(!Gain_cdma_Cause_code_Data_Point_With_Prev(0, 0, CdmaRelease, cut) || whole) << n;
+    EXPECT_TRUE(!GainUMTSMessageCauseCode(0x512F132D, cut) || whole) << n;
+  }
+  EXPECT_TRUE(Gain_cdma_Cause_code_Data_Point_With_Prev(0, 0, CdmaRelease, full));
+}

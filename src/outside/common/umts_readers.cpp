@@ -62,6 +62,20 @@ std::optional<int32_t> OptionalI32(std::string_view bytes, uint8_t tag) {
 
 uint32_t ModeOf(const RecordView& view) { return (view.MessageInfo() >> 24) & 0xFu; }
 
-bool InGsmState(const RecordView& view) { return view.HasData() && view.NetType() == 0; }
+// Field identifiers of the serving 3G channel and of the measured GSM BCCH.
+static bool ServingOnGsmOnly(const RecordView& view, int32_t channel3g, int32_t gsmBcch) {
+  int32_t serving = view.FieldValue(channel3g);
+  return (serving == NoValue || serving <= 0) && view.FieldValue(gsmBcch) > 0;
+}
+
+bool InGsmState(const RecordView& view) {
+  if (!view.HasData()) return false;
+  switch (view.NetType()) {
+    case 0: return true;
+    case 2: return ServingOnGsmOnly(view, 17, 98);
+    case 3: return ServingOnGsmOnly(view, 37, 203);
+    default: return false;
+  }
+}
 
 }  // namespace outside

@@ -34,6 +34,9 @@ std::optional<int32_t> OptionalI32(std::string_view bytes, uint8_t tag);
 // Record modes (bits 24..27 of the message information).
 inline constexpr uint32_t ModeDedicated = 2;
 uint32_t ModeOf(const RecordView& view);
+// The handset is in GSM on the record: the record's network is GSM, or it is
+// a WCDMA/TD-SCDMA record without a serving 3G channel (field 17 / 37 absent
+// or not positive) that measures a GSM BCCH (field 98 / 203 positive).
 bool InGsmState(const RecordView& view);
 
 }  // namespace outside
