@@ -1,0 +1,84 @@
+#include "definitions/alias.h"
+
+#include <fmt/format.h>
+#include <pugixml.hpp>
+
+#include "definitions/network.h"
+#include "eventmanager/outside/utility.h"
+
+namespace {
+
+std::string trimmed(const std::string& s) {
+  auto b = s.find_first_not_of(" \t\r\n");
+  if (b == std::string::npos) return {};
+  auto e = s.find_last_not_of(" \t\r\n");
+  return s.substr(b, e - b + 1);
+}
+
+void storeText(std::string& field, const std::string& value, bool& modified) {
+  std::string v = trimmed(value);
+  if (CompText(v, field)) return;
+  field = v;
+  modified = true;
+}
+
+std::string aliasName(int index) { return fmt::format("Alias-{}", index); }
+
+}  // namespace
+
+void TAlias::SetAliasName(const std::string& name) { storeText(AliasName, name, Modified); }
+void TAlias::SetAliasText(const std::string& text) { storeText(AliasText, text, Modified); }
+
+TAliasesList::TAliasesList() : TObjectList(TAlias::StaticClass(), true) { RebuildName(); }
+
+void TAliasesList::SetNetType(uint8_t net) {
+  if (net == NetType) return;
+  Clear();
+  NetType = net;
+  RebuildName();
+}
+
+void TAliasesList::RebuildName() { Name = NetType == 255 ? std::string("Test") : NetworkName(NetType); }
+
+bool TAliasesList::IsModified() const {
+  for (int i = 0; i < Count(); ++i)
+    if (Alias(i)->Modified) return true;
+  return false;
+}
+
+TAlias* TAliasesList::AddAlias(const std::string& name, const std::string& text) {
+  auto* alias = new TAlias;
+  alias->SetAliasName(name);
+  alias->SetAliasText(text);
+  Add(alias);
+  return alias;
+}
+
+TAliasesList* TAliasesList::CloneAliases(const TAliasesList& source) {
+  auto* copy = new TAliasesList;
+  copy->SetNetType(source.NetType);
+  for (int i = 0; i < source.Count(); ++i) copy->AddAlias(source.Alias(i)->AliasName, source.Alias(i)->AliasText);
+  return copy;
+}
+
+void TAliasesList::LoadFromNode(pugi::xml_node element) {
+  if (!element) return;
+  int i = 0;
+  for (pugi::xml_attribute a = element.first_attribute(); a; a = a.next_attribute(), ++i) {
+    std::string name = aliasName(i);
+    pugi::xml_attribute named = element.attribute(name.c_str());
+    TAlias* alias = AddAlias(name, named ? named.value() : a.value());
+    alias->Modified = false;
+  }
+}
+
+void TAliasesList::SaveToNode(pugi::xml_node element) {
+  if (!element) return;
+  while (pugi::xml_attribute a = element.first_attribute()) element.remove_attribute(a);
+  for (int i = 0; i < Count(); ++i) {
+    TAlias* alias = Alias(i);
+    alias->AliasName = aliasName(i);
+    element.append_attribute(alias->AliasName.c_str()).set_value(alias->AliasText.c_str());
+    alias->Modified = false;
+  }
+}

@@ -1,0 +1,101 @@
+#include "definitions/all_events.h"
+
+#include <pugixml.hpp>
+
+#include "definitions/definition_attributes.h"
+#include "definitions/definitions_file.h"
+#include "definitions/test_events.h"
+#include "platform/xml_file.h"
+#include "properties/event_propertys.h"
+
+namespace {
+
+template <class Lists>
+void loadNetworks(pugi::xml_node section, Lists& lists) {
+  if (!section) return;
+  for (auto* list : lists) {
+    pugi::xml_node network = ChildElement(section, list->Name.c_str());
+    if (network) list->LoadFromNode(network);
+  }
+}
+
+template <class Lists>
+void saveNetworks(pugi::xml_node section, Lists& lists) {
+  for (auto* list : lists) list->SaveToNode(section.append_child(list->Name.c_str()));
+}
+
+void prune(TEventPropertyList* list) {
+  if (!list) return;
+  list->DeleteUnmarked();
+  list->Renumber();
+}
+
+}  // namespace
+
+TAllEvents::TAllEvents() {
+  for (int net = 0; net < kNetworks; ++net) {
+    MsgLists[net] = new TMsgEventList;
+    MsgLists[net]->SetNetType(static_cast<uint8_t>(net));
+    GateLists[net] = new TGateEventList;
+    GateLists[net]->SetNetType(static_cast<uint8_t>(net));
+    AliasLists[net] = new TAliasesList;
+    AliasLists[net]->SetNetType(static_cast<uint8_t>(net));
+  }
+  TestEvents = new TTestEvents;
+}
+
+TAllEvents::~TAllEvents() {
+  for (int net = 0; net < kNetworks; ++net) {
+    delete MsgLists[net];
+    delete GateLists[net];
+    delete AliasLists[net];
+  }
+  delete TestEvents;
+}
+
+std::string TAllEvents::DefaultPath() { return DefinitionsFilePath(); }
+
+void TAllEvents::LoadFromFile(const std::string& path) {
+  pugi::xml_document doc;
+  if (!LoadDefinitionsDocument(path, doc)) return;
+  pugi::xml_node events = ChildElement(doc, "Events");
+  ReadDefinitions(path, [&] {
+    loadNetworks(ChildElement(events, "Message"), MsgLists);
+    loadNetworks(ChildElement(events, "Gate"), GateLists);
+    loadNetworks(ChildElement(events, "Aliases"), AliasLists);
+  });
+}
+
+void TAllEvents::SaveToFile(const std::string& path) {
+  pugi::xml_document doc;
+  pugi::xml_node declaration = doc.append_child(pugi::node_declaration);
+  declaration.append_attribute("version").set_value("1.0");
+  declaration.append_attribute("encoding").set_value("UTF-8");
+  pugi::xml_node events = doc.append_child("Events");
+  saveNetworks(events.append_child("Message"), MsgLists);
+  saveNetworks(events.append_child("Gate"), GateLists);
+  saveNetworks(events.append_child("Aliases"), AliasLists);
+  SaveXmlFileAtomic(doc, path);
+}
+
+bool TAllEvents::IsModified() {
+  for (int net = 0; net < kNetworks; ++net)
+    if (MsgLists[net]->IsModified() || GateLists[net]->IsModified() || AliasLists[net]->IsModified()) return true;
+  return false;
+}
+
+void TAllEvents::LinkProperties(TEventPropertys* registry, bool pruneUnused) {
+  if (!registry) return;
+  for (int net = 0; net < kNetworks; ++net) {
+    TEventPropertyList* messages = registry->GetList(static_cast<uint8_t>(net), 0);
+    TEventPropertyList* warnings = registry->GetList(static_cast<uint8_t>(net), 1);
+    MsgLists[net]->LinkProperties(messages);
+    GateLists[net]->LinkProperties(warnings);
+    if (pruneUnused) {
+      prune(messages);
+      prune(warnings);
+    }
+  }
+  TestEvents->LinkProperties(registry->TestList);
+  if (pruneUnused) prune(registry->TestList);
+}

@@ -1,0 +1,57 @@
+// TAllEvents: the user's definitions of all four networks at once (message
+// events, gate events, aliases) and the built-in test events; reads and
+// writes the whole EventsDefine.cfg. Used at library start-up to link and
+// prune the property records, and by the maintenance window. Owns all lists.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "definitions/alias.h"
+#include "definitions/gate_event_list.h"
+#include "definitions/msg_event_list.h"
+#include "definitions/object.h"
+
+class TTestEvents;
+class TEventPropertys;
+
+class TAllEvents : public TObject {
+  EM_CLASS(TAllEvents, TObject)
+ public:
+  static constexpr int kNetworks = 4;
+
+  TAllEvents();
+  ~TAllEvents() override;
+  TAllEvents(const TAllEvents&) = delete;
+  TAllEvents& operator=(const TAllEvents&) = delete;
+
+  // Index = network index 0..3, each list set to its network.
+  TMsgEventList* MsgLists[kNetworks];
+  TGateEventList* GateLists[kNetworks];
+  TAliasesList* AliasLists[kNetworks];
+  TTestEvents* TestEvents;
+
+  // None for a network above 3.
+  TMsgEventList* MsgEvents(uint8_t net) const { return net < kNetworks ? MsgLists[net] : nullptr; }
+  TGateEventList* GateEvents(uint8_t net) const { return net < kNetworks ? GateLists[net] : nullptr; }
+  TAliasesList* Aliases(uint8_t net) const { return net < kNetworks ? AliasLists[net] : nullptr; }
+
+  // Reads the file once; a section or network element that is missing
+  // leaves its lists as they were; a missing file changes nothing. A file
+  // that cannot be read is recorded as a fault (the next save keeps it as
+  // "<path>.bad-<timestamp>") and raises EEventManagerError; a number that
+  // is not an integer raises EAttributeError (an EConvertError), recorded as
+  // a fault of the file too, with the events read before it kept.
+  void LoadFromFile(const std::string& path);
+  void LoadFromFile() { LoadFromFile(DefaultPath()); }
+  // Writes every network's lists, atomically.
+  void SaveToFile(const std::string& path);
+  void SaveToFile() { SaveToFile(DefaultPath()); }
+  static std::string DefaultPath();
+
+  bool IsModified();
+  // Links every definition to its display-property record (created when
+  // missing); with `prune`, records nothing uses are deleted and the rest
+  // renumbered. A missing registry does nothing.
+  void LinkProperties(TEventPropertys* registry, bool prune);
+};

@@ -1,0 +1,94 @@
+#include "definitions/gate_event_list.h"
+
+#include <fmt/format.h>
+#include <pugixml.hpp>
+
+#include "definitions/definitions_file.h"
+#include "definitions/definition_attributes.h"
+#include "definitions/network.h"
+#include "definitions/property_link.h"
+#include "eventmanager/outside/utility.h"
+
+TGateEventList::TGateEventList() : THashObjectList(TGateEvent::StaticClass(), true) { RebuildName(); }
+
+bool TGateEventList::IsModified() {
+  if (Modified) return true;
+  for (int i = 0; i < Count(); ++i)
+    if (Event(i)->IsModified()) return true;
+  return false;
+}
+
+void TGateEventList::GetItemName(int index, std::string& name) {
+  name = ValidIndex(index) ? Event(index)->EventName : std::string();
+}
+
+void TGateEventList::CopyTo(THashObjectList* destination) {
+  if (!destination) return;
+  if (!destination->InheritsFrom(TGateEventList::StaticClass()))
+    throw EConvertError(fmt::format("Cannot assign a {} to a {}", ClassName(), destination->ClassName()));
+  auto* d = static_cast<TGateEventList*>(destination);
+  d->SetNetType(NetType);
+  for (int i = 0; i < Count(); ++i) d->Add(Event(i)->Clone(d));
+}
+
+void TGateEventList::LoadFromNode(pugi::xml_node element) {
+  if (!element) return;
+  Clear();
+  for (pugi::xml_node child = FirstElement(element); child; child = NextElement(child)) {
+    auto* event = new TGateEvent(this);
+    try {
+      event->LoadFromNode(child);
+    } catch (...) {
+      delete event;
+      throw;
+    }
+    Add(event);
+  }
+  Modified = false;
+}
+
+void TGateEventList::SaveToNode(pugi::xml_node element) {
+  if (!element) return;
+  RemoveChildren(element);
+  for (int i = 0; i < Count(); ++i)
+    Event(i)->SaveToNode(element.append_child(fmt::format("GateEvent-{}", i).c_str()));
+  Modified = false;
+}
+
+void TGateEventList::SetNetType(uint8_t net) {
+  if (net == NetType) return;
+  Clear();
+  NetType = net;
+  RebuildName();
+}
+
+void TGateEventList::RebuildName() { Name = NetworkName(NetType); }
+
+void TGateEventList::LoadFromFile() { LoadFromFile(DefinitionsFilePath()); }
+
+void TGateEventList::LoadFromFile(const std::string& path) {
+  LoadDefinitionsSection(path, "Gate", Name, [this](pugi::xml_node e) { LoadFromNode(e); });
+}
+
+TGateEvent* TGateEventList::FindByName(std::string_view name) const {
+  int index = IndexOfName(name);
+  if (ValidIndex(index) && CompText(Event(index)->EventName, name)) return Event(index);
+  // The index does not follow renames; fall back to a scan.
+  for (int i = 0; i < Count(); ++i)
+    if (CompText(Event(i)->EventName, name)) return Event(i);
+  return nullptr;
+}
+
+void TGateEventList::LinkProperties(TEventPropertyList* warnings) {
+  if (!warnings) return;
+  ClearPropertyUsedMarks(warnings);
+  for (int i = 0; i < Count(); ++i) Event(i)->LinkProperty(warnings);
+}
+
+std::vector<std::string> TGateEventList::ExpressionErrors() const {
+  std::vector<std::string> errors;
+  for (int i = 0; i < Count(); ++i)
+    if (!Event(i)->ExpressionError.empty())
+      errors.push_back(fmt::format("GateEvent-{} '{}': {}", i, Event(i)->EventName, Event(i)->ExpressionError));
+  return errors;
+}
