@@ -83,17 +83,21 @@ void TEventPropertys::LoadFromFile(const std::string& path) {
       for (int net = 0; net < kNetworks; ++net)
         WarningLists[net]->LoadFromNode(childNamed(gate, WarningLists[net]->Name));
   } catch (const EPropertyAttributeError& e) {
-    // Half a file is worse than none: a later save would drop the rest.
+    // Half a file is worse than none: a later save would drop the rest. The
+    // fault is recorded even when a caller ignores the error, so that no save
+    // replaces the user's file.
     ClearAll();
-    throw EPropertiesFileError({path, e.Offset >= 0 ? LineOfOffset(path, e.Offset) : 0, e.what()});
+    TFileFault fault{path, e.Offset >= 0 ? LineOfOffset(path, e.Offset) : 0, e.what()};
+    RecordFileFault(fault);
+    throw EPropertiesFileError(std::move(fault));
   }
 }
 
 bool TEventPropertys::LoadFromFileKeepingFaults(const std::string& path) {
   try {
     LoadFromFile(path);
-  } catch (const EPropertiesFileError& e) {
-    RecordFileFault(e.Fault);
+  } catch (const EPropertiesFileError&) {
+    // Already recorded as a fault of the file.
   }
   return !FileIsFaulty(path);
 }

@@ -44,10 +44,10 @@ class TEventPropertys : public TObject {
   // parse or has another root is recorded as a fault (see FileFaults) and
   // leaves the lists empty. An attribute that does not convert raises
   // EConvertError "<file>:<line>: <Property-n> attribute X: ..." and leaves
-  // the lists empty.
+  // the lists empty; it is recorded as a fault too, so a later save keeps
+  // the file as "<file>.bad-<timestamp>".
   void LoadFromFile(const std::string& path);
-  // The same, for start-up: a conversion error is recorded as a fault of the
-  // file instead of raised, so a later save keeps the file. False when the
+  // The same, for start-up: a conversion error is not raised. False when the
   // file is recorded as faulty.
   bool LoadFromFileKeepingFaults(const std::string& path);
   // Writes all nine lists atomically; a file recorded as faulty is first kept

@@ -215,6 +215,8 @@ TEST(PropertiesFile, BadAttributeNamesFileLineElementAndAttribute) {
   }
   EXPECT_EQ(p.TestList->Count(), 0) << "no half-read registry";
   EXPECT_EQ(p.MsgLists[0]->Count(), 0);
+  EXPECT_TRUE(FileIsFaulty(path)) << "recorded even for a caller that ignores the error";
+  ClearFileFaults();
 
   home.Write("EventsProperty.cfg", bytes.substr(0, bytes.find("BackColor")) + "DrawInMap=\"yes\"/>" +
                                        bytes.substr(bytes.find("/>", bytes.find("BackColor")) + 2));

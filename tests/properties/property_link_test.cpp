@@ -97,8 +97,10 @@ TEST(PropertyRecords, SettersMarkOnlyRealChanges) {
   r.SetVoiceText("  dropped  ");
   EXPECT_TRUE(r.Modified) << "voice texts compare with letter case";
 
-  // The host calls these by slot: through the base class they reach the record.
+  // The host calls these by slot: through the base class they reach the record,
+  // whose host part comes first so a host's pointer is the record's address.
   TEventProperty& host = r;
+  EXPECT_EQ(static_cast<void*>(&host), static_cast<void*>(&r));
   r.Modified = false;
   host.SetPlayVoice(false);
   host.SetDisplay(false);
