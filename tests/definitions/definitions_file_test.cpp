@@ -1,0 +1,325 @@
+// EventsDefine.cfg through TAllEvents and the per-network lists: round trips
+// of every network, sections and networks that are missing, reading by
+// position, numbers that are not numbers, and unreadable files that must
+// survive a later save byte for byte.
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include <gtest/gtest.h>
+#include <pugixml.hpp>
+
+#include "definitions/all_events.h"
+#include "definitions/definition_attributes.h"
+#include "definitions/network.h"
+#include "definitions/test_events.h"
+#include "eventmanager/errors.h"
+#include "platform/component_registry.h"
+#include "platform/xml_file.h"
+#include "properties/event_propertys.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class ComponentEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override { CoInitialize(); }
+  void TearDown() override { CoUninitialize(); }
+};
+const auto* environment = ::testing::AddGlobalTestEnvironment(new ComponentEnvironment);
+
+class DefinitionsFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("em-defs-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    path_ = (dir_ / "EventsDefine.cfg").string();
+    ClearFileFaults();
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  void write(const std::string& text) { std::ofstream(path_, std::ios::binary) << text; }
+  static std::string read(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+
+  fs::path dir_;
+  std::string path_;
+};
+
+// One event with two levels below a first one, for a network.
+void addCallEvent(TMsgEventList* list, uint32_t first, uint32_t second, int32_t reason) {
+  auto* event = new TMsgEvent(list);
+  event->SetEventName("Call Drop " + list->Name);
+  event->SetStartedFlag(2);
+  auto* level = new TLevelNode(event, nullptr);
+  level->MsgNodes->AddNode(list->NetType, first, 0);
+  level->MsgNodes->AddNode(list->NetType, first + 1, 5);
+  auto* child = new TLevelNode(event, level);
+  child->MsgNodes->AddNode(list->NetType, second, 0x80000000u);
+  child->SetReportName("Call Drop");
+  child->SetReasonNum(reason);
+  child->SetDetailFlag(3);
+  child->SetExpression("cause check");
+  level->AddChild(child);
+  level->AddChild(new TLevelNode(event, level));  // a level without message nodes
+  event->AddLevel(level);
+  list->Add(event);
+}
+
+// The whole container as the file would hold it, for comparing two containers.
+std::string snapshot(TAllEvents& all) {
+  pugi::xml_document doc;
+  pugi::xml_node root = doc.append_child("Events");
+  for (const char* section : {"Message", "Gate", "Aliases"}) {
+    pugi::xml_node s = root.append_child(section);
+    for (int net = 0; net < TAllEvents::kNetworks; ++net) {
+      pugi::xml_node n = s.append_child(all.MsgLists[net]->Name.c_str());
+      if (section == std::string("Message")) all.MsgLists[net]->SaveToNode(n);
+      else if (section == std::string("Gate")) all.GateLists[net]->SaveToNode(n);
+      else all.AliasLists[net]->SaveToNode(n);
+    }
+  }
+  std::ostringstream out;
+  doc.save(out);
+  return out.str();
+}
+
+}  // namespace
+
+TEST_F(DefinitionsFile, EveryNetworkComesBackEqualAliasesIncluded) {
+  TAllEvents all;
+  const uint32_t codes[4][2] = {{0x012F0524, 0x012F1325}, {0x10040400, 0x10082A00},
+                                {0x412F0001, 0x512F1325}, {0x412F0201, 0x412F0401}};
+  for (int net = 0; net < 4; ++net) {
+    addCallEvent(all.MsgLists[net], codes[net][0], codes[net][1], 16 + net);
+    auto* gate = new TGateEvent(all.GateLists[net]);
+    gate->SetEventName("Gate " + all.GateLists[net]->Name);
+    gate->SetGateType(2);
+    gate->SetMessageCodeA(codes[net][0]);
+    gate->SetMessageCodeB(0xFFFFFFFEu);
+    gate->SetMsgDuringTime(5000);
+    all.GateLists[net]->Add(gate);
+    all.AliasLists[net]->AddAlias("Alias-0", "Low level " + std::to_string(net));
+    all.AliasLists[net]->AddAlias("Alias-1", "Drop");
+  }
+  all.SaveToFile(path_);
+
+  TAllEvents back;
+  back.LoadFromFile(path_);
+  EXPECT_EQ(snapshot(back), snapshot(all));
+  TLevelNode* child = back.MsgLists[2]->Event(0)->Level(0)->Child(0);
+  EXPECT_EQ(child->ReasonNum, 18);
+  EXPECT_EQ(child->MsgNodes->Node(0)->SubCode, 0x80000000u);
+  EXPECT_EQ(back.MsgLists[2]->Event(0)->Level(0)->Child(1)->MsgNodes->Count(), 0);
+  EXPECT_EQ(back.GateLists[3]->Event(0)->MessageCodeB, 0xFFFFFFFEu);
+  EXPECT_EQ(back.AliasLists[1]->Alias(0)->AliasText, "Low level 1");
+  for (int net = 0; net < 4; ++net) {
+    EXPECT_FALSE(back.GateLists[net]->IsModified());
+    EXPECT_FALSE(back.AliasLists[net]->IsModified());
+  }
+
+  // An empty level is written with an empty MsgNodes element; every network
+  // element is written, even for empty lists.
+  pugi::xml_document doc;
+  ASSERT_TRUE(doc.load_file(path_.c_str()));
+  pugi::xml_node empty = doc.child("Events").child("Message").child("UMTS").first_child().first_child().last_child();
+  EXPECT_STREQ(empty.name(), "LevelNode-1");
+  EXPECT_STREQ(empty.first_child().name(), "MsgNodes");
+  EXPECT_FALSE(empty.first_child().first_child());
+  TAllEvents none;
+  none.SaveToFile(path_);
+  ASSERT_TRUE(doc.load_file(path_.c_str()));
+  int networks = 0;
+  for (pugi::xml_node n : doc.child("Events").child("Gate").children()) networks += n ? 1 : 0;
+  EXPECT_EQ(networks, 4);
+}
+
+TEST_F(DefinitionsFile, MissingNetworksAndSectionsLeaveTheirListsAlone) {
+  write(R"(<?xml version="1.0"?>
+<Events>
+  <Message>
+    <GSM><MsgEvent-0 EventName="From File"/></GSM>
+  </Message>
+</Events>)");
+  TAllEvents all;
+  addCallEvent(all.MsgLists[2], 0x412F0001, 0x412F0401, 16);
+  auto* gate = new TGateEvent(all.GateLists[0]);
+  gate->SetEventName("Kept");
+  all.GateLists[0]->Add(gate);
+  all.AliasLists[0]->AddAlias("Alias-0", "kept");
+  all.LoadFromFile(path_);
+  ASSERT_EQ(all.MsgLists[0]->Count(), 1);
+  EXPECT_EQ(all.MsgLists[0]->Event(0)->EventName, "From File");
+  EXPECT_EQ(all.MsgLists[2]->Count(), 1);  // no UMTS element in the file
+  EXPECT_EQ(all.GateLists[0]->Count(), 1);
+  EXPECT_EQ(all.AliasLists[0]->Count(), 1);
+
+  // The per-network readers do the same.
+  TGateEventList gates;
+  gates.SetNetType(0);
+  gates.Add(new TGateEvent(&gates));
+  gates.LoadFromFile(path_);
+  EXPECT_EQ(gates.Count(), 1);
+  fs::remove(path_);
+  all.LoadFromFile(path_);  // a missing file is no error
+  EXPECT_EQ(all.MsgLists[0]->Count(), 1);
+}
+
+TEST_F(DefinitionsFile, ReadsChildrenByPositionWhateverTheirNames) {
+  write(R"(<?xml version="1.0"?>
+<Events>
+  <Message>
+    <CDMA>
+      <MsgEvent-0 EventName="A"/>
+      <Renamed EventName="B" StartedFlag="1">
+        <LevelNode-0 ReportName="First">
+          <NotMsgNodes>
+            <MsgNode-0 MessageCode="268698624"/>
+            <X MessageCode="-1" SubCode="4294967295"/>
+          </NotMsgNodes>
+          <Whatever ReportName="Second"><MsgNodes/></Whatever>
+        </LevelNode-0>
+      </Renamed>
+    </CDMA>
+  </Message>
+  <Aliases><GSM Alias-0="first" Alias-2="second"/></Aliases>
+</Events>)");
+  TAllEvents all;
+  all.LoadFromFile(path_);
+  ASSERT_EQ(all.MsgLists[1]->Count(), 2);
+  TMsgEvent* b = all.MsgLists[1]->Event(1);
+  EXPECT_EQ(b->EventName, "B");
+  EXPECT_EQ(b->StartedFlag, 1);
+  TLevelNode* first = b->Level(0);
+  ASSERT_EQ(first->MsgNodes->Count(), 2);
+  EXPECT_EQ(first->ReasonNum, -9999);  // no ReasonNum: any cause
+  EXPECT_EQ(first->MsgNodes->Node(0)->SubCode, 0u);  // no SubCode: every sub-type
+  EXPECT_EQ(first->MsgNodes->Node(1)->MessageCode, 0xFFFFFFFFu);
+  EXPECT_EQ(first->MsgNodes->Node(1)->SubCode, 0xFFFFFFFFu);
+  EXPECT_EQ(first->MsgNodes->Node(0)->NetType, 1);
+  ASSERT_EQ(first->ChildCount(), 1);
+  EXPECT_EQ(first->Child(0)->ReportName, "Second");
+  EXPECT_TRUE(all.MsgLists[1]->Offers(268698624));
+
+  // Alias names come from positions; the second alias keeps its text.
+  TAliasesList* aliases = all.AliasLists[0];
+  ASSERT_EQ(aliases->Count(), 2);
+  EXPECT_EQ(aliases->Alias(1)->AliasName, "Alias-1");
+  EXPECT_EQ(aliases->Alias(1)->AliasText, "second");
+  pugi::xml_document doc;
+  aliases->SaveToNode(doc.append_child("GSM"));
+  EXPECT_STREQ(doc.child("GSM").attribute("Alias-1").value(), "second");
+}
+
+TEST_F(DefinitionsFile, NumberThatIsNotOneNamesFileLineElementAndKeepsTheFile) {
+  const std::string text = R"(<?xml version="1.0"?>
+<Events>
+  <Message>
+    <GSM>
+      <MsgEvent-0 EventName="Good"/>
+      <MsgEvent-1 EventName="Bad">
+        <LevelNode-0 ReasonNum="x"/>
+      </MsgEvent-1>
+    </GSM>
+  </Message>
+</Events>)";
+  write(text);
+  TAllEvents all;
+  try {
+    all.LoadFromFile(path_);
+    FAIL() << "accepted ReasonNum 'x'";
+  } catch (const EAttributeError& e) {
+    EXPECT_EQ(std::string(e.what()), path_ + ":7: <LevelNode-0> attribute ReasonNum: 'x' is not an integer");
+    EXPECT_EQ(e.Line, 7);
+  }
+  ASSERT_EQ(all.MsgLists[0]->Count(), 1);  // the event read before the error stays
+  EXPECT_EQ(all.MsgLists[0]->Event(0)->EventName, "Good");
+  ASSERT_TRUE(FileIsFaulty(path_));
+  all.SaveToFile(path_);
+  int kept = 0;
+  for (const auto& entry : fs::directory_iterator(dir_))
+    if (entry.path().filename().string().starts_with("EventsDefine.cfg.bad-")) {
+      ++kept;
+      EXPECT_EQ(read(entry.path()), text);
+    }
+  EXPECT_EQ(kept, 1);
+}
+
+TEST_F(DefinitionsFile, MalformedFileIsReportedAndSurvivesASaveByteForByte) {
+  const std::string text = "<?xml version=\"1.0\"?>\n<Events>\n  <Message>\n    <GSM>\n  </Message>\n</Events>\n";
+  write(text);
+  TAllEvents all;
+  try {
+    all.LoadFromFile(path_);
+    FAIL() << "accepted a malformed file";
+  } catch (const EEventManagerError& e) {
+    EXPECT_NE(std::string(e.what()).find(path_ + ":5:"), std::string::npos) << e.what();
+  }
+  ASSERT_FALSE(FileFaults().empty());
+  EXPECT_EQ(FileFaults().back().File, path_);
+  for (int net = 0; net < 4; ++net) EXPECT_EQ(all.MsgLists[net]->Count(), 0);
+
+  // The one-network readers of the host directory go through the same check.
+  setenv("EVENTMANAGER_HOME", dir_.c_str(), 1);
+  TMsgEventList single;
+  single.SetNetType(0);
+  EXPECT_THROW(single.LoadFromFile(), EEventManagerError);
+  TGateEventList gates;
+  gates.SetNetType(0);
+  EXPECT_THROW(gates.LoadFromFile(), EEventManagerError);
+  unsetenv("EVENTMANAGER_HOME");
+
+  all.SaveToFile(path_);
+  bool kept = false;
+  for (const auto& entry : fs::directory_iterator(dir_))
+    if (entry.path().filename().string().starts_with("EventsDefine.cfg.bad-")) kept = read(entry.path()) == text;
+  EXPECT_TRUE(kept);
+  TAllEvents again;
+  EXPECT_NO_THROW(again.LoadFromFile(path_));
+}
+
+TEST_F(DefinitionsFile, SampleFileLoadsAndEveryEventHasAPropertyRecord) {
+  const std::string sample = std::string(EVENTMANAGER_SOURCE_DIR) + "/data/sample/EventsDefine.cfg";
+  TAllEvents all;
+  ASSERT_NO_THROW(all.LoadFromFile(sample));
+  TEventPropertys registry;
+  all.LinkProperties(&registry, true);
+  int events = 0;
+  for (int net = 0; net < 4; ++net) {
+    SCOPED_TRACE(all.MsgLists[net]->Name);
+    EXPECT_GT(all.MsgLists[net]->Count(), 0);
+    EXPECT_GT(all.GateLists[net]->Count(), 0);
+    EXPECT_GT(all.AliasLists[net]->Count(), 0);
+    EXPECT_TRUE(all.GateLists[net]->ExpressionErrors().empty());
+    for (int i = 0; i < all.GateLists[net]->Count(); ++i, ++events) {
+      TGateEvent* gate = all.GateLists[net]->Event(i);
+      EXPECT_NE(gate->Property, nullptr) << gate->EventName;
+      if (gate->GateType == 1) {
+        EXPECT_GT(gate->FieldCount, 0) << gate->EventName;
+      } else {
+        EXPECT_EQ(gate->GateType, 2) << gate->EventName;
+        EXPECT_FALSE(DecoderMessageName(net, gate->MessageCodeA).empty()) << gate->EventName;
+      }
+    }
+    std::vector<std::string> names;
+    all.MsgLists[net]->CollectReportNames(names);
+    for (const auto& name : names) {
+      TLevelNode* level = all.MsgLists[net]->FindLevelByReportName(name);
+      ASSERT_NE(level, nullptr);
+      EXPECT_NE(level->Property, nullptr) << name;
+      for (int n = 0; n < level->MsgNodes->Count(); ++n)
+        EXPECT_FALSE(level->MsgNodes->Node(n)->MessageName().empty()) << name;
+      ++events;
+    }
+  }
+  EXPECT_GT(events, 20);
+}
