@@ -1,0 +1,1 @@
+eventmanager_benchmark(expression_filter_bench expression_filter_bench.cpp)
