@@ -73,19 +73,19 @@ void LoadMsg_Gate_TestEvents(TMsgEventList* msgEvents, TGateEventList* gateEvent
 }
 
 void EventPropertyListKeyWord(TEventPropertyList* list, std::string& keyWord) {
-  keyWord = list ? list->Name : std::string();
+  keyWord = QueryPropertyListKeyWord(list);
 }
 
 int32_t MsgPropertyListCount(uint8_t network) {
   requireNetwork(network, "MsgPropertyListCount");
-  return registry().GetList(network, 0)->Count();
+  return QueryMsgPropertyListCount(registry(), network);
 }
 
-int32_t TestPropertyListCount() { return registry().TestList->Count(); }
+int32_t TestPropertyListCount() { return QueryTestPropertyListCount(registry()); }
 
 const TBitmap* GetBitmapByEvent(const std::string& eventKey) {
   TEventPropertys* r = PropertyRegistry();
-  return r ? BitmapByEventKey(*r, eventKey) : nullptr;
+  return r ? QueryBitmapByEvent(*r, eventKey) : nullptr;
 }
 
 void EventManagerFileFaults(std::vector<std::string>& faults) {

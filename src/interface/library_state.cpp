@@ -23,7 +23,7 @@ void loadRegistry() {
     registry->LoadFromFileKeepingFaults(PropertiesPath());
   } catch (const std::exception& e) {
     registry->ClearAll();
-    RecordStartUpFault(PropertiesPath(), e);
+    if (!FileIsFaulty(PropertiesPath())) RecordStartUpFault(PropertiesPath(), e);
   }
 }
 
@@ -37,7 +37,8 @@ void linkAllDefinitions() {
   try {
     all.LoadFromFile(DefinitionsPath());
   } catch (const std::exception& e) {
-    RecordStartUpFault(DefinitionsPath(), e);
+    // The loader records the faults it recognises itself.
+    if (!FileIsFaulty(DefinitionsPath())) RecordStartUpFault(DefinitionsPath(), e);
     complete = false;
   }
   if (FileIsFaulty(DefinitionsPath())) complete = false;
