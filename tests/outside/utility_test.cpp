@@ -3,6 +3,7 @@
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
+#include <locale>
 
 #include <gtest/gtest.h>
 
@@ -39,6 +40,13 @@ TEST(Utility, NumberTextsFollowTheFormat) {
       {5, 1.0, "Rate: %5.1f%%", "Rate:   5.0%"},
       {7, 1.0, "%03.0f", "007"},
       {7, 2.0, "no conversion", "no conversion"},
+      {9995, 10.0, "%.0n", "1,000"},  // grouping after rounding
+      {1234567, 1.0, "[%12.0n]", "[   1,234,567]"},
+      {1234567, 1.0, "[%-12.0n]", "[1,234,567   ]"},
+      {1500, 1.0, "%.2e", "1.50e+03"},
+      {5, 1.0, "%.0f %.0f", "5 %.0f"},
+      {-2500, 1000.0, "%d s", "-3 s"},
+      {1, 1e-320, "%.0f", ""},
   };
   for (const Case& c : cases) EXPECT_EQ(IntValidStrEx(c.value, c.divisor, 0, c.format), c.text) << c.format;
   EXPECT_EQ(IntValidStr(-12, 0), "-12");
@@ -61,6 +69,19 @@ TEST(Utility, NumberTextsIgnoreTheProcessLocale) {
   EXPECT_EQ(IntValidStrEx(1234567, 1000.0, 0, "%.2n"), "1,234.57");
   EXPECT_EQ(FloatValidStrF2S(2.5, "%.2f", 0), "2.50");
   std::setlocale(LC_ALL, "C");
+}
+
+// A host that installs a C++ global locale with other separators changes nothing.
+TEST(Utility, NumberTextsIgnoreTheGlobalCppLocale) {
+  struct GermanPunct : std::numpunct<char> {
+    char do_decimal_point() const override { return ','; }
+    char do_thousands_sep() const override { return '.'; }
+    std::string do_grouping() const override { return "\3"; }
+  };
+  std::locale saved = std::locale::global(std::locale(std::locale::classic(), new GermanPunct));
+  EXPECT_EQ(IntValidStrEx(1234567, 1000.0, 0, "%.2n"), "1,234.57");
+  EXPECT_EQ(FloatValidStrF2S(2.5, "%.2f", 0), "2.50");
+  std::locale::global(saved);
 }
 
 TEST(Utility, DateTimeTextOfAKnownDate) {

@@ -23,8 +23,8 @@ struct HandsetRecord {
   double OrderTime = 0;      // ordering time, days
   uint32_t MessageCode = 0;  // layer-3 message code, 0 for a measurement record
   std::string MessageBytes;  // raw message: see docs/message-bytes.md
-  // Bits 24..27 the record's mode (0 idle, 1 ..., 2 dedicated), bits 16..23 the
-  // vendor sub-type.
+  // Bits 24..27 the record's mode (0 idle, 1 connected on common channels,
+  // 2 dedicated), bits 16..23 the vendor sub-type.
   uint32_t MessageInfo = 0;
   uint8_t NetType = 255;     // network of the record (0 GSM .. 3 TD-SCDMA)
   bool Skip = false;         // the message is not decoded

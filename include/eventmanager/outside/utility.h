@@ -17,8 +17,11 @@ std::string IntValidStr(int64_t value, int flags);
 std::string IntValidStrEx(int64_t value, double divisor, int flags, std::string_view format);
 // A float formatted with a printf-style format; NaN, infinities and -9999 give "".
 std::string FloatValidStrF2S(double value, std::string_view format, int flags);
-// Time text of a results row. Switches: bit 0 date, bit 1 time, bit 2
-// milliseconds, bit 3 use the ordering time instead of the result time.
+// Time text of a results row, "yyyy-mm-dd hh:nn:ss.zzz" with the parts the
+// switches ask for (a results row's tag bits: 0 date, 1 time, 2 milliseconds,
+// 3 the ordering time instead of the result time). Milliseconds imply the
+// time; with every switch off the text is "hh:nn:ss.zzz". Times are days
+// since 1899-12-30; a time that is not finite gives "".
 std::string MakeDateTime(double resultTime, double orderTime, bool showDate, bool showTime,
                          bool showMilliseconds, bool useOrderTime);
 // Speaks the text through espeak-ng when available; otherwise does nothing.

@@ -74,7 +74,7 @@ std::string Convert(double value, const Conversion& c) {
       break;
     case 'd':
     case 'i':
-      body = fmt::format("{}", std::fabs(std::round(value)));
+      body = fmt::format("{:.0f}", std::fabs(std::round(value)));
       break;
     default: {
       std::string type(1, c.Type);

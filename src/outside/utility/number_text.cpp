@@ -20,7 +20,8 @@ std::string IntValidStr(int64_t value, int /*flags*/) {
 
 std::string IntValidStrEx(int64_t value, double divisor, int /*flags*/, std::string_view format) {
   if (value == Marker || divisor == 0 || !std::isfinite(divisor)) return {};
-  return outside::FormatOne(format, static_cast<double>(value) / divisor);
+  double scaled = static_cast<double>(value) / divisor;
+  return std::isfinite(scaled) ? outside::FormatOne(format, scaled) : std::string();
 }
 
 std::string FloatValidStrF2S(double value, std::string_view format, int /*flags*/) {
