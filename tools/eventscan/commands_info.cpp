@@ -1,0 +1,115 @@
+// eventscan check and eventscan list.
+#include <filesystem>
+#include <iostream>
+#include <memory>
+
+#include <fmt/format.h>
+
+#include "commands.h"
+#include "eventmanager/event_property.h"
+#include "host_library.h"
+#include "networks.h"
+
+namespace eventscan {
+namespace {
+
+std::unique_ptr<HostLibrary> openLibrary(const CommonOptions& o) {
+  if (o.Home) SetHomeDirectory(*o.Home);
+  return std::make_unique<HostLibrary>(o.Library ? *o.Library : HostLibrary::DefaultPath());
+}
+
+const char* kindName(int kind) {
+  switch (kind) {
+    case 1: return "message";
+    case 2: return "test";
+    case 3: return "gate";
+    default: return "other";
+  }
+}
+
+std::string colour(int32_t c) { return fmt::format("#{:06X}", static_cast<uint32_t>(c) & 0xFFFFFFu); }
+
+std::string switches(const TEventProperty& p) {
+  std::string s;
+  auto add = [&](bool on, const char* word) {
+    if (!on) return;
+    if (!s.empty()) s += ',';
+    s += word;
+  };
+  add(p.Display, "display");
+  add(p.DrawInMap, "map");
+  add(p.DrawInGraph, "graph");
+  add(p.PlayVoice, "voice");
+  return s.empty() ? "-" : s;
+}
+
+}  // namespace
+
+int CheckCommand(const CommonOptions& o) {
+  try {
+    auto library = openLibrary(o);
+    const std::string home = EffectiveHomeDirectory();
+    bool ok = true;
+    std::cout << "home: " << home << '\n';
+    for (const char* file : {"EventsDefine.cfg", "EventsProperty.cfg"}) {
+      std::error_code ec;
+      bool present = std::filesystem::is_regular_file(home + file, ec);
+      std::cout << fmt::format("{}{}: {}\n", home, file, present ? "found" : "missing");
+      ok = ok && present;
+    }
+    std::vector<std::string> faults;
+    library->EventManagerFileFaults(faults);
+    for (const std::string& f : faults) std::cout << "fault: " << f << '\n';
+    for (uint8_t net = 0; net < 4; ++net) {
+      std::vector<TEventListing> events;
+      library->EventManagerListEvents(net, events);
+      int counts[4] = {};
+      for (const TEventListing& e : events) counts[e.Kind >= 1 && e.Kind <= 3 ? e.Kind : 0]++;
+      std::cout << fmt::format("{}: {} message events, {} gate events, {} test events, {} property records\n",
+                               NetworkName(net), counts[1], counts[3], counts[2], library->MsgPropertyListCount(net));
+    }
+    std::cout << fmt::format("test-event property records: {}\n", library->TestPropertyListCount());
+    ok = ok && faults.empty();
+    std::cout << (ok ? std::string("ok\n") : fmt::format("not ok: {} fault(s)\n", faults.size()));
+    return ok ? ExitOk : ExitInput;
+  } catch (const std::exception& e) {
+    std::cerr << e.what() << '\n';
+    return ExitInput;
+  }
+}
+
+int ListCommand(const CommonOptions& o, const std::optional<std::string>& network) {
+  std::vector<uint8_t> nets{0, 1, 2, 3};
+  if (network) {
+    auto n = NetworkIndex(*network);
+    if (!n) {
+      std::cerr << fmt::format("--network: \"{}\" is none of GSM, CDMA, UMTS, TD-SCDMA\n", *network);
+      return ExitUsage;
+    }
+    nets = {*n};
+  }
+  try {
+    auto library = openLibrary(o);
+    for (uint8_t net : nets) {
+      std::vector<TEventListing> events;
+      library->EventManagerListEvents(net, events);
+      std::cout << fmt::format("== {} ({} events) ==\n", NetworkName(net), events.size());
+      std::cout << fmt::format("{:<8} {:>5}  {:<44} {:<28} {:<24} {:<7} {:<7} {}\n", "kind", "id", "name", "definition",
+                               "switches", "back", "font", "icon / voice");
+      for (const TEventListing& e : events) {
+        const TEventProperty& p = *e.Property;
+        std::cout << fmt::format("{:<8} {:>5}  {:<44} {:<28} {:<24} {:<7} {:<7} {} / {}\n", kindName(e.Kind),
+                                 e.Kind == 2 ? std::to_string(e.Id) : "-", e.Name,
+                                 e.Definition.empty() ? "-" : e.Definition, switches(p), colour(p.BackColor),
+                                 colour(p.FontColor), p.BitmapFile.empty() ? "-" : p.BitmapFile,
+                                 p.VoiceText.empty() ? "-" : p.VoiceText);
+      }
+    }
+    return ExitOk;
+  } catch (const std::exception& e) {
+    std::cerr << e.what() << '\n';
+    return ExitInput;
+  }
+}
+
+}  // namespace eventscan

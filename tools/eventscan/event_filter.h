@@ -1,0 +1,40 @@
+// Which events a run reports: all, only the listed ones, or all but the
+// listed ones. Items are event identifiers ("54") or event names ("Start
+// Dial", letter case ignored). Identifiers decide for test items and event-
+// table entries as the library asks (OnEventFilter); names also select rows
+// of message-sequence and gate results when they are printed.
+#pragma once
+
+#include <cstdint>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace eventscan {
+
+class EventFilter {
+ public:
+  enum class Mode { All, Only, Skip };
+
+  EventFilter() = default;
+  EventFilter(Mode mode, const std::vector<std::string>& items);
+
+  Mode GetMode() const { return mode_; }
+  // OnEventFilter's answer; `name` is the test event's name when known.
+  bool AcceptsId(int32_t id, std::string_view name) const;
+  // Whether a printed row is kept; `testId` is -1 for results that are no test event.
+  bool AcceptsRow(int32_t testId, std::string_view name) const;
+
+ private:
+  bool listed(int32_t id, std::string_view name) const;
+
+  Mode mode_ = Mode::All;
+  std::set<int32_t> ids_;
+  std::set<std::string> names_;  // lower case
+};
+
+// Splits "54, Start Dial,10003" at commas, trimming blanks; empty items are dropped.
+std::vector<std::string> SplitList(std::string_view text);
+
+}  // namespace eventscan

@@ -1,0 +1,91 @@
+#include "host_session.h"
+
+#include "eventmanager/outside/data_access.h"
+
+namespace eventscan {
+
+HostSession::HostSession(HostLibrary& library, uint8_t network, EventFilter filter)
+    : library_(library), network_(network), filter_(std::move(filter)) {
+  library_.InitEventManagerDllApplication(nullptr);
+  msgEvents_ = library_.CreateMsgEventList();
+  gateEvents_ = library_.CreateGateEventList();
+  testEvents_ = library_.CreateTestEvents();
+  results_ = library_.CreateEventsResult();
+  results_->OnGetRecord = {&HostSession::getRecord, this};
+  results_->OnEventFilter = {&HostSession::filterEvent, this};
+  results_->OnEventAdded = {&HostSession::eventAdded, this};
+  Reload(network);
+}
+
+HostSession::~HostSession() {
+  SetEventTable(nullptr);
+  library_.ClearMsgEventList(msgEvents_);
+  library_.ClearGateEventList(gateEvents_);
+  delete results_;
+  FreeEventObject(testEvents_);
+  FreeEventObject(gateEvents_);
+  FreeEventObject(msgEvents_);
+  library_.FinalEventManagerDllApplication();
+}
+
+void HostSession::Reload(uint8_t network) {
+  network_ = network;
+  if (network <= 3) {
+    library_.LoadMsg_Gate_TestEvents(msgEvents_, gateEvents_, testEvents_, results_, network);
+  } else {
+    // The test events link to the one test-event property list whatever the
+    // network; the message and gate lists are emptied again at once.
+    library_.LoadMsg_Gate_TestEvents(msgEvents_, gateEvents_, testEvents_, results_, 0);
+    library_.ClearMsgEventList(msgEvents_);
+    library_.ClearGateEventList(gateEvents_);
+    results_->SetNetType(255);
+  }
+  testNames_.clear();
+  std::vector<TEventListing> listed;
+  library_.EventManagerListEvents(network <= 3 ? network : 0, listed);
+  for (const TEventListing& e : listed)
+    if (e.Kind == 2) testNames_.emplace(e.Id, e.Name);
+}
+
+void HostSession::Feed(ParsedLog& log, const std::function<void(size_t, size_t)>& progress) {
+  log_ = &log;
+  SetEventTable(&log.Events);
+  const size_t total = log.Records.size();
+  size_t nextEvent = 0;
+  for (size_t i = 0; i < total; ++i) {
+    const RecordFeed& feed = log.Feeds[i];
+    HandsetRecord& rec = log.Records[i];
+    auto index = static_cast<int32_t>(i);
+    results_->FeedRecord(static_cast<uint32_t>(i), index, feed.Kind == RecordKind::Message, !rec.Items.empty(), true,
+                         feed.DeviceType, msgEvents_, gateEvents_, testEvents_);
+    for (; nextEvent < log.Events.size() && log.EventOrigins[nextEvent].DeclaredBy == index; ++nextEvent)
+      results_->FeedEvent(static_cast<int32_t>(nextEvent), log.EventOrigins[nextEvent].ItemIndex, msgEvents_,
+                          gateEvents_, testEvents_, feed.DeviceType);
+    if (progress && (i & 0xFFFF) == 0xFFFF) progress(i + 1, total);
+  }
+  if (progress) progress(total, total);
+}
+
+int32_t HostSession::getRecord(void* self, RecordView* view, int32_t index) {
+  auto* s = static_cast<HostSession*>(self);
+  if (!s->log_ || index < 0 || static_cast<size_t>(index) >= s->log_->Records.size()) {
+    view->Load(nullptr);
+    return 0;
+  }
+  view->Load(&s->log_->Records[static_cast<size_t>(index)]);
+  return 1;
+}
+
+bool HostSession::filterEvent(void* self, int16_t id) {
+  auto* s = static_cast<HostSession*>(self);
+  if (s->filter_.GetMode() == EventFilter::Mode::All) return true;
+  auto it = s->testNames_.find(id);
+  return s->filter_.AcceptsId(id, it == s->testNames_.end() ? std::string_view() : std::string_view(it->second));
+}
+
+void HostSession::eventAdded(void* self, uint32_t context, TEventResult* /*result*/, uint8_t flag, uint8_t kind,
+                             int32_t index) {
+  static_cast<HostSession*>(self)->notices_.push_back({context, index, flag, kind});
+}
+
+}  // namespace eventscan

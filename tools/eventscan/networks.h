@@ -1,0 +1,26 @@
+// Network names and message names as logs and the command line write them,
+// mapped to network indexes and to the message codes of the decoder
+// catalogues. The name indexes are built once, on first use.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace eventscan {
+
+// "GSM", "CDMA", "UMTS" (or "WCDMA"), "TD-SCDMA" (or "TDSCDMA"), or the index
+// 0..3 as text; letter case is ignored. None for anything else.
+std::optional<uint8_t> NetworkIndex(std::string_view name);
+// "GSM", "CDMA", "UMTS", "TD-SCDMA"; "none" for any other index.
+const char* NetworkName(uint8_t network);
+
+// The code of a message named as the network's catalogue names it ("Alerting"),
+// or as its description shows it ("Measurement Report [RR]") where two
+// protocols share a name. Letter case is ignored. 0 when unknown.
+uint32_t MessageCodeByName(uint8_t network, std::string_view name);
+// The catalogue name of a code; empty when the network has no such message.
+std::string MessageNameByCode(uint8_t network, uint32_t code);
+
+}  // namespace eventscan

@@ -1,0 +1,46 @@
+// Turns one record line of a log into a HandsetRecord. Two readers give the
+// same result: a fast scanner for the plain lines that make up most of a log
+// (flat keys, numbers, simple strings, a fields object), and the full JSON
+// reader for everything else. The fast one declines what it does not handle.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string_view>
+#include <vector>
+
+#include <nlohmann/json_fwd.hpp>
+
+#include "log_types.h"
+
+namespace eventscan {
+
+// A malformed record line; the text says what is wrong.
+class RecordError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Where one line goes: the record, how it is fed, and the event table the
+// line may add entries to. The caller rolls the table back on an error.
+struct LineTarget {
+  HandsetRecord& Record;
+  RecordFeed& Feed;
+  std::vector<EventTableEntry>& Events;
+  std::vector<DeclaredEvent>& Origins;
+  int32_t Index;  // position of the record in the log
+};
+
+// Full reader; raises RecordError.
+void ParseRecordJson(const nlohmann::json& line, const LogHeader& header, LineTarget& target);
+// Fast reader; false when the line needs the full reader (nothing is then
+// promised about the target, which the caller resets).
+bool ParseRecordFast(std::string_view line, const LogHeader& header, LineTarget& target);
+
+// Shared by both readers.
+uint32_t ParseMessageCode(std::string_view text);  // "0x412F0001" or decimal; raises RecordError
+uint32_t MessageInfoWord(uint32_t mode, uint32_t vendor);
+uint32_t ModeByName(std::string_view name);  // "idle", "dedicated"; raises RecordError
+void FinishRecord(const LogHeader& header, LineTarget& target, bool hasCode, bool kindGiven);
+
+}  // namespace eventscan

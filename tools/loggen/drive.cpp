@@ -1,0 +1,137 @@
+#include "drive.h"
+
+#include <fmt/format.h>
+
+namespace loggen {
+
+std::string Drive::fields(Signal s) {
+  Rng& r = b.Random();
+  lat_ += r.Between(20, 90);
+  lon_ += r.Between(-30, 60);
+  int level = s == Signal::Dip ? r.Between(-109, -102) : s == Signal::PoorQuality ? r.Between(-82, -76) : r.Between(-88, -62);
+  std::string pos = fmt::format("\"Latitude\": {}, \"Longitude\": {}, \"Speed_kmh\": {}", lat_, lon_, r.Between(25, 60));
+  switch (network_) {
+    case 0: {
+      int qual = s == Signal::PoorQuality ? r.Between(5, 6) : s == Signal::Dip ? r.Between(3, 5) : r.Between(0, 2);
+      return fmt::format("\"RxLevSub\": {}, \"RxLevFull\": {}, \"RxQualSub\": {}, \"BCCH\": {}, \"BSIC\": {}, "
+                         "\"LAC\": {}, \"CellId\": {}, {}",
+                         level, level + r.Between(0, 2), qual, cell_, code_, lac_, cellId_, pos);
+    }
+    case 1: {
+      int ecio = s == Signal::PoorQuality ? r.Between(-180, -155) : s == Signal::Dip ? r.Between(-140, -110)
+                                                                                    : r.Between(-90, -40);
+      int rx = s == Signal::PoorQuality ? r.Between(-80, -70) : level;
+      return fmt::format("\"CDMA_RxPower\": {}, \"CDMA_EcIo\": {}, \"PN\": {}, \"Channel\": {}, \"CDMA_TxPower\": {}, "
+                         "\"FFER\": {}, {}",
+                         rx, ecio, code_ * 3, 283, r.Between(-20, 5), r.Between(0, 150), pos);
+    }
+    case 2: {
+      int rscp = s == Signal::Dip ? r.Between(-115, -106) : s == Signal::PoorQuality ? r.Between(-90, -85)
+                                                                                    : r.Between(-95, -70);
+      int ecio = s == Signal::PoorQuality ? r.Between(-190, -155) : r.Between(-120, -40);
+      int rssi = s == Signal::Dip ? r.Between(-104, -96) : r.Between(-85, -60);
+      return fmt::format("\"RSCP\": {}, \"EcIo\": {}, \"RSSI\": {}, \"UARFCN\": {}, \"PSC\": {}, \"UE_TxPower\": {}, "
+                         "\"BLER\": {}, {}",
+                         rscp, ecio, rssi, 10700 + cell_ % 3 * 25, code_ * 4 % 512, r.Between(-30, 10),
+                         r.Between(0, 200), pos);
+    }
+    default: {
+      int rscp = s == Signal::Dip ? r.Between(-110, -101) : r.Between(-90, -65);
+      int ci = s == Signal::Dip ? r.Between(-8, -4) : r.Between(-2, 12);
+      return fmt::format("\"PCCPCH_RSCP\": {}, \"PCCPCH_C_I\": {}, \"CPI\": {}, \"TD_UARFCN\": {}, \"DPCH_RSCP\": {}, {}",
+                         rscp, ci, code_ % 128, 10055 + cell_ % 3 * 8, rscp + r.Between(-3, 3), pos);
+    }
+  }
+}
+
+void Drive::Measure(int ms, Signal signal) {
+  static const char* const reports[] = {"Measurement Report", "Power Measurement Report", "Measurement Report",
+                                        "Measurement Report"};
+  static const char* const broadcasts[] = {"System Information Type 3", "Access Parameters",
+                                           "Master Information Block", "Master Information Block"};
+  for (int done = 0; done < ms;) {
+    int step = b.Random().Between(440, 520);
+    b.Advance(step, step);
+    done += step;
+    last_ = fields(signal);
+    if (reporting_)
+      b.Message(reports[network_], {}, -1, last_);
+    else if (++steps_ % 4 == 0)
+      b.Message(broadcasts[network_], {}, -1, last_);
+    else
+      b.Measurement(last_);
+  }
+}
+
+void Drive::Msg(const char* name, const std::string& ie, int subType, int delayLo, int delayHi) {
+  b.Advance(delayLo, delayHi);
+  if (last_.empty()) last_ = fields(Signal::Good);
+  b.Message(name, ie, subType, last_);
+}
+
+void Drive::Item(int id, const std::string& extra, const char* text) {
+  b.Advance(20, 120);
+  b.Item(id, extra, text);
+}
+
+void Drive::ChangeCell() {
+  cell_ = 40 + b.Random().Between(0, 80);
+  code_ = b.Random().Between(1, 63);
+  cellId_ = 12000 + b.Random().Between(0, 999);
+  if (b.Random().Chance(20)) lac_ += 1;
+}
+
+void Drive::FtpDownload(bool drop) {
+  Rng& r = b.Random();
+  const int size = 1 << r.Between(19, 22);
+  Item(6);
+  Measure(600);
+  Item(7);
+  Item(9, Extra().U32(static_cast<uint32_t>(size)).Hex());
+  Measure(900);
+  Item(11);
+  Measure(drop ? 2500 : 4000);
+  if (drop) {
+    int seconds = r.Between(2, 4), got = size / r.Between(3, 6);
+    Item(13, Extra().I32(seconds).I32(got).I32(-102).Hex());
+  } else {
+    int transfer = r.Between(3500, 9000);
+    Item(12, Extra().I32(transfer + r.Between(300, 900)).I32(transfer).I32(size).Hex());
+  }
+  Item(14);
+}
+
+void Drive::Ping(int count, bool lastFails) {
+  Rng& r = b.Random();
+  const uint32_t address = 0x0A00A8C0;  // 192.168.0.10 in network byte order
+  Item(47);
+  for (int i = 0; i < count; ++i) {
+    Measure(500);
+    bool fails = lastFails && i == count - 1;
+    Extra e;
+    e.U32(address).I32(32).I32(0).I32(fails ? 0 : 53).I32(fails ? 0 : r.Between(60, 240)).I32(0).I32(384);
+    Item(fails ? 49 : 48, e.Hex());
+  }
+}
+
+void Drive::Sms(bool fails) {
+  Rng& r = b.Random();
+  Item(59);
+  Measure(1000);
+  if (fails)
+    Item(61, Extra().I32(38).I32(r.Between(8000, 12000)).Hex());
+  else
+    Item(60, Extra().I32(0).I32(r.Between(1800, 4200)).Hex());
+}
+
+void Drive::AttachAndPdp() {
+  Rng& r = b.Random();
+  Item(139);
+  Measure(500);
+  Item(50, Extra().I32(r.Between(600, 1500)).Hex());
+  Item(140);
+  Measure(500);
+  Item(52, Extra().I32(r.Between(300, 900)).I32(384).I32(7200).Hex());
+}
+
+}  // namespace loggen

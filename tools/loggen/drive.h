@@ -1,0 +1,63 @@
+// One simulated drive: the radio state of the handset (serving cell, signal
+// level, position) and the steps every network's script is made of. The
+// scripts (one per network) decide which messages a call or a handover
+// takes; the steps here write the records.
+#pragma once
+
+#include <string>
+
+#include "log_builder.h"
+
+namespace loggen {
+
+enum class Signal { Good, Dip, PoorQuality };
+
+class Drive {
+ public:
+  Drive(LogBuilder& builder, int network) : b(builder), network_(network) {}
+
+  LogBuilder& b;
+
+  // Measurements every half second or so for about `ms` milliseconds: plain
+  // measurement records with a system information message now and then in
+  // idle mode, measurement report messages while reporting. Gates look at the
+  // record before each message, so messages must follow the measurements.
+  void Measure(int ms, Signal signal = Signal::Good);
+  // Measurement reports from a call attempt until the release.
+  void SetReporting(bool on) { reporting_ = on; }
+  // A message after a short signalling delay.
+  void Msg(const char* name, const std::string& ie = {}, int subType = -1, int delayLo = 80, int delayHi = 400);
+  void Item(int id, const std::string& extra = {}, const char* text = "");
+  // A new serving cell (after a handover or a reselection).
+  void ChangeCell();
+
+  // Data and messaging tests, shared by all networks.
+  void FtpDownload(bool drop);
+  void Ping(int count, bool lastFails);
+  void Sms(bool fails);
+  void AttachAndPdp();
+
+  int Cell() const { return cell_; }
+  int Code() const { return code_; }
+
+ private:
+  std::string fields(Signal signal);
+
+  int network_;
+  bool reporting_ = false;
+  int steps_ = 0;
+  std::string last_;  // the fields of the last measurement, carried by messages
+  int cell_ = 62;    // BCCH, CDMA channel or UARFCN-like serving channel index
+  int code_ = 33;    // BSIC, PN, PSC or CPI
+  int lac_ = 4101;
+  int cellId_ = 12011;
+  int lat_ = 31230416;
+  int lon_ = 121473701;
+};
+
+void GsmCycle(Drive& d, int cycle);
+void CdmaCycle(Drive& d, int cycle);
+void UmtsCycle(Drive& d, int cycle);
+void TdscdmaCycle(Drive& d, int cycle);
+
+}  // namespace loggen

@@ -1,0 +1,145 @@
+// Drive cycles of the GSM and CDMA logs. Each cycle idles, may update its
+// location or registration, makes one call (normal, dropped or blocked, in
+// turn) with a handover, and runs a data test.
+#include <fmt/format.h>
+
+#include "drive.h"
+
+namespace loggen {
+namespace {
+
+enum Outcome { Normal, Dropped, Blocked };
+
+std::string hangup(uint32_t reason) { return Extra().U32(reason).Hex(); }
+
+void gsmLocationUpdate(Drive& d, int cycle) {
+  d.Msg("Location Updating Request", {}, 0);
+  if (cycle % 4 == 2) {
+    // Unanswered for longer than the sample gate allows, then rejected.
+    d.Measure(16000);
+    d.Msg("Location Updating Reject", "\"cause\": 17");
+  } else {
+    d.Msg("Location Updating Accept", {}, -1, 600, 1400);
+    d.Msg("Channel Release", "\"cause\": 0");
+  }
+}
+
+void gsmCall(Drive& d, int cycle, Outcome outcome) {
+  d.Item(54);
+  d.SetReporting(true);
+  d.Msg("CM Service Request", "\"cm_service_type\": 1", 1);
+  if (outcome == Blocked) {
+    d.Measure(5600);  // no Immediate Assignment within the gate's 5 seconds
+    d.Msg("CM Service Reject", "\"cause\": 17");
+    d.SetReporting(false);
+    d.Item(56, hangup(1));
+    return;
+  }
+  d.Msg("Immediate Assignment");
+  d.b.SetDedicated(true);
+  d.Msg("Setup", {}, -1, 300, 700);
+  d.Msg("Call Proceeding");
+  d.Msg("Alerting", {}, -1, 1500, 3000);
+  d.Msg("Connect", {}, -1, 2000, 5000);
+  d.Msg("Connect Acknowledge");
+  d.Measure(5000);
+  int bcch = 40 + d.b.Random().Between(0, 80), bsic = d.b.Random().Between(1, 63);
+  d.Msg("Handover Command", fmt::format("\"target_cell\": [{}, {}]", bcch, bsic));
+  if (cycle % 5 == 3) {
+    d.Msg("Handover Failure", "\"cause\": 3");
+  } else {
+    d.Msg("Handover Complete");
+    d.ChangeCell();
+  }
+  if (outcome == Normal) {
+    d.Measure(3000, Signal::PoorQuality);
+    d.Measure(4000);
+    d.Msg("Disconnect", "\"cause\": 16");
+    d.Msg("Release");
+    d.Msg("Release Complete");
+    d.Msg("Channel Release", "\"cause\": 0");
+  } else {
+    d.Measure(4500, Signal::Dip);
+    d.Msg("Channel Release", "\"cause\": 1");
+  }
+  d.b.SetDedicated(false);
+  d.SetReporting(false);
+  d.Item(56, hangup(0));
+}
+
+void cdmaCall(Drive& d, Outcome outcome) {
+  d.Item(54);
+  d.SetReporting(true);
+  d.Msg("Origination");
+  if (outcome == Blocked) {
+    d.Measure(5600);  // no channel assignment within the gate's 5 seconds
+    d.Msg("Reorder Order", "\"cdma_cause\": 7");
+    d.SetReporting(false);
+    d.Item(56, hangup(1));
+    return;
+  }
+  d.Msg("Extended Channel Assignment", {}, -1, 300, 900);
+  d.b.SetDedicated(true);
+  d.Msg("Service Connect", {}, -1, 400, 1200);
+  d.Msg("Service Connect Completion");
+  d.Measure(4000);
+  d.Msg("Universal Handoff Direction", "\"handoff_direction\": \"0103\"");
+  d.Msg("Handoff Completion");
+  d.Item(194, Extra().U8(1).U16(283).U16(283).Hex());
+  d.ChangeCell();
+  if (outcome == Normal) {
+    d.Measure(3000, Signal::PoorQuality);
+    d.Measure(3000);
+    d.Msg("Release Order (Mobile Station)");
+  } else {
+    d.Measure(4500, Signal::Dip);
+    d.Msg("Release Order", "\"cdma_cause\": 1");
+  }
+  d.b.SetDedicated(false);
+  d.SetReporting(false);
+  d.Item(56, hangup(0));
+}
+
+void dataTests(Drive& d, int cycle) {
+  if (cycle % 2 == 0)
+    d.FtpDownload(cycle % 4 == 2);
+  else
+    d.Ping(3, cycle % 3 == 1);
+  d.Measure(3000);
+  if (cycle % 3 == 0) d.Sms(cycle % 6 == 3);
+}
+
+void marks(Drive& d, int cycle) {
+  if (cycle % 4 == 1) {
+    d.b.DeclareEvent(58);  // the log's own note that the GPS fix was lost
+    d.Measure(500);
+  }
+  if (cycle % 4 == 2) d.Item(163, {}, "Bridge crossing");
+}
+
+}  // namespace
+
+void GsmCycle(Drive& d, int cycle) {
+  d.Measure(6000);
+  if (cycle % 2 == 0) gsmLocationUpdate(d, cycle);
+  d.Measure(3000);
+  gsmCall(d, cycle, static_cast<Outcome>(cycle % 3));
+  d.Measure(4000);
+  marks(d, cycle);
+  dataTests(d, cycle);
+}
+
+void CdmaCycle(Drive& d, int cycle) {
+  d.Measure(6000);
+  if (cycle % 3 == 0) {
+    d.Msg("Registration");
+    d.Msg("Registration Accepted/Rejected Order", {}, -1, 300, 800);
+  }
+  d.Measure(3000);
+  cdmaCall(d, static_cast<Outcome>(cycle % 3));
+  d.Measure(4000);
+  marks(d, cycle);
+  dataTests(d, cycle);
+}
+
+}  // namespace loggen

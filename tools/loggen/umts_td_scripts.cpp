@@ -1,0 +1,138 @@
+// Drive cycles of the UMTS and TD-SCDMA logs: RRC connection, a call with
+// soft handover (UMTS) or baton handover (TD-SCDMA), an inter-system
+// handover attempt, location updates and data tests.
+#include <fmt/format.h>
+
+#include "drive.h"
+
+namespace loggen {
+namespace {
+
+enum Outcome { Normal, Dropped, Blocked };
+
+std::string hangup(uint32_t reason) { return Extra().U32(reason).Hex(); }
+
+void rrcConnect(Drive& d, int cause) {
+  d.Msg("RRC Connection Request", {}, cause);
+  d.Msg("RRC Connection Setup", {}, -1, 200, 600);
+  d.Msg("RRC Connection Setup Complete");
+}
+
+void locationUpdate(Drive& d) {
+  rrcConnect(d, 10);
+  d.Msg("Location Updating Request", {}, 0);
+  d.Msg("Location Updating Accept", {}, -1, 500, 1200);
+  d.Msg("RRC Connection Release", "\"cause\": 0");
+}
+
+void umtsHandovers(Drive& d, int cycle) {
+  Rng& r = d.b.Random();
+  int added = r.Between(1, 500), removed = d.Code() * 4 % 512;
+  d.Msg("Active Set Update", fmt::format("\"psc_added\": [{}], \"psc_removed\": [{}]", added, removed));
+  d.Msg("Active Set Update Complete");
+  d.ChangeCell();
+  if (cycle % 4 == 1) {
+    d.Measure(2000);
+    d.Msg("Handover from UTRAN Command", fmt::format("\"target_cell\": [{}, {}]", 40 + r.Between(0, 80), r.Between(1, 63)));
+    d.Msg("Handover from UTRAN Failure", "\"cause\": 1", -1, 800, 1500);
+  }
+}
+
+void tdHandovers(Drive& d, int cycle) {
+  Rng& r = d.b.Random();
+  std::string ie = fmt::format("\"new_uarfcn\": {}, \"new_cell_param_id\": {}, \"baton_handover\": 1",
+                               10055 + r.Between(0, 2) * 8, r.Between(0, 127));
+  d.Msg("Physical Channel Reconfiguration", ie);
+  if (cycle % 4 == 3) {
+    d.Msg("Physical Channel Reconfiguration Failure", "\"cause\": 2", -1, 300, 900);
+  } else {
+    d.Msg("Physical Channel Reconfiguration Complete", {}, -1, 200, 600);
+    d.ChangeCell();
+  }
+}
+
+void call(Drive& d, int cycle, Outcome outcome, bool td) {
+  d.Item(54);
+  d.SetReporting(true);
+  if (outcome == Blocked) {
+    d.Msg("RRC Connection Request", {}, 0);
+    d.Measure(3500);  // unanswered past the sample gate's 3 seconds
+    rrcConnect(d, 0);
+    d.Msg("CM Service Request", "\"cm_service_type\": 1", 1);
+    d.Msg("CM Service Reject", "\"cause\": 34", -1, 400, 900);
+    d.Msg("RRC Connection Release", "\"cause\": 0");
+    d.SetReporting(false);
+    d.Item(56, hangup(1));
+    return;
+  }
+  rrcConnect(d, 0);
+  d.Msg("CM Service Request", "\"cm_service_type\": 1", 1);
+  d.b.SetDedicated(true);
+  d.Msg("Setup", {}, -1, 300, 700);
+  d.Msg("Call Proceeding");
+  d.Msg("Alerting", {}, -1, 1500, 3000);
+  d.Msg("Connect", {}, -1, 2000, 5000);
+  d.Msg("Connect Acknowledge");
+  d.Measure(4000);
+  if (td)
+    tdHandovers(d, cycle);
+  else
+    umtsHandovers(d, cycle);
+  if (outcome == Normal) {
+    d.Measure(3000, Signal::PoorQuality);
+    d.Measure(2000);
+    d.Msg("Disconnect", "\"cause\": 16");
+    d.Msg("Release");
+    d.Msg("Release Complete");
+    d.Msg("RRC Connection Release", "\"cause\": 0");
+  } else {
+    d.Measure(4500, Signal::Dip);
+    d.Msg("RRC Connection Release", "\"cause\": 1");
+  }
+  d.b.SetDedicated(false);
+  d.SetReporting(false);
+  d.Item(56, hangup(0));
+}
+
+void dataTests(Drive& d, int cycle) {
+  if (cycle == 0) d.AttachAndPdp();
+  if (cycle % 2 == 0)
+    d.FtpDownload(cycle % 4 == 2);
+  else
+    d.Ping(3, cycle % 3 == 1);
+  d.Measure(3000);
+  if (cycle % 3 == 1) d.Sms(false);
+  if (cycle % 4 == 3) {
+    d.b.DeclareEvent(58);
+    d.Measure(500);
+  }
+}
+
+}  // namespace
+
+void UmtsCycle(Drive& d, int cycle) {
+  d.Measure(6000);
+  if (cycle % 2 == 0) locationUpdate(d);
+  d.Measure(3000);
+  call(d, cycle, static_cast<Outcome>(cycle % 3), false);
+  d.Measure(4000);
+  dataTests(d, cycle);
+}
+
+void TdscdmaCycle(Drive& d, int cycle) {
+  d.Measure(4000);
+  // A reselection reported by the vendor trace of the TD-SCDMA handset.
+  d.b.Advance(100, 300);
+  d.b.Trace(25, 17);
+  d.Measure(1000);
+  d.b.Advance(100, 300);
+  d.b.Trace(25, 18);
+  d.ChangeCell();
+  if (cycle % 2 == 1) locationUpdate(d);
+  d.Measure(3000);
+  call(d, cycle, static_cast<Outcome>(cycle % 3), true);
+  d.Measure(4000);
+  dataTests(d, cycle);
+}
+
+}  // namespace loggen
