@@ -1,16 +1,12 @@
 // The built-in test events: identifiers, names as the host reports them, and
-// their link to the test property list. Also checks that the sample
-// properties file names real test events and existing icons.
+// their link to the test property list.
 #include <set>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "definitions/test_events.h"
-#include "platform/xml_file.h"
 #include "properties/event_propertys.h"
-#include "properties/icon_files.h"
-#include "temp_home.h"
 
 TEST(TestEvents, IdentifiersAndNames) {
   TTestEvents events;
@@ -63,27 +59,4 @@ TEST(TestEvents, LinkingSharesRecordsByName) {
   events.LinkProperties(empty.TestList);
   EXPECT_EQ(empty.TestList->Count(), 242);
   EXPECT_EQ(events.PropertyAt(0), empty.TestList->Items(0));
-}
-
-TEST(TestEvents, SamplePropertiesNameRealEventsAndIcons) {
-  TempHome home;
-  setenv("EVENTMANAGER_HOME", TempHome::SampleDir().c_str(), 1);
-  TEventPropertys p;
-  ASSERT_TRUE(p.LoadFromFileKeepingFaults(TempHome::SampleDir() + "EventsProperty.cfg"));
-  EXPECT_TRUE(FileFaults().empty());
-
-  std::set<std::string> testNames;
-  for (int id = 1; id <= kTestEventIdCount; ++id) testNames.insert(TTestEvents::NameOf(id));
-  ASSERT_GT(p.TestList->Count(), 10);
-  for (int i = 0; i < p.TestList->Count(); ++i)
-    EXPECT_TRUE(testNames.count(p.TestList->Items(i)->EventName)) << p.TestList->Items(i)->EventName;
-
-  for (int net = 0; net < 4; ++net) {
-    EXPECT_GT(p.MsgLists[net]->Count(), 0) << net;
-    EXPECT_GT(p.WarningLists[net]->Count(), 0) << net;
-    for (TEventPropertyList* list : {p.MsgLists[net], p.WarningLists[net]})
-      for (int i = 0; i < list->Count(); ++i)
-        EXPECT_TRUE(list->Items(i)->HasBitmap()) << list->Name << ": " << list->Items(i)->EventName;
-  }
-  for (int i = 0; i < p.TestList->Count(); ++i) EXPECT_TRUE(p.TestList->Items(i)->HasBitmap());
 }
