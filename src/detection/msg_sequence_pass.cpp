@@ -16,6 +16,12 @@
 namespace {
 
 constexpr double WindowDays = 5.0 / 86400.0;
+// Record times are day counts: a difference of exactly five seconds comes out
+// a few nanodays either side of WindowDays. Ages within 1 microsecond of the
+// limit count as the limit itself, so "exactly 5 s" keeps the window open.
+constexpr double WindowSlack = 1e-6 / 86400.0;
+
+bool windowExpired(double now, double start) { return now - start > WindowDays + WindowSlack; }
 
 // Watch codes of the waiting window.
 constexpr uint32_t WatchOpen = 0x412F0001;
@@ -70,7 +76,7 @@ void TActEventsResult::CloseWindow(TMsgEvent* event, bool closedByTimeout, bool 
 
 void TActEventsResult::WindowStep(TMsgEvent* event, int32_t recordIndex, bool notify, uint32_t context) {
   if (!event->WatchFirst) LoadRecord(RecordView, recordIndex);
-  if (RecordView->Time() - event->StartTime > WindowDays) {
+  if (windowExpired(RecordView->Time(), event->StartTime)) {
     CloseWindow(event, true, notify, context);
     return;
   }
@@ -102,7 +108,7 @@ void TActEventsResult::MessageSequencePass(int32_t recordIndex, bool notify, uin
   uint32_t code = RecordView->MessageCode();
   for (int i = 0; i < list->Count(); ++i) {
     TMsgEvent* event = list->Event(i);
-    if (event->HasLevels() && event->InProgress && RecordView->Time() - event->StartTime > WindowDays) {
+    if (event->HasLevels() && event->InProgress && windowExpired(RecordView->Time(), event->StartTime)) {
       WindowStep(event, recordIndex, notify, context);
       LoadRecord(RecordView, recordIndex);
     }

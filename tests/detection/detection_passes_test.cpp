@@ -1,0 +1,412 @@
+// The detection passes through a fake host that records every callback:
+// test items and event-table entries, arming, message sequences with their
+// waiting window, gates, vendor traces and the events derived from radio data.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "definitions/gate_event.h"
+#include "definitions/gate_event_list.h"
+#include "definitions/msg_event_list.h"
+#include "definitions/test_events.h"
+#include "detection/act_events_result.h"
+#include "eventmanager/event_property.h"
+#include "eventmanager/outside/message_bytes.h"
+#include "platform/component_registry.h"
+#include "properties/event_property_list.h"
+#include "support/fake_host.h"
+
+namespace {
+
+struct Passes : ::testing::Test {
+  FakeHost host;
+  TActEventsResult results;
+  TMsgEventList messages;
+  TGateEventList gates;
+  TTestEvents tests;
+  TEventPropertyList testProps{0, 255, ""};
+  TEventPropertyList msgProps{1, 0, "Message"};
+  TEventPropertyList gateProps{2, 0, "Warning"};
+
+  static void SetUpTestSuite() { CoInitialize(); }
+  void SetUp() override {
+    results.OnGetRecord = host.Loader();
+    results.OnEventFilter = host.Filter();
+    results.OnEventAdded = host.Announcer();
+    tests.LinkProperties(&testProps);
+  }
+  void network(uint8_t net) {
+    results.SetNetType(net);
+    messages.SetNetType(net);
+    gates.SetNetType(net);
+  }
+  // Feeds every record of the fake log, in order, as the host would.
+  void feedAll(uint8_t deviceType = 0) {
+    for (size_t i = 0; i < host.Records.size(); ++i) feed(static_cast<int32_t>(i), deviceType);
+  }
+  void feed(int32_t i, uint8_t deviceType = 0, bool notify = true) {
+    const HandsetRecord& r = host.Records[i];
+    results.FeedRecord(100 + i, i, r.MessageCode != 0, !r.Items.empty(), notify, deviceType, &messages, &gates,
+                       &tests);
+  }
+  TLevelNode* level(TMsgEvent* e, TLevelNode* parent, uint32_t code, const std::string& report = "",
+                    int32_t detailFlag = 0) {
+    auto* l = new TLevelNode(e, parent);
+    l->MsgNodes->AddNode(e->Network(), code, 0);
+    l->ReportName = report;
+    l->DetailFlag = detailFlag;
+    parent ? parent->AddChild(l) : e->AddLevel(l);
+    return l;
+  }
+  TMsgEvent* event(const std::string& name) {
+    auto* e = new TMsgEvent(&messages);
+    e->EventName = name;
+    messages.Add(e);
+    return e;
+  }
+  void ready() {
+    messages.RebuildCodeFilter();
+    messages.LinkProperties(&msgProps);
+    gates.LinkProperties(&gateProps);
+  }
+  void addItem(HandsetRecord& r, int16_t id, double time, std::string extra = {}) {
+    TestItem item{};
+    item.EventId = id;
+    item.Time = time;
+    r.AddItem(item, extra);
+  }
+  std::vector<std::string> names() {
+    std::vector<std::string> out;
+    for (int i = 0; i < results.GetCount(); ++i) {
+      std::string n;
+      results.GetResult(i)->GetEventName(n);
+      out.push_back(n);
+    }
+    return out;
+  }
+};
+
+double sec(double s) { return FakeHost::At(10, 0, s); }
+
+}  // namespace
+
+TEST_F(Passes, TestItemsBecomeResultsForAcceptedIdentifiers) {
+  network(0);
+  HandsetRecord& r = host.Add(sec(0));
+  addItem(r, 54, sec(0.1));  // Start Dial
+  addItem(r, 1, sec(0.2));
+  addItem(r, 2, sec(0.3));
+  host.Refused.insert(2);
+  feedAll();
+  ASSERT_EQ(results.GetCount(), 2);
+  ASSERT_EQ(host.AddedCalls.size(), 2u);
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(host.AddedCalls[i].Flag, 0);
+    EXPECT_EQ(host.AddedCalls[i].Kind, 2);
+    EXPECT_EQ(host.AddedCalls[i].Context, 100u);
+    EXPECT_EQ(results.GetResult(i)->ItemIndex, i);
+  }
+  EXPECT_EQ(results.GetResult(0)->GetTestEventId(), 54);
+  EXPECT_DOUBLE_EQ(results.GetResult(1)->GetTime(), sec(0.2));
+
+  results.Clear();
+  testProps.Items(testProps.IndexOfName(TTestEvents::NameOf(1)))->SetDisplay(false);
+  results.OnEventFilter = {};
+  feedAll();  // without a filter nothing is recorded
+  EXPECT_EQ(results.GetCount(), 0);
+  results.OnEventFilter = host.Filter();
+  feedAll();
+  EXPECT_EQ(results.GetCount(), 1);  // 1 is not displayed, 2 refused
+}
+
+TEST_F(Passes, TwoAndThreeLevelSequencesReportAtTheirRecords) {
+  network(0);
+  TMsgEvent* call = event("Call");
+  TLevelNode* request = level(call, nullptr, 0x012F0524, "");
+  TLevelNode* alerting = level(call, request, 0x012F1301, "Call Alerting");
+  level(call, alerting, 0x012F1307, "Call Connect");
+  TMsgEvent* lu = event("LU");
+  level(lu, level(lu, nullptr, 0x012F0508), 0x012F0502, "Location Update Success");
+  ready();
+  host.Add(sec(0));                   // measurement
+  host.Add(sec(1), 0x012F0524);       // CM service request
+  host.Add(sec(2), 0x012F0508);       // location updating request
+  host.Add(sec(3), 0x012F1301);       // alerting
+  host.Add(sec(4), 0x012F0502);       // LU accept
+  host.Add(sec(5), 0x012F1307);       // connect
+  feedAll();
+  ASSERT_EQ(names(), (std::vector<std::string>{"Call Alerting", "Location Update Success", "Call Connect"}));
+  EXPECT_EQ(results.GetResult(0)->RecordIndex, 3);
+  EXPECT_EQ(results.GetResult(1)->RecordIndex, 4);
+  EXPECT_EQ(results.GetResult(2)->RecordIndex, 5);
+  ASSERT_EQ(host.AddedCalls.size(), 3u);
+  EXPECT_EQ(host.AddedCalls[2].Flag, 1);
+  EXPECT_EQ(host.AddedCalls[2].Kind, 1);
+  EXPECT_EQ(host.AddedCalls[2].Index, 2);
+  EXPECT_EQ(host.AddedCalls[2].Context, 105u);
+  EXPECT_FALSE(call->HasCurrentLevel());  // the leaf completed the sequence
+
+  // A reporting level whose property is not displayed reports nothing and
+  // leaves the event where it is, so the sequence still goes on from there.
+  results.Clear();
+  msgProps.Items(msgProps.IndexOfName("Call Alerting"))->SetDisplay(false);
+  for (int i = 0; i < 4; ++i) feed(i);
+  EXPECT_EQ(call->CurrentLevel, alerting);
+  feed(4);
+  feed(5);
+  EXPECT_EQ(names(), (std::vector<std::string>{"Location Update Success", "Call Connect"}));
+  EXPECT_EQ(results.GetResult(1)->RecordIndex, 5);
+}
+
+TEST_F(Passes, WaitingWindowClosesAfterFiveSecondsOfRecordTime) {
+  network(3);
+  TMsgEvent* call = event("TD Call");
+  TLevelNode* start = level(call, nullptr, 0x412F0305);
+  level(call, start, 0x412F0401, "TD Call End");
+  ready();
+  host.Add(sec(0), 0x412F0305);
+  host.Add(sec(1), 0x412F0401);  // the window opens here
+  host.Add(sec(6), 0x412F0313);  // exactly 5 s later: still open
+  feedAll();
+  EXPECT_TRUE(call->InProgress);
+  EXPECT_EQ(results.GetCount(), 0);
+  host.Add(sec(6.5), 0x412F0313);
+  feed(3);
+  EXPECT_FALSE(call->InProgress);
+  ASSERT_EQ(results.GetCount(), 1);
+  EXPECT_EQ(results.GetResult(0)->RecordIndex, 1);
+  EXPECT_DOUBLE_EQ(results.GetResult(0)->GetTime(), sec(1));
+  EXPECT_EQ(host.AddedCalls.back().Context, 103u);
+}
+
+TEST_F(Passes, WatchCodesCancelOrRewindTheWindow) {
+  struct Case {
+    std::vector<uint32_t> codes;
+    bool waiting;
+  } cases[] = {
+      {{0x412F0204}, false},                          // cancels before the first watch code
+      {{0x412F0001, 0x412F0204}, true},               // but not after it
+      {{0x412F0001, 0x412F0201, 0x412F010A}, false},  // cancels after both
+      {{0x412F0001, 0x412F0201, 0x412F0203}, true},   // back to the first state
+  };
+  for (const Case& c : cases) {
+    messages.Clear();
+    host.Records.clear();
+    network(3);
+    TMsgEvent* call = event("TD Call");
+    level(call, level(call, nullptr, 0x412F0305), 0x412F0401, "TD Call End");
+    ready();
+    host.Add(sec(0), 0x412F0305);
+    host.Add(sec(1), 0x412F0401);
+    double t = 1.5;
+    for (uint32_t code : c.codes) host.Add(sec(t += 0.5), code);
+    feedAll();
+    EXPECT_EQ(call->InProgress, c.waiting) << c.codes.size() << " watch codes";
+    if (!c.waiting) {
+      EXPECT_FALSE(call->WatchFirst);
+    }
+    EXPECT_EQ(results.GetCount(), 0);
+  }
+}
+
+TEST_F(Passes, StartDialReportsTheWaitingCallFirst) {
+  network(3);
+  TMsgEvent* call = event("TD Call");
+  call->StartedFlag = 1;
+  call->Armed = true;
+  level(call, level(call, nullptr, 0x412F0305), 0x412F0401, "TD Call End");
+  ready();
+  host.Add(sec(0), 0x412F0305);
+  host.Add(sec(1), 0x412F0401);
+  addItem(host.Add(sec(2)), 54, sec(2));  // Start Dial
+  feedAll();
+  ASSERT_EQ(results.GetCount(), 2);
+  EXPECT_EQ(names()[0], "TD Call End");
+  EXPECT_EQ(results.GetResult(0)->RecordIndex, 1);
+  EXPECT_DOUBLE_EQ(results.GetResult(0)->GetTime(), sec(1));
+  EXPECT_TRUE(call->Armed);
+  EXPECT_FALSE(call->InProgress);
+  EXPECT_FALSE(call->HasCurrentLevel());
+
+  addItem(host.Add(sec(3)), 56, sec(3));  // Hangup Dial disarms
+  feed(3);
+  EXPECT_FALSE(call->Armed);
+  EXPECT_DOUBLE_EQ(LastHangupTime, sec(3));
+}
+
+TEST_F(Passes, FailingHostCallbackLeavesNoEventWaiting) {
+  network(3);
+  TMsgEvent* call = event("TD Call");
+  level(call, level(call, nullptr, 0x412F0305), 0x412F0401, "TD Call End");
+  ready();
+  host.Add(sec(0), 0x412F0305);
+  host.Add(sec(1), 0x412F0401);
+  host.Add(sec(9), 0x412F0313);
+  feed(0);
+  feed(1);
+  ASSERT_TRUE(call->InProgress);
+  results.OnEventAdded = {[](void*, uint32_t, TEventResult*, uint8_t, uint8_t, int32_t) {
+                            throw std::runtime_error("host failed");
+                          },
+                          nullptr};
+  EXPECT_THROW(feed(2), std::runtime_error);
+  EXPECT_FALSE(call->InProgress);
+  EXPECT_EQ(results.GetCount(), 1);  // added once, before the host heard of it
+  results.OnEventAdded = host.Announcer();
+  feed(2);
+  EXPECT_EQ(results.GetCount(), 1);
+}
+
+TEST_F(Passes, ExpressionGatesCountTimeAndRecords) {
+  network(0);
+  auto* gate = new TGateEvent(&gates);
+  gate->EventName = "Low RxLev";
+  gate->SetGateType(1);
+  gate->SetExpression("RxLevSub < -100");
+  gate->SetExpTimes(3);
+  gates.Add(gate);
+  ready();
+  for (int i = 0; i < 7; ++i) host.Add(sec(i), 0x012F0615).SetField(3, -105);
+  for (int i = 0; i < 7; ++i) feed(i, 0, false);
+  ASSERT_EQ(results.GetCount(), 2);
+  EXPECT_EQ(results.GetResult(0)->RecordIndex, 2);  // the third true record
+  EXPECT_EQ(results.GetResult(1)->RecordIndex, 5);  // and the sixth
+  EXPECT_TRUE(results.GetResult(0)->IsKind(2));
+
+  // 1500 ms with one record a second: false at 0, true from 1, fires at 2.
+  results.Clear();
+  host.Records.clear();
+  gate->TrueSpan = gate->TrueCount = 0;
+  gate->SpanStart = 0;
+  gate->SetExpTimes(1);
+  gate->SetExpDuringTime(1500);
+  host.Add(sec(0), 0x012F0615).SetField(3, -90);
+  for (int i = 1; i < 4; ++i) host.Add(sec(i), 0x012F0615).SetField(3, -105);
+  host.Add(sec(4), 0x012F0615);  // no value: skipped, counters untouched
+  for (int i = 0; i < 5; ++i) feed(i, 0, false);
+  ASSERT_EQ(results.GetCount(), 1);
+  EXPECT_EQ(results.GetResult(0)->RecordIndex, 2);
+
+  // With Notify the gate evaluates the record before the fed one.
+  results.Clear();
+  gate->TrueSpan = gate->TrueCount = 0;
+  gate->SpanStart = 0;
+  gate->SetExpDuringTime(0);
+  feed(2, 0, true);  // the first evaluation fires at once
+  ASSERT_EQ(results.GetCount(), 1);
+  EXPECT_EQ(results.GetResult(0)->RecordIndex, 1);
+  EXPECT_EQ(host.AddedCalls.back().Kind, 3);
+}
+
+TEST_F(Passes, MessageGatesFireWhenNoAnswerCameInTime) {
+  network(0);
+  auto* gate = new TGateEvent(&gates);
+  gate->EventName = "LU Not Answered";
+  gate->SetGateType(2);
+  gate->SetMessageCodeA(0x012F0508);
+  gate->SetMessageCodeB(0x012F0502);
+  gate->SetMsgDuringTime(3000);
+  gates.Add(gate);
+  ready();
+  host.Add(sec(0), 0x012F0508);
+  host.Add(sec(2), 0x012F0615);
+  host.Add(sec(4), 0x012F0615);
+  for (int i = 0; i < 3; ++i) feed(i, 0, false);
+  ASSERT_EQ(results.GetCount(), 1);
+  EXPECT_EQ(results.GetResult(0)->RecordIndex, 2);
+
+  results.Clear();
+  host.Records[1].MessageCode = 0x012F0502;  // answered at 10:00:02
+  for (int i = 0; i < 3; ++i) feed(i, 0, false);
+  EXPECT_EQ(results.GetCount(), 0);
+}
+
+TEST_F(Passes, EventTableEntriesNeedAMatchingDefinition) {
+  network(0);
+  TMsgEvent* call = event("Outgoing");
+  level(call, nullptr, 0x012F0524, "Outgoing Call Attempt");
+  ready();
+  host.Add(sec(0));
+  std::vector<EventTableEntry> table = {{10003, 0}, {10004, 0}, {1, 0}};
+  SetEventTable(&table);
+  results.FeedEvent(0, 0, &messages, &gates, &tests, 0);
+  results.FeedEvent(1, 0, &messages, &gates, &tests, 0);
+  results.FeedEvent(2, 0, &messages, &gates, &tests, 0);
+  results.FeedEvent(7, 0, &messages, &gates, &tests, 0);  // outside the table
+  SetEventTable(nullptr);
+  ASSERT_EQ(results.GetCount(), 2);
+  EXPECT_TRUE(results.GetResult(0)->IsKind(0));
+  EXPECT_TRUE(results.GetResult(1)->IsKind(1));
+  EXPECT_TRUE(host.AddedCalls.empty());  // event-table results are not announced
+}
+
+TEST_F(Passes, VendorTraceCodesFollowTheirFlags) {
+  struct Case {
+    std::vector<uint32_t> codes;
+    std::vector<int32_t> ids;
+  } cases[] = {
+      {{18, 19}, {}},
+      {{17, 18}, {204, 205}},
+      {{100, 17}, {220}},
+      {{100, 33, 17}, {220, 207, 204}},
+      {{100, 5, 17}, {220}},
+  };
+  for (const Case& c : cases) {
+    TActEventsResult fresh;
+    fresh.OnGetRecord = host.Loader();
+    fresh.OnEventFilter = host.Filter();
+    host.Records.clear();
+    for (uint32_t code : c.codes) host.Add(sec(host.Records.size())).MessageInfo = code << 16;
+    for (size_t i = 0; i < host.Records.size(); ++i)
+      fresh.FeedRecord(0, static_cast<int32_t>(i), false, false, true, 27, &messages, &gates, &tests);
+    std::vector<int32_t> ids;
+    for (int i = 0; i < fresh.GetCount(); ++i) ids.push_back(fresh.GetResult(i)->GetTestEventId());
+    EXPECT_EQ(ids, c.ids) << c.codes.size() << " codes starting " << c.codes[0];
+  }
+}
+
+TEST_F(Passes, CellChangesAndHandoffsAreDerived) {
+  network(0);
+  auto idle = [&](double t, int32_t channel, int32_t cell) {
+    HandsetRecord& r = host.Add(sec(t));
+    r.SetField(0, channel);
+    r.SetField(1, cell);
+  };
+  idle(0, 62, 12);
+  idle(1, 62, 12);
+  idle(2, 62, 14);
+  feedAll();
+  ASSERT_EQ(results.GetCount(), 1);
+  EXPECT_EQ(results.GetResult(0)->GetTestEventId(), 162);
+  EXPECT_EQ(results.GetResult(0)->RecordIndex, 2);
+  ASSERT_EQ(host.Records[2].Items.size(), 1u);
+  std::string_view extra = host.Records[2].Extra(host.Records[2].Items[0]);
+  ASSERT_EQ(extra.size(), 16u);
+  int32_t type, from, to;
+  int16_t cellFrom, cellTo;
+  std::memcpy(&type, extra.data(), 4);
+  std::memcpy(&from, extra.data() + 4, 4);
+  std::memcpy(&to, extra.data() + 8, 4);
+  std::memcpy(&cellFrom, extra.data() + 12, 2);
+  std::memcpy(&cellTo, extra.data() + 14, 2);
+  EXPECT_EQ((std::vector<int32_t>{type, from, to, cellFrom, cellTo}), (std::vector<int32_t>{0, 62, 62, 12, 14}));
+
+  // CDMA: after an idle record, direction values 3, 3, 5, 7 in dedicated
+  // records derive a handoff failure on the fourth only.
+  results.Clear();
+  host.Records.clear();
+  network(1);
+  host.Add(sec(0));
+  host.Add(sec(1));
+  for (int v : {3, 3, 5, 7}) {
+    HandsetRecord& r = host.Add(sec(host.Records.size()), 0x10082200);
+    r.MessageInfo = 2u << 24;
+    r.SetField(20, 4);
+    r.MessageBytes = msgbytes::Writer().Raw(msgbytes::HandoffDirection, std::string{'\0', char(v)}).Bytes();
+  }
+  feedAll();
+  std::vector<int32_t> ids;
+  for (int i = 0; i < results.GetCount(); ++i) ids.push_back(results.GetResult(i)->GetTestEventId());
+  EXPECT_EQ(ids, (std::vector<int32_t>{195}));
+  EXPECT_EQ(results.GetResult(0)->RecordIndex, 5);
+}
