@@ -5,6 +5,7 @@
 namespace {
 
 bool nameStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; }
+bool isDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
 bool nameChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
 
 std::string lower(std::string s) {
@@ -56,9 +57,15 @@ TRewrittenExpression RewriteOperators(const std::string& e) {
     } else if (std::isdigit(static_cast<unsigned char>(c)) || c == '.') {
       // A number, exponent included ("1e5" must not be read as a name).
       int start = i;
-      while (i < n && (nameChar(e[i]) || e[i] == '.' ||
-                       ((e[i] == '+' || e[i] == '-') && (e[i - 1] == 'e' || e[i - 1] == 'E'))))
-        ++i;
+      while (i < n && (isDigit(e[i]) || e[i] == '.')) ++i;
+      if (i < n && (e[i] == 'e' || e[i] == 'E')) {
+        int j = i + 1;
+        if (j < n && (e[j] == '+' || e[j] == '-')) ++j;
+        if (j < n && isDigit(e[j])) {
+          i = j;
+          while (i < n && isDigit(e[i])) ++i;
+        }
+      }
       for (int k = start; k < i; ++k) put(out, std::string(1, e[k]), k);
     } else if (c == '<' && i + 1 < n && e[i + 1] == '>') {
       put(out, "!=", i);
