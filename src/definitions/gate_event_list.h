@@ -35,6 +35,8 @@ class TGateEventList : public THashObjectList {
   void LoadFromFile();
   void LoadFromFile(const std::string& path);
   TGateEvent* FindByName(std::string_view name) const;
+  // Typed item access; raises EListError outside the list.
+  TGateEvent* Items(int index) const { return ItemAs<TGateEvent>(index); }
   TGateEvent* Event(int index) const { return ItemAs<TGateEvent>(index); }
   // Clears the used marks of the network's warning list, then links every event.
   void LinkProperties(TEventPropertyList* warnings);

@@ -65,6 +65,18 @@ TEST(ComponentRegistry, CreatesTheFilterOnlyWhenInitialisedAndForItsInterface) {
     EXPECT_NE(std::string(e.what()).find("{12345678-0001-0002-0304-05060708090A}"), std::string::npos) << e.what();
   }
   EXPECT_EQ(GuidText(CLSID_ExpressionFilter), "{70CE1EF3-EF43-4EB3-A905-9159864FBEAD}");
+
+  // An in-process class is found first; removing it makes the class unknown again.
+  static int created = 0;
+  CoRegisterClass(unknown, [](const TGuid* iid, void** object) -> int32_t {
+    if (!(*iid == IID_IExpressionFilter)) return ComponentNoInterface;
+    *object = new int(++created);
+    return ComponentOk;
+  });
+  std::unique_ptr<int> object(static_cast<int*>(CoCreateInstance(unknown, IID_IExpressionFilter)));
+  EXPECT_EQ(*object, 1);
+  CoRegisterClass(unknown, nullptr);
+  EXPECT_THROW(CoCreateInstance(unknown, IID_IExpressionFilter), EEventManagerError);
 }
 
 TEST(ExpressionFilter, ParsesFieldsInOrderOfUseAndEvaluatesAsUsersExpect) {
