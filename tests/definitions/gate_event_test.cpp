@@ -26,6 +26,19 @@ pugi::xml_node parseInto(pugi::xml_document& doc, const char* xml) {
   return doc.document_element();
 }
 
+// A filter that only counts the parses it is asked for.
+struct CountingFilter : IExpressionFilter {
+  static inline int parses = 0;
+  bool EditExpression(void*, uint8_t, std::string&) override { return false; }
+  bool EvaluateValues(std::span<const int32_t>) override { return false; }
+  int32_t ParseExpression(uint8_t, const std::string&, int32_t&, const int32_t*& ids, uint8_t& count) override {
+    ++parses;
+    ids = nullptr;
+    count = 0;
+    return 0;
+  }
+};
+
 TGateEvent* addGate(TGateEventList& list, const std::string& name, const std::string& expression) {
   auto* gate = new TGateEvent(&list);
   gate->SetEventName(name);
@@ -63,6 +76,25 @@ TEST(GateEventSetters, StoreOnlyRealChangesAndKeepDaysInStep) {
   EXPECT_EQ(gate->FieldIds[1], FieldIdByName("RxQualSub"));
   const int32_t bad[] = {-105, 6};
   EXPECT_TRUE(gate->Evaluate(bad));
+}
+
+TEST(GateEventSetters, CaseOnlyExpressionChangeAsksTheServerNothing) {
+  CoRegisterClass(CLSID_ExpressionFilter, [](const TGuid*, void** object) -> int32_t {
+    *object = static_cast<IExpressionFilter*>(new CountingFilter);
+    return ComponentOk;
+  });
+  {
+    TGateEventList list;
+    list.SetNetType(0);
+    TGateEvent* gate = addGate(list, "Low Level", "RxLevSub < -100");
+    EXPECT_EQ(CountingFilter::parses, 1);
+    gate->SetExpression("RXLEVSUB < -100");
+    EXPECT_EQ(CountingFilter::parses, 1);
+    TGateEvent* copy = gate->Clone();  // the copy parses once, with its own filter
+    EXPECT_EQ(CountingFilter::parses, 2);
+    delete copy;
+  }
+  CoRegisterClass(CLSID_ExpressionFilter, nullptr);
 }
 
 TEST(GateEventSetters, RejectedExpressionKeepsItsTextAndReportsNothing) {
