@@ -18,6 +18,10 @@ class TMsgEventList : public THashObjectList {
 
   uint8_t NetType = 255;
   TIntegerArray* CodeFilter;
+  // Run-time hint for the detection pass: set whenever matching puts an event
+  // in progress, cleared by the pass once no event waits any more. Lets the
+  // pass skip the window ages on the many records while nothing waits.
+  bool MayHaveWaiting = false;
 
   void Clear() override;
   bool IsModified() override;

@@ -6,6 +6,7 @@
 
 #include "definitions/level_node.h"
 #include "definitions/msg_event.h"
+#include "definitions/msg_event_list.h"
 #include "definitions/network.h"
 #include "eventmanager/outside/cdma_decoder.h"
 #include "eventmanager/outside/data_access.h"
@@ -91,6 +92,7 @@ bool TLevelNode::SpecialMessageAccepted(const TMatchInput& in, uint32_t nodeCode
     case CodeTdInProgress:
       if (net == 3) {
         Event()->InProgress = true;
+        if (Event()->List()) Event()->List()->MayHaveWaiting = true;
         LastHangupTime = 0;
       }
       return true;

@@ -30,6 +30,8 @@ class TActEventResult : public TEventResult, public TObject {
   int32_t SourceId = 0;
   uint8_t DeviceType = 0;
   class RecordView* RecordView = nullptr;
+  // The container whose list owns this result; none before it is added.
+  TEventsResult* ListedIn = nullptr;
 
   static std::unique_ptr<TActEventResult> CreateForLevel(TEventsResult* owner, uint8_t deviceType,
                                                          int32_t recordIndex, TLevelNode* level);

@@ -7,6 +7,7 @@
 
 #include <fmt/format.h>
 
+#include "definitions/hash_object_list.h"
 #include "definitions/object_list.h"
 #include "eventmanager/errors.h"
 #include "eventmanager/outside/data_access.h"
@@ -121,7 +122,9 @@ int32_t TActEventsResult::AddResult(TEventResult* result) {
     throw EMyClassTypeMismatch(fmt::format("Class type mismatch {} with {}",
                                            result ? classNameOf(result) : std::string("nil"),
                                            TActEventResult::StaticClass()->Name));
-  if (Results->IndexOf(r) >= 0) return -1;
+  // A result belongs to one list at most: one already listed (here or in
+  // another container) is refused, so no result is ever owned twice.
+  if (r->ListedIn) return -1;
   bool byItemTime = r->Kind == KindTest;
   double key = SortKey(r, byItemTime);
   int32_t count = GetCount();
@@ -133,14 +136,9 @@ int32_t TActEventsResult::AddResult(TEventResult* result) {
   else
     Results->Insert(position, r);
   r->Owner = this;
+  r->ListedIn = this;
   std::string name = r->EventName();
-  bool known = false;
-  for (const auto& entry : EventNames)
-    if (CompText(entry.Name, name)) {
-      known = true;
-      break;
-    }
-  if (!known) EventNames.push_back({name, r->Property});
+  if (eventNameKeys_.insert(UpperKey(name)).second) EventNames.push_back({name, r->Property});
   return position;
 }
 

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <unordered_set>
 
 #include "detection/act_event_result.h"
 #include "eventmanager/event_result.h"
@@ -66,6 +68,7 @@ class TActEventsResult : public TEventsResult, public TObject {
   void Emit(TMsgEvent* event, int32_t recordIndex, bool closed, bool notify, uint32_t context);
 
  private:
+  std::unordered_set<std::string> eventNameKeys_;  // upper-cased EventNames, for the lookup on every add
   double SortKey(TActEventResult* result, bool byItemTime);
   void MessageSequencePass(int32_t recordIndex, bool notify, uint32_t context);
   void WindowStep(TMsgEvent* event, int32_t recordIndex, bool notify, uint32_t context);

@@ -106,12 +106,17 @@ void TActEventsResult::MessageSequencePass(int32_t recordIndex, bool notify, uin
   if (!list) return;
   LoadRecord(RecordView, recordIndex);
   uint32_t code = RecordView->MessageCode();
-  for (int i = 0; i < list->Count(); ++i) {
-    TMsgEvent* event = list->Event(i);
-    if (event->HasLevels() && event->InProgress && windowExpired(RecordView->Time(), event->StartTime)) {
-      WindowStep(event, recordIndex, notify, context);
-      LoadRecord(RecordView, recordIndex);
+  if (list->MayHaveWaiting) {
+    bool waiting = false;
+    for (int i = 0; i < list->Count(); ++i) {
+      TMsgEvent* event = list->Event(i);
+      if (event->HasLevels() && event->InProgress && windowExpired(RecordView->Time(), event->StartTime)) {
+        WindowStep(event, recordIndex, notify, context);
+        LoadRecord(RecordView, recordIndex);
+      }
+      waiting = waiting || event->InProgress;
     }
+    list->MayHaveWaiting = waiting;
   }
   if (!list->Offers(code)) return;
 

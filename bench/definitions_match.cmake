@@ -1,0 +1,1 @@
+eventmanager_benchmark(definitions_match_bench definitions_match_bench.cpp)
