@@ -68,6 +68,13 @@ static bool ServingOnGsmOnly(const RecordView& view, int32_t channel3g, int32_t 
   return (serving == NoValue || serving <= 0) && view.FieldValue(gsmBcch) > 0;
 }
 
+std::optional<HandoverTarget> GsmHandoverTarget3G(uint32_t code, std::string_view bytes) {
+  if (!OneOf(code, {rrc::NasPrefix | nas::HandoverCommand, rrc::HandoverFromUtranCommand,
+                    rrc::CellChangeOrderFromUtran}))
+    return std::nullopt;
+  return TargetCellOf(bytes);
+}
+
 bool InGsmState(const RecordView& view) {
   if (!view.HasData()) return false;
   switch (view.NetType()) {

@@ -25,6 +25,8 @@ std::optional<int32_t> CmServiceOrCause3G(uint32_t code, std::string_view bytes)
 std::optional<std::string> CauseRecord3G(uint32_t code, std::string_view bytes);
 // The GSM target cell of an element block (TargetCell element, 8 bytes).
 std::optional<HandoverTarget> TargetCellOf(std::string_view bytes);
+// The GSM target cell of a 3G handover or cell change order to GSM.
+std::optional<HandoverTarget> GsmHandoverTarget3G(uint32_t code, std::string_view bytes);
 // An element of n x i32 (n <= limit); none for a length that is no multiple of 4.
 std::optional<std::vector<int32_t>> I32ListOf(std::string_view bytes, uint8_t tag, size_t limit);
 // Optional i32 element: none when the block is malformed, NoValue when the

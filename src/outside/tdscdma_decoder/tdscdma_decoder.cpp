@@ -44,11 +44,7 @@ std::optional<int32_t> Gain_TDSCDMA_CM_Service_Type_Data_Point(uint8_t /*deviceT
 
 std::optional<HandoverTarget> Gain_TDSCDMA_GSM_Handover_Data_Point(uint8_t /*deviceType*/, uint32_t code,
                                                                    const std::string& bytes) {
-  using namespace outside;
-  if (!OneOf(code, {rrc::NasPrefix | nas::HandoverCommand, rrc::HandoverFromUtranCommand,
-                    rrc::CellChangeOrderFromUtran}))
-    return std::nullopt;
-  return TargetCellOf(bytes);
+  return outside::GsmHandoverTarget3G(code, bytes);
 }
 
 // In GSM state: the record was taken while the handset camped on or talked

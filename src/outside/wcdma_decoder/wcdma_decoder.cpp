@@ -38,11 +38,7 @@ std::optional<int32_t> Gain_WCDMA_CM_Service_Type_Data_Point(uint8_t /*deviceTyp
 
 std::optional<HandoverTarget> Gain_WCDMA_GSM_Handover_Data_Point(uint8_t /*deviceType*/, uint32_t code,
                                                                  const std::string& bytes) {
-  using namespace outside;
-  if (!OneOf(code, {rrc::NasPrefix | nas::HandoverCommand, rrc::HandoverFromUtranCommand,
-                    rrc::CellChangeOrderFromUtran}))
-    return std::nullopt;
-  return TargetCellOf(bytes);
+  return outside::GsmHandoverTarget3G(code, bytes);
 }
 
 bool UMTSInGSMState(const RecordView& view) { return outside::InGsmState(view); }
