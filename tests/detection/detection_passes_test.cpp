@@ -410,3 +410,45 @@ TEST_F(Passes, CellChangesAndHandoffsAreDerived) {
   EXPECT_EQ(ids, (std::vector<int32_t>{195}));
   EXPECT_EQ(results.GetResult(0)->RecordIndex, 5);
 }
+
+TEST_F(Passes, ThreeGCellMemoryAndTimerExpiry) {
+  network(2);
+  HandsetRecord& first = host.Add(sec(0));  // the first record never derives
+  first.SetField(98, 62);
+  first.SetField(99, 33);
+  HandsetRecord& gsm = host.Add(sec(1));  // camped on GSM: remembered
+  gsm.SetField(98, 62);
+  gsm.SetField(99, 33);
+  for (double t : {2.0, 3.0}) {  // back on WCDMA, twice on the same cell
+    HandsetRecord& w = host.Add(sec(t));
+    w.SetField(17, 10700);
+    w.SetField(7, 212);
+  }
+  feedAll();
+  ASSERT_EQ(results.GetCount(), 1);
+  EXPECT_EQ(results.GetResult(0)->RecordIndex, 2);
+  std::string_view extra = host.Records[2].Extra(host.Records[2].Items[0]);
+  ASSERT_EQ(extra.size(), 16u);
+  int32_t type, channel;
+  int16_t cell;
+  std::memcpy(&type, extra.data(), 4);
+  std::memcpy(&channel, extra.data() + 10, 4);
+  std::memcpy(&cell, extra.data() + 14, 2);
+  EXPECT_EQ(type, 2);
+  EXPECT_EQ(channel, 10700);
+  EXPECT_EQ(cell, 212);
+  EXPECT_EQ(results.LastGsmChannel, 0);
+
+  // TD-SCDMA: a mobility-management timer expiry becomes item 161 with the
+  // decoder's block as its extra data.
+  results.Clear();
+  host.Records.clear();
+  network(3);
+  host.Add(sec(0));
+  host.Add(sec(1), 0x60860000).MessageBytes = msgbytes::Writer().I32s(msgbytes::TimerExpiry, {3210, 15}).Bytes();
+  host.Add(sec(2), 0x60860000).MessageBytes = std::string("\x0B\x08\x01", 3);  // truncated: nothing
+  feedAll();
+  ASSERT_EQ(results.GetCount(), 1);
+  EXPECT_EQ(results.GetResult(0)->GetTestEventId(), 161);
+  EXPECT_EQ(host.Records[1].Extra(host.Records[1].Items[0]).size(), 8u);
+}
