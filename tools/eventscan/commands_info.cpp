@@ -46,8 +46,11 @@ std::string switches(const TEventProperty& p) {
 }  // namespace
 
 int CheckCommand(const CommonOptions& o) {
+  // Declared outside the try: an error raised by the library is an object of
+  // the library's, so the library stays loaded until the error is printed.
+  std::unique_ptr<HostLibrary> library;
   try {
-    auto library = openLibrary(o);
+    library = openLibrary(o);
     const std::string home = EffectiveHomeDirectory();
     bool ok = true;
     std::cout << "home: " << home << '\n';
@@ -62,7 +65,13 @@ int CheckCommand(const CommonOptions& o) {
     for (const std::string& f : faults) std::cout << "fault: " << f << '\n';
     for (uint8_t net = 0; net < 4; ++net) {
       std::vector<TEventListing> events;
-      library->EventManagerListEvents(net, events);
+      try {
+        library->EventManagerListEvents(net, events);
+      } catch (const std::exception& e) {
+        std::cout << fmt::format("{}: the events cannot be listed: {}\n", NetworkName(net), e.what());
+        ok = false;
+        continue;
+      }
       int counts[4] = {};
       for (const TEventListing& e : events) counts[e.Kind >= 1 && e.Kind <= 3 ? e.Kind : 0]++;
       std::cout << fmt::format("{}: {} message events, {} gate events, {} test events, {} property records\n",
@@ -88,8 +97,9 @@ int ListCommand(const CommonOptions& o, const std::optional<std::string>& networ
     }
     nets = {*n};
   }
+  std::unique_ptr<HostLibrary> library;  // outlives the library's errors, see CheckCommand
   try {
-    auto library = openLibrary(o);
+    library = openLibrary(o);
     for (uint8_t net : nets) {
       std::vector<TEventListing> events;
       library->EventManagerListEvents(net, events);

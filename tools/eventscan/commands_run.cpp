@@ -100,8 +100,11 @@ int RunCommand(const RunOptions& o) {
     std::cerr << "--only and --skip exclude each other\n";
     return ExitUsage;
   }
+  // Declared outside the try: an error raised by the library is an object of
+  // the library's, so the library stays loaded until the error is printed.
+  std::unique_ptr<HostLibrary> library;
   try {
-    auto library = openLibrary(o);
+    library = openLibrary(o);
     ParsedLog log = ReadLog(o.Log, read);
     reportFaults(log);
     if (log.Stopped) {
@@ -138,10 +141,11 @@ int DemoCommand(const DemoOptions& o) {
   for (const auto& entry : fs::directory_iterator(data / "logs", ec))
     if (entry.path().extension() == ".jsonl") logs.push_back(entry.path());
   std::sort(logs.begin(), logs.end());
+  std::unique_ptr<HostLibrary> library;  // outlives the library's errors, see RunCommand
   try {
     CommonOptions common = o;
     if (!common.Home) common.Home = data.string();
-    auto library = openLibrary(common);
+    library = openLibrary(common);
     int status = ExitOk;
     for (const fs::path& path : logs) {
       auto started = std::chrono::steady_clock::now();

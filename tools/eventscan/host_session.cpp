@@ -14,10 +14,17 @@ HostSession::HostSession(HostLibrary& library, uint8_t network, EventFilter filt
   results_->OnGetRecord = {&HostSession::getRecord, this};
   results_->OnEventFilter = {&HostSession::filterEvent, this};
   results_->OnEventAdded = {&HostSession::eventAdded, this};
-  Reload(network);
+  try {
+    Reload(network);
+  } catch (...) {
+    release();  // no destructor runs for a constructor that throws
+    throw;
+  }
 }
 
-HostSession::~HostSession() {
+HostSession::~HostSession() { release(); }
+
+void HostSession::release() {
   SetEventTable(nullptr);
   library_.ClearMsgEventList(msgEvents_);
   library_.ClearGateEventList(gateEvents_);

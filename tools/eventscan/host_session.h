@@ -50,6 +50,7 @@ class HostSession {
   TTestEvents* TestEvents() { return testEvents_; }
 
  private:
+  void release();
   static int32_t getRecord(void* self, RecordView* view, int32_t index);
   static bool filterEvent(void* self, int16_t id);
   static void eventAdded(void* self, uint32_t context, TEventResult* result, uint8_t flag, uint8_t kind,

@@ -1,6 +1,8 @@
 #include "log_reader.h"
 
+#include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -94,6 +96,7 @@ void checkEventTable(ParsedLog& log) {
   }
   log.Events.resize(kept);
   log.EventOrigins.resize(kept);
+  std::stable_sort(log.Faults.begin(), log.Faults.end(), [](const LogFault& a, const LogFault& b) { return a.Line < b.Line; });
 }
 
 }  // namespace
@@ -131,6 +134,8 @@ ParsedLog ReadLogText(std::string_view text, const std::string& name, const Read
 }
 
 ParsedLog ReadLog(const std::string& path, const ReadOptions& options) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) throw LogError(fmt::format("{}: is a directory, not a log", path));
   std::ifstream in(path, std::ios::binary);
   if (!in) throw LogError(fmt::format("{}: cannot open the log: {}", path, std::strerror(errno)));
   std::string text;

@@ -1,0 +1,180 @@
+// The sample logs run through the library loaded with dlopen, as eventscan
+// runs them: expected results, notifications, filters, reloading the
+// definitions and networks the library has no definitions for.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+
+#include "e2e_support.h"
+#include "eventmanager/errors.h"
+
+using namespace eventscan;
+
+namespace {
+
+// Each test runs its body in a process of its own, with the library loaded
+// on a copy of the sample home.
+class SampleRuns : public ::testing::Test {
+ protected:
+  void InLibrary(const std::function<void()>& body) {
+    e2e::InFreshProcess([&] {
+      e2e::TempHome home;
+      e2e::LoadedLibrary loaded(home.Path());
+      library_ = &*loaded;
+      body();
+      library_ = nullptr;
+    });
+  }
+  HostLibrary& library() { return *library_; }
+  static ParsedLog sample(const std::string& name) { return ReadLog(e2e::SampleLog(name).string()); }
+
+  HostLibrary* library_ = nullptr;
+};
+
+std::vector<ResultRow> rowsOf(HostSession& s) { return CollectRows(s.Results(), s.Filter()); }
+
+}  // namespace
+
+TEST_F(SampleRuns, EverySampleLogGivesItsExpectedResults) {
+  InLibrary([&] {
+    for (const char* name : e2e::SampleNames) {
+      SCOPED_TRACE(name);
+      ParsedLog log = sample(name);
+      std::string expected = e2e::ReadFile(e2e::SourceDir() / "tests" / "e2e" / "expected" / (std::string(name) + ".csv"));
+      EXPECT_EQ(e2e::RunToCsv(library(), log), expected)
+          << "if the change is intended, rewrite the expected files with tests/e2e/regenerate.sh";
+    }
+  });
+}
+
+TEST_F(SampleRuns, ResultsAreInTimeOrderAndEveryPassIsRepresented) {
+  InLibrary([&] {
+    for (const char* name : e2e::SampleNames) {
+      SCOPED_TRACE(name);
+      ParsedLog log = sample(name);
+      HostSession session(library(), log.Header.Network);
+      session.Feed(log);
+      std::vector<ResultRow> rows = rowsOf(session);
+      std::set<std::string> kinds;
+      for (size_t i = 0; i < rows.size(); ++i) {
+        kinds.insert(rows[i].Kind);
+        if (i > 0) {
+          EXPECT_LE(rows[i - 1].Time, rows[i].Time) << rows[i].Event << " at record " << rows[i].RecordIndex;
+        }
+      }
+      EXPECT_EQ(kinds, (std::set<std::string>{"message", "test", "gate"}));
+    }
+  });
+}
+
+TEST_F(SampleRuns, EveryAddedResultIsAnnouncedExceptEventTableEntries) {
+  InLibrary([&] {
+    ParsedLog log = sample("gsm");
+    HostSession session(library(), 0);
+    session.Feed(log);
+    std::map<uint8_t, int> byKind;
+    for (const AddedNotice& n : session.Notices()) {
+      EXPECT_LT(n.Context, log.Records.size());
+      EXPECT_EQ(n.Flag, n.Kind == 2 ? 0 : 1) << "kind " << int(n.Kind);
+      EXPECT_GE(n.Position, 0);
+      byKind[n.Kind]++;
+    }
+    int fromTable = 0, tests = 0, others = 0;
+    for (const ResultRow& r : rowsOf(session)) {
+      if (r.Event == "GPS Lost") ++fromTable;
+      else if (r.Kind == "test") ++tests;
+      else ++others;
+    }
+    EXPECT_GT(fromTable, 0);
+    EXPECT_EQ(byKind[2], tests);
+    EXPECT_EQ(byKind[1] + byKind[3], others);
+  });
+}
+
+TEST_F(SampleRuns, OnlyAndSkipSelectByIdentifierAndByName) {
+  InLibrary([&] {
+    ParsedLog log = sample("gsm");
+    HostSession only(library(), 0, EventFilter(EventFilter::Mode::Only, SplitList("54, call drop")));
+    only.Feed(log);
+    std::set<std::string> names;
+    for (const ResultRow& r : rowsOf(only)) names.insert(r.Event);
+    EXPECT_EQ(names, (std::set<std::string>{"Start Dial", "Call Drop"}));
+
+    ParsedLog again = sample("gsm");
+    HostSession skip(library(), 0, EventFilter(EventFilter::Mode::Skip, SplitList("Start Dial,Low RxLev,60")));
+    skip.Feed(again);
+    names.clear();
+    for (const ResultRow& r : rowsOf(skip)) names.insert(r.Event);
+    EXPECT_FALSE(names.count("Start Dial"));
+    EXPECT_FALSE(names.count("Low RxLev"));
+    EXPECT_FALSE(names.count("SMS Send Success"));
+    EXPECT_TRUE(names.count("Call Drop"));
+    EXPECT_TRUE(names.count("Hangup Dial"));
+  });
+}
+
+TEST_F(SampleRuns, ALogOfANetworkWithoutDefinitionsGivesTestResultsOnly) {
+  InLibrary([&] {
+    std::string text = e2e::ReadFile(e2e::SampleLog("gsm"));
+    text.replace(text.find("\"GSM\""), 5, "\"LTE\"");
+    ParsedLog log = ReadLogText(text, "lte.jsonl");
+    ASSERT_EQ(log.Header.Network, 255);
+    HostSession session(library(), log.Header.Network);
+    session.Feed(log);
+    std::vector<ResultRow> rows = rowsOf(session);
+    ASSERT_FALSE(rows.empty());
+    for (const ResultRow& r : rows) EXPECT_EQ(r.Kind, "test") << r.Event;
+    EXPECT_EQ(rows.front().Network, "none");
+  });
+}
+
+TEST_F(SampleRuns, ReloadingTheSameNetworkTwiceThenAnotherReplacesTheDefinitions) {
+  InLibrary([&] {
+    ParsedLog gsm = sample("gsm");
+    std::string once = e2e::RunToCsv(library(), gsm);
+    {
+      ParsedLog log = sample("gsm");
+      HostSession session(library(), 0);
+      session.Reload(0);
+      session.Reload(0);
+      session.Feed(log);
+      std::ostringstream csv;
+      WriteCsv(csv, rowsOf(session));
+      EXPECT_EQ(csv.str(), once) << "a second load of the same network must not add its events twice";
+    }
+    HostSession session(library(), 0);
+    session.Reload(2);
+    ParsedLog umts = sample("umts");
+    session.Feed(umts);
+    std::ostringstream csv;
+    WriteCsv(csv, rowsOf(session));
+    EXPECT_EQ(csv.str(), e2e::ReadFile(e2e::SourceDir() / "tests" / "e2e" / "expected" / "umts.csv"));
+
+    // The GSM definitions are gone: a GSM log now yields test results only.
+    HostSession switched(library(), 0);
+    switched.Reload(2);
+    ParsedLog again = sample("gsm");
+    switched.Feed(again);
+    for (const ResultRow& r : rowsOf(switched)) EXPECT_EQ(r.Kind, "test") << r.Event;
+  });
+}
+
+TEST_F(SampleRuns, ANetworkIndexAboveThreeRaisesAndChangesNothing) {
+  InLibrary([&] {
+    HostSession session(library(), 0);
+    for (uint8_t bad : {4, 5, 254, 255}) {
+      SCOPED_TRACE(int(bad));
+      EXPECT_THROW(library().LoadMsg_Gate_TestEvents(session.MsgEvents(), session.GateEvents(), session.TestEvents(),
+                                                     &session.Results(), bad),
+                   EEventManagerError);
+      EXPECT_THROW(library().MsgPropertyListCount(bad), EEventManagerError);
+    }
+    EXPECT_EQ(session.Results().GetNetType(), 0);
+    ParsedLog log = sample("gsm");
+    session.Feed(log);
+    std::ostringstream csv;
+    WriteCsv(csv, rowsOf(session));
+    EXPECT_EQ(csv.str(), e2e::ReadFile(e2e::SourceDir() / "tests" / "e2e" / "expected" / "gsm.csv"));
+  });
+}
