@@ -2,6 +2,7 @@
 // information elements land in the message bytes, the documented examples read.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <regex>
 
 #include "e2e_support.h"
@@ -237,4 +238,30 @@ TEST(LogReader, EveryExampleOfTheFormatDocumentReads) {
   ParsedLog log = ReadLogText(text, "log-format.md");
   EXPECT_TRUE(log.Faults.empty()) << log.Faults.front().Text();
   EXPECT_EQ(log.Records.size(), records.size());
+}
+
+TEST(LogReader, ALargeLogReadInTwoHalvesEqualsOneRead) {
+  std::string sample = e2e::ReadFile(e2e::SampleLog("gsm"));
+  std::string header = sample.substr(0, sample.find('\n') + 1), body = sample.substr(header.size());
+  std::string text = header;
+  while (text.size() < (10u << 20)) text += body;
+  // Entries with and without their own record, late in the log.
+  text += R"({"time": "2026-03-14T11:00:00", "events": [{"id": 58}, {"id": 163, "record": 5}]})" "\n";
+  ParsedLog halves = ReadLogText(text, "big.jsonl");
+  ReadOptions oneGo;
+  oneGo.Strict = true;  // strict reading is never split
+  ParsedLog whole = ReadLogText(text, "big.jsonl", oneGo);
+  ASSERT_TRUE(halves.Faults.empty()) << halves.Faults.front().Text();
+  expectSameRecords(halves, whole);
+  for (size_t i = 0; i < halves.Records.size(); ++i) {
+    ASSERT_EQ(halves.Records[i].Reference, i);
+    ASSERT_EQ(halves.Feeds[i].Line, whole.Feeds[i].Line);
+  }
+  EXPECT_EQ(halves.Events.back().RecordIndex, 5);
+  EXPECT_EQ(halves.Events[halves.Events.size() - 2].RecordIndex, static_cast<int32_t>(halves.Records.size() - 1));
+
+  text += "{broken\n";
+  ParsedLog faulty = ReadLogText(text, "big.jsonl");
+  ASSERT_EQ(faulty.Faults.size(), 1u);
+  EXPECT_EQ(faulty.Faults[0].Line, static_cast<int>(std::count(text.begin(), text.end(), '\n')));
 }

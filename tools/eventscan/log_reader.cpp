@@ -1,10 +1,15 @@
 #include "log_reader.h"
 
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <iterator>
+#include <thread>
 
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
@@ -59,6 +64,8 @@ bool readRecord(std::string_view line, int lineNumber, ParsedLog& log, const Rea
   log.Feeds.push_back(RecordFeed{RecordKind::Measurement, log.Header.DeviceType, lineNumber});
   LineTarget target{log.Records.back(), log.Feeds.back(), log.Events, log.EventOrigins, index};
   if (options.FastPath && ParseRecordFast(line, log.Header, target)) return true;
+  log.Events.resize(events);
+  log.EventOrigins.resize(events);
   log.Records.back() = HandsetRecord();
   log.Feeds.back() = RecordFeed{RecordKind::Measurement, log.Header.DeviceType, lineNumber};
   try {
@@ -101,33 +108,101 @@ void checkEventTable(ParsedLog& log) {
 
 }  // namespace
 
+namespace {
+
+size_t countLines(std::string_view text) {
+  size_t lines = 0;
+  for (const char *p = text.data(), *end = p + text.size();
+       (p = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)))) != nullptr; ++p)
+    ++lines;
+  return lines;
+}
+
+// The next line at `pos` (without its line end); false at the end of the text.
+bool nextLine(std::string_view text, size_t& pos, std::string_view& line) {
+  if (pos >= text.size()) return false;
+  const char* nl = static_cast<const char*>(std::memchr(text.data() + pos, '\n', text.size() - pos));
+  size_t end = nl ? static_cast<size_t>(nl - text.data()) : text.size();
+  line = text.substr(pos, end - pos);
+  pos = end + 1;
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  return true;
+}
+
+bool blank(std::string_view line) { return line.find_first_not_of(" \t") == std::string_view::npos; }
+
+// Reads the record lines of `text`, whose first line is line `lineNumber` + 1.
+void readRange(std::string_view text, int lineNumber, ParsedLog& log, const ReadOptions& options) {
+  const size_t lines = countLines(text) + 1;
+  log.Records.reserve(log.Records.size() + lines);
+  log.Feeds.reserve(log.Feeds.size() + lines);
+  size_t pos = 0;
+  std::string_view line;
+  while (nextLine(text, pos, line)) {
+    ++lineNumber;
+    if (blank(line)) continue;
+    if (!readRecord(line, lineNumber, log, options) && options.Strict) {
+      log.Stopped = true;
+      return;
+    }
+  }
+}
+
+// Appends a part read on its own; its record indexes started at 0.
+void append(ParsedLog& log, ParsedLog&& part) {
+  const auto offset = static_cast<int32_t>(log.Records.size());
+  for (HandsetRecord& r : part.Records) r.Reference += static_cast<uint32_t>(offset);
+  for (size_t i = 0; i < part.Events.size(); ++i) {
+    DeclaredEvent& origin = part.EventOrigins[i];
+    origin.DeclaredBy += offset;
+    if (!origin.RecordGiven) part.Events[i].RecordIndex += offset;
+  }
+  log.Records.insert(log.Records.end(), std::make_move_iterator(part.Records.begin()),
+                     std::make_move_iterator(part.Records.end()));
+  log.Feeds.insert(log.Feeds.end(), part.Feeds.begin(), part.Feeds.end());
+  log.Events.insert(log.Events.end(), part.Events.begin(), part.Events.end());
+  log.EventOrigins.insert(log.EventOrigins.end(), part.EventOrigins.begin(), part.EventOrigins.end());
+  log.Faults.insert(log.Faults.end(), part.Faults.begin(), part.Faults.end());
+}
+
+// Below this size a log is read in one go; above it the second half is read
+// on a second thread (records are independent of each other, and both halves
+// are joined before anything else sees the log).
+constexpr size_t ParallelThreshold = 8u << 20;
+
+}  // namespace
+
 ParsedLog ReadLogText(std::string_view text, const std::string& name, const ReadOptions& options) {
   ParsedLog log;
   log.Path = name;
   size_t pos = 0;
   int lineNumber = 0;
+  std::string_view line;
   bool headerSeen = false;
-  log.Records.reserve(text.size() / 96 + 16);
-  log.Feeds.reserve(text.size() / 96 + 16);
-  while (pos < text.size()) {
-    const char* nl = static_cast<const char*>(std::memchr(text.data() + pos, '\n', text.size() - pos));
-    size_t end = nl ? static_cast<size_t>(nl - text.data()) : text.size();
-    std::string_view line = text.substr(pos, end - pos);
-    pos = end + 1;
+  while (!headerSeen && nextLine(text, pos, line)) {
     ++lineNumber;
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    if (line.find_first_not_of(" \t") == std::string_view::npos) continue;
-    if (!headerSeen) {
-      log.Header = readHeader(line, name, options);
-      headerSeen = true;
-      continue;
-    }
-    if (!readRecord(line, lineNumber, log, options) && options.Strict) {
-      log.Stopped = true;
-      return log;
-    }
+    if (blank(line)) continue;
+    log.Header = readHeader(line, name, options);
+    headerSeen = true;
   }
   if (!headerSeen) throw LogError(fmt::format("{}:1: the log is empty (no {} header)", name, LogFormatName));
+  std::string_view body = text.substr(std::min(pos, text.size()));
+  if (options.Strict || body.size() < ParallelThreshold) {
+    readRange(body, lineNumber, log, options);
+    if (log.Stopped) return log;
+  } else {
+    size_t half = body.find('\n', body.size() / 2);
+    half = half == std::string_view::npos ? body.size() : half + 1;
+    std::string_view first = body.substr(0, half), second = body.substr(half);
+    ParsedLog tail;
+    tail.Path = name;
+    tail.Header = log.Header;
+    const int tailLine = lineNumber + static_cast<int>(countLines(first));
+    std::thread reader([&] { readRange(second, tailLine, tail, options); });
+    readRange(first, lineNumber, log, options);
+    reader.join();
+    append(log, std::move(tail));
+  }
   checkEventTable(log);
   if (options.Strict && !log.Faults.empty()) log.Stopped = true;
   return log;
@@ -136,18 +211,29 @@ ParsedLog ReadLogText(std::string_view text, const std::string& name, const Read
 ParsedLog ReadLog(const std::string& path, const ReadOptions& options) {
   std::error_code ec;
   if (std::filesystem::is_directory(path, ec)) throw LogError(fmt::format("{}: is a directory, not a log", path));
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw LogError(fmt::format("{}: cannot open the log: {}", path, std::strerror(errno)));
-  std::string text;
-  in.seekg(0, std::ios::end);
-  auto size = in.tellg();
-  if (size > 0) {
-    text.resize(static_cast<size_t>(size));
-    in.seekg(0);
-    in.read(text.data(), size);
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) throw LogError(fmt::format("{}: cannot open the log: {}", path, std::strerror(errno)));
+  struct stat st {};
+  if (fstat(fd, &st) != 0) {
+    close(fd);
+    throw LogError(fmt::format("{}: cannot read the log: {}", path, std::strerror(errno)));
   }
-  if (!in && !in.eof()) throw LogError(fmt::format("{}: cannot read the log", path));
-  return ReadLogText(text, path, options);
+  const auto size = static_cast<size_t>(st.st_size);
+  if (size == 0) {
+    close(fd);
+    return ReadLogText({}, path, options);
+  }
+  // Mapped and read ahead in one go: a log of a million records is read
+  // without copying it or faulting its pages in one by one.
+  void* data = mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+  close(fd);
+  if (data == MAP_FAILED) throw LogError(fmt::format("{}: cannot read the log: {}", path, std::strerror(errno)));
+  struct Unmap {
+    void* p;
+    size_t n;
+    ~Unmap() { munmap(p, n); }
+  } unmap{data, size};
+  return ReadLogText(std::string_view(static_cast<const char*>(data), size), path, options);
 }
 
 }  // namespace eventscan

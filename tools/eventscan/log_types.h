@@ -33,6 +33,7 @@ struct RecordFeed {
 struct DeclaredEvent {
   int32_t DeclaredBy = 0;   // record index
   int32_t ItemIndex = -1;   // test item of the entry's record it refers to, -1 none
+  bool RecordGiven = false; // the line named the record; else it is DeclaredBy
 };
 
 struct LogFault {

@@ -5,6 +5,7 @@
 #include <CLI/CLI.hpp>
 
 #include "commands.h"
+#include "large_pages.h"
 
 using namespace eventscan;
 
@@ -18,6 +19,7 @@ void addCommon(CLI::App* cmd, CommonOptions& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  UseLargeHeapPages(argv);
   CLI::App app{"eventscan: runs drive-test logs through the events library and prints the detected events"};
   app.require_subcommand(1);
 

@@ -69,12 +69,10 @@ const char* NetworkName(uint8_t network) {
 
 uint32_t MessageCodeByName(uint8_t network, std::string_view name) {
   if (network > 3) return 0;
-  static std::array<NameIndex, 4> indexes;
-  static std::array<bool, 4> built{};
-  if (!built[network]) {
-    indexes[network] = buildIndex(catalogues()[network]);
-    built[network] = true;
-  }
+  // Built once for all networks; the initialisation is thread-safe, so the
+  // two threads that read a large log may both look names up.
+  static const std::array<NameIndex, 4> indexes{buildIndex(catalogues()[0]), buildIndex(catalogues()[1]),
+                                                buildIndex(catalogues()[2]), buildIndex(catalogues()[3])};
   auto it = indexes[network].find(lower(name));
   return it == indexes[network].end() ? 0 : it->second;
 }

@@ -1,13 +1,17 @@
 // The fast reader of record lines: one pass over the text without building a
-// JSON tree, for lines of flat keys with numbers and plain strings and a
-// "fields" object. It declines (returns false) anything else, including every
+// JSON tree, for lines of flat keys with numbers and plain strings, a
+// "fields" object and "items" and "events" lists (everything but "ie" and "bytes"). It declines (returns false) anything else, including every
 // line it finds fault with, so that the full reader gives the message.
+#include <algorithm>
 #include <charconv>
+#include <iterator>
+#include <tuple>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "eventmanager/outside/message_bytes.h"
+#include "hex_text.h"
 #include "log_time.h"
 #include "networks.h"
 #include "record_parser.h"
@@ -101,28 +105,142 @@ bool timeValue(Scanner& s, double& out) {
 
 // Field names seen so far and their identifiers: a log names few fields,
 // while the catalogue lookup compares names one by one.
+// Lines of one log name their fields in the same order, so the search starts
+// after the name found last.
 int32_t fieldId(std::string_view name) {
-  static std::vector<std::pair<std::string, int32_t>> seen;
-  for (const auto& [n, id] : seen)
-    if (n == name) return id;
+  // Per thread: a large log is read by two threads at once.
+  thread_local std::vector<std::pair<std::string, int32_t>> seen;
+  thread_local size_t next = 0;
+  for (size_t k = 0; k < seen.size(); ++k) {
+    size_t i = (next + k) % seen.size();
+    if (seen[i].first == name) {
+      next = i + 1;
+      return seen[i].second;
+    }
+  }
   int32_t id = -1;
   if (!whole(name, id)) id = FieldIdByName(name);
-  if (id >= 0 && seen.size() < 256) seen.emplace_back(std::string(name), id);
+  if (id >= 0 && seen.size() < 256) {
+    seen.emplace_back(std::string(name), id);
+    next = seen.size();
+  }
   return id;
 }
 
+// Collects the values first and stores them sorted in one allocation; a
+// repeated identifier keeps its last value, as SetField would.
 bool fields(Scanner& s, HandsetRecord& rec) {
   if (!s.Take('{')) return false;
   if (s.Take('}')) return true;
+  std::pair<int32_t, int32_t> buffer[64];
+  size_t n = 0;
   do {
     std::string_view name;
     int64_t value;
-    if (!s.String(name) || !s.Take(':') || !integerIn(s, INT32_MIN, INT32_MAX, value)) return false;
+    if (n == std::size(buffer) || !s.String(name) || !s.Take(':') || !integerIn(s, INT32_MIN, INT32_MAX, value))
+      return false;
     int32_t id = fieldId(name);
     if (id < 0) return false;
-    rec.SetField(id, static_cast<int32_t>(value));
+    buffer[n++] = {id, static_cast<int32_t>(value)};
   } while (s.Take(','));
-  return s.Take('}');
+  if (!s.Take('}')) return false;
+  for (size_t i = 1; i < n; ++i)  // insertion sort: stable, and no allocation
+    for (size_t j = i; j > 0 && buffer[j - 1].first > buffer[j].first; --j) std::swap(buffer[j - 1], buffer[j]);
+  std::vector<std::pair<int32_t, int32_t>> sorted;
+  sorted.reserve(n + rec.Fields.size());
+  for (size_t i = 0; i < n; ++i) {
+    if (i + 1 < n && buffer[i + 1].first == buffer[i].first) continue;
+    sorted.push_back(buffer[i]);
+  }
+  if (rec.Fields.empty()) {
+    rec.Fields = std::move(sorted);
+  } else {
+    for (const auto& [id, value] : sorted) rec.SetField(id, value);
+  }
+  return true;
+}
+
+bool hexBytes(std::string_view hex, std::string& out) {
+  auto bytes = HexToBytes(hex);
+  if (!bytes) return false;
+  out = std::move(*bytes);
+  return true;
+}
+
+// [{"id": 54, "time": ..., "extra": "hex", "text": "..."}, ...]
+bool items(Scanner& s, HandsetRecord& rec) {
+  if (!s.Take('[')) return false;
+  if (s.Take(']')) return true;
+  do {
+    if (!s.Take('{')) return false;
+    TestItem t{};
+    t.Time = rec.Time;
+    bool hasId = false;
+    std::string extra;
+    do {
+      std::string_view key, text;
+      int64_t n;
+      if (!s.String(key) || !s.Take(':')) return false;
+      if (key == "id") {
+        if (!integerIn(s, INT16_MIN, INT16_MAX, n)) return false;
+        t.EventId = static_cast<int16_t>(n);
+        hasId = true;
+      } else if (key == "time") {
+        if (!timeValue(s, t.Time)) return false;
+      } else if (key == "extra") {
+        if (!s.String(text) || !hexBytes(text, extra)) return false;
+      } else if (key == "text") {
+        if (!s.String(text)) return false;
+        extra.assign(text);
+      } else {
+        return false;
+      }
+    } while (s.Take(','));
+    if (!s.Take('}') || !hasId || extra.size() > UINT16_MAX || rec.AddItem(t, extra) < 0) return false;
+  } while (s.Take(','));
+  return s.Take(']');
+}
+
+// [{"id": 58, "record": 12, "item": 0}, ...]
+bool events(Scanner& s, LineTarget& t) {
+  if (!s.Take('[')) return false;
+  if (s.Take(']')) return true;
+  do {
+    if (!s.Take('{')) return false;
+    EventTableEntry entry{0, t.Index};
+    DeclaredEvent origin{t.Index, -1};
+    bool hasId = false;
+    do {
+      std::string_view key;
+      int64_t n;
+      if (!s.String(key) || !s.Take(':')) return false;
+      if (key == "id" && integerIn(s, INT16_MIN, INT16_MAX, n)) {
+        entry.EventId = static_cast<int16_t>(n);
+        hasId = true;
+      } else if (key == "record" && integerIn(s, 0, INT32_MAX, n)) {
+        entry.RecordIndex = static_cast<int32_t>(n);
+        origin.RecordGiven = true;
+      } else if (key == "item" && integerIn(s, -1, 254, n)) {
+        origin.ItemIndex = static_cast<int32_t>(n);
+      } else {
+        return false;
+      }
+    } while (s.Take(','));
+    if (!s.Take('}') || !hasId) return false;
+    t.Events.push_back(entry);
+    t.Origins.push_back(origin);
+  } while (s.Take(','));
+  return s.Take(']');
+}
+
+// Message names seen so far and their codes, by network.
+uint32_t messageCode(uint8_t network, std::string_view name) {
+  thread_local std::vector<std::tuple<uint8_t, std::string, uint32_t>> seen;
+  for (const auto& [net, n, code] : seen)
+    if (net == network && n == name) return code;
+  uint32_t code = MessageCodeByName(network, name);
+  if (code != 0 && seen.size() < 256) seen.emplace_back(network, std::string(name), code);
+  return code;
 }
 
 struct Pending {
@@ -189,6 +307,8 @@ bool member(Scanner& s, std::string_view key, LineTarget& t, Pending& p) {
     return true;
   }
   if (key == "fields") return fields(s, rec);
+  if (key == "items") return items(s, rec);
+  if (key == "events") return events(s, t);
   return false;
 }
 
@@ -212,7 +332,7 @@ bool ParseRecordFast(std::string_view line, const LogHeader& header, LineTarget&
   HandsetRecord& rec = t.Record;
   if (!p.hasOrder) rec.OrderTime = rec.Time;
   if (!p.msg.empty()) {
-    rec.MessageCode = MessageCodeByName(rec.NetType != 255 ? rec.NetType : header.Network, p.msg);
+    rec.MessageCode = messageCode(rec.NetType != 255 ? rec.NetType : header.Network, p.msg);
     if (rec.MessageCode == 0) return false;
   }
   if (p.subType >= 0) {

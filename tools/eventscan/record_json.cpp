@@ -139,7 +139,10 @@ void readEvents(const json& v, LineTarget& target) {
     DeclaredEvent origin{target.Index, -1};
     for (const auto& [key, value] : e.items()) {
       if (key == "id") continue;
-      if (key == "record") entry.RecordIndex = static_cast<int32_t>(integer(value, "events.record", 0, INT32_MAX));
+      if (key == "record") {
+        entry.RecordIndex = static_cast<int32_t>(integer(value, "events.record", 0, INT32_MAX));
+        origin.RecordGiven = true;
+      }
       else if (key == "item") origin.ItemIndex = static_cast<int32_t>(integer(value, "events.item", -1, 254));
       else fail(fmt::format("events: unknown key \"{}\"", key));
     }

@@ -1,6 +1,6 @@
 // Turns one record line of a log into a HandsetRecord. Two readers give the
 // same result: a fast scanner for the plain lines that make up most of a log
-// (flat keys, numbers, simple strings, a fields object), and the full JSON
+// (flat keys, numbers, simple strings, fields, items, events), and the full JSON
 // reader for everything else. The fast one declines what it does not handle.
 #pragma once
 

@@ -1,0 +1,140 @@
+// eventscan end to end on a generated drive-test log (one million records by
+// default) against reading and parsing the same log without detection.
+// Reports records per second of each and the ratio, which is what detection
+// costs on top of reading. Usage: eventscan_bench [--records=N] [benchmark flags]
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "host_library.h"
+#include "host_session.h"
+#include "large_pages.h"
+#include "log_generator.h"
+#include "log_reader.h"
+#include "result_rows.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+size_t g_records = 1000000;
+fs::path g_work, g_log;
+eventscan::HostLibrary* g_library = nullptr;
+double g_parseSeconds = 0, g_endToEndSeconds = 0, g_programSeconds = 0;
+size_t g_parsedRecords = 0;
+
+// Discards what is written, as --output /dev/null would.
+class NullBuffer : public std::streambuf {
+ protected:
+  int overflow(int c) override { return c; }
+  std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
+};
+
+void report(benchmark::State& state, double seconds, double& keep) {
+  keep = seconds / static_cast<double>(state.iterations());
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * g_parsedRecords));
+  state.counters["records"] = static_cast<double>(g_parsedRecords);
+}
+
+void ParseOnly(benchmark::State& state) {
+  double seconds = 0;
+  for (auto _ : state) {
+    auto start = std::chrono::steady_clock::now();
+    eventscan::ParsedLog log = eventscan::ReadLog(g_log.string());
+    benchmark::DoNotOptimize(log.Records.data());
+    seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    g_parsedRecords = log.Records.size();
+  }
+  report(state, seconds, g_parseSeconds);
+}
+
+// What eventscan run does in-process: read, load the definitions, feed every
+// record, read the results back and write them.
+void EndToEnd(benchmark::State& state) {
+  double seconds = 0;
+  size_t results = 0;
+  for (auto _ : state) {
+    auto start = std::chrono::steady_clock::now();
+    eventscan::ParsedLog log = eventscan::ReadLog(g_log.string());
+    eventscan::HostSession session(*g_library, log.Header.Network);
+    session.Feed(log);
+    auto rows = eventscan::CollectRows(session.Results(), session.Filter());
+    NullBuffer null;
+    std::ostream out(&null);
+    eventscan::WriteCsv(out, rows);
+    results = rows.size();
+    seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  }
+  state.counters["results"] = static_cast<double>(results);
+  report(state, seconds, g_endToEndSeconds);
+}
+
+// The eventscan program itself, start-up and library load included.
+void Program(benchmark::State& state) {
+  std::string command = std::string(EVENTSCAN_PROGRAM) + " run " + g_log.string() + " --home " +
+                        (g_work / "home").string() + " --format csv --output /dev/null 2>/dev/null";
+  double seconds = 0;
+  for (auto _ : state) {
+    auto start = std::chrono::steady_clock::now();
+    if (std::system(command.c_str()) != 0) state.SkipWithError("eventscan run failed");
+    seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  }
+  report(state, seconds, g_programSeconds);
+}
+
+void prepare() {
+  g_work = fs::temp_directory_path() / ("eventscan_bench_" + std::to_string(getpid()));
+  fs::create_directories(g_work / "home");
+  const fs::path sample = fs::path(EVENTMANAGER_SOURCE_DIR) / "data" / "sample";
+  for (const char* f : {"EventsDefine.cfg", "EventsProperty.cfg"}) fs::copy_file(sample / f, g_work / "home" / f);
+  g_log = g_work / "drive.jsonl";
+  loggen::GenOptions options;
+  options.Network = 2;  // UMTS: the largest sample definitions
+  options.Records = g_records;
+  std::ofstream out(g_log, std::ios::binary);
+  loggen::WriteDriveTest(out, options);
+  setenv("EVENTMANAGER_HOME", (g_work / "home").c_str(), 1);
+  g_library = new eventscan::HostLibrary(EVENTMANAGER_LIBRARY);
+}
+
+}  // namespace
+
+BENCHMARK(ParseOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(EndToEnd)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(Program)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+int main(int argc, char** argv) {
+  eventscan::UseLargeHeapPages(argv);  // as eventscan itself runs
+  for (int i = 1; i < argc; ++i)
+    if (std::strncmp(argv[i], "--records=", 10) == 0) {
+      g_records = std::strtoull(argv[i] + 10, nullptr, 10);
+      for (int j = i; j + 1 < argc; ++j) argv[j] = argv[j + 1];
+      --argc;
+      break;
+    }
+  benchmark::Initialize(&argc, argv);
+  prepare();
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  if (g_parseSeconds > 0 && g_endToEndSeconds > 0) {
+    double n = static_cast<double>(g_parsedRecords);
+    std::printf("log: %zu records (%.1f MB)\n", g_parsedRecords, static_cast<double>(fs::file_size(g_log)) / 1e6);
+    std::printf("parse only:  %.0f records/s\n", n / g_parseSeconds);
+    std::printf("end to end:  %.0f records/s (in-process)\n", n / g_endToEndSeconds);
+    if (g_programSeconds > 0) std::printf("eventscan:   %.0f records/s (the program)\n", n / g_programSeconds);
+    std::printf("ratio end to end / parse only: %.2f\n", g_endToEndSeconds / g_parseSeconds);
+  }
+  // The library stays loaded: unloading it is the process's last act anyway.
+  std::error_code ec;
+  fs::remove_all(g_work, ec);
+  return 0;
+}
