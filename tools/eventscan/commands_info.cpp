@@ -27,7 +27,11 @@ const char* kindName(int kind) {
   }
 }
 
-std::string colour(int32_t c) { return fmt::format("#{:06X}", static_cast<uint32_t>(c) & 0xFFFFFFu); }
+// Colours are stored with red in the lowest byte; shown as #RRGGBB.
+std::string colour(int32_t c) {
+  auto v = static_cast<uint32_t>(c);
+  return fmt::format("#{:02X}{:02X}{:02X}", v & 0xFFu, v >> 8 & 0xFFu, v >> 16 & 0xFFu);
+}
 
 std::string switches(const TEventProperty& p) {
   std::string s;

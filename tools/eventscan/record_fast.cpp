@@ -332,8 +332,9 @@ bool ParseRecordFast(std::string_view line, const LogHeader& header, LineTarget&
   HandsetRecord& rec = t.Record;
   if (!p.hasOrder) rec.OrderTime = rec.Time;
   if (!p.msg.empty()) {
-    rec.MessageCode = messageCode(rec.NetType != 255 ? rec.NetType : header.Network, p.msg);
-    if (rec.MessageCode == 0) return false;
+    const uint8_t net = rec.NetType != 255 ? rec.NetType : header.Network;
+    rec.MessageCode = messageCode(net, p.msg);
+    if (rec.MessageCode == 0 && net <= 3) return false;
   }
   if (p.subType >= 0) {
     msgbytes::Writer w;

@@ -195,7 +195,8 @@ void ParseRecordJson(const json& line, const LogHeader& header, LineTarget& targ
       std::string name = text(v, key);
       uint8_t net = rec.NetType != 255 ? rec.NetType : header.Network;
       rec.MessageCode = MessageCodeByName(net, name);
-      if (rec.MessageCode == 0)
+      // A network without a catalogue names no codes: its messages keep code 0.
+      if (rec.MessageCode == 0 && net <= 3)
         fail(fmt::format("msg: no message \"{}\" in the {} catalogue", name, NetworkName(net)));
       hasCode = true;
     } else if (key == "sub_type") subType = static_cast<int>(integer(v, key, 0, 255));
