@@ -7,7 +7,9 @@
 
 namespace {
 
-thread_local std::string currentSource;
+// The library runs on the host thread only. A thread_local with a destructor
+// would keep the library from ever being unloaded (dlclose).
+std::string currentSource;
 
 std::string_view trimmed(std::string_view s) {
   auto b = s.find_first_not_of(" \t\r\n");
