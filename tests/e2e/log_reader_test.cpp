@@ -40,7 +40,7 @@ void expectSameRecords(const ParsedLog& a, const ParsedLog& b) {
     ASSERT_EQ(x.Items.size(), y.Items.size());
     for (size_t k = 0; k < x.Items.size(); ++k) {
       EXPECT_EQ(x.Items[k].EventId, y.Items[k].EventId);
-      EXPECT_EQ(x.Items[k].Time, y.Items[k].Time);
+      EXPECT_EQ(double(x.Items[k].Time), double(y.Items[k].Time));  // packed: no references
       EXPECT_EQ(x.Items[k].ExtraLength, y.Items[k].ExtraLength);
     }
     EXPECT_EQ(a.Feeds[i].Kind, b.Feeds[i].Kind);
@@ -197,8 +197,8 @@ TEST(LogReader, EventTableEntriesAndItemsKeepTheirRecords) {
   ASSERT_TRUE(log.Faults.empty()) << log.Faults.front().Text();
   const HandsetRecord& r = log.Records[0];
   ASSERT_EQ(r.Items.size(), 2u);
-  EXPECT_EQ(r.Items[0].Time, r.Time);
-  EXPECT_EQ(r.Items[1].Time, *ParseIsoTime("2026-03-14T10:00:01.500"));
+  EXPECT_EQ(double(r.Items[0].Time), r.Time);
+  EXPECT_EQ(double(r.Items[1].Time), *ParseIsoTime("2026-03-14T10:00:01.500"));
   EXPECT_EQ(r.Extra(r.Items[1]), std::string("\0\0\0\0\xE8\x03\0\0", 8));
   EXPECT_EQ(log.Feeds[0].Kind, RecordKind::Test);
   ASSERT_EQ(log.Events.size(), 2u);

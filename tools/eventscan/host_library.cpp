@@ -46,7 +46,11 @@ void HostLibrary::resolve(F& fn, const char* name) {
 }
 
 HostLibrary::HostLibrary(const std::string& path) : path_(path) {
-  handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  // The library stays mapped until the process ends (its shut-down then runs
+  // with the other static destructors): the outside components it loads keep
+  // small run-time allocations (OpenMP of the expression parser) that would
+  // otherwise be reported as leaks of an unmapped module.
+  handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
   if (!handle_) {
     const char* reason = dlerror();
     throw HostError(fmt::format("{}: cannot load the events library: {}", path, reason ? reason : "unknown reason"));

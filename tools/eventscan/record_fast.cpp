@@ -186,7 +186,9 @@ bool items(Scanner& s, HandsetRecord& rec) {
         t.EventId = static_cast<int16_t>(n);
         hasId = true;
       } else if (key == "time") {
-        if (!timeValue(s, t.Time)) return false;
+        double time = 0;  // TestItem is packed: its Time cannot be bound to a reference
+        if (!timeValue(s, time)) return false;
+        t.Time = time;
       } else if (key == "extra") {
         if (!s.String(text) || !hexBytes(text, extra)) return false;
       } else if (key == "text") {
