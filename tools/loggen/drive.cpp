@@ -134,4 +134,25 @@ void Drive::AttachAndPdp() {
   Item(52, Extra().I32(r.Between(300, 900)).I32(384).I32(7200).Hex());
 }
 
+void HangUp(Drive& d, uint32_t reason) {
+  d.SetReporting(false);
+  d.Item(56, Extra().U32(reason).Hex());
+}
+
+void ClearCall(Drive& d, Outcome outcome, const char* channelRelease, int quietMs) {
+  if (outcome == Normal) {
+    d.Measure(3000, Signal::PoorQuality);
+    d.Measure(quietMs);
+    d.Msg("Disconnect", "\"cause\": 16");
+    d.Msg("Release");
+    d.Msg("Release Complete");
+    d.Msg(channelRelease, "\"cause\": 0");
+  } else {
+    d.Measure(4500, Signal::Dip);
+    d.Msg(channelRelease, "\"cause\": 1");
+  }
+  d.b.SetDedicated(false);
+  HangUp(d, 0);
+}
+
 }  // namespace loggen

@@ -4,6 +4,7 @@
 // takes; the steps here write the records.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "log_builder.h"
@@ -11,6 +12,7 @@
 namespace loggen {
 
 enum class Signal { Good, Dip, PoorQuality };
+enum Outcome { Normal, Dropped, Blocked };
 
 class Drive {
  public:
@@ -54,6 +56,14 @@ class Drive {
   int lat_ = 31230416;
   int lon_ = 121473701;
 };
+
+// The end of a test call: reporting stops and the "Hangup Dial" item carries
+// the reason (0 a normal hang-up, 1 a blocked call).
+void HangUp(Drive& d, uint32_t reason);
+// Clears a connected circuit-switched call (GSM and 3G): a normal clearing
+// after `quietMs` of calm, or a drop after a level dip, each ended with the
+// network's release message `channelRelease`; then hangs up.
+void ClearCall(Drive& d, Outcome outcome, const char* channelRelease, int quietMs);
 
 void GsmCycle(Drive& d, int cycle);
 void CdmaCycle(Drive& d, int cycle);

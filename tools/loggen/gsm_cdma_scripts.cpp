@@ -8,10 +8,6 @@
 namespace loggen {
 namespace {
 
-enum Outcome { Normal, Dropped, Blocked };
-
-std::string hangup(uint32_t reason) { return Extra().U32(reason).Hex(); }
-
 void gsmLocationUpdate(Drive& d, int cycle) {
   d.Msg("Location Updating Request", {}, 0);
   if (cycle % 4 == 2) {
@@ -31,8 +27,7 @@ void gsmCall(Drive& d, int cycle, Outcome outcome) {
   if (outcome == Blocked) {
     d.Measure(5600);  // no Immediate Assignment within the gate's 5 seconds
     d.Msg("CM Service Reject", "\"cause\": 17");
-    d.SetReporting(false);
-    d.Item(56, hangup(1));
+    HangUp(d, 1);
     return;
   }
   d.Msg("Immediate Assignment");
@@ -51,20 +46,7 @@ void gsmCall(Drive& d, int cycle, Outcome outcome) {
     d.Msg("Handover Complete");
     d.ChangeCell();
   }
-  if (outcome == Normal) {
-    d.Measure(3000, Signal::PoorQuality);
-    d.Measure(4000);
-    d.Msg("Disconnect", "\"cause\": 16");
-    d.Msg("Release");
-    d.Msg("Release Complete");
-    d.Msg("Channel Release", "\"cause\": 0");
-  } else {
-    d.Measure(4500, Signal::Dip);
-    d.Msg("Channel Release", "\"cause\": 1");
-  }
-  d.b.SetDedicated(false);
-  d.SetReporting(false);
-  d.Item(56, hangup(0));
+  ClearCall(d, outcome, "Channel Release", 4000);
 }
 
 void cdmaCall(Drive& d, Outcome outcome) {
@@ -74,8 +56,7 @@ void cdmaCall(Drive& d, Outcome outcome) {
   if (outcome == Blocked) {
     d.Measure(5600);  // no channel assignment within the gate's 5 seconds
     d.Msg("Reorder Order", "\"cdma_cause\": 7");
-    d.SetReporting(false);
-    d.Item(56, hangup(1));
+    HangUp(d, 1);
     return;
   }
   d.Msg("Extended Channel Assignment", {}, -1, 300, 900);
@@ -96,8 +77,7 @@ void cdmaCall(Drive& d, Outcome outcome) {
     d.Msg("Release Order", "\"cdma_cause\": 1");
   }
   d.b.SetDedicated(false);
-  d.SetReporting(false);
-  d.Item(56, hangup(0));
+  HangUp(d, 0);
 }
 
 void dataTests(Drive& d, int cycle) {

@@ -8,10 +8,6 @@
 namespace loggen {
 namespace {
 
-enum Outcome { Normal, Dropped, Blocked };
-
-std::string hangup(uint32_t reason) { return Extra().U32(reason).Hex(); }
-
 void rrcConnect(Drive& d, int cause) {
   d.Msg("RRC Connection Request", {}, cause);
   d.Msg("RRC Connection Setup", {}, -1, 200, 600);
@@ -61,8 +57,7 @@ void call(Drive& d, int cycle, Outcome outcome, bool td) {
     d.Msg("CM Service Request", "\"cm_service_type\": 1", 1);
     d.Msg("CM Service Reject", "\"cause\": 34", -1, 400, 900);
     d.Msg("RRC Connection Release", "\"cause\": 0");
-    d.SetReporting(false);
-    d.Item(56, hangup(1));
+    HangUp(d, 1);
     return;
   }
   rrcConnect(d, 0);
@@ -78,20 +73,7 @@ void call(Drive& d, int cycle, Outcome outcome, bool td) {
     tdHandovers(d, cycle);
   else
     umtsHandovers(d, cycle);
-  if (outcome == Normal) {
-    d.Measure(3000, Signal::PoorQuality);
-    d.Measure(2000);
-    d.Msg("Disconnect", "\"cause\": 16");
-    d.Msg("Release");
-    d.Msg("Release Complete");
-    d.Msg("RRC Connection Release", "\"cause\": 0");
-  } else {
-    d.Measure(4500, Signal::Dip);
-    d.Msg("RRC Connection Release", "\"cause\": 1");
-  }
-  d.b.SetDedicated(false);
-  d.SetReporting(false);
-  d.Item(56, hangup(0));
+  ClearCall(d, outcome, "RRC Connection Release", 2000);
 }
 
 void dataTests(Drive& d, int cycle) {
