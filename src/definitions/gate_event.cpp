@@ -1,5 +1,6 @@
 #include "definitions/gate_event.h"
 
+#include <memory>
 #include <pugixml.hpp>
 
 #include "definitions/definition_attributes.h"
@@ -60,14 +61,10 @@ void TGateEvent::AssignTo(TNodeItem* destination) {
 }
 
 TGateEvent* TGateEvent::Clone(TGateEventList* owner) {
-  auto* copy = new TGateEvent(owner ? owner : List());
-  try {
-    copy->Assign(this);
-  } catch (...) {
-    delete copy;
-    throw;
-  }
-  return copy;
+  // Held until the copy is complete, so a failing Assign frees it.
+  auto copy = std::make_unique<TGateEvent>(owner ? owner : List());
+  copy->Assign(this);
+  return copy.release();
 }
 
 void TGateEvent::SetEventName(const std::string& name) {

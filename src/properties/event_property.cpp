@@ -1,6 +1,7 @@
 #include "properties/event_property.h"
 
 #include <filesystem>
+#include <memory>
 #include <string_view>
 
 #include "eventmanager/outside/utility.h"
@@ -98,14 +99,10 @@ void TActEventProperty::Assign(TEventProperty* source) {
 }
 
 TEventProperty* TActEventProperty::Clone(TEventPropertyList* owner) {
-  auto* copy = new TActEventProperty(owner);
-  try {
-    copy->Assign(this);
-  } catch (...) {
-    delete copy;
-    throw;
-  }
-  return copy;
+  // Held until the copy is complete, so a failing Assign frees it.
+  auto copy = std::make_unique<TActEventProperty>(owner);
+  copy->Assign(this);
+  return copy.release();
 }
 
 void TActEventProperty::LoadFromNode(pugi::xml_node element) {
