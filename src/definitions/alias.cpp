@@ -5,18 +5,12 @@
 
 #include "definitions/network.h"
 #include "eventmanager/outside/utility.h"
+#include "platform/text_trim.h"
 
 namespace {
 
-std::string trimmed(const std::string& s) {
-  auto b = s.find_first_not_of(" \t\r\n");
-  if (b == std::string::npos) return {};
-  auto e = s.find_last_not_of(" \t\r\n");
-  return s.substr(b, e - b + 1);
-}
-
 void storeText(std::string& field, const std::string& value, bool& modified) {
-  std::string v = trimmed(value);
+  std::string v(TrimBlanks(value));
   if (CompText(v, field)) return;
   field = v;
   modified = true;

@@ -5,24 +5,19 @@
 
 #include <fmt/format.h>
 
+#include "platform/text_trim.h"
+
 namespace {
 
 // The library runs on the host thread only. A thread_local with a destructor
 // would keep the library from ever being unloaded (dlclose).
 std::string currentSource;
 
-std::string_view trimmed(std::string_view s) {
-  auto b = s.find_first_not_of(" \t\r\n");
-  if (b == std::string_view::npos) return {};
-  auto e = s.find_last_not_of(" \t\r\n");
-  return s.substr(b, e - b + 1);
-}
-
 // Decimal, or hexadecimal with "0x" or "$"; a sign may lead. False when the
 // text is not an integer or does not fit in 64 bits.
 bool parseInteger(std::string_view text, int64_t& value, bool& outOfRange) {
   outOfRange = false;
-  std::string_view s = trimmed(text);
+  std::string_view s = TrimBlanks(text);
   bool negative = false;
   if (!s.empty() && (s[0] == '+' || s[0] == '-')) {
     negative = s[0] == '-';

@@ -8,16 +8,9 @@
 #include "eventmanager/event_property.h"
 #include "eventmanager/outside/data_access.h"
 #include "eventmanager/outside/utility.h"
+#include "platform/text_trim.h"
 
 namespace {
-
-std::string trimmed(const std::string& text) {
-  const char* blanks = " \t\r\n";
-  size_t b = text.find_first_not_of(blanks);
-  if (b == std::string::npos) return {};
-  size_t e = text.find_last_not_of(blanks);
-  return text.substr(b, e - b + 1);
-}
 
 }  // namespace
 
@@ -118,14 +111,14 @@ TLevelNode* TLevelNode::CloneLevel(TLevelNode* source, TMsgEvent* owner, TLevelN
 int TLevelNode::AddCopyOfChild(TLevelNode* source) { return AddChild(CloneLevel(source, Event(), this)); }
 
 void TLevelNode::SetReportName(const std::string& name) {
-  std::string value = trimmed(name);
+  std::string value(TrimBlanks(name));
   if (CompText(value, ReportName)) return;
   ReportName = value;
   Modified = true;
 }
 
 void TLevelNode::SetExpression(const std::string& expression) {
-  std::string value = trimmed(expression);
+  std::string value(TrimBlanks(expression));
   if (CompText(value, Expression)) return;
   Expression = value;
   Modified = true;

@@ -4,15 +4,12 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "platform/text_trim.h"
+
 namespace {
 
-std::string trim(const std::string& s) {
-  size_t b = s.find_first_not_of(" \t\r\n");
-  if (b == std::string::npos) return {};
-  return s.substr(b, s.find_last_not_of(" \t\r\n") - b + 1);
-}
-
-std::string upper(std::string s) {
+std::string upper(std::string_view text) {
+  std::string s(text);
   for (char& c : s)
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   return s;
@@ -26,15 +23,15 @@ TIniFile::TIniFile(const std::string& path) {
   loaded_ = true;
   std::string line, section;
   while (std::getline(in, line)) {
-    std::string t = trim(line);
+    std::string_view t = TrimBlanks(line);
     if (t.empty() || t[0] == ';' || t[0] == '#') continue;
     if (t.front() == '[' && t.back() == ']') {
-      section = upper(trim(t.substr(1, t.size() - 2)));
+      section = upper(TrimBlanks(t.substr(1, t.size() - 2)));
       continue;
     }
     size_t eq = t.find('=');
     if (eq == std::string::npos) continue;
-    values_.emplace(section + '\n' + upper(trim(t.substr(0, eq))), trim(t.substr(eq + 1)));
+    values_.emplace(section + '\n' + upper(TrimBlanks(t.substr(0, eq))), std::string(TrimBlanks(t.substr(eq + 1))));
   }
 }
 

@@ -6,19 +6,13 @@
 #include <fmt/format.h>
 
 #include "eventmanager/outside/utility.h"
+#include "platform/text_trim.h"
 
 namespace {
 
-std::string_view trimmed(std::string_view text) {
-  size_t first = text.find_first_not_of(" \t\r\n");
-  if (first == std::string_view::npos) return {};
-  size_t last = text.find_last_not_of(" \t\r\n");
-  return text.substr(first, last - first + 1);
-}
-
 // Parses a whole integer text; false when it is not one.
 bool parseInteger(std::string_view text, int64_t& value) {
-  text = trimmed(text);
+  text = TrimBlanks(text);
   bool negative = false;
   if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
     negative = text[0] == '-';
@@ -50,7 +44,7 @@ bool parseInteger(std::string_view text, int64_t& value) {
 bool ReadBoolAttribute(pugi::xml_node element, const char* name, bool fallback) {
   pugi::xml_attribute attribute = element.attribute(name);
   if (!attribute) return fallback;
-  std::string_view text = trimmed(attribute.value());
+  std::string_view text = TrimBlanks(attribute.value());
   if (CompText(text, "True")) return true;
   if (CompText(text, "False")) return false;
   int64_t value = 0;
