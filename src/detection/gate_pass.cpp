@@ -8,6 +8,7 @@
 #include "definitions/gate_event_list.h"
 #include "definitions/network.h"
 #include "detection/act_events_result.h"
+#include "detection/elapsed_time.h"
 #include "eventmanager/outside/data_access.h"
 
 namespace {
@@ -27,7 +28,7 @@ std::unique_ptr<TActEventResult> evaluateExpressionGate(TGateEvent& gate, TEvent
   } else {
     if (gate.SpanStart != 0) gate.TrueSpan = time - gate.SpanStart;
     ++gate.TrueCount;
-    if (gate.TrueSpan >= gate.ExpDuringDays && gate.TrueCount >= gate.ExpTimes) {
+    if (WholeMilliseconds(gate.TrueSpan) >= gate.ExpDuringTime && gate.TrueCount >= gate.ExpTimes) {
       result = TActEventResult::CreateForGate(owner, record, &gate);
       gate.TrueSpan = 0;
       gate.TrueCount = 0;
@@ -55,7 +56,7 @@ std::unique_ptr<TActEventResult> evaluateMessageGate(TGateEvent& gate, TEventsRe
     gate.WaitingForB = false;
     return nullptr;
   }
-  if (time - gate.SpanStart > gate.MsgDuringDays) {
+  if (ElapsedMilliseconds(gate.SpanStart, time) > gate.MsgDuringTime) {
     gate.WaitingForB = false;
     return TActEventResult::CreateForGate(owner, record, &gate);
   }
@@ -77,7 +78,11 @@ std::unique_ptr<TActEventResult> EvaluateRecord(TGateEvent& gate, TEventsResult*
 
 void TActEventsResult::GatePass(TGateEventList* gates, int32_t recordIndex, bool notify, uint32_t context) {
   if (!gates || !OnGetRecord) return;
-  int32_t record = notify && recordIndex > 0 ? recordIndex - 1 : recordIndex;
+  // With Notify each fed record has the one before it evaluated. The first
+  // record has none before it; it is evaluated when the second is fed, and
+  // evaluating it now as well would count it twice.
+  if (notify && recordIndex <= 0) return;
+  int32_t record = notify ? recordIndex - 1 : recordIndex;
   for (int i = 0; i < gates->Count(); ++i) {
     auto result = EvaluateRecord(*gates->ItemAs<TGateEvent>(i), this, record, OnGetRecord, DeviceType);
     if (result) AddAndNotify(std::move(result), notify, context, 1);
