@@ -65,6 +65,10 @@ class TMsgEvent : public TNodeItem {
 
   bool MatchStart(const TMatchInput& in);
   bool MatchNext(const TMatchInput& in);
+  // MatchStart in two steps, for a caller that must read the old run's
+  // state before it is cleared: the match alone, then the fresh start.
+  bool MatchFirstStep(const TMatchInput& in);
+  void RestartAtCurrentLevel();
 
   void LoadFromNode(pugi::xml_node element);
   void SaveToNode(pugi::xml_node element);

@@ -151,6 +151,12 @@ bool TLevelNode::MatchChildren(const TMatchInput& in) {
 bool TMsgEvent::MatchNext(const TMatchInput& in) { return CurrentLevel && CurrentLevel->MatchChildren(in); }
 
 bool TMsgEvent::MatchStart(const TMatchInput& in) {
+  if (!MatchFirstStep(in)) return false;
+  RestartAtCurrentLevel();
+  return true;
+}
+
+bool TMsgEvent::MatchFirstStep(const TMatchInput& in) {
   bool ok = HasLevels();
   if (NeedsArming()) ok = ok && Armed;
   TLevelNode* saved = CurrentLevel;
@@ -166,9 +172,11 @@ bool TMsgEvent::MatchStart(const TMatchInput& in) {
       matched = false;
     }
   }
-  if (!(ok && matched)) return false;
+  return ok && matched;
+}
+
+void TMsgEvent::RestartAtCurrentLevel() {
   TLevelNode* level = CurrentLevel;
   ResetRun();
   CurrentLevel = level;
-  return true;
 }

@@ -14,6 +14,7 @@
 #include "eventmanager/event_result.h"
 
 class TMsgEvent;
+struct TMatchInput;
 class TGateEvent;
 
 class TActEventsResult : public TEventsResult, public TObject {
@@ -29,7 +30,9 @@ class TActEventsResult : public TEventsResult, public TObject {
   // Cell memory of the derived network events (kept across Clear).
   int32_t Last3GChannel = 0, Last3GCell = 0;
   int32_t LastGsmChannel = 0, LastGsmCell = 0;
-  int32_t HandoffPrevious = 0, HandoffCurrent = 0;
+  // The last two CDMA handoff direction values; none (-9999) until a log
+  // shows one, so a log that starts inside a call compares with nothing.
+  int32_t HandoffPrevious = -9999, HandoffCurrent = -9999;
   // Vendor trace pass flags (kept across Clear).
   bool AfterStop = false;
   bool ReselectionOpen = false;
@@ -73,6 +76,9 @@ class TActEventsResult : public TEventsResult, public TObject {
   void MessageSequencePass(int32_t recordIndex, bool notify, uint32_t context);
   void WindowStep(TMsgEvent* event, int32_t recordIndex, bool notify, uint32_t context);
   void CloseWindow(TMsgEvent* event, bool closedByTimeout, bool notify, uint32_t context);
+  void OpenWindow(TMsgEvent* event, int32_t recordIndex, double recordTime);
+  void StartWhileWaiting(TMsgEvent* event, const TMatchInput& in, int32_t recordIndex, double recordTime,
+                         bool notify, uint32_t context);
   void GatePass(TGateEventList* gates, int32_t recordIndex, bool notify, uint32_t context);
   void VendorTracePass(uint32_t context, int32_t recordIndex);
   void DerivedEventsPass(uint32_t context, int32_t recordIndex);

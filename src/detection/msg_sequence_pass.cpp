@@ -7,6 +7,7 @@
 #include "definitions/msg_event_list.h"
 #include "definitions/network.h"
 #include "detection/act_events_result.h"
+#include "detection/elapsed_time.h"
 #include "eventmanager/outside/cdma_decoder.h"
 #include "eventmanager/outside/data_access.h"
 #include "eventmanager/outside/gsm_decoder.h"
@@ -15,13 +16,10 @@
 
 namespace {
 
-constexpr double WindowDays = 5.0 / 86400.0;
-// Record times are day counts: a difference of exactly five seconds comes out
-// a few nanodays either side of WindowDays. Ages within 1 microsecond of the
-// limit count as the limit itself, so "exactly 5 s" keeps the window open.
-constexpr double WindowSlack = 1e-6 / 86400.0;
+// A window stays open for 5 s of record time; at exactly 5 s it is still open.
+constexpr int64_t WindowMilliseconds = 5000;
 
-bool windowExpired(double now, double start) { return now - start > WindowDays + WindowSlack; }
+bool windowExpired(double now, double start) { return ElapsedMilliseconds(start, now) > WindowMilliseconds; }
 
 // Watch codes of the waiting window.
 constexpr uint32_t WatchOpen = 0x412F0001;
@@ -128,41 +126,81 @@ void TActEventsResult::MessageSequencePass(int32_t recordIndex, bool notify, uin
   in.MessageCode = code;
   in.SubIndex = subIndex(NetType, code, bytes);
   in.Data = &bytes;
-  in.RecordRef = static_cast<uint32_t>(recordIndex);
+  // Matching loads records by the view's reference, which a host may number
+  // differently from the record index.
+  in.RecordRef = RecordView->Reference();
   in.OnGetRecord = OnGetRecord;
 
+  const double recordTime = RecordView->Time();
   for (int i = 0; i < list->Count(); ++i) {
     TMsgEvent* event = list->Event(i);
     if (!event->HasLevels()) continue;
     if (event->InProgress) {
       WindowStep(event, recordIndex, notify, context);
       LoadRecord(RecordView, recordIndex);
-      if (event->MatchStart(in)) {
-        if (event->InProgress) {
-          // Report the sequence that was waiting, then the new start.
-          TLevelNode* started = event->CurrentLevel;
-          event->CurrentLevel = event->PreviousLevel;
-          event->InProgress = event->WatchFirst = event->WatchSecond = false;
-          Emit(event, event->StartRecord, false, notify, context);
-          event->CurrentLevel = started;
-        }
-        Emit(event, recordIndex, false, notify, context);
-        LoadRecord(RecordView, recordIndex);
-      }
+      StartWhileWaiting(event, in, recordIndex, recordTime, notify, context);
       continue;
     }
     if (event->MatchNext(in)) {
       if (event->InProgress) {
-        event->StartTime = RecordView->Time();
-        event->StartRecord = recordIndex;
+        OpenWindow(event, recordIndex, recordTime);
       } else {
         Emit(event, recordIndex, false, notify, context);
         LoadRecord(RecordView, recordIndex);
       }
     }
+    const bool waiting = event->InProgress;
     if (event->MatchStart(in)) {
-      Emit(event, recordIndex, false, notify, context);
-      LoadRecord(RecordView, recordIndex);
+      if (event->InProgress && !waiting) {
+        // A first step that puts the event in progress waits like any other
+        // level; its result comes when the window closes.
+        OpenWindow(event, recordIndex, recordTime);
+      } else {
+        Emit(event, recordIndex, false, notify, context);
+        LoadRecord(RecordView, recordIndex);
+      }
+    } else if (!waiting) {
+      // A start undone because another branch is under way may still have
+      // put the event in progress; no window was opened for it.
+      event->InProgress = false;
     }
   }
+}
+
+void TActEventsResult::OpenWindow(TMsgEvent* event, int32_t recordIndex, double recordTime) {
+  event->InProgress = true;
+  event->WatchFirst = event->WatchSecond = false;
+  event->StartTime = recordTime;
+  event->StartRecord = recordIndex;
+  if (TMsgEventList* list = event->List()) list->MayHaveWaiting = true;
+}
+
+void TActEventsResult::StartWhileWaiting(TMsgEvent* event, const TMatchInput& in, int32_t recordIndex,
+                                         double recordTime, bool notify, uint32_t context) {
+  // The window step may have closed or cancelled the window. InProgress is
+  // cleared during the match so that a start that puts the event in
+  // progress is told apart from the old window.
+  const bool waiting = event->InProgress;
+  event->InProgress = false;
+  if (!event->MatchFirstStep(in)) {
+    event->InProgress = waiting;
+    return;
+  }
+  const bool startWaits = event->InProgress;
+  TLevelNode* started = event->CurrentLevel;
+  if (waiting) {
+    // The waiting sequence is reported first, while its levels still hold
+    // the record indexes of its own run; only then does the new run start.
+    event->WatchFirst = event->WatchSecond = false;
+    event->CurrentLevel = event->PreviousLevel;
+    Emit(event, event->StartRecord, false, notify, context);
+  }
+  event->CurrentLevel = started;
+  event->RestartAtCurrentLevel();
+  if (startWaits) {
+    OpenWindow(event, recordIndex, recordTime);
+  } else {
+    Emit(event, recordIndex, false, notify, context);
+  }
+  LoadRecord(RecordView, recordIndex);
 }

@@ -92,8 +92,10 @@ void TActEventsResult::ApplyTestState(int16_t eventId, TMsgEventList* msgEvents,
           event->InProgress = false;
           Emit(event, event->StartRecord, true, notify, context);
         }
+        // Ended like a closed or cancelled window: the next window starts
+        // from its first watch state.
         event->Armed = true;
-        event->InProgress = false;
+        event->InProgress = event->WatchFirst = event->WatchSecond = false;
         event->CurrentLevel = nullptr;
         break;
     }
