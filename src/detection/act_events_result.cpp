@@ -118,10 +118,10 @@ double TActEventsResult::SortKey(TActEventResult* result, bool byItemTime) {
 
 int32_t TActEventsResult::AddResult(TEventResult* result) {
   TActEventResult* r = result ? AsActResult(result) : nullptr;
+  // Hosts know the list's item class by its interface name, TEventResult.
   if (!r)
-    throw EMyClassTypeMismatch(fmt::format("Class type mismatch {} with {}",
-                                           result ? classNameOf(result) : std::string("nil"),
-                                           TActEventResult::StaticClass()->Name));
+    throw EMyClassTypeMismatch(fmt::format("Class type mismatch {} with TEventResult",
+                                           result ? classNameOf(result) : std::string("nil")));
   // A result belongs to one list at most: one already listed (here or in
   // another container) is refused, so no result is ever owned twice.
   if (r->ListedIn) return -1;
