@@ -323,7 +323,7 @@ TEST_F(Passes, MessageGatesFireWhenNoAnswerCameInTime) {
 
 TEST_F(Passes, EventTableEntriesNeedAMatchingDefinition) {
   network(0);
-  TMsgEvent* call = event("Outgoing");
+  TMsgEvent* call = event("Outgoing Call Attempt");
   level(call, nullptr, 0x012F0524, "Outgoing Call Attempt");
   ready();
   host.Add(sec(0));
