@@ -35,6 +35,9 @@ struct TEventListing {
 extern "C" {
 
 EVENTMANAGER_EXPORT void InitEventManagerDllApplication(void* hostApplication);
+// Saves the display properties when they changed. Never raises: a save that
+// fails is added to EventManagerFileFaults (and the file stays as it was), so
+// a host compares the faults before and after this call.
 EVENTMANAGER_EXPORT void FinalEventManagerDllApplication();
 EVENTMANAGER_EXPORT TMsgEventList* CreateMsgEventList();
 EVENTMANAGER_EXPORT TGateEventList* CreateGateEventList();
@@ -54,7 +57,8 @@ EVENTMANAGER_EXPORT int32_t TestPropertyListCount();
 EVENTMANAGER_EXPORT const TBitmap* GetBitmapByEvent(const std::string& eventKey);
 
 // Faults found in the library's files since it was loaded (a file that did
-// not parse, a value that could not be read), each as "file:line: reason".
+// not parse, a value that could not be read, a save that failed), each as
+// "file:line: reason" or "file: reason". A file listed here is never written.
 // The library never fails to load because of them; a host shows them.
 EVENTMANAGER_EXPORT void EventManagerFileFaults(std::vector<std::string>& faults);
 // The message, gate and test events defined for a network (0..3) with their

@@ -10,12 +10,18 @@
 
 namespace {
 
+// `read[i]` becomes true once list i has been filled from its element in full.
 template <class Lists>
-void loadNetworks(pugi::xml_node section, Lists& lists) {
+void loadNetworks(pugi::xml_node section, Lists& lists, bool* read) {
   if (!section) return;
+  int i = 0;
   for (auto* list : lists) {
     pugi::xml_node network = ChildElement(section, list->Name.c_str());
-    if (network) list->LoadFromNode(network);
+    if (network) {
+      list->LoadFromNode(network);
+      if (read) read[i] = true;
+    }
+    ++i;
   }
 }
 
@@ -56,13 +62,14 @@ TAllEvents::~TAllEvents() {
 std::string TAllEvents::DefaultPath() { return DefinitionsFilePath(); }
 
 void TAllEvents::LoadFromFile(const std::string& path) {
+  for (int net = 0; net < kNetworks; ++net) MsgRead[net] = GateRead[net] = false;
   pugi::xml_document doc;
   if (!LoadDefinitionsDocument(path, doc)) return;
   pugi::xml_node events = ChildElement(doc, "Events");
   ReadDefinitions(path, [&] {
-    loadNetworks(ChildElement(events, "Message"), MsgLists);
-    loadNetworks(ChildElement(events, "Gate"), GateLists);
-    loadNetworks(ChildElement(events, "Aliases"), AliasLists);
+    loadNetworks(ChildElement(events, "Message"), MsgLists, MsgRead);
+    loadNetworks(ChildElement(events, "Gate"), GateLists, GateRead);
+    loadNetworks(ChildElement(events, "Aliases"), AliasLists, nullptr);
   });
 }
 
@@ -85,17 +92,22 @@ bool TAllEvents::IsModified() {
 }
 
 void TAllEvents::LinkProperties(TEventPropertys* registry, bool pruneUnused) {
+  link(registry, pruneUnused, false);
+}
+
+void TAllEvents::LinkPropertiesPruningRead(TEventPropertys* registry) { link(registry, true, true); }
+
+void TAllEvents::link(TEventPropertys* registry, bool pruneUnused, bool onlyRead) {
   if (!registry) return;
   for (int net = 0; net < kNetworks; ++net) {
     TEventPropertyList* messages = registry->GetList(static_cast<uint8_t>(net), 0);
     TEventPropertyList* warnings = registry->GetList(static_cast<uint8_t>(net), 1);
     MsgLists[net]->LinkProperties(messages);
     GateLists[net]->LinkProperties(warnings);
-    if (pruneUnused) {
-      prune(messages);
-      prune(warnings);
-    }
+    if (pruneUnused && (!onlyRead || MsgRead[net])) prune(messages);
+    if (pruneUnused && (!onlyRead || GateRead[net])) prune(warnings);
   }
+  // The test events are built in, so their list is always complete.
   TestEvents->LinkProperties(registry->TestList);
   if (pruneUnused) prune(registry->TestList);
 }

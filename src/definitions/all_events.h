@@ -38,8 +38,8 @@ class TAllEvents : public TObject {
 
   // Reads the file once; a section or network element that is missing
   // leaves its lists as they were; a missing file changes nothing. A file
-  // that cannot be read is recorded as a fault (the next save keeps it as
-  // "<path>.bad-<timestamp>") and raises EEventManagerError; a number that
+  // that cannot be read is recorded as a fault (no save replaces it) and
+  // raises EEventManagerError; a number that
   // is not an integer raises EAttributeError (an EConvertError), recorded as
   // a fault of the file too, with the events read before it kept.
   void LoadFromFile(const std::string& path);
@@ -54,4 +54,16 @@ class TAllEvents : public TObject {
   // missing); with `prune`, records nothing uses are deleted and the rest
   // renumbered. A missing registry does nothing.
   void LinkProperties(TEventPropertys* registry, bool prune);
+  // The same with pruning, but a network's message or warning records are
+  // pruned only when LoadFromFile read that network's element in full: the
+  // records of definitions that are missing or failed to load stay.
+  void LinkPropertiesPruningRead(TEventPropertys* registry);
+
+  // Set by LoadFromFile: true for each network whose Message (Gate) element
+  // was read in full.
+  bool MsgRead[kNetworks] = {};
+  bool GateRead[kNetworks] = {};
+
+ private:
+  void link(TEventPropertys* registry, bool prune, bool onlyRead);
 };

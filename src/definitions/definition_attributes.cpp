@@ -46,9 +46,7 @@ bool parseInteger(std::string_view text, int64_t& value, bool& outOfRange) {
 
 [[noreturn]] void conversionError(pugi::xml_node element, const char* name, const std::string& text,
                                   const char* what) {
-  std::string reason = fmt::format("<{}> attribute {}: '{}' {}", element.name(), name, text, what);
-  int line = currentSource.empty() ? 0 : LineOfNode(currentSource, element);
-  throw EAttributeError(currentSource, line, reason);
+  DefinitionsError(element, fmt::format("attribute {}: '{}' {}", name, ClipValue(text), what));
 }
 
 int64_t readInteger(pugi::xml_node element, const char* name, int64_t fallback, int64_t low, int64_t high,
@@ -74,6 +72,11 @@ pugi::xml_attribute attributeToSet(pugi::xml_node element, const char* name) {
 }
 
 }  // namespace
+
+void DefinitionsError(pugi::xml_node element, const std::string& reason) {
+  int line = currentSource.empty() ? 0 : LineOfNode(currentSource, element);
+  throw EAttributeError(currentSource, line, fmt::format("<{}> {}", ClipValue(element.name()), reason));
+}
 
 EAttributeError::EAttributeError(std::string file, int line, std::string reason)
     : EConvertError(attributeMessage(file, line, reason)),

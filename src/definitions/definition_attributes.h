@@ -36,6 +36,14 @@ class TDefinitionsSource {
   std::string previous_;
 };
 
+// Raises EAttributeError "<file>:<line>: <element> reason" for an element of
+// the file being read (see TDefinitionsSource).
+[[noreturn]] void DefinitionsError(pugi::xml_node element, const std::string& reason);
+
+// Level nodes nest at most this deep; a deeper tree is refused with a fault
+// naming the file and line, so that loading never runs out of stack.
+inline constexpr int kMaxLevelDepth = 256;
+
 std::string ReadText(pugi::xml_node element, const char* name, const std::string& fallback = {});
 int32_t ReadInt32(pugi::xml_node element, const char* name, int32_t fallback);
 // A 64-bit integer of which the low 32 bits are kept: "-1" and "4294967295"

@@ -38,7 +38,14 @@ void TLevelNode::LoadFromNode(pugi::xml_node element) {
   if (container) {
     for (pugi::xml_node n = FirstElement(container); n; n = NextElement(n))
       MsgNodes->AddNode(Network(), ReadCode(n, "MessageCode", 0), ReadCode(n, "SubCode", 0));
-    for (pugi::xml_node child = NextElement(container); child; child = NextElement(child))
+    pugi::xml_node child = NextElement(container);
+    if (child) {
+      int depth = 1;
+      for (TLevelNode* up = ParentLevel; up; up = up->ParentLevel) ++depth;
+      if (depth >= kMaxLevelDepth)
+        DefinitionsError(child, fmt::format("is nested deeper than {} levels", kMaxLevelDepth));
+    }
+    for (; child; child = NextElement(child))
       loadChild(new TLevelNode(Event(), this), child, [this](TLevelNode* l) { AddChild(l); });
   }
   Modified = false;

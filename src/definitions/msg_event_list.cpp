@@ -2,6 +2,7 @@
 
 #include "definitions/network.h"
 #include "definitions/property_link.h"
+#include "eventmanager/outside/utility.h"
 
 TMsgEventList::TMsgEventList() : THashObjectList(TMsgEvent::StaticClass(), true), CodeFilter(new TIntegerArray) {
   RebuildName();
@@ -33,6 +34,7 @@ void TMsgEventList::SetNetType(uint8_t net) {
   if (net == NetType) return;
   Clear();
   NetType = net;
+  Properties = nullptr;  // another network's list
   RebuildName();
 }
 
@@ -48,7 +50,21 @@ void TMsgEventList::CollectReportNames(std::vector<std::string>& names) const {
   for (int i = 0; i < Count(); ++i) Event(i)->CollectReportNames(names);
 }
 
+TMsgEvent* TMsgEventList::FindByName(std::string_view name) const {
+  int index = IndexOfName(name);
+  if (ValidIndex(index) && CompText(Event(index)->EventName, name)) return Event(index);
+  // The index does not follow renames; fall back to a scan.
+  for (int i = 0; i < Count(); ++i)
+    if (CompText(Event(i)->EventName, name)) return Event(i);
+  return nullptr;
+}
+
+TEventProperty* TMsgEventList::FindPropertyByName(const std::string& name) const {
+  return ::FindPropertyByName(Properties, name);
+}
+
 void TMsgEventList::LinkProperties(TEventPropertyList* list) {
+  Properties = list;
   ClearPropertyUsedMarks(list);
   for (int i = 0; i < Count(); ++i) Event(i)->LinkProperties(list);
 }

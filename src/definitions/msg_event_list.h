@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "definitions/hash_object_list.h"
@@ -22,6 +23,10 @@ class TMsgEventList : public THashObjectList {
   // in progress, cleared by the pass once no event waits any more. Lets the
   // pass skip the window ages on the many records while nothing waits.
   bool MayHaveWaiting = false;
+  // The network's message property list the events were last linked to (not
+  // owned). Internal message events of the log's event table are shown with
+  // the record of their event name in it.
+  TEventPropertyList* Properties = nullptr;
 
   void Clear() override;
   bool IsModified() override;
@@ -33,6 +38,10 @@ class TMsgEventList : public THashObjectList {
   void SetNetType(uint8_t net);
   TMsgEvent* Event(int index) const { return ItemAs<TMsgEvent>(index); }
   TLevelNode* FindLevelByReportName(const std::string& name);
+  // The event of that name, letter case ignored; none when there is none.
+  TMsgEvent* FindByName(std::string_view name) const;
+  // The record named `name` in Properties; none when missing (none is created).
+  TEventProperty* FindPropertyByName(const std::string& name) const;
   void CollectReportNames(std::vector<std::string>& names) const;
   void LinkProperties(TEventPropertyList* list);
   void RebuildCodeFilter();

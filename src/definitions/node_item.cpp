@@ -26,7 +26,10 @@ void TNodeItem::DeleteTreeChildren() {
 }
 
 void TNodeItem::Assign(TNodeItem* source) {
-  if (!source) return;
+  // An item is already its own copy. Copying onto itself would either loop
+  // (a level appends copies of the children it is walking) or lose the item
+  // (an event resets itself before copying its levels).
+  if (!source || source == this) return;
   if (source->InheritsFrom(ClassType()))
     source->AssignTo(this);
   else

@@ -10,3 +10,6 @@ class TEventPropertyList;
 
 TEventProperty* LinkPropertyByName(TEventPropertyList* list, const std::string& name);
 void ClearPropertyUsedMarks(TEventPropertyList* list);
+// The record of that name in the list (letter case ignored), or none; nothing
+// is created or marked.
+TEventProperty* FindPropertyByName(TEventPropertyList* list, const std::string& name);

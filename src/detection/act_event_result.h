@@ -32,6 +32,16 @@ class TActEventResult : public TEventResult, public TObject {
   class RecordView* RecordView = nullptr;
   // The container whose list owns this result; none before it is added.
   TEventsResult* ListedIn = nullptr;
+  // Sort keys cached by the container for the record and time they were
+  // computed from: the item time (GetTime) and the record's ordering time,
+  // both 0 without record data.
+  struct SortKeys {
+    bool Keyed = false;
+    int32_t KeyedRecord = 0;
+    double KeyedTime = 0;
+    double ItemTime = 0;
+    double OrderTime = 0;
+  } Keys;
 
   static std::unique_ptr<TActEventResult> CreateForLevel(TEventsResult* owner, uint8_t deviceType,
                                                          int32_t recordIndex, TLevelNode* level);

@@ -55,7 +55,10 @@ TEventResult* TActEventsResult::GetResult(int32_t index) {
 }
 
 void TActEventsResult::AssignResult(int32_t index, TEventResult* source) {
-  if (TEventResult* target = GetResult(index)) target->Assign(source);
+  if (TEventResult* target = GetResult(index)) {
+    target->Assign(source);
+    SortKey(Result(index), false);  // notices a moved record at once
+  }
 }
 
 int32_t TActEventsResult::GetCount() { return Results->Count(); }
@@ -110,27 +113,90 @@ int32_t TActEventsResult::LoadRecord(class RecordView* view, int32_t recordIndex
 
 // Sort key of a result: its own time for test events, else the ordering time
 // of its record. A result whose record cannot be loaded sorts with key 0.
+// Both keys are cached in the result and loaded again only when its record or
+// time changed (Assign), so an insertion loads one record, not one per step.
 double TActEventsResult::SortKey(TActEventResult* result, bool byItemTime) {
-  LoadRecord(RecordView, result->RecordIndex);
-  if (RecordView->HasData() == 0) return 0;
-  return byItemTime ? result->GetTime() : RecordView->OrderTime();
+  TActEventResult::SortKeys& k = result->Keys;
+  if (!k.Keyed || k.KeyedRecord != result->RecordIndex || k.KeyedTime != result->Time) {
+    LoadRecord(RecordView, result->RecordIndex);
+    bool hasData = RecordView->HasData() != 0;
+    k.OrderTime = hasData ? RecordView->OrderTime() : 0;
+    k.ItemTime = !hasData ? 0 : result->Time != 0 ? result->Time : RecordView->Time();
+    k.Keyed = true;
+    k.KeyedRecord = result->RecordIndex;
+    k.KeyedTime = result->Time;
+    // A key that changed under a listed result may have broken the order.
+    if (result->ListedIn == this) itemDescents_ = orderDescents_ = -1;
+  }
+  return byItemTime ? k.ItemTime : k.OrderTime;
+}
+
+void TActEventsResult::countDescents() {
+  itemDescents_ = orderDescents_ = 0;
+  int32_t count = GetCount();
+  for (int32_t i = 0; i + 1 < count; ++i) {
+    itemDescents_ += SortKey(Result(i), true) > SortKey(Result(i + 1), true);
+    orderDescents_ += SortKey(Result(i), false) > SortKey(Result(i + 1), false);
+  }
+}
+
+// The position after the last result whose key is not greater than `key`:
+// after all equal keys, so equal keys keep their arrival order. Results that
+// arrive in time order cost one comparison; out of order, a binary search
+// while the list is sorted by that key, else a walk from the end.
+int32_t TActEventsResult::insertionPoint(double key, bool byItemTime) {
+  int32_t count = GetCount();
+  if (count == 0 || SortKey(Result(count - 1), byItemTime) <= key) return count;
+  if (itemDescents_ < 0 || orderDescents_ < 0) countDescents();
+  if ((byItemTime ? itemDescents_ : orderDescents_) == 0) {
+    int32_t lo = 0, hi = count - 1;  // the result at hi is known to be greater
+    while (lo < hi) {
+      int32_t mid = lo + (hi - lo) / 2;
+      if (SortKey(Result(mid), byItemTime) <= key)
+        lo = mid + 1;
+      else
+        hi = mid;
+    }
+    // A key loaded again during the search may have changed the order.
+    if (itemDescents_ >= 0 && orderDescents_ >= 0) return lo;
+    countDescents();
+  }
+  int32_t at = count - 1;
+  while (at >= 0 && SortKey(Result(at), byItemTime) > key) --at;
+  return at + 1;
 }
 
 int32_t TActEventsResult::AddResult(TEventResult* result) {
   TActEventResult* r = result ? AsActResult(result) : nullptr;
+  // Hosts know the list's item class by its interface name, TEventResult.
   if (!r)
-    throw EMyClassTypeMismatch(fmt::format("Class type mismatch {} with {}",
-                                           result ? classNameOf(result) : std::string("nil"),
-                                           TActEventResult::StaticClass()->Name));
+    throw EMyClassTypeMismatch(fmt::format("Class type mismatch {} with TEventResult",
+                                           result ? classNameOf(result) : std::string("nil")));
   // A result belongs to one list at most: one already listed (here or in
   // another container) is refused, so no result is ever owned twice.
   if (r->ListedIn) return -1;
   bool byItemTime = r->Kind == KindTest;
   double key = SortKey(r, byItemTime);
   int32_t count = GetCount();
-  int32_t at = count - 1;
-  while (at >= 0 && SortKey(Result(at), byItemTime) > key) --at;
-  int32_t position = at + 1;
+  int32_t position = insertionPoint(key, byItemTime);
+  if (itemDescents_ >= 0 && orderDescents_ >= 0) {
+    // Keep the descent counts in step: the pair (before, after) is replaced
+    // by (before, r) and (r, after).
+    auto descents = [&](bool item) {
+      double mine = SortKey(r, item);
+      int64_t d = 0;
+      if (position > 0) d += SortKey(Result(position - 1), item) > mine;
+      if (position < count) d += mine > SortKey(Result(position), item);
+      if (position > 0 && position < count)
+        d -= SortKey(Result(position - 1), item) > SortKey(Result(position), item);
+      return d;
+    };
+    int64_t item = descents(true), order = descents(false);
+    if (itemDescents_ >= 0 && orderDescents_ >= 0) {
+      itemDescents_ += item;
+      orderDescents_ += order;
+    }
+  }
   if (position >= count)
     position = Results->Add(r);
   else
@@ -152,7 +218,10 @@ int32_t TActEventsResult::AddAndNotify(std::unique_ptr<TActEventResult> result, 
   return position;
 }
 
-void TActEventsResult::Clear() { Results->Clear(); }
+void TActEventsResult::Clear() {
+  Results->Clear();
+  itemDescents_ = orderDescents_ = 0;
+}
 
 TEventResult* TActEventsResult::GetNodeResult(TVirtualTree*, TVirtualNode* node) {
   if (!node) return nullptr;

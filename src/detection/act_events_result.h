@@ -72,7 +72,13 @@ class TActEventsResult : public TEventsResult, public TObject {
 
  private:
   std::unordered_set<std::string> eventNameKeys_;  // upper-cased EventNames, for the lookup on every add
+  // Neighbours in the list whose keys descend, per key; the list is sorted by
+  // a key while its count is 0, and only then is the insertion point found by
+  // binary search. -1: not counted since the list last changed.
+  int64_t itemDescents_ = 0, orderDescents_ = 0;
   double SortKey(TActEventResult* result, bool byItemTime);
+  void countDescents();
+  int32_t insertionPoint(double key, bool byItemTime);
   void MessageSequencePass(int32_t recordIndex, bool notify, uint32_t context);
   void WindowStep(TMsgEvent* event, int32_t recordIndex, bool notify, uint32_t context);
   void CloseWindow(TMsgEvent* event, bool closedByTimeout, bool notify, uint32_t context);

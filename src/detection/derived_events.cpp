@@ -30,8 +30,8 @@ struct CellFields {
 constexpr CellFields FieldsOf[4] = {
     {0, 1, -1, -1},      // GSM: BCCH, BSIC
     {17, 9, -1, -1},     // CDMA: channel, PN offset
-    {17, 7, 98, 99},     // WCDMA: UARFCN, PSC; GSM BCCH, BSIC
-    {37, 36, 203, 204},  // TD-SCDMA: UARFCN, CPI; GSM BCCH, BSIC
+    {98, 99, 17, 7},     // WCDMA: UARFCN, PSC; GSM BCCH, BSIC
+    {203, 204, 37, 36},  // TD-SCDMA: UARFCN, CPI; GSM BCCH, BSIC
 };
 
 uint32_t modeOf(const RecordView& view) { return (view.MessageInfo() >> 24) & 0xF; }

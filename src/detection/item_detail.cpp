@@ -1,5 +1,6 @@
 #include "detection/item_detail.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include <fmt/format.h>
@@ -16,6 +17,17 @@ std::string BuildItemDetail(const TestItem& item, std::string_view extra, const 
       NetworkRowDetail(row, text))
     return text;
   return {};
+}
+
+std::string ThousandthsText(int64_t thousandths, int decimals) {
+  if (decimals >= 3) return fmt::format("{:.{}f}", static_cast<double>(thousandths) / 1000.0, decimals);
+  int64_t step = decimals <= 0 ? 1000 : decimals == 1 ? 100 : 10;
+  int64_t whole = thousandths / step;
+  int64_t rest = thousandths % step;
+  if (2 * (rest < 0 ? -rest : rest) >= step) whole += thousandths < 0 ? -1 : 1;
+  int64_t scale = 1000 / step;
+  // whole / scale has at most `decimals` places, so its nearest double prints exactly.
+  return fmt::format("{:.{}f}", static_cast<double>(whole) / static_cast<double>(scale), std::max(decimals, 0));
 }
 
 std::vector<std::string> SplitDetailLines(const std::string& text) {

@@ -81,8 +81,8 @@ std::string pevqFinished(const BlockReader& b) {
 // The score is stored at 8 and the LQ at 4.
 std::string mosTooLow(const BlockReader& b) {
   if (!b.Needs(12)) return {};
-  return fmt::format("PESQ MOS: {:.2f}\r\nPESQ Score: {:.2f}\r\nPESQ LQ: {:.2f}\r\n", b.I32(0) / 1000.0,
-                     b.I32(8) / 1000.0, b.I32(4) / 1000.0);
+  return fmt::format("PESQ MOS: {}\r\nPESQ Score: {}\r\nPESQ LQ: {}\r\n", ThousandthsText(b.I32(0), 2),
+                     ThousandthsText(b.I32(8), 2), ThousandthsText(b.I32(4), 2));
 }
 
 }  // namespace
@@ -98,7 +98,7 @@ bool MediaRowDetail(const TItemRow& row, std::string& text) {
     case 145: text = videoStream(b, false); return true;
     case 146: text = videoStream(b, true); return true;
     case 149: case 151:
-      text = b.Needs(4) ? fmt::format("Delay: {:.2f} (s)", b.I32(0) / 1000.0) : std::string();
+      text = b.Needs(4) ? fmt::format("Delay: {} (s)", ThousandthsText(b.I32(0), 2)) : std::string();
       return true;
     case 150: case 152:
       text = b.Needs(4) ? std::string("Timeout ") + (b.I32(0) == 0 ? "by self" : "by other") : std::string();

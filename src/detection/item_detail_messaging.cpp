@@ -6,9 +6,7 @@
 
 namespace {
 
-std::string seconds(double milliseconds, int decimals) {
-  return fmt::format("{:.{}f}", milliseconds / 1000.0, decimals);
-}
+std::string seconds(uint32_t milliseconds, int decimals) { return ThousandthsText(milliseconds, decimals); }
 
 std::string delayAndError(const BlockReader& b, const char* label) {
   if (!b.Needs(8)) return {};

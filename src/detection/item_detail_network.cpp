@@ -158,7 +158,8 @@ bool NetworkRowDetail(const TItemRow& row, std::string& text) {
     case 56:
       text = row.ExtraLength == 4 && b.Needs(4) ? CallEndReasonText(b.U32(0)) : std::string();
       return true;
-    case 57: case 163: case 164: text = std::string(b.Bytes()); return true;
+    // The host's texts are zero-terminated; what follows the zero is stale buffer.
+    case 57: case 163: case 164: text = b.Text(0); return true;
     case 162: text = cellReselection(b, row.Context.RecordNetType); return true;
     case 189: case 190: case 191: text = passes23G(b); return true;
     case 194: case 195: text = cdmaHandoff(b); return true;

@@ -15,6 +15,12 @@ struct TItemRow {
   const TItemDetailContext& Context;
 };
 
+// A whole number of thousandths (milliseconds, scores x1000) as a decimal with
+// `decimals` places, rounded from the integer: half-way rounds away from zero
+// ("0.16" for 155), where rounding value / 1000.0 would follow its binary
+// approximation ("0.15").
+std::string ThousandthsText(int64_t thousandths, int decimals);
+
 // Each returns true when the identifier belongs to its family and then leaves
 // the row's text in `text` (empty when the block is too short for the row).
 bool TransferRowDetail(const TItemRow& row, std::string& text);   // FTP, HTTP, mail, ping, PDP, WAP, multi-FTP

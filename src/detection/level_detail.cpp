@@ -18,17 +18,18 @@ namespace {
 
 constexpr double SecondsPerDay = 86400.0;
 
-// Field identifiers of the serving cell values.
+// Field identifiers of the serving cell values; the same pairs as the cell
+// change check of the derived events reads.
 enum FieldId : int32_t {
   GsmBcch = 0,
   GsmBsic = 1,
-  WcdmaUarfcn = 17,
-  WcdmaGsmBcch = 98,
-  WcdmaGsmBsic = 99,
-  TdCellParameterId = 36,
-  TdUarfcn = 37,
-  TdGsmBcch = 203,
-  TdGsmBsic = 204,
+  WcdmaUarfcn = 98,
+  WcdmaGsmBcch = 17,
+  WcdmaGsmBsic = 7,
+  TdUarfcn = 203,
+  TdCellParameterId = 204,
+  TdGsmBcch = 37,
+  TdGsmBsic = 36,
 };
 
 using HandoverReader = std::optional<HandoverTarget> (*)(uint8_t, uint32_t, const std::string&);

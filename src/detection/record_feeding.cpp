@@ -117,11 +117,12 @@ void TActEventsResult::FeedEvent(int32_t eventPosition, int32_t itemPosition, TM
     if (index < 0 || InternalEventName(id).empty()) return;
     property = gateEvents->ItemAs<TGateEvent>(index)->Property;
   } else if (id >= 10000) {
+    // The identifier names a message event; it is shown with the record of
+    // that name in the network's message property list.
     kind = KindMessage;
     std::string name = InternalEventName(id);
-    TLevelNode* level = msgEvents && !name.empty() ? msgEvents->FindLevelByReportName(name) : nullptr;
-    if (!level) return;
-    property = level->Property;
+    if (!msgEvents || name.empty() || !msgEvents->FindByName(name)) return;
+    property = msgEvents->FindPropertyByName(name);
   } else {
     property = testEvents ? testEvents->PropertyOf(id) : nullptr;
   }

@@ -41,7 +41,19 @@ void InitEventManagerDllApplication(void* hostApplication) {
 }
 
 void FinalEventManagerDllApplication() {
-  if (TEventPropertys* r = PropertyRegistry(); r && r->IsModified()) r->SaveToFile(PropertiesPath());
+  // Hosts call this while tearing down (often from a destructor), so nothing
+  // may escape: a failed save becomes a fault that EventManagerFileFaults
+  // lists. A registry whose file could not be read is never saved over it;
+  // that file's fault is already listed.
+  try {
+    TEventPropertys* r = PropertyRegistry();
+    const std::string path = PropertiesPath();
+    if (r && r->IsModified() && !FileIsFaulty(path)) r->SaveToFile(path);
+  } catch (const std::exception& e) {
+    RecordStartUpFault(PropertiesPath(), e);
+  } catch (...) {
+    RecordFileFault({PropertiesPath(), 0, "cannot save: unknown error"});
+  }
   applicationInUse = ownApplication;
 }
 

@@ -28,22 +28,19 @@ void loadRegistry() {
 }
 
 // Links every definition of every network to the registry and drops the
-// records that nothing uses. When the definitions could not be read in full,
-// nothing is dropped: the records of the unread definitions would otherwise
-// be lost with the next save of the registry.
+// records that nothing uses, but only in the lists whose definitions were
+// read: the records of missing or unread definitions would otherwise be lost
+// with the next save of the registry.
 void linkAllDefinitions() {
   TAllEvents all;
-  bool complete = true;
   try {
     all.LoadFromFile(DefinitionsPath());
   } catch (const std::exception& e) {
     // The loader records the faults it recognises itself.
     if (!FileIsFaulty(DefinitionsPath())) RecordStartUpFault(DefinitionsPath(), e);
-    complete = false;
   }
-  if (FileIsFaulty(DefinitionsPath())) complete = false;
   try {
-    all.LinkProperties(registry.get(), complete);
+    all.LinkPropertiesPruningRead(registry.get());
   } catch (const std::exception& e) {
     RecordStartUpFault(DefinitionsPath(), e);
   }
@@ -67,13 +64,13 @@ void RecordStartUpFault(const std::string& path, const std::exception& error) {
     std::string rest = reason.substr(path.size());
     int line = 0;
     if (!rest.empty() && rest[0] == ':') {
+      // "path:12: reason" carries a line; "path: reason" does not.
       size_t end = rest.find(':', 1);
-      try {
-        line = std::stoi(rest.substr(1, end - 1));
-      } catch (...) {
-        line = 0;
+      std::string digits = rest.substr(1, end == std::string::npos ? std::string::npos : end - 1);
+      if (!digits.empty() && digits.find_first_not_of("0123456789") == std::string::npos && digits.size() < 9) {
+        line = std::stoi(digits);
+        rest = end == std::string::npos ? std::string() : rest.substr(end + 1);
       }
-      rest = end == std::string::npos ? std::string() : rest.substr(end + 1);
     }
     while (!rest.empty() && (rest[0] == ' ' || rest[0] == ':')) rest.erase(0, 1);
     RecordFileFault({path, line, rest});

@@ -2,11 +2,16 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <fstream>
+#include <sstream>
+
+#include "platform/file_io.h"
 
 #include "platform/text_trim.h"
 
 namespace {
+
+// A configuration file of more than this is not one.
+constexpr uint64_t kMaxIniBytes = 16u << 20;
 
 std::string upper(std::string_view text) {
   std::string s(text);
@@ -18,9 +23,11 @@ std::string upper(std::string_view text) {
 }  // namespace
 
 TIniFile::TIniFile(const std::string& path) {
-  std::ifstream in(path);
-  if (!in) return;
+  // Only a regular file is read: a named pipe here must not hang start-up.
+  std::string bytes, reason;
+  if (ReadRegularFile(path, bytes, reason, kMaxIniBytes) != TFileRead::Ok) return;
   loaded_ = true;
+  std::istringstream in(bytes);
   std::string line, section;
   while (std::getline(in, line)) {
     std::string_view t = TrimBlanks(line);

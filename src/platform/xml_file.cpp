@@ -1,14 +1,13 @@
 #include "platform/xml_file.h"
 
-#include <chrono>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <sstream>
 
 #include <fmt/format.h>
 
 #include "eventmanager/errors.h"
+#include "platform/file_io.h"
 
 namespace fs = std::filesystem;
 
@@ -16,7 +15,7 @@ namespace {
 
 struct FaultState {
   std::vector<TFileFault> faults;
-  std::vector<std::string> faultyPaths;  // files still unread and unsaved
+  std::vector<std::string> faultyPaths;  // files that could not be read: never saved over
 };
 
 FaultState& state() {
@@ -38,27 +37,20 @@ void markFaulty(const std::string& path) {
   paths.push_back(key);
 }
 
-void unmarkFaulty(const std::string& path) {
-  auto key = canonicalKey(path);
-  auto& paths = state().faultyPaths;
-  std::erase(paths, key);
-}
-
-std::string timestamp() {
-  auto now = std::chrono::system_clock::now();
-  std::time_t t = std::chrono::system_clock::to_time_t(now);
-  std::tm tm{};
-  gmtime_r(&t, &tm);
-  char buf[32];
-  std::strftime(buf, sizeof buf, "%Y%m%d-%H%M%S", &tm);
-  return buf;
-}
-
 }  // namespace
 
 std::string TFileFault::Text() const {
   if (Line > 0) return fmt::format("{}:{}: {}", File, Line, Reason);
   return fmt::format("{}: {}", File, Reason);
+}
+
+std::string ClipValue(std::string_view value) {
+  constexpr size_t kShown = 64;
+  if (value.size() <= kShown) return std::string(value);
+  // Cut before a UTF-8 continuation byte so no character is split.
+  size_t cut = kShown;
+  while (cut > 0 && (static_cast<unsigned char>(value[cut]) & 0xC0) == 0x80) --cut;
+  return fmt::format("{}... ({} bytes)", value.substr(0, cut), value.size());
 }
 
 int LineOfOffset(const std::string& path, ptrdiff_t offset) {
@@ -78,9 +70,17 @@ int LineOfNode(const std::string& path, pugi::xml_node node) {
 
 TXmlLoad LoadXmlFile(const std::string& path, const char* rootName, pugi::xml_document& doc) {
   doc.reset();
-  std::error_code ec;
-  if (!fs::exists(path, ec)) return TXmlLoad::Missing;
-  pugi::xml_parse_result result = doc.load_file(path.c_str(), pugi::parse_default, pugi::encoding_auto);
+  std::string bytes, reason;
+  switch (ReadRegularFile(path, bytes, reason)) {
+    case TFileRead::Missing:
+      return TXmlLoad::Missing;
+    case TFileRead::Failed:
+      RecordFileFault({path, 0, reason});
+      return TXmlLoad::Faulty;
+    case TFileRead::Ok:
+      break;
+  }
+  pugi::xml_parse_result result = doc.load_buffer(bytes.data(), bytes.size(), pugi::parse_default, pugi::encoding_auto);
   if (!result) {
     RecordFileFault({path, LineOfOffset(path, result.offset), result.description()});
     doc.reset();
@@ -105,23 +105,12 @@ TXmlLoad LoadXmlFile(const std::string& path, const char* rootName, pugi::xml_do
 }
 
 void SaveXmlFileAtomic(const pugi::xml_document& doc, const std::string& path) {
-  std::error_code ec;
-  if (FileIsFaulty(path) && fs::exists(path, ec)) {
-    std::string kept = path + ".bad-" + timestamp();
-    fs::rename(path, kept, ec);
-    if (ec) throw EEventManagerError(fmt::format("{}: cannot keep the unreadable file as {}: {}", path, kept, ec.message()));
-  }
-  std::string tmp = path + ".tmp";
-  if (!doc.save_file(tmp.c_str(), "  ", pugi::format_default, pugi::encoding_utf8)) {
-    fs::remove(tmp, ec);
-    throw EEventManagerError(fmt::format("{}: cannot write the file", path));
-  }
-  fs::rename(tmp, path, ec);
-  if (ec) {
-    fs::remove(tmp, ec);
-    throw EEventManagerError(fmt::format("{}: cannot replace the file: {}", path, ec.message()));
-  }
-  unmarkFaulty(path);
+  if (FileIsFaulty(path))
+    throw EEventManagerError(
+        fmt::format("{}: not saved: the file could not be read, so it is kept as it is (see its fault)", path));
+  std::ostringstream text;
+  doc.save(text, "  ", pugi::format_default, pugi::encoding_utf8);
+  SaveFileAtomic(path, text.str());
 }
 
 const std::vector<TFileFault>& FileFaults() { return state().faults; }

@@ -1,11 +1,11 @@
 // Reading and writing the library's XML files without ever losing one.
 // A file that exists but cannot be read is reported (file, line, reason) and
-// remembered, so that no later save replaces it with an empty document; a
-// save writes a temporary file beside the target and renames it over it.
-// Host thread only.
+// remembered for the whole session, so that no save replaces it: it stays
+// where and as it is. Saves go through SaveFileAtomic. Host thread only.
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <pugixml.hpp>
@@ -24,18 +24,21 @@ enum class TXmlLoad { Loaded, Missing, Faulty };
 // of that file (see FileFaults) and returned as Faulty; `doc` is then empty.
 TXmlLoad LoadXmlFile(const std::string& path, const char* rootName, pugi::xml_document& doc);
 
-// Writes `doc` to `path` atomically. A file recorded as faulty is first kept
-// as "<path>.bad-<timestamp>" (its fault stays recorded), so the user's
-// unreadable file is never lost. Throws EEventManagerError when the file
-// cannot be written.
+// Writes `doc` to `path` atomically (SaveFileAtomic). A file recorded as
+// faulty is never written: EEventManagerError is raised and the file stays as
+// it is. Raises EEventManagerError too when the file cannot be written.
 void SaveXmlFileAtomic(const pugi::xml_document& doc, const std::string& path);
 
 // Faults recorded since start-up, oldest first, for the host to read.
 const std::vector<TFileFault>& FileFaults();
 void RecordFileFault(TFileFault fault);
-// True when `path` has a recorded fault that was not yet resolved by a save.
+// True when `path` has a recorded fault (kept until ClearFileFaults).
 bool FileIsFaulty(const std::string& path);
 void ClearFileFaults();
+
+// A value quoted in a fault: at most 64 bytes of it, then "..." and its size,
+// so a huge attribute does not flood the message.
+std::string ClipValue(std::string_view value);
 
 // Line (1-based) of a byte offset in a file, for messages.
 int LineOfOffset(const std::string& path, ptrdiff_t offset);

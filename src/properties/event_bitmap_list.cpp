@@ -18,7 +18,7 @@ std::string existingFile(const std::string& path) {
   std::string name = p.filename().string();
   if (name.empty()) return {};
   std::string dir = p.has_parent_path() ? p.parent_path().string() : std::string(".");
-  std::string found = FindFileNoCase(dir, name);
+  std::string found = FindFileNoCase(dir, name, TFileKind::Regular);
   return !found.empty() && fs::is_regular_file(found, ec) ? found : std::string();
 }
 
@@ -33,10 +33,20 @@ int TEventBitmapList::LoadBitmap(const std::string& path) {
   int index = IndexOf(path);
   if (index >= 0) return index;
   if (IconFileName(path).empty()) return -1;
+  std::string name = IconFileName(path);
+  // A file that failed once fails again without being read: many records
+  // may name one broken icon.
+  if (int failed = failed_.Find(UpperKey(name)); failed >= 0) throw failures_[static_cast<size_t>(failed)];
   std::string file = existingFile(path);
   if (file.empty()) return -1;
-  auto bitmap = std::make_unique<TBitmap>(DecodeBitmapFile(file));
-  std::string name = IconFileName(path);
+  std::unique_ptr<TBitmap> bitmap;
+  try {
+    bitmap = std::make_unique<TBitmap>(DecodeBitmapFile(file));
+  } catch (const EBitmapError& e) {
+    failures_.push_back(e);
+    failed_.Set(UpperKey(name), static_cast<int>(failures_.size()) - 1);
+    throw;
+  }
   bitmap->FileName = name;
   entries_.push_back({name, std::move(bitmap)});
   index = Count() - 1;
@@ -51,6 +61,8 @@ const TBitmap* TEventBitmapList::GetBitmap(int index) const {
 void TEventBitmapList::Clear() {
   entries_.clear();
   index_.Clear();
+  failures_.clear();
+  failed_.Clear();
 }
 
 TEventBitmapList& BitmapCache() {

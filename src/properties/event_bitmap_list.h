@@ -11,6 +11,7 @@
 #include "definitions/hash_object_list.h"
 #include "definitions/object.h"
 #include "eventmanager/bitmap.h"
+#include "properties/bmp_decode.h"
 
 class TEventBitmapList : public TObject {
   EM_CLASS(TEventBitmapList, TObject)
@@ -22,7 +23,8 @@ class TEventBitmapList : public TObject {
 
   // The entry of the path's file name, loading the file when it is not cached
   // yet; -1 when no such file exists (also for an empty path). A file that is
-  // not a readable bitmap raises EEventManagerError and adds nothing.
+  // not a readable bitmap raises EBitmapError and adds nothing; the failure is
+  // cached too, so later loads of that name raise it again without reading.
   int LoadBitmap(const std::string& path);
   // The cached entry of the path's file name, or -1; never touches the disk.
   int IndexOf(const std::string& path) const;
@@ -38,6 +40,8 @@ class TEventBitmapList : public TObject {
   };
   TStringHash index_;
   std::vector<Entry> entries_;
+  TStringHash failed_;  // upper-cased file name -> position in failures_
+  std::vector<EBitmapError> failures_;
 };
 
 // The library's one cache; created at first use and kept until unloading.

@@ -5,19 +5,14 @@
 #include <string_view>
 
 #include "eventmanager/outside/utility.h"
+#include "platform/text_trim.h"
 #include "platform/xml_file.h"
+#include "properties/bmp_decode.h"
 #include "properties/event_bitmap_list.h"
 #include "properties/icon_files.h"
 #include "properties/property_attributes.h"
 
 namespace {
-
-std::string_view trimmedBlanks(std::string_view text) {
-  size_t first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  size_t last = text.find_last_not_of(' ');
-  return text.substr(first, last - first + 1);
-}
 
 template <class T>
 void setField(TEventProperty& record, T& field, const T& value) {
@@ -51,14 +46,14 @@ void TActEventProperty::Reset() {
 }
 
 void TActEventProperty::GetVoiceText(std::string& text) {
-  std::string_view voice = trimmedBlanks(VoiceText);
+  std::string_view voice = TrimBlanks(VoiceText);  // tabs and line ends are blanks too
   text = voice.empty() ? EventName : std::string(voice);
 }
 
 void TActEventProperty::GetBitmapPath(std::string& path) {
   // Stored names may still carry a Windows directory: only the name counts,
   // and it is found in the icon folder whatever its letter case.
-  path = FindFileNoCase(IconDirectory(), IconFileName(BitmapFile));
+  path = FindFileNoCase(IconDirectory(), IconFileName(BitmapFile), TFileKind::Regular);
 }
 
 void TActEventProperty::SetVoiceText(const std::string& text) { setField(*this, VoiceText, text); }
@@ -111,13 +106,11 @@ void TActEventProperty::LoadFromNode(pugi::xml_node element) {
   EventName = ReadTextAttribute(element, "EventName", "");
   try {
     SetBitmapFile(ReadTextAttribute(element, "BitmapFile", BitmapFile));
-  } catch (const EPropertyAttributeError&) {
-    throw;
-  } catch (const EEventManagerError& e) {
+  } catch (const EBitmapError& e) {
     // An unreadable icon must not cost the user the rest of the file: the
-    // record keeps the name without a bitmap and the fault is kept for the host.
-    std::string icon = BitmapPath();
-    if (!FileIsFaulty(icon)) RecordFileFault({icon, 0, e.what()});
+    // record keeps the name without a bitmap and the fault, once per icon,
+    // is kept for the host.
+    if (!FileIsFaulty(e.File)) RecordFileFault({e.File, 0, e.Reason});
   }
   SetVoiceText(ReadTextAttribute(element, "VoiceText", VoiceText));
   SetFontColor(ReadColourAttribute(element, "FontColor", FontColor));

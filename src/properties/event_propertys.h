@@ -40,18 +40,18 @@ class TEventPropertys : public TObject {
   void ClearAll();
   bool IsModified();
 
-  // Reads the file; a missing file changes nothing. A file that does not
-  // parse or has another root is recorded as a fault (see FileFaults) and
-  // leaves the lists empty. An attribute that does not convert raises
-  // EConvertError "<file>:<line>: <Property-n> attribute X: ..." and leaves
-  // the lists empty; it is recorded as a fault too, so a later save keeps
-  // the file as "<file>.bad-<timestamp>".
+  // Reads the file; a missing file changes nothing. A file that cannot be
+  // opened or parsed, or has another root, is recorded as a fault (see
+  // FileFaults) and leaves the lists empty. An attribute that does not
+  // convert raises EConvertError "<file>:<line>: <Property-n> attribute X:
+  // ..." and leaves the lists empty; it is recorded as a fault too. A file
+  // with a recorded fault is never saved over.
   void LoadFromFile(const std::string& path);
   // The same, for start-up: a conversion error is not raised. False when the
   // file is recorded as faulty.
   bool LoadFromFileKeepingFaults(const std::string& path);
-  // Writes all nine lists atomically; a file recorded as faulty is first kept
-  // beside it as "<path>.bad-<timestamp>".
+  // Writes all nine lists atomically; raises EEventManagerError when the
+  // file cannot be written or is recorded as faulty (it then stays as it is).
   void SaveToFile(const std::string& path);
 
   // EventsProperty.cfg in the host directory.

@@ -12,6 +12,9 @@ std::string IconFileName(std::string_view file);
 // The icon folder "EventBitmap/" below the host directory (found in any
 // letter case), ending with '/'.
 std::string IconDirectory();
-// The path of the file in `directory` whose name equals `name` ignoring
-// letter case (the exact name wins); empty when there is none.
-std::string FindFileNoCase(const std::string& directory, const std::string& name);
+enum class TFileKind { Regular, Directory };
+
+// The path of the entry of that kind (links followed) in `directory` whose
+// name equals `name` ignoring letter case (the exact name wins); empty when
+// there is none.
+std::string FindFileNoCase(const std::string& directory, const std::string& name, TFileKind kind);

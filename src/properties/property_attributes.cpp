@@ -6,6 +6,7 @@
 #include <fmt/format.h>
 
 #include "eventmanager/outside/utility.h"
+#include "platform/xml_file.h"
 #include "platform/text_trim.h"
 
 namespace {
@@ -36,7 +37,7 @@ bool parseInteger(std::string_view text, int64_t& value) {
 
 [[noreturn]] void notConverted(pugi::xml_node element, const char* name, const char* value, const char* what) {
   throw EPropertyAttributeError(
-      fmt::format("<{}> attribute {}: '{}' is not {}", element.name(), name, value, what), element.offset_debug());
+      fmt::format("<{}> attribute {}: '{}' is not {}", ClipValue(element.name()), name, ClipValue(value), what), element.offset_debug());
 }
 
 }  // namespace

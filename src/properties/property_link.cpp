@@ -11,3 +11,9 @@ TEventProperty* LinkPropertyByName(TEventPropertyList* list, const std::string& 
 void ClearPropertyUsedMarks(TEventPropertyList* list) {
   if (list) list->ClearUsedMarks();
 }
+
+TEventProperty* FindPropertyByName(TEventPropertyList* list, const std::string& name) {
+  if (!list || name.empty()) return nullptr;
+  int index = list->IndexOfName(name);
+  return index >= 0 ? list->Items(index) : nullptr;
+}

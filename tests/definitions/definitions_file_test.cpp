@@ -244,14 +244,9 @@ TEST_F(DefinitionsFile, NumberThatIsNotOneNamesFileLineElementAndKeepsTheFile) {
   ASSERT_EQ(all.MsgLists[0]->Count(), 1);  // the event read before the error stays
   EXPECT_EQ(all.MsgLists[0]->Event(0)->EventName, "Good");
   ASSERT_TRUE(FileIsFaulty(path_));
-  all.SaveToFile(path_);
-  int kept = 0;
-  for (const auto& entry : fs::directory_iterator(dir_))
-    if (entry.path().filename().string().starts_with("EventsDefine.cfg.bad-")) {
-      ++kept;
-      EXPECT_EQ(read(entry.path()), text);
-    }
-  EXPECT_EQ(kept, 1);
+  EXPECT_THROW(all.SaveToFile(path_), EEventManagerError) << "half a file saved over the whole";
+  EXPECT_EQ(read(path_), text);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1) << "no copy, no temporary";
 }
 
 TEST_F(DefinitionsFile, MalformedFileIsReportedAndSurvivesASaveByteForByte) {
@@ -278,13 +273,85 @@ TEST_F(DefinitionsFile, MalformedFileIsReportedAndSurvivesASaveByteForByte) {
   EXPECT_THROW(gates.LoadFromFile(), EEventManagerError);
   unsetenv("EVENTMANAGER_HOME");
 
-  all.SaveToFile(path_);
-  bool kept = false;
-  for (const auto& entry : fs::directory_iterator(dir_))
-    if (entry.path().filename().string().starts_with("EventsDefine.cfg.bad-")) kept = read(entry.path()) == text;
-  EXPECT_TRUE(kept);
-  TAllEvents again;
-  EXPECT_NO_THROW(again.LoadFromFile(path_));
+  EXPECT_THROW(all.SaveToFile(path_), EEventManagerError);
+  EXPECT_EQ(read(path_), text) << "the file stays where and as it was";
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+}
+
+// Level trees nest at most 256 deep: deeper ones (which would exhaust the
+// stack while loading) are refused naming the file and the line.
+TEST_F(DefinitionsFile, TreesDeeperThanTheLimitAreRefusedNamingTheLine) {
+  auto nested = [](int depth) {
+    std::string text = "<?xml version=\"1.0\"?>\n<Events><Message><GSM><MsgEvent-0 EventName=\"Deep\">\n";
+    for (int i = 0; i < depth; ++i) text += "<LevelNode-0 ReportName=\"L\"><MsgNodes/>\n";
+    for (int i = 0; i < depth; ++i) text += "</LevelNode-0>";
+    return text + "</MsgEvent-0></GSM></Message></Events>\n";
+  };
+  write(nested(kMaxLevelDepth));
+  TAllEvents fits;
+  ASSERT_NO_THROW(fits.LoadFromFile(path_));
+  TLevelNode* level = fits.MsgLists[0]->Event(0)->Level(0);
+  int depth = 1;
+  while (level->ChildCount() > 0) {
+    level = level->Child(0);
+    ++depth;
+  }
+  EXPECT_EQ(depth, kMaxLevelDepth);
+
+  for (int tooDeep : {kMaxLevelDepth + 1, 100000}) {
+    SCOPED_TRACE(tooDeep);
+    ClearFileFaults();
+    write(nested(tooDeep));
+    TAllEvents all;
+    try {
+      all.LoadFromFile(path_);
+      ADD_FAILURE() << "accepted a tree of " << tooDeep << " levels";
+    } catch (const EAttributeError& e) {
+      EXPECT_EQ(e.Line, kMaxLevelDepth + 3);
+      EXPECT_EQ(std::string(e.what()), path_ + ":" + std::to_string(kMaxLevelDepth + 3) +
+                                           ": <LevelNode-0> is nested deeper than 256 levels");
+    }
+    EXPECT_TRUE(FileIsFaulty(path_));
+  }
+}
+
+// Start-up prunes a network's property records only when that network's
+// definitions were read: a file without them must not cost their records.
+TEST_F(DefinitionsFile, PruningSkipsListsWhoseDefinitionsWereNotRead) {
+  struct Case {
+    const char* name;
+    std::string text;  // empty: no file
+    bool gsmMessagesPruned, gsmGatesPruned;
+  };
+  const Case cases[] = {
+      {"no file", "", false, false},
+      {"no Message section", "<Events><Gate><GSM/></Gate></Events>", false, true},
+      {"no Gate section", "<Events><Message><GSM/></Message></Events>", true, false},
+      {"no GSM element", "<Events><Message><CDMA/></Message><Gate><CDMA/></Gate></Events>", false, false},
+      {"malformed", "<Events><Message><GSM></Message></Events>", false, false},
+      {"bad number in GSM", "<Events><Message><GSM><MsgEvent-0 StartedFlag=\"x\"/></GSM></Message></Events>", false,
+       false},
+      {"both read", "<Events><Message><GSM/></Message><Gate><GSM/></Gate></Events>", true, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ClearFileFaults();
+    fs::remove(path_);
+    if (!c.text.empty()) write(c.text);
+    TEventPropertys registry;
+    registry.MsgLists[0]->Add(new TActEventProperty(registry.MsgLists[0], "Old Message Event"));
+    registry.WarningLists[0]->Add(new TActEventProperty(registry.WarningLists[0], "Old Gate Event"));
+    registry.TestList->Add(new TActEventProperty(registry.TestList, "No Such Test Event"));
+    TAllEvents all;
+    try {
+      all.LoadFromFile(path_);
+    } catch (const EEventManagerError&) {
+    }
+    all.LinkPropertiesPruningRead(&registry);
+    EXPECT_EQ(registry.MsgLists[0]->IndexOfName("Old Message Event") < 0, c.gsmMessagesPruned);
+    EXPECT_EQ(registry.WarningLists[0]->IndexOfName("Old Gate Event") < 0, c.gsmGatesPruned);
+    EXPECT_LT(registry.TestList->IndexOfName("No Such Test Event"), 0) << "built-in test events are always complete";
+  }
 }
 
 TEST_F(DefinitionsFile, SampleFileLoadsAndEveryEventHasAPropertyRecord) {

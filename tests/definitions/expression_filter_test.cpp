@@ -102,7 +102,7 @@ TEST(ExpressionFilter, ParsesFieldsInOrderOfUseAndEvaluatesAsUsersExpect) {
       {"BCCH <> 62", {id("BCCH")}, {61}, true},
       {"BCCH != 62", {id("BCCH")}, {62}, false},
       {"rxlevsub < -100 and RXLEVSUB > -110", {id("RxLevSub")}, {-105}, true},  // one field, two spellings
-      {"Channel = 10700 and UARFCN = 10700", {id("UARFCN")}, {10700}, true},   // names of one field
+      {"Channel = 283 and CDMA_Channel = 283", {id("CDMA_Channel")}, {283}, true},  // names of one field
       {"C_I / 2 > 4.5", {id("C_I")}, {10}, true},
       {"RxLevSub<-100and TA>1e0", {id("RxLevSub"), id("TA")}, {-101, 2}, true},  // no blanks needed
       {"RxLevSub / 0 > 1", {id("RxLevSub")}, {0}, false},  // 0/0 is NaN: never holds

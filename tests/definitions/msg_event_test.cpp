@@ -143,6 +143,28 @@ TEST(MsgEvents, CloningCopiesTheWholeTreeWithNewOwners) {
   EXPECT_EQ(other->Child(1)->ParentLevel, other);
 }
 
+// An editor that copies an item onto itself must neither loop nor lose it.
+TEST(MsgEvents, AssigningAnItemToItselfKeepsIt) {
+  TMsgEventList list;
+  list.SetNetType(0);
+  TMsgEvent* event = addEvent(list, "Call Setup");
+  TLevelNode* first = addLevel(event, nullptr, 0x412F0001, "Start");
+  addLevel(event, first, 0x412F0201, "Middle");
+  addLevel(event, first, 0x412F0203, "Other");
+
+  first->Assign(first);
+  ASSERT_EQ(first->ChildCount(), 2);
+  EXPECT_EQ(first->Child(0)->ReportName, "Middle");
+  EXPECT_EQ(first->Child(1)->ReportName, "Other");
+  EXPECT_EQ(first->ReportName, "Start");
+
+  event->Assign(event);
+  EXPECT_EQ(event->EventName, "Call Setup");
+  ASSERT_EQ(event->LevelCount(), 1);
+  EXPECT_EQ(event->Level(0), first);
+  EXPECT_EQ(list.FindLevelByReportName("Other"), first->Child(1));
+}
+
 TEST(MsgEvents, CaptionsAndSetters) {
   TMsgEventList list;
   list.SetNetType(2);

@@ -323,7 +323,7 @@ TEST_F(Passes, MessageGatesFireWhenNoAnswerCameInTime) {
 
 TEST_F(Passes, EventTableEntriesNeedAMatchingDefinition) {
   network(0);
-  TMsgEvent* call = event("Outgoing");
+  TMsgEvent* call = event("Outgoing Call Attempt");
   level(call, nullptr, 0x012F0524, "Outgoing Call Attempt");
   ready();
   host.Add(sec(0));
@@ -414,15 +414,15 @@ TEST_F(Passes, CellChangesAndHandoffsAreDerived) {
 TEST_F(Passes, ThreeGCellMemoryAndTimerExpiry) {
   network(2);
   HandsetRecord& first = host.Add(sec(0));  // the first record never derives
-  first.SetField(98, 62);
-  first.SetField(99, 33);
+  first.SetField(17, 62);
+  first.SetField(7, 33);
   HandsetRecord& gsm = host.Add(sec(1));  // camped on GSM: remembered
-  gsm.SetField(98, 62);
-  gsm.SetField(99, 33);
+  gsm.SetField(17, 62);
+  gsm.SetField(7, 33);
   for (double t : {2.0, 3.0}) {  // back on WCDMA, twice on the same cell
     HandsetRecord& w = host.Add(sec(t));
-    w.SetField(17, 10700);
-    w.SetField(7, 212);
+    w.SetField(98, 10700);
+    w.SetField(99, 212);
   }
   feedAll();
   ASSERT_EQ(results.GetCount(), 1);

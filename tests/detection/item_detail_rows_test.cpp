@@ -122,7 +122,7 @@ TEST(ItemDetailRows, Messaging) {
        "Receive Delay: 0.100 (s)\r\nDrop Reason: Unknown(ErrCode: 7)"},
       {"U-IMAP sent", 107, BlockBuilder().I32(0, 300).U32(4, 1500).Bytes(), "Size: 300 (Byte)\r\nDelay: 1.500 (s)"},
       {"U-IMAP receive failure", 121, BlockBuilder().I32(0, 300).U32(4, 1505).I32(8, -101).Bytes(),
-       "Size: 300 (Byte)\r\nDelay: 1.50 (s)\r\nDrop Reason: User stop"},
+       "Size: 300 (Byte)\r\nDelay: 1.51 (s)\r\nDrop Reason: User stop"},
       {"content detail", 118, content,
        "From: a@x\r\nTo: b@y\r\nSubject: Hello\r\nContent Size: 120\r\nAccessory Size: 0"},
       {"content detail failure", 119, content,
@@ -324,4 +324,41 @@ TEST(ItemDetailRows, InternalHandoversAndCalls) {
   // The timer row places the decoder's timer text before the timeout.
   EXPECT_EQ(detail(161, BlockBuilder().I32(0, 3212).I32(4, 15).Bytes()),
             Parse_UE_TimeOut_Type(3212) + "\r\nTimeout = 15");
+}
+
+// Two decimals of a whole number of thousandths: a value exactly half-way
+// rounds away from zero, as on paper, whatever the nearest binary fraction.
+TEST(ItemDetailRows, TwoDecimalsRoundTheWholeValue) {
+  auto pesq = [](int32_t score, int32_t lq) {
+    return BlockBuilder().I32(0, score).I32(4, lq).Text(8, "r.wav").U8(136, 85).F32(137, 0.0f).F32(141, 0.0f)
+        .F32(149, 0.0f).F32(153, 0.0f).I32(161, 1).I32(165, 2).I32(169, 3).Bytes();
+  };
+  expectAll({
+      {"MMS send failure", 71, BlockBuilder().I32(0, 10).U32(4, 155).I32(8, -102).Bytes(),
+       "Send Size: 10 (Byte)\r\nSend Delay: 0.16 (s)\r\nDrop Reason: Timeout"},
+      {"U-IMAP send failure", 108, BlockBuilder().I32(0, 10).U32(4, 2155).I32(8, -101).Bytes(),
+       "Size: 10 (Byte)\r\nDelay: 2.16 (s)\r\nDrop Reason: User stop"},
+      {"U-IMAP receive failure", 121, BlockBuilder().I32(0, 10).U32(4, 1005).I32(8, -101).Bytes(),
+       "Size: 10 (Byte)\r\nDelay: 1.01 (s)\r\nDrop Reason: User stop"},
+      {"PESQ score and LQ", 135, pesq(3735, 2155),
+       "PESQ MOS: 3.86\r\nPESQ Score: 3.74\r\nPESQ LQ: 2.16\r\nInsertion Gain(dB): 0.00\r\nNoise Gain(dB): 0.00\r\n"
+       "MaxSwing: 1, MinSwing: 2, AvgSwing: 3\r\nRecordFile: r.wav\r\nUplink"},
+      {"VP setup", 149, BlockBuilder().I32(0, 155).Bytes(), "Delay: 0.16 (s)"},
+      {"VP setup before the dial", 149, BlockBuilder().I32(0, -155).Bytes(), "Delay: -0.16 (s)"},
+      {"H245 connect", 151, BlockBuilder().I32(0, 2155).Bytes(), "Delay: 2.16 (s)"},
+      {"MOS too low", 203, BlockBuilder().I32(0, 3735).I32(4, 1005).I32(8, 2155).Bytes(),
+       "PESQ MOS: 3.74\r\nPESQ Score: 2.16\r\nPESQ LQ: 1.01\r\n"},
+  });
+}
+
+// The host's texts are zero-terminated: nothing after the first zero byte is shown.
+TEST(ItemDetailRows, TextsEndAtTheFirstZeroByte) {
+  using namespace std::string_literals;
+  expectAll({
+      {"device lost", 57, "USB modem\0\0\0"s, "USB modem"},
+      {"tag with what followed in the buffer", 163, "Bridge crossing\0old tag"s, "Bridge crossing"},
+      {"force event", 164, "Manual\0"s, "Manual"},
+      {"empty text", 163, "\0Bridge"s, ""},
+      {"no terminator at all", 163, "Bridge north"s, "Bridge north"},
+  });
 }

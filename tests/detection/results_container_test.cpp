@@ -1,6 +1,9 @@
 // The results container: time order on insertion, searches by record index,
 // the tree glue, and what a result reads through its record.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <random>
 
 #include "detection/act_events_result.h"
 #include "eventmanager/errors.h"
@@ -71,8 +74,8 @@ TEST_F(Container, ForeignResultIsRefused) {
     results.AddResult(&foreign);
     FAIL();
   } catch (const EMyClassTypeMismatch& e) {
-    EXPECT_NE(std::string(e.what()).find("Class type mismatch"), std::string::npos);
-    EXPECT_NE(std::string(e.what()).find("TActEventResult"), std::string::npos);
+    // The text names the list's item class, the one hosts know.
+    EXPECT_THAT(e.what(), ::testing::MatchesRegex("Class type mismatch .*Foreign with TEventResult"));
   }
   EXPECT_EQ(results.GetCount(), 0);
 }
@@ -148,4 +151,78 @@ TEST_F(Container, TreeShowsRowsAndDetailLines) {
   EXPECT_NE(tree.TextOf(&top).find(" -> "), std::string::npos);
   EXPECT_EQ(results.GetNodeResult(&tree, nullptr), nullptr);
   EXPECT_EQ(tree.FontColorOf(&top, 5), 0);
+}
+
+// Results that arrive against time order (a log fed backwards, late window
+// closes) land in time order, and each insertion loads one record, not one per
+// result already listed.
+TEST_F(Container, OutOfOrderArrivalsSortWithOneRecordLoadEach) {
+  struct Case {
+    const char* name;
+    std::vector<double> seconds;  // ordering time of record i, added in this order
+  };
+  std::vector<double> reversed, zigzag;
+  for (int i = 0; i < 2000; ++i) reversed.push_back(3000 - i);
+  for (int i = 0; i < 2000; ++i) zigzag.push_back(i % 2 ? 1000 + i : 1000 - i);
+  const Case cases[] = {{"reversed", reversed}, {"zigzag", zigzag}, {"ties", {5, 3, 5, 3, 4, 5}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    results.Clear();
+    host.Records.clear();
+    for (double s : c.seconds) host.Add(FakeHost::At(10, 0, s));
+    host.Loads.clear();
+    for (int32_t i = 0; i < static_cast<int32_t>(c.seconds.size()); ++i) addAt(i);
+    // One load to build the result, one to key it.
+    EXPECT_LE(host.Loads.size(), 2 * c.seconds.size()) << "records were loaded again for comparisons";
+    ASSERT_EQ(results.GetCount(), static_cast<int32_t>(c.seconds.size()));
+    for (int32_t i = 1; i < results.GetCount(); ++i) {
+      double before = c.seconds[results.GetResult(i - 1)->RecordIndex];
+      double after = c.seconds[results.GetResult(i)->RecordIndex];
+      ASSERT_LE(before, after) << "position " << i;
+      if (before == after) {
+        ASSERT_LT(results.GetResult(i - 1)->RecordIndex, results.GetResult(i)->RecordIndex) << "ties keep arrival order";
+      }
+    }
+  }
+}
+
+// Mixed kinds compare by different keys (item times for test events, the
+// records' ordering times otherwise), stored times and moved results
+// (AssignResult) break either order: every position must still be the one
+// the walk from the end gives (after the last result whose key is not greater).
+TEST_F(Container, MixedKindsAndMovedResultsMatchTheWalkFromTheEnd) {
+  std::mt19937 random(7);
+  const int records = 60;
+  for (int i = 0; i < records; ++i) {
+    HandsetRecord& r = host.Add(FakeHost::At(10, 0, std::uniform_int_distribution<int>(0, 30)(random)));
+    if (i % 3 == 0) r.Time = FakeHost::At(9, 0, i);  // item time apart from the ordering time
+  }
+  struct Listed {
+    int32_t record;
+    double time;
+  };
+  std::vector<Listed> mirror;
+  auto keyOf = [&](const Listed& l, bool item) {
+    const HandsetRecord& r = host.Records[static_cast<size_t>(l.record)];
+    return item ? (l.time != 0 ? l.time : r.Time) : r.OrderTime;
+  };
+  for (int step = 0; step < 400; ++step) {
+    int32_t record = std::uniform_int_distribution<int32_t>(0, records - 1)(random);
+    if (step % 37 == 36 && !mirror.empty()) {
+      auto at = std::uniform_int_distribution<int32_t>(0, static_cast<int32_t>(mirror.size()) - 1)(random);
+      auto source = TActEventResult::CreateForItem(&results, KindMessage, 0, nullptr, 0, record, 0);
+      results.AssignResult(at, source.get());
+      mirror[static_cast<size_t>(at)].record = record;
+      continue;
+    }
+    bool test = random() % 2;
+    double time = random() % 4 == 0 ? FakeHost::At(11, 0, step) : 0;
+    int32_t walk = static_cast<int32_t>(mirror.size()) - 1;
+    Listed mine{record, time};
+    while (walk >= 0 && keyOf(mirror[static_cast<size_t>(walk)], test) > keyOf(mine, test)) --walk;
+    auto r = TActEventResult::CreateForItem(&results, test ? KindTest : KindMessage, 0, nullptr, 0, record, 0);
+    r->Time = time;
+    ASSERT_EQ(results.AddResult(r.release()), walk + 1) << "step " << step;
+    mirror.insert(mirror.begin() + walk + 1, mine);
+  }
 }

@@ -3,6 +3,11 @@
 // next save, and malformed files reported and kept byte for byte.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fcntl.h>
+
 #include <regex>
 
 #include "commands.h"
@@ -103,16 +108,9 @@ TEST(LibraryFiles, UnusedPropertyRecordsAreGoneAfterTheNextSave) {
   });
 }
 
-// A file that does not parse is left as it is, or set aside as
-// "<name>.bad-<time>" before a new one is written; its bytes are never lost.
-bool keptByteForByte(const e2e::fs::path& path, const FileState& before) {
-  if (stateOf(path) == before) return true;
-  for (const auto& e : e2e::fs::directory_iterator(path.parent_path()))
-    if (e.path().filename().string().rfind(path.filename().string() + ".bad-", 0) == 0 &&
-        e2e::ReadFile(e.path()) == before.Bytes)
-      return true;
-  return false;
-}
+// A file that does not parse is left where and as it is: same bytes, same
+// time, no copy beside it.
+bool keptByteForByte(const e2e::fs::path& path, const FileState& before) { return stateOf(path) == before; }
 
 TEST(LibraryFiles, MalformedFilesAreReportedAndKeptByteForByte) {
   struct Case {
@@ -153,9 +151,7 @@ TEST(LibraryFiles, MalformedFilesAreReportedAndKeptByteForByte) {
       CommonOptions check;
       check.Home = home.Path().string();
       check.Library = EVENTMANAGER_LIBRARY;
-      if (stateOf(path) == before) {
-        EXPECT_EQ(CheckCommand(check), ExitInput);
-      }
+      EXPECT_EQ(CheckCommand(check), ExitInput);
     });
   }
 }
@@ -176,5 +172,130 @@ TEST(LibraryFiles, CheckPassesOnTheSampleAndFailsWithoutFiles) {
       check.Home = dir;
       EXPECT_EQ(CheckCommand(check), status);
     });
+  }
+}
+
+namespace {
+
+// Runs `eventscan run` on the GSM sample log in a child process with its
+// stderr in `errors`; returns the child's process id.
+pid_t startRun(const e2e::fs::path& home, const e2e::fs::path& output, const e2e::fs::path& errors) {
+  std::fflush(stdout);
+  std::fflush(stderr);
+  pid_t child = fork();
+  if (child != 0) return child;
+  int fd = open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  dup2(fd, STDERR_FILENO);
+  RunOptions run;
+  run.Log = e2e::SampleLog("gsm").string();
+  run.Home = home.string();
+  run.Library = EVENTMANAGER_LIBRARY;
+  run.Output = output.string();
+  run.Format = OutputFormat::Csv;
+  int status = RunCommand(run);
+  std::fflush(stderr);
+  _exit(status);
+}
+
+int exitOf(pid_t child) {
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// Property elements under <Message> and under <Gate> of a properties file.
+std::pair<size_t, size_t> recordCounts(const e2e::fs::path& file) {
+  const std::string text = e2e::ReadFile(file);
+  auto count = [&](const std::string& section) {
+    size_t from = text.find("<" + section + ">"), to = text.find("</" + section + ">");
+    size_t n = 0;
+    for (size_t at = text.find("<Property-", from); from != std::string::npos && at < to;
+         at = text.find("<Property-", at + 1))
+      ++n;
+    return n;
+  };
+  return {count("Message"), count("Gate")};
+}
+
+}  // namespace
+
+// Several runs at once on a home whose properties file does not parse: every
+// run reports it, and the file stays exactly where and as it was.
+TEST(LibraryFiles, ParallelRunsOnAMalformedFileKeepItAndReportIt) {
+  e2e::TempHome home;
+  const e2e::fs::path file = home.Path() / "EventsProperty.cfg";
+  e2e::WriteFile(file, e2e::ReadFile(file).substr(0, 5000));
+  const FileState before = stateOf(file);
+  const std::vector<std::string> files = listing(home.Path());
+  e2e::TempDir work;
+  std::vector<pid_t> runs;
+  for (int i = 0; i < 6; ++i)
+    runs.push_back(startRun(home.Path(), work.Path() / ("out" + std::to_string(i)),
+                            work.Path() / ("err" + std::to_string(i))));
+  for (size_t i = 0; i < runs.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(exitOf(runs[i]), ExitOk);
+    std::string errors = e2e::ReadFile(work.Path() / ("err" + std::to_string(i)));
+    EXPECT_NE(errors.find("fault: " + file.string() + ":"), std::string::npos) << errors;
+    EXPECT_NE(e2e::ReadFile(work.Path() / ("out" + std::to_string(i))).find("Start Dial"), std::string::npos);
+  }
+  EXPECT_TRUE(stateOf(file) == before) << "the user's file was touched";
+  EXPECT_EQ(listing(home.Path()), files) << "copies or temporary files were left";
+}
+
+// A save that fails at the end of a run (here: the properties file is a link
+// into a folder that does not exist) is reported after the results are
+// written, and the run exits with its own status instead of aborting.
+TEST(LibraryFiles, FailedFinalSaveIsReportedAfterTheResults) {
+  e2e::TempHome home;
+  const e2e::fs::path file = home.Path() / "EventsProperty.cfg";
+  e2e::fs::remove(file);
+  e2e::fs::create_symlink("gone/EventsProperty.cfg", file);
+  e2e::TempDir work;
+  int status = exitOf(startRun(home.Path(), work.Path() / "out.csv", work.Path() / "err"));
+  EXPECT_EQ(status, ExitSave);
+  EXPECT_NE(e2e::ReadFile(work.Path() / "out.csv").find("Start Dial"), std::string::npos) << "results lost";
+  std::string errors = e2e::ReadFile(work.Path() / "err");
+  EXPECT_NE(errors.find("fault: " + file.string() +
+                        ": cannot save: cannot create a temporary file: No such file or directory"),
+            std::string::npos)
+      << errors;
+}
+
+// Start-up prunes the property records of a kind only when the definitions of
+// that kind were read: without them, the next save keeps every record.
+TEST(LibraryFiles, MissingDefinitionsCostNoPropertyRecords) {
+  auto without = [](const std::string& section) {
+    return [section](const e2e::fs::path& define) {
+      std::string text = e2e::ReadFile(define);
+      size_t from = text.find("<" + section + ">"), to = text.find("</" + section + ">");
+      ASSERT_NE(to, std::string::npos);
+      e2e::WriteFile(define, text.erase(from, to + section.size() + 3 - from));
+    };
+  };
+  const std::pair<const char*, std::function<void(const e2e::fs::path&)>> cases[] = {
+      {"no definitions file", [](const e2e::fs::path& define) { e2e::fs::remove(define); }},
+      {"no Message element", without("Message")},
+      {"no Gate element", without("Gate")},
+  };
+  for (const auto& [name, change] : cases) {
+    SCOPED_TRACE(name);
+    e2e::TempHome home;
+    const e2e::fs::path file = home.Path() / "EventsProperty.cfg";
+    const auto before = recordCounts(file);
+    ASSERT_GT(before.first, 0u);
+    ASSERT_GT(before.second, 0u);
+    change(home.Path() / "EventsDefine.cfg");
+    e2e::InFreshProcess([&] {
+      e2e::LoadedLibrary library(home.Path());
+      HostSession session(*library, 0);
+      ParsedLog log = ReadLog(e2e::SampleLog("gsm").string());
+      session.Feed(log);
+      TEventResult* dial = resultNamed(session.Results(), "Start Dial");
+      ASSERT_NE(dial, nullptr);
+      dial->Property->SetFontColor(0x123456);  // a change, so that the registry is saved
+    });
+    EXPECT_NE(e2e::ReadFile(file).find("1193046"), std::string::npos) << "not saved";
+    EXPECT_EQ(recordCounts(file), before);
   }
 }

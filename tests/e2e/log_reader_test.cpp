@@ -265,3 +265,31 @@ TEST(LogReader, ALargeLogReadInTwoHalvesEqualsOneRead) {
   ASSERT_EQ(faulty.Faults.size(), 1u);
   EXPECT_EQ(faulty.Faults[0].Line, static_cast<int>(std::count(text.begin(), text.end(), '\n')));
 }
+
+// A line longer than the limit (16 MiB unless raised) is a fault of that
+// line, skipped without being parsed; the rest of the log is kept.
+TEST(LogReader, OverlongLinesAreSkippedNamingTheLine) {
+  const std::string good = R"({"time": "2026-03-14T10:00:00.500", "fields": {"RxLevSub": -70}})";
+  // Valid JSON, padded with blanks to just over 16 MiB.
+  const std::string huge = R"({"time": "2026-03-14T10:00:01")" + std::string(DefaultMaxLineBytes, ' ') + "}";
+  ParsedLog log = readLines({good, huge, good});
+  EXPECT_EQ(log.Records.size(), 2u);
+  ASSERT_EQ(log.Faults.size(), 1u);
+  EXPECT_EQ(log.Faults[0].Line, 3);
+  EXPECT_NE(log.Faults[0].Reason.find("more than the limit of 16777216 bytes"), std::string::npos)
+      << log.Faults[0].Reason;
+
+  ReadOptions raised;
+  raised.MaxLineBytes = 2 * DefaultMaxLineBytes;
+  EXPECT_EQ(readLines({good, huge, good}, raised).Records.size(), 3u);
+
+  ReadOptions small;
+  small.MaxLineBytes = 150;  // the header fits, a padded record does not
+  small.Strict = true;
+  ParsedLog stopped = readLines({good + std::string(100, ' ')}, small);
+  EXPECT_TRUE(stopped.Stopped);
+  ASSERT_EQ(stopped.Faults.size(), 1u);
+  EXPECT_EQ(stopped.Faults[0].Line, 2);
+  small.MaxLineBytes = 10;
+  EXPECT_THROW(readLines({good}, small), LogError) << "a header longer than the limit";
+}

@@ -98,14 +98,17 @@ TEST(RecordView, StateQueriesFollowNetworkAndMode) {
     EXPECT_EQ(TDSCDMAInGSMDedicateState(view), c.gsmDedicated);
   }
   // A 3G record without a serving channel that measures a GSM cell is in GSM.
+  // WCDMA: serving UARFCN 98, GSM BCCH 17; TD-SCDMA: 203 and 37.
   r.NetType = 2;
-  r.SetField(98, 62);
+  r.SetField(17, 62);
   EXPECT_TRUE(UMTSInGSMState(view));
-  r.SetField(17, 10700);
+  r.SetField(98, 10700);
   EXPECT_FALSE(UMTSInGSMState(view));
   r.NetType = 3;
-  r.SetField(203, 62);
+  r.SetField(37, 62);
   EXPECT_TRUE(TDSCDMAInGSMState(view));
+  r.SetField(203, 10055);
+  EXPECT_FALSE(TDSCDMAInGSMState(view));
   view.Reset();
   EXPECT_FALSE(UMTSInGSMState(view));
 }
@@ -141,7 +144,12 @@ TEST(FieldCatalogue, NamesAreIdentifiersAndTheSystemFieldsAreListed) {
   EXPECT_GE(FieldCatalogue().size(), 40u);
   for (int32_t id : {0, 1, 7, 9, 17, 20, 21, 36, 37, 98, 99, 203, 204}) EXPECT_NE(FieldNameById(id), nullptr) << id;
   EXPECT_EQ(FieldIdByName("rxlevsub"), FieldIdByName("RxLevSub"));
-  EXPECT_EQ(FieldIdByName("UARFCN"), 17);
+  EXPECT_EQ(FieldIdByName("UARFCN"), 98);
+  EXPECT_EQ(FieldIdByName("PSC"), 99);
+  EXPECT_EQ(FieldIdByName("TD_UARFCN"), 203);
+  EXPECT_EQ(FieldIdByName("CPI"), 204);
+  EXPECT_EQ(FieldIdByName("W_GSM_BCCH"), 17);
+  EXPECT_EQ(FieldIdByName("TD_GSM_BSIC"), 36);
   EXPECT_EQ(FieldIdByName("NoSuchField"), -1);
   EXPECT_EQ(FieldNameById(-3), nullptr);
 }

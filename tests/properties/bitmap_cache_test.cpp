@@ -1,6 +1,7 @@
 // The icon cache and the icon side of property records: every BMP depth the
 // sample icons use, names found without regard to letter case, and broken
 // files that must fail cleanly.
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -146,4 +147,139 @@ TEST(BitmapCache, BrokenIconInTheFileCostsOnlyThatIcon) {
   EXPECT_TRUE(p.MsgLists[0]->Items(1)->HasBitmap());
   ASSERT_EQ(FileFaults().size(), 1u);
   EXPECT_EQ(FileFaults()[0].File, home.Path("EventBitmap/Broken.bmp"));
+}
+
+namespace {
+
+void put16(std::string& b, uint16_t v) { b += static_cast<char>(v & 0xFF), b += static_cast<char>(v >> 8); }
+void put32(std::string& b, uint32_t v) { put16(b, v & 0xFFFF), put16(b, static_cast<uint16_t>(v >> 16)); }
+
+// A BMP with a 40-byte header (or the 12-byte OS/2 one), the palette given as
+// 0xRRGGBB colours and the pixel data as stored.
+std::string bmp(int32_t width, int32_t height, uint16_t bits, uint32_t compression,
+                const std::vector<uint32_t>& palette, const std::string& data, bool os2 = false) {
+  std::string info;
+  const size_t entry = os2 ? 3 : 4;
+  if (os2) {
+    put32(info, 12), put16(info, static_cast<uint16_t>(width)), put16(info, static_cast<uint16_t>(height));
+    put16(info, 1), put16(info, bits);
+  } else {
+    put32(info, 40), put32(info, static_cast<uint32_t>(width)), put32(info, static_cast<uint32_t>(height));
+    put16(info, 1), put16(info, bits), put32(info, compression), put32(info, static_cast<uint32_t>(data.size()));
+    put32(info, 2835), put32(info, 2835), put32(info, static_cast<uint32_t>(palette.size())), put32(info, 0);
+  }
+  for (uint32_t c : palette) {
+    info += static_cast<char>(c & 0xFF), info += static_cast<char>(c >> 8 & 0xFF), info += static_cast<char>(c >> 16);
+    if (entry == 4) info += '\0';
+  }
+  std::string file = "BM";
+  put32(file, static_cast<uint32_t>(14 + info.size() + data.size())), put32(file, 0);
+  put32(file, static_cast<uint32_t>(14 + info.size()));
+  return file + info + data;
+}
+
+std::string bytesOf(std::initializer_list<int> v) {
+  std::string s;
+  for (int b : v) s += static_cast<char>(b);
+  return s;
+}
+
+}  // namespace
+
+// The BMP forms users meet beside the plain ones: run-length encoded 8- and
+// 4-bit pixels, the OS/2 header, and icons larger than 1024 pixels.
+TEST(BitmapDecoding, RunLengthOs2AndLargeIcons) {
+  const uint32_t red = 0xFF0000, green = 0x00FF00, blue = 0x0000FF;
+  constexpr uint32_t R = 0xFFFF0000, G = 0xFF00FF00, B = 0xFF0000FF;
+  struct Case {
+    const char* name;
+    std::string file;
+    int width, height;
+    std::vector<uint32_t> pixels;  // from the top row
+  };
+  // 4x2, bottom row first: RLE8 "3 x green, 1 x red", end of line; then a
+  // move of one pixel right and "2 x blue" (the top row's first and last
+  // pixels are never written and take palette entry 0), end of bitmap.
+  std::string rle8 = bytesOf({3, 1, 1, 0, 0, 0, 0, 2, 1, 0, 2, 2, 0, 1});
+  // RLE4, 5x1: "5 pixels alternating 1, 2", end of bitmap.
+  std::string rle4 = bytesOf({5, 0x12, 0, 1});
+  // RLE4 literal run of 3 nibbles (2 bytes, padded to 16 bits).
+  std::string rle4literal = bytesOf({0, 3, 0x21, 0x00, 0, 1});
+  std::string os2Pixels = bytesOf({0x01, 0, 0, 0, 0x10, 0, 0, 0});  // 2x2 at 4 bits, rows padded to 4 bytes
+  std::string wide(((2000 * 24 + 31) / 32) * 4, '\0');
+  for (int x = 0; x < 2000; ++x) wide[static_cast<size_t>(3 * x)] = static_cast<char>(x == 1999 ? 0xFF : 0);
+  const Case cases[] = {
+      {"rle8", bmp(4, 2, 8, 1, {red, green, blue}, rle8), 4, 2, {R, B, B, R, G, G, G, R}},
+      {"rle4", bmp(5, 1, 4, 2, {red, green, blue}, rle4), 5, 1, {G, B, G, B, G}},
+      {"rle4 literal", bmp(3, 1, 4, 2, {red, green, blue}, rle4literal), 3, 1, {B, G, R}},
+      {"os2 header", bmp(2, 2, 4, 0, {red, green}, os2Pixels, true), 2, 2, {G, R, R, G}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempHome home;
+    home.Write("EventBitmap/Icon.bmp", c.file);
+    TBitmap b = DecodeBitmapFile(home.Path("EventBitmap/Icon.bmp"));
+    EXPECT_EQ(b.Width, c.width);
+    EXPECT_EQ(b.Height, c.height);
+    EXPECT_EQ(b.Pixels, c.pixels);
+    EXPECT_EQ(b.TransparentColor, b.Pixels[static_cast<size_t>(c.height - 1) * c.width]);
+  }
+  TempHome home;
+  home.Write("EventBitmap/Wide.bmp", bmp(2000, 1, 24, 0, {}, wide));
+  TBitmap b = DecodeBitmapFile(home.Path("EventBitmap/Wide.bmp"));
+  ASSERT_EQ(b.Width, 2000);
+  EXPECT_EQ(b.Pixels[1999], B);
+  // Past the memory bound: refused from the header, before any pixel is read.
+  home.Write("EventBitmap/Huge.bmp", bmp(5000, 5000, 24, 0, {}, std::string(16, '\0')));
+  try {
+    DecodeBitmapFile(home.Path("EventBitmap/Huge.bmp"));
+    ADD_FAILURE() << "decoded 25 million pixels";
+  } catch (const EBitmapError& e) {
+    EXPECT_NE(e.Reason.find("5000x5000"), std::string::npos) << e.what();
+  }
+}
+
+// A broken icon named by many records is read once: its failure is cached,
+// and it is reported once, naming the file once.
+TEST(BitmapCache, FailuresAreCachedAndReportedOnce) {
+  TempHome home;
+  std::string good = TempHome::Read(TempHome::SampleIcon("CallDrop.bmp"));
+  home.Write("EventBitmap/Broken.bmp", good.substr(0, 100));
+  std::string records;
+  for (int i = 0; i < 5; ++i)
+    records += "<Property-" + std::to_string(i) + " EventName=\"E" + std::to_string(i) + "\" BitmapFile=\"Broken.bmp\"/>";
+  home.Write("EventsProperty.cfg", "<Propertys><Message><GSM-Message>" + records + "</GSM-Message></Message></Propertys>");
+  TEventPropertys p;
+  EXPECT_TRUE(p.LoadFromFileKeepingFaults(home.Path("EventsProperty.cfg")));
+  ASSERT_EQ(FileFaults().size(), 1u);
+  const std::string path = home.Path("EventBitmap/Broken.bmp");
+  EXPECT_EQ(FileFaults()[0].File, path);
+  EXPECT_EQ(FileFaults()[0].Reason.find(path), std::string::npos) << "path repeated: " << FileFaults()[0].Text();
+
+  // Mended on disk, it is still not read again in this session.
+  home.CopySampleIcon("CallDrop.bmp", "EventBitmap/Broken.bmp");
+  EXPECT_THROW(BitmapCache().LoadBitmap(path), EBitmapError);
+  EXPECT_EQ(BitmapCache().Count(), 0);
+}
+
+// Small rules of records: blanks around a voice text include tabs and line
+// ends; only a regular file counts as an icon.
+TEST(PropertyRecords, BlankVoiceTextsAndIconFolders) {
+  TempHome home;
+  std::filesystem::create_directories(home.Path("EventBitmap/Folder.bmp"));
+  TActEventProperty record(nullptr, "Call Drop");
+  for (const char* blank : {"", " ", "\t", " \r\n\t "}) {
+    record.SetVoiceText(blank);
+    std::string text;
+    record.GetVoiceText(text);
+    EXPECT_EQ(text, "Call Drop") << '"' << blank << '"';
+  }
+  record.SetVoiceText("\tDropped!\r\n");
+  std::string text;
+  record.GetVoiceText(text);
+  EXPECT_EQ(text, "Dropped!");
+
+  record.SetBitmapFile("Folder.bmp");
+  EXPECT_EQ(record.BitmapPath(), "") << "a folder is no icon";
+  EXPECT_FALSE(record.HasBitmap());
 }

@@ -1,6 +1,10 @@
 // EventsProperty.cfg: round trips of all nine lists, files written elsewhere,
 // and files that must survive being unreadable.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -178,14 +182,46 @@ TEST(PropertiesFile, UnreadableFileIsKeptAndReported) {
     EXPECT_EQ(FileFaults()[0].Line, line);
     EXPECT_FALSE(FileFaults()[0].Reason.empty());
 
-    p.SaveToFile(path);  // an empty registry at shut-down
-    std::vector<std::string> kept;
-    for (const auto& entry : std::filesystem::directory_iterator(home.Dir()))
-      if (entry.path().filename().string().rfind("EventsProperty.cfg.bad-", 0) == 0) kept.push_back(entry.path());
-    ASSERT_EQ(kept.size(), 1u);
-    EXPECT_EQ(TempHome::Read(kept[0]), bytes);
-    pugi::xml_document doc;
-    EXPECT_TRUE(doc.load_file(path.c_str()));
+    // An empty registry at shut-down is not saved over the user's file.
+    EXPECT_THROW(p.SaveToFile(path), EEventManagerError);
+    EXPECT_EQ(TempHome::Read(path), bytes);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(home.Dir()), std::filesystem::directory_iterator()),
+              2) << "only the file and EventBitmap/: no copy, no temporary";
+  }
+}
+
+// What stands at the file's place decides the fault: only a regular file is
+// read (a named pipe must not block start-up), and the system's reason is told.
+TEST(PropertiesFile, OnlyRegularFilesAreReadAndTheRealReasonIsReported) {
+  struct Case {
+    const char* name;
+    std::function<void(const std::string&)> make;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"named pipe", [](const std::string& p) { ASSERT_EQ(mkfifo(p.c_str(), 0600), 0); },
+       "not a regular file (a named pipe)"},
+      {"directory", [](const std::string& p) { std::filesystem::create_directory(p); },
+       "not a regular file (a directory)"},
+      {"link loop", [](const std::string& p) { std::filesystem::create_symlink(p, p); },
+       "Too many levels of symbolic links"},
+      {"mode 000", [](const std::string& p) {
+         std::ofstream(p) << "<Propertys/>";
+         std::filesystem::permissions(p, std::filesystem::perms::none);
+       },
+       "Permission denied"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (std::string(c.name) == "mode 000" && geteuid() == 0) continue;  // root reads any file
+    TempHome home;
+    std::string path = home.Path("EventsProperty.cfg");
+    c.make(path);
+    TEventPropertys p;
+    EXPECT_FALSE(p.LoadFromFileKeepingFaults(path));
+    ASSERT_EQ(FileFaults().size(), 1u);
+    EXPECT_EQ(FileFaults()[0].Text(), path + ": " + c.reason);
+    EXPECT_THROW(p.SaveToFile(path), EEventManagerError);
   }
 }
 
@@ -225,10 +261,15 @@ TEST(PropertiesFile, BadAttributeNamesFileLineElementAndAttribute) {
   EXPECT_EQ(FileFaults()[0].Line, 9);
   EXPECT_EQ(FileFaults()[0].Reason, "<Property-1> attribute DrawInMap: 'yes' is not True, False or an integer");
   std::string before = TempHome::Read(path);
-  p.SaveToFile(path);
-  int keptCopies = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(home.Dir()))
-    if (entry.path().filename().string().rfind("EventsProperty.cfg.bad-", 0) == 0)
-      keptCopies += TempHome::Read(entry.path()) == before;
-  EXPECT_EQ(keptCopies, 1);
+  EXPECT_THROW(p.SaveToFile(path), EEventManagerError);
+  EXPECT_EQ(TempHome::Read(path), before);
+
+  // A huge value is quoted clipped, not whole.
+  ClearFileFaults();
+  home.Write("EventsProperty.cfg", "<Propertys><Test><Property-0 FontColor=\"" + std::string(100000, '9') +
+                                       "x\"/></Test></Propertys>");
+  EXPECT_FALSE(p.LoadFromFileKeepingFaults(path));
+  ASSERT_EQ(FileFaults().size(), 1u);
+  EXPECT_LT(FileFaults()[0].Reason.size(), 200u) << FileFaults()[0].Reason.substr(0, 300);
+  EXPECT_NE(FileFaults()[0].Reason.find("(100001 bytes)"), std::string::npos);
 }

@@ -1,9 +1,11 @@
 // The eventscan commands behind the command line: run one log, check the
 // definition files, list the defined events, run the bundled sample logs.
-// Each returns the exit status: 0 success, 1 wrong usage, 2 unreadable input.
+// Each returns the exit status: 0 success, 1 wrong usage, 2 unreadable input,
+// 3 the library could not save a file at the end (results are complete).
 // Messages go to stderr and name the file and line concerned.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -14,6 +16,7 @@ namespace eventscan {
 inline constexpr int ExitOk = 0;
 inline constexpr int ExitUsage = 1;
 inline constexpr int ExitInput = 2;
+inline constexpr int ExitSave = 3;  // the results were written, but the library could not save its files
 
 struct CommonOptions {
   std::optional<std::string> Home;     // EVENTMANAGER_HOME for the library
@@ -26,6 +29,7 @@ struct RunOptions : CommonOptions {
   OutputFormat Format = OutputFormat::Table;
   std::optional<std::string> Output;
   bool Strict = false;
+  size_t MaxLineBytes = size_t(16) << 20;  // longer log lines are skipped as faults
   std::string Only;
   std::string Skip;
 };

@@ -53,23 +53,45 @@ void warnWithoutDefinitions(HostLibrary& library, uint8_t network, const LogHead
                            EffectiveHomeDirectory(), NetworkName(network));
 }
 
+std::vector<std::string> libraryFaults(HostLibrary& library) {
+  std::vector<std::string> faults;
+  library.EventManagerFileFaults(faults);
+  return faults;
+}
+
+// Faults of the library's files (a file it could not read stays as it is and
+// is reported by every run), from position `from` on.
+void reportLibraryFaults(const std::vector<std::string>& faults, size_t from = 0) {
+  for (size_t i = from; i < faults.size(); ++i) std::cerr << "fault: " << faults[i] << '\n';
+}
+
 // Runs one parsed log through a session and writes its rows; the summary line
 // goes where a reader of the rows expects it: after a table, else to stderr.
-void runLog(HostLibrary& library, ParsedLog& log, const EventFilter& filter, OutputFormat format, std::ostream& out,
+// False when the library could not save its files at the end of the session
+// (the rows are written and flushed first, the faults printed).
+bool runLog(HostLibrary& library, ParsedLog& log, const EventFilter& filter, OutputFormat format, std::ostream& out,
             bool tableOnStdout, std::chrono::steady_clock::time_point started) {
   const uint8_t network = log.Header.Network;
   warnWithoutDefinitions(library, network, log.Header);
-  HostSession session(library, network, filter);
-  session.Feed(log, progressBar(log.Records.size()));
-  std::vector<ResultRow> rows = CollectRows(session.Results(), session.Filter());
-  WriteRows(out, rows, format);
-  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-  std::string summary = fmt::format("{} records, {} results, {:.3f} seconds", log.Records.size(), rows.size(), seconds);
-  if (!log.Faults.empty()) summary += fmt::format(", {} malformed lines skipped", log.Faults.size());
-  if (tableOnStdout)
-    out << summary << '\n';
-  else
-    std::cerr << summary << '\n';
+  const size_t faultsBefore = libraryFaults(library).size();
+  {
+    HostSession session(library, network, filter);
+    session.Feed(log, progressBar(log.Records.size()));
+    std::vector<ResultRow> rows = CollectRows(session.Results(), session.Filter());
+    WriteRows(out, rows, format);
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    std::string summary =
+        fmt::format("{} records, {} results, {:.3f} seconds", log.Records.size(), rows.size(), seconds);
+    if (!log.Faults.empty()) summary += fmt::format(", {} malformed lines skipped", log.Faults.size());
+    if (tableOnStdout)
+      out << summary << '\n';
+    else
+      std::cerr << summary << '\n';
+    out.flush();
+  }  // the session ends here: the library saves what changed
+  std::vector<std::string> faults = libraryFaults(library);
+  reportLibraryFaults(faults, faultsBefore);
+  return faults.size() == faultsBefore;
 }
 
 EventFilter filterOf(const RunOptions& o) {
@@ -105,6 +127,8 @@ int RunCommand(const RunOptions& o) {
   std::unique_ptr<HostLibrary> library;
   try {
     library = openLibrary(o);
+    reportLibraryFaults(libraryFaults(*library));
+    read.MaxLineBytes = o.MaxLineBytes;
     ParsedLog log = ReadLog(o.Log, read);
     reportFaults(log);
     if (log.Stopped) {
@@ -120,8 +144,15 @@ int RunCommand(const RunOptions& o) {
       }
     }
     std::ostream& out = o.Output ? static_cast<std::ostream&>(file) : std::cout;
-    runLog(*library, log, filterOf(o), o.Format, out, !o.Output && o.Format == OutputFormat::Table, started);
-    return ExitOk;
+    bool saved = runLog(*library, log, filterOf(o), o.Format, out, !o.Output && o.Format == OutputFormat::Table, started);
+    if (o.Output) {
+      file.close();
+      if (!file) {
+        std::cerr << fmt::format("{}: cannot write the output\n", *o.Output);
+        return ExitInput;
+      }
+    }
+    return saved ? ExitOk : ExitSave;
   } catch (const std::exception& e) {
     std::cerr << e.what() << '\n';
     return ExitInput;
@@ -146,6 +177,7 @@ int DemoCommand(const DemoOptions& o) {
     CommonOptions common = o;
     if (!common.Home) common.Home = data.string();
     library = openLibrary(common);
+    reportLibraryFaults(libraryFaults(*library));
     int status = ExitOk;
     for (const fs::path& path : logs) {
       auto started = std::chrono::steady_clock::now();
@@ -154,7 +186,7 @@ int DemoCommand(const DemoOptions& o) {
         std::cout << fmt::format("== {} ({}, {} records) ==\n", path.filename().string(), log.Header.NetworkName,
                                  log.Records.size());
         reportFaults(log);
-        runLog(*library, log, {}, OutputFormat::Table, std::cout, true, started);
+        if (!runLog(*library, log, {}, OutputFormat::Table, std::cout, true, started)) status = ExitSave;
         std::cout << '\n';
       } catch (const LogError& e) {
         std::cerr << e.what() << '\n';

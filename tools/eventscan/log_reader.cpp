@@ -129,6 +129,11 @@ bool nextLine(std::string_view text, size_t& pos, std::string_view& line) {
   return true;
 }
 
+std::string longLine(size_t size, size_t limit) {
+  return fmt::format("the line has {} bytes, more than the limit of {} bytes (raise it with --max-line-bytes)", size,
+                     limit);
+}
+
 bool blank(std::string_view line) { return line.find_first_not_of(" \t") == std::string_view::npos; }
 
 // Reads the record lines of `text`, whose first line is line `lineNumber` + 1.
@@ -140,6 +145,14 @@ void readRange(std::string_view text, int lineNumber, ParsedLog& log, const Read
   std::string_view line;
   while (nextLine(text, pos, line)) {
     ++lineNumber;
+    if (line.size() > options.MaxLineBytes) {
+      log.Faults.push_back({log.Path, lineNumber, longLine(line.size(), options.MaxLineBytes)});
+      if (options.Strict) {
+        log.Stopped = true;
+        return;
+      }
+      continue;
+    }
     if (blank(line)) continue;
     if (!readRecord(line, lineNumber, log, options) && options.Strict) {
       log.Stopped = true;
@@ -181,6 +194,8 @@ ParsedLog ReadLogText(std::string_view text, const std::string& name, const Read
   bool headerSeen = false;
   while (!headerSeen && nextLine(text, pos, line)) {
     ++lineNumber;
+    if (line.size() > options.MaxLineBytes)
+      throw LogError(fmt::format("{}:{}: {}", name, lineNumber, longLine(line.size(), options.MaxLineBytes)));
     if (blank(line)) continue;
     log.Header = readHeader(line, name, options);
     headerSeen = true;

@@ -18,10 +18,15 @@ class LogError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+inline constexpr size_t DefaultMaxLineBytes = size_t(16) << 20;
+
 struct ReadOptions {
   bool Strict = false;
   std::optional<uint8_t> Network;  // replaces the header's network
   bool FastPath = true;            // off: every line through the full JSON reader
+  // A line longer than this is a fault of that line and is skipped, so one
+  // huge line cannot take the memory of the whole machine. Default 16 MiB.
+  size_t MaxLineBytes = DefaultMaxLineBytes;
 };
 
 ParsedLog ReadLog(const std::string& path, const ReadOptions& options = {});

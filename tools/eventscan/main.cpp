@@ -34,6 +34,9 @@ int main(int argc, char** argv) {
       ->transform(CLI::CheckedTransformer(formats, CLI::ignore_case));
   runCmd->add_option("--output", run.Output, "write the rows to this file instead of stdout");
   runCmd->add_flag("--strict", run.Strict, "stop at the first malformed line (exit status 2)");
+  runCmd->add_option("--max-line-bytes", run.MaxLineBytes,
+                     "skip log lines longer than this as malformed (default 16777216)")
+      ->check(CLI::PositiveNumber);
   auto* only = runCmd->add_option("--only", run.Only, "report only these events (identifiers or names, comma-separated)");
   runCmd->add_option("--skip", run.Skip, "report all events but these (identifiers or names)")->excludes(only);
 

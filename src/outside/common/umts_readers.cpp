@@ -79,8 +79,8 @@ bool InGsmState(const RecordView& view) {
   if (!view.HasData()) return false;
   switch (view.NetType()) {
     case 0: return true;
-    case 2: return ServingOnGsmOnly(view, 17, 98);
-    case 3: return ServingOnGsmOnly(view, 37, 203);
+    case 2: return ServingOnGsmOnly(view, 98, 17);
+    case 3: return ServingOnGsmOnly(view, 203, 37);
     default: return false;
   }
 }

@@ -25,10 +25,9 @@ constexpr FieldInfo kFields[] = {
     {14, "FER_Sub", "GSM frame erasure rate sub (%)"},
     {15, "TCH_ARFCN", "GSM traffic channel ARFCN"},
     {16, "C1", "GSM path loss criterion C1"},
-    // CDMA (the channel, 17, is shared with the WCDMA UARFCN).
+    // CDMA (the channel, 17, holds the GSM BCCH in WCDMA logs).
     {9, "PN", "CDMA reference pilot PN offset"},
-    {17, "Channel", "Serving channel: UARFCN (WCDMA), channel number (CDMA)"},
-    {17, "UARFCN", "Serving UARFCN (WCDMA)"},
+    {17, "Channel", "CDMA channel number; GSM BCCH measured in a WCDMA log"},
     {17, "CDMA_Channel", "CDMA channel number"},
     {18, "CDMA_EcIo", "CDMA reference pilot Ec/Io (0.1 dB)"},
     {19, "CDMA_RxPower", "CDMA receive power (dBm)"},
@@ -40,8 +39,9 @@ constexpr FieldInfo kFields[] = {
     {25, "NID", "CDMA network identification"},
     {26, "TxAdj", "CDMA transmit gain adjust (dB)"},
     {27, "ActiveSetCount", "CDMA active set size"},
-    // WCDMA (the PSC, 7, is the 3G cell code).
-    {7, "PSC", "WCDMA serving primary scrambling code"},
+    // WCDMA serving cell.
+    {98, "UARFCN", "WCDMA serving UARFCN"},
+    {99, "PSC", "WCDMA serving primary scrambling code"},
     {28, "RSCP", "WCDMA serving CPICH RSCP (dBm)"},
     {29, "EcIo", "WCDMA serving CPICH Ec/Io (0.1 dB)"},
     {30, "UE_TxPower", "WCDMA UE transmit power (dBm)"},
@@ -51,8 +51,8 @@ constexpr FieldInfo kFields[] = {
     {34, "CQI", "HSDPA channel quality indicator"},
     {35, "RRC_State", "RRC state of the UE"},
     // TD-SCDMA.
-    {36, "CPI", "TD-SCDMA serving cell parameter identity"},
-    {37, "TD_UARFCN", "TD-SCDMA serving UARFCN"},
+    {203, "TD_UARFCN", "TD-SCDMA serving UARFCN"},
+    {204, "CPI", "TD-SCDMA serving cell parameter identity"},
     {38, "PCCPCH_RSCP", "TD-SCDMA PCCPCH RSCP (dBm)"},
     {39, "PCCPCH_C_I", "TD-SCDMA PCCPCH C/I (dB)"},
     {40, "DPCH_RSCP", "TD-SCDMA DPCH RSCP (dBm)"},
@@ -81,11 +81,11 @@ constexpr FieldInfo kFields[] = {
     {72, "Speed_kmh", "Speed (km/h)"},
     {73, "Altitude", "Altitude (m)"},
     // GSM cells measured by a 3G handset (in GSM state or as neighbours).
-    {98, "W_GSM_BCCH", "GSM BCCH measured in a WCDMA log"},
-    {99, "W_GSM_BSIC", "GSM BSIC measured in a WCDMA log"},
+    {17, "W_GSM_BCCH", "GSM BCCH measured in a WCDMA log"},
+    {7, "W_GSM_BSIC", "GSM BSIC measured in a WCDMA log"},
     {100, "W_GSM_RxLev", "GSM RxLev measured in a WCDMA log (dBm)"},
-    {203, "TD_GSM_BCCH", "GSM BCCH measured in a TD-SCDMA log"},
-    {204, "TD_GSM_BSIC", "GSM BSIC measured in a TD-SCDMA log"},
+    {37, "TD_GSM_BCCH", "GSM BCCH measured in a TD-SCDMA log"},
+    {36, "TD_GSM_BSIC", "GSM BSIC measured in a TD-SCDMA log"},
     {205, "TD_GSM_RxLev", "GSM RxLev measured in a TD-SCDMA log (dBm)"},
 };
 

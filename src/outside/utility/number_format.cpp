@@ -91,6 +91,21 @@ std::string Convert(double value, const Conversion& c) {
 
 }  // namespace
 
+int FixedDecimalsOf(std::string_view format) {
+  for (size_t pos = 0; pos < format.size(); ++pos) {
+    if (format[pos] != '%') continue;
+    if (pos + 1 < format.size() && format[pos + 1] == '%') {
+      ++pos;
+      continue;
+    }
+    Conversion c;
+    if (ParseConversion(format, pos + 1, c) == std::string_view::npos) continue;
+    if (c.Type != 'f' && c.Type != 'F' && c.Type != 'n') return -1;
+    return c.Precision >= 0 ? c.Precision : c.Type == 'n' ? 2 : 6;
+  }
+  return -1;
+}
+
 std::string FormatOne(std::string_view format, double value) {
   std::string out;
   bool done = false;

@@ -13,4 +13,8 @@ namespace outside {
 // copied as it stands; a second conversion is copied verbatim.
 std::string FormatOne(std::string_view format, double value);
 
+// Decimal places that the first conversion of `format` prints when it is a
+// fixed-point one (f F n), or -1 for any other format.
+int FixedDecimalsOf(std::string_view format);
+
 }  // namespace outside

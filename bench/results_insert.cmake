@@ -1,0 +1,1 @@
+eventmanager_benchmark(results_insert_bench results_insert_bench.cpp)

@@ -1,0 +1,136 @@
+// Saving the user's files: a failed write, sync or rename leaves the old file
+// and no temporary file behind and says why; modes, links and stale
+// temporary names are respected.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include <gtest/gtest.h>
+#include <pugixml.hpp>
+
+#include "eventmanager/errors.h"
+#include "platform/file_io.h"
+#include "platform/xml_file.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class SavedFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::path(::testing::TempDir()) /
+           ("em-save-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    ClearFileFaults();
+  }
+  void TearDown() override {
+    ResetSaveCalls();
+    ClearFileFaults();
+    fs::remove_all(dir_);
+  }
+  std::string path(const std::string& name) const { return (dir_ / name).string(); }
+  static std::string read(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  static void write(const fs::path& p, const std::string& text) { std::ofstream(p, std::ios::binary) << text; }
+  size_t entries() const { return static_cast<size_t>(std::distance(fs::directory_iterator(dir_), fs::directory_iterator())); }
+  static pugi::xml_document document(const char* root) {
+    pugi::xml_document doc;
+    doc.append_child(root).append_attribute("saved") = "yes";
+    return doc;
+  }
+
+  fs::path dir_;
+};
+
+}  // namespace
+
+TEST_F(SavedFile, FailedStepsKeepTheOldFileAndSayWhy) {
+  struct Case {
+    const char* name;
+    void (*inject)();
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"disk full", [] { SaveCalls().Write = [](int, const void*, size_t) -> long { errno = ENOSPC; return -1; }; },
+       "cannot write: No space left on device"},
+      {"short writes then full", [] {
+         SaveCalls().Write = [](int fd, const void* data, size_t) -> long {
+           static int calls = 0;
+           if (++calls % 3 == 0) { errno = ENOSPC; return -1; }
+           return ::write(fd, data, 1);
+         };
+       },
+       "cannot write: No space left on device"},
+      {"sync fails", [] { SaveCalls().Fsync = [](int) { errno = EIO; return -1; }; }, "cannot sync: Input/output error"},
+      {"rename fails", [] { SaveCalls().Rename = [](const char*, const char*) { errno = EXDEV; return -1; }; },
+       "cannot replace the file: Invalid cross-device link"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string file = path("EventsProperty.cfg");
+    write(file, "<Propertys>the user's</Propertys>");
+    ResetSaveCalls();
+    c.inject();
+    try {
+      SaveXmlFileAtomic(document("Propertys"), file);
+      ADD_FAILURE() << "no error";
+    } catch (const EEventManagerError& e) {
+      EXPECT_EQ(std::string(e.what()), file + ": cannot save: " + c.reason);
+    }
+    EXPECT_EQ(read(file), "<Propertys>the user's</Propertys>");
+    EXPECT_EQ(entries(), 1u) << "a temporary file was left behind";
+  }
+}
+
+// A rename onto a directory fails with the system's reason, not "Success".
+TEST_F(SavedFile, RenameOntoADirectorySaysWhy) {
+  const std::string target = path("EventsDefine.cfg");
+  fs::create_directories(fs::path(target) / "inside");
+  try {
+    SaveXmlFileAtomic(document("Events"), target);
+    ADD_FAILURE() << "no error";
+  } catch (const EEventManagerError& e) {
+    EXPECT_EQ(std::string(e.what()), target + ": cannot save: cannot replace the file: Is a directory");
+  }
+  EXPECT_EQ(entries(), 1u);
+}
+
+TEST_F(SavedFile, ModesLinksAndStaleTemporaryNames) {
+  // A private file stays private.
+  const std::string file = path("EventsProperty.cfg");
+  write(file, "<Propertys/>");
+  fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
+  SaveXmlFileAtomic(document("Propertys"), file);
+  EXPECT_EQ(fs::status(file).permissions() & fs::perms::mask, fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_NE(read(file).find("saved=\"yes\""), std::string::npos);
+
+  // A link is written through to the file it names and stays a link.
+  fs::create_directories(dir_ / "real");
+  write(dir_ / "real" / "EventsDefine.cfg", "<Events/>");
+  fs::create_symlink("real/EventsDefine.cfg", dir_ / "EventsDefine.cfg");
+  SaveXmlFileAtomic(document("Events"), path("EventsDefine.cfg"));
+  EXPECT_TRUE(fs::is_symlink(dir_ / "EventsDefine.cfg"));
+  EXPECT_NE(read(dir_ / "real" / "EventsDefine.cfg").find("saved=\"yes\""), std::string::npos);
+
+  // A stale link at a temporary-looking name is never followed.
+  write(dir_ / "victim", "keep me");
+  fs::create_symlink(dir_ / "victim", dir_ / "EventsProperty.cfg.tmp");
+  SaveXmlFileAtomic(document("Propertys"), file);
+  EXPECT_EQ(read(dir_ / "victim"), "keep me");
+
+  // A new file gets the process's usual mode, not mkstemp's 0600.
+  mode_t mask = umask(022);
+  SaveXmlFileAtomic(document("Propertys"), path("New.cfg"));
+  umask(mask);
+  EXPECT_EQ(fs::status(path("New.cfg")).permissions() & fs::perms::mask,
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read);
+}
