@@ -60,6 +60,16 @@ void runLog(HostLibrary& library, ParsedLog& log, const EventFilter& filter, Out
     std::cerr << summary << '\n';
 }
 
+// Reading a large log takes seconds before the first record is fed; say so
+// on a terminal, where the progress line follows.
+void announceReading(const std::string& path) {
+  constexpr uintmax_t LargeLog = 64u << 20;
+  std::error_code ec;
+  const uintmax_t size = fs::file_size(path, ec);
+  if (ec || size < LargeLog || !isatty(STDERR_FILENO)) return;
+  std::cerr << fmt::format("reading {} ({} MiB)\n", path, size >> 20);
+}
+
 EventFilter filterOf(const RunOptions& o) {
   if (!o.Only.empty()) return EventFilter(EventFilter::Mode::Only, SplitList(o.Only));
   if (!o.Skip.empty()) return EventFilter(EventFilter::Mode::Skip, SplitList(o.Skip));
@@ -93,6 +103,7 @@ int RunCommand(const RunOptions& o) {
   std::unique_ptr<HostLibrary> library;
   try {
     library = openLibrary(o);
+    announceReading(o.Log);
     ParsedLog log = ReadLog(o.Log, read);
     reportFaults(log);
     if (log.Stopped) {
