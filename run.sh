@@ -35,11 +35,7 @@ case "${1:-}" in
   demo)
     install_missing
     build release
-    if [ -x build/release/bin/eventscan ]; then
-      build/release/bin/eventscan demo
-    else
-      echo "eventscan: the reference host is not built yet" >&2
-    fi
+    build/release/bin/eventscan demo
     ;;
   test)
     install_missing

@@ -6,6 +6,7 @@
 #include <fmt/format.h>
 
 #include "commands.h"
+#include "host_layout.h"
 #include "eventmanager/event_property.h"
 #include "host_library.h"
 #include "networks.h"
@@ -14,7 +15,7 @@ namespace eventscan {
 namespace {
 
 std::unique_ptr<HostLibrary> openLibrary(const CommonOptions& o) {
-  if (o.Home) SetHomeDirectory(*o.Home);
+  ChooseHomeDirectory(o.Home);
   return std::make_unique<HostLibrary>(o.Library ? *o.Library : HostLibrary::DefaultPath());
 }
 
@@ -58,12 +59,18 @@ int CheckCommand(const CommonOptions& o) {
     const std::string home = EffectiveHomeDirectory();
     bool ok = true;
     std::cout << "home: " << home << '\n';
-    for (const char* file : {"EventsDefine.cfg", "EventsProperty.cfg"}) {
-      std::error_code ec;
-      bool present = std::filesystem::is_regular_file(home + file, ec);
-      std::cout << fmt::format("{}{}: {}\n", home, file, present ? "found" : "missing");
-      ok = ok && present;
-    }
+    // Missing files are no fault for the library: without definitions only
+    // the built-in test events are reported, and the properties file is
+    // written by the first save of display properties.
+    std::error_code ec;
+    std::cout << fmt::format("{}EventsDefine.cfg: {}\n", home,
+                             std::filesystem::is_regular_file(home + "EventsDefine.cfg", ec)
+                                 ? "found"
+                                 : "missing: no user events, only the built-in test events");
+    std::cout << fmt::format("{}EventsProperty.cfg: {}\n", home,
+                             std::filesystem::is_regular_file(home + "EventsProperty.cfg", ec)
+                                 ? "found"
+                                 : "missing: default display properties; the file is created by the first save");
     std::vector<std::string> faults;
     library->EventManagerFileFaults(faults);
     for (const std::string& f : faults) std::cout << "fault: " << f << '\n';

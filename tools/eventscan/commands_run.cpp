@@ -11,31 +11,19 @@
 #include <fmt/format.h>
 
 #include "commands.h"
+#include "host_layout.h"
 #include "host_session.h"
 #include "log_reader.h"
 #include "networks.h"
+#include "progress.h"
 
 namespace eventscan {
 namespace {
 
 namespace fs = std::filesystem;
 
-// Logs of more records than this take long enough to show progress.
-constexpr size_t ProgressThreshold = 200000;
-
 void reportFaults(const ParsedLog& log) {
   for (const LogFault& f : log.Faults) std::cerr << f.Text() << " (line skipped)\n";
-}
-
-std::function<void(size_t, size_t)> progressBar(size_t records) {
-  if (records <= ProgressThreshold || !isatty(STDERR_FILENO)) return {};
-  return [](size_t done, size_t total) {
-    int percent = total ? static_cast<int>(done * 100 / total) : 100;
-    std::string bar(static_cast<size_t>(percent / 5), '#');
-    std::fprintf(stderr, "\r[%-20s] %3d%% %zu/%zu records", bar.c_str(), percent, done, total);
-    if (done == total) std::fputc('\n', stderr);
-    std::fflush(stderr);
-  };
 }
 
 void warnWithoutDefinitions(HostLibrary& library, uint8_t network, const LogHeader& header) {
@@ -76,12 +64,11 @@ bool runLog(HostLibrary& library, ParsedLog& log, const EventFilter& filter, Out
   const size_t faultsBefore = libraryFaults(library).size();
   {
     HostSession session(library, network, filter);
-    session.Feed(log, progressBar(log.Records.size()));
-    std::vector<ResultRow> rows = CollectRows(session.Results(), session.Filter());
-    WriteRows(out, rows, format);
+    ProgressMeter progress(std::cerr, isatty(STDERR_FILENO) != 0, started);
+    session.Feed(log, std::ref(progress));
+    const size_t rows = WriteResults(out, session.Results(), session.Filter(), format);
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    std::string summary =
-        fmt::format("{} records, {} results, {:.3f} seconds", log.Records.size(), rows.size(), seconds);
+    std::string summary = fmt::format("{} records, {} results, {:.3f} seconds", log.Records.size(), rows, seconds);
     if (!log.Faults.empty()) summary += fmt::format(", {} malformed lines skipped", log.Faults.size());
     if (tableOnStdout)
       out << summary << '\n';
@@ -94,6 +81,16 @@ bool runLog(HostLibrary& library, ParsedLog& log, const EventFilter& filter, Out
   return faults.size() == faultsBefore;
 }
 
+// Reading a large log takes seconds before the first record is fed; say so
+// on a terminal, where the progress line follows.
+void announceReading(const std::string& path) {
+  constexpr uintmax_t LargeLog = 64u << 20;
+  std::error_code ec;
+  const uintmax_t size = fs::file_size(path, ec);
+  if (ec || size < LargeLog || !isatty(STDERR_FILENO)) return;
+  std::cerr << fmt::format("reading {} ({} MiB)\n", path, size >> 20);
+}
+
 EventFilter filterOf(const RunOptions& o) {
   if (!o.Only.empty()) return EventFilter(EventFilter::Mode::Only, SplitList(o.Only));
   if (!o.Skip.empty()) return EventFilter(EventFilter::Mode::Skip, SplitList(o.Skip));
@@ -101,7 +98,7 @@ EventFilter filterOf(const RunOptions& o) {
 }
 
 std::unique_ptr<HostLibrary> openLibrary(const CommonOptions& o) {
-  if (o.Home) SetHomeDirectory(*o.Home);
+  ChooseHomeDirectory(o.Home);
   return std::make_unique<HostLibrary>(o.Library ? *o.Library : HostLibrary::DefaultPath());
 }
 
@@ -129,6 +126,7 @@ int RunCommand(const RunOptions& o) {
     library = openLibrary(o);
     reportLibraryFaults(libraryFaults(*library));
     read.MaxLineBytes = o.MaxLineBytes;
+    announceReading(o.Log);
     ParsedLog log = ReadLog(o.Log, read);
     reportFaults(log);
     if (log.Stopped) {
@@ -159,23 +157,43 @@ int RunCommand(const RunOptions& o) {
   }
 }
 
-int DemoCommand(const DemoOptions& o) {
-  fs::path data = o.Data ? fs::path(*o.Data) : fs::path(ProgramDirectory()) / ".." / ".." / "data" / "sample";
+namespace {
+
+// The sample directory: --data, else the first configured place that has
+// logs (the installed share directory, then the source tree's sample).
+std::optional<fs::path> sampleData(const DemoOptions& o) {
   std::error_code ec;
-  data = fs::weakly_canonical(data, ec);
-  if (!fs::is_directory(data / "logs", ec)) {
-    std::cerr << fmt::format("{}: no sample logs here (expected {}); give --data DIR\n", data.string(),
-                             (data / "logs").string());
-    return ExitInput;
-  }
+  std::vector<std::string> tried = o.Data ? std::vector<std::string>{*o.Data} : SampleDataCandidates();
+  for (const std::string& dir : tried)
+    if (fs::is_directory(fs::path(dir) / "logs", ec)) return fs::weakly_canonical(dir, ec);
+  std::string where;
+  for (const std::string& dir : tried) where += fmt::format("{}{}/logs", where.empty() ? "" : ", ", dir);
+  std::cerr << fmt::format("eventscan demo: no sample logs found (looked in {}); give --data DIR\n", where);
+  return std::nullopt;
+}
+
+}  // namespace
+
+int DemoCommand(const DemoOptions& o) {
+  std::optional<fs::path> found = sampleData(o);
+  if (!found) return ExitInput;
+  const fs::path data = *found;
+  std::error_code ec;
   std::vector<fs::path> logs;
   for (const auto& entry : fs::directory_iterator(data / "logs", ec))
     if (entry.path().extension() == ".jsonl") logs.push_back(entry.path());
   std::sort(logs.begin(), logs.end());
+  if (logs.empty()) {
+    std::cerr << fmt::format("{}: no .jsonl logs here\n", (data / "logs").string());
+    return ExitInput;
+  }
   std::unique_ptr<HostLibrary> library;  // outlives the library's errors, see RunCommand
   try {
+    // The sample home is eventscan's own directory (the build and an
+    // installed tree both lay it out); a sample directory given with --data
+    // that holds definitions brings its own.
     CommonOptions common = o;
-    if (!common.Home) common.Home = data.string();
+    if (!common.Home && o.Data && HoldsDefinitionFiles(data.string())) common.Home = data.string();
     library = openLibrary(common);
     reportLibraryFaults(libraryFaults(*library));
     int status = ExitOk;

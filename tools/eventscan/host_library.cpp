@@ -7,6 +7,8 @@
 
 #include <fmt/format.h>
 
+#include "host_layout.h"
+
 namespace eventscan {
 
 void SetHomeDirectory(const std::string& dir) {
@@ -31,7 +33,7 @@ std::string EffectiveHomeDirectory() {
   return dir.back() == '/' ? dir : dir + '/';
 }
 
-std::string HostLibrary::DefaultPath() { return ProgramDirectory() + "libeventmanager.so"; }
+std::string HostLibrary::DefaultPath() { return DefaultLibraryPath(); }
 
 template <class F>
 void HostLibrary::resolve(F& fn, const char* name) {

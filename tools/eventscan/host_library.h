@@ -26,7 +26,7 @@ std::string ProgramDirectory();
 
 class HostLibrary {
  public:
-  // libeventmanager.so beside this program.
+  // libeventmanager.so beside this program, else the installed one.
   static std::string DefaultPath();
 
   explicit HostLibrary(const std::string& path);  // raises HostError naming the file and the loader's reason

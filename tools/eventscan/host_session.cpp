@@ -68,7 +68,7 @@ void HostSession::Feed(ParsedLog& log, const std::function<void(size_t, size_t)>
     for (; nextEvent < log.Events.size() && log.EventOrigins[nextEvent].DeclaredBy == index; ++nextEvent)
       results_->FeedEvent(static_cast<int32_t>(nextEvent), log.EventOrigins[nextEvent].ItemIndex, msgEvents_,
                           gateEvents_, testEvents_, feed.DeviceType);
-    if (progress && (i & 0xFFFF) == 0xFFFF) progress(i + 1, total);
+    if (progress && (i & 0x3FFF) == 0x3FFF) progress(i + 1, total);
   }
   if (progress) progress(total, total);
 }

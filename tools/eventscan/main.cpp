@@ -22,6 +22,10 @@ int main(int argc, char** argv) {
   UseLargeHeapPages(argv);
   CLI::App app{"eventscan: runs drive-test logs through the events library and prints the detected events"};
   app.require_subcommand(1);
+  const std::string exitStatus =
+      "Exit status: 0 ok, 1 wrong usage, 2 input fault (a log, definition file or output that cannot be read or "
+      "written), 3 results written but the library could not save its properties file.";
+  app.footer(exitStatus);
 
   RunOptions run;
   CLI::App* runCmd = app.add_subcommand("run", "detect the events of one log");
@@ -29,8 +33,10 @@ int main(int argc, char** argv) {
   addCommon(runCmd, run);
   runCmd->add_option("--network", run.Network, "network of the log (GSM, CDMA, UMTS, TD-SCDMA) instead of the header's");
   std::map<std::string, OutputFormat> formats{
-      {"table", OutputFormat::Table}, {"csv", OutputFormat::Csv}, {"json", OutputFormat::Json}};
-  runCmd->add_option("--format", run.Format, "table, csv or json")
+      {"table", OutputFormat::Table}, {"csv", OutputFormat::Csv}, {"json", OutputFormat::Json},
+      {"jsonl", OutputFormat::JsonLines}};
+  runCmd->add_option("--format", run.Format,
+                     "table, csv (RFC 4180), json (one array) or jsonl (one object a line, written as it goes)")
       ->transform(CLI::CheckedTransformer(formats, CLI::ignore_case));
   runCmd->add_option("--output", run.Output, "write the rows to this file instead of stdout");
   runCmd->add_flag("--strict", run.Strict, "stop at the first malformed line (exit status 2)");
@@ -53,7 +59,9 @@ int main(int argc, char** argv) {
   DemoOptions demo;
   CLI::App* demoCmd = app.add_subcommand("demo", "run every bundled sample log against the sample definitions");
   addCommon(demoCmd, demo);
-  demoCmd->add_option("--data", demo.Data, "the sample directory (default: data/sample of the source tree)");
+  demoCmd->add_option("--data", demo.Data, "a sample directory with logs/ (default: the installed or built sample)");
+
+  for (CLI::App* sub : {runCmd, checkCmd, listCmd, demoCmd}) sub->footer(exitStatus);
 
   try {
     app.parse(argc, argv);

@@ -39,15 +39,15 @@ std::string KindWord(TEventResult& result) {
   return "other";
 }
 
-std::vector<ResultRow> CollectRows(TEventsResult& results, const EventFilter& filter) {
-  std::vector<ResultRow> rows;
+size_t ForEachRow(TEventsResult& results, const EventFilter& filter, const std::function<void(const ResultRow&)>& each) {
   const std::string network = NetworkName(results.GetNetType());
   const int32_t count = results.GetCount();
-  rows.reserve(static_cast<size_t>(std::max(count, 0)));
+  size_t accepted = 0;
+  ResultRow row;
   for (int32_t i = 0; i < count; ++i) {
     TEventResult* r = results.GetResult(i);
     if (!r) continue;
-    ResultRow row;
+    row.Event.clear();
     r->GetEventName(row.Event);
     row.TestEventId = r->GetTestEventId();
     if (!filter.AcceptsRow(row.TestEventId, row.Event)) continue;
@@ -55,10 +55,19 @@ std::vector<ResultRow> CollectRows(TEventsResult& results, const EventFilter& fi
     row.Time = TimeText(r->GetTime());
     row.Kind = KindWord(*r);
     row.Network = network;
+    row.Details.clear();
     if (r->HasDetails() && r->Details)
       for (const TResultDetail& d : *r->Details) row.Details.push_back(d.Text);
-    rows.push_back(std::move(row));
+    each(row);
+    ++accepted;
   }
+  return accepted;
+}
+
+std::vector<ResultRow> CollectRows(TEventsResult& results, const EventFilter& filter) {
+  std::vector<ResultRow> rows;
+  rows.reserve(static_cast<size_t>(std::max(results.GetCount(), 0)));
+  ForEachRow(results, filter, [&](const ResultRow& row) { rows.push_back(row); });
   return rows;
 }
 
@@ -75,28 +84,43 @@ void WriteTable(std::ostream& out, const std::vector<ResultRow>& rows) {
                        r.Kind, kindWidth, r.Network, joined(r.Details));
 }
 
-void WriteCsv(std::ostream& out, const std::vector<ResultRow>& rows) {
-  out << "record,time,event,kind,network,details\n";
-  for (const ResultRow& r : rows)
-    out << r.RecordIndex << ',' << csvField(r.Time) << ',' << csvField(r.Event) << ',' << csvField(r.Kind) << ','
-        << csvField(r.Network) << ',' << csvField(joined(r.Details)) << '\n';
+void WriteCsvHeader(std::ostream& out) { out << "record,time,event,kind,network,details\n"; }
+
+void WriteCsvRow(std::ostream& out, const ResultRow& r) {
+  out << r.RecordIndex << ',' << csvField(r.Time) << ',' << csvField(r.Event) << ',' << csvField(r.Kind) << ','
+      << csvField(r.Network) << ',' << csvField(joined(r.Details)) << '\n';
 }
+
+void WriteCsv(std::ostream& out, const std::vector<ResultRow>& rows) {
+  WriteCsvHeader(out);
+  for (const ResultRow& r : rows) WriteCsvRow(out, r);
+}
+
+namespace {
+
+nlohmann::ordered_json jsonOf(const ResultRow& r) {
+  nlohmann::ordered_json row;
+  row["record"] = r.RecordIndex;
+  row["time"] = r.Time;
+  row["event"] = r.Event;
+  row["kind"] = r.Kind;
+  row["network"] = r.Network;
+  if (r.TestEventId >= 0) row["test_id"] = r.TestEventId;
+  row["details"] = r.Details;
+  return row;
+}
+
+}  // namespace
 
 void WriteJson(std::ostream& out, const std::vector<ResultRow>& rows) {
   nlohmann::ordered_json all = nlohmann::ordered_json::array();
-  for (const ResultRow& r : rows) {
-    nlohmann::ordered_json row;
-    row["record"] = r.RecordIndex;
-    row["time"] = r.Time;
-    row["event"] = r.Event;
-    row["kind"] = r.Kind;
-    row["network"] = r.Network;
-    if (r.TestEventId >= 0) row["test_id"] = r.TestEventId;
-    row["details"] = r.Details;
-    all.push_back(std::move(row));
-  }
+  for (const ResultRow& r : rows) all.push_back(jsonOf(r));
   // Detail texts are 8-bit; bytes that are not UTF-8 are replaced, not fatal.
   out << all.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+}
+
+void WriteJsonLine(std::ostream& out, const ResultRow& r) {
+  out << jsonOf(r).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
 }
 
 void WriteRows(std::ostream& out, const std::vector<ResultRow>& rows, OutputFormat format) {
@@ -104,7 +128,25 @@ void WriteRows(std::ostream& out, const std::vector<ResultRow>& rows, OutputForm
     case OutputFormat::Table: WriteTable(out, rows); break;
     case OutputFormat::Csv: WriteCsv(out, rows); break;
     case OutputFormat::Json: WriteJson(out, rows); break;
+    case OutputFormat::JsonLines:
+      for (const ResultRow& r : rows) WriteJsonLine(out, r);
+      break;
   }
+}
+
+size_t WriteResults(std::ostream& out, TEventsResult& results, const EventFilter& filter, OutputFormat format) {
+  switch (format) {
+    case OutputFormat::Csv:
+      WriteCsvHeader(out);
+      return ForEachRow(results, filter, [&](const ResultRow& r) { WriteCsvRow(out, r); });
+    case OutputFormat::JsonLines:
+      return ForEachRow(results, filter, [&](const ResultRow& r) { WriteJsonLine(out, r); });
+    case OutputFormat::Table:
+    case OutputFormat::Json: break;
+  }
+  std::vector<ResultRow> rows = CollectRows(results, filter);
+  WriteRows(out, rows, format);
+  return rows.size();
 }
 
 }  // namespace eventscan
