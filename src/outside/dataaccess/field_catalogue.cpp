@@ -31,7 +31,7 @@ constexpr FieldInfo kFields[] = {
     {16, "C1", "GSM path loss criterion C1", GSM},
     // CDMA (the channel, 17, holds the GSM BCCH in WCDMA logs).
     {9, "PN", "CDMA reference pilot PN offset", CDMA},
-    {17, "Channel", "CDMA channel number; GSM BCCH measured in a WCDMA log", CDMA | UMTS},
+    {17, "Channel", "CDMA channel number (in a WCDMA log the same identifier holds the GSM BCCH)", CDMA},
     {17, "CDMA_Channel", "CDMA channel number", CDMA},
     {18, "CDMA_EcIo", "CDMA reference pilot Ec/Io (0.1 dB)", CDMA},
     {19, "CDMA_RxPower", "CDMA receive power (dBm)", CDMA},
