@@ -27,7 +27,7 @@ std::unique_ptr<TActEventResult> TActEventResult::CreateForLevel(TEventsResult* 
                                                                  int32_t recordIndex, TLevelNode* level) {
   std::unique_ptr<TActEventResult> r(new TActEventResult(owner));
   r->Kind = KindMessage;
-  r->SourceLevel = level;
+  r->SourceDetailFlag = level->DetailFlag;
   r->Property = level->Property;
   r->RecordIndex = recordIndex;
   r->DeviceType = deviceType;
@@ -55,7 +55,6 @@ std::unique_ptr<TActEventResult> TActEventResult::CreateForGate(TEventsResult* o
                                                                 TGateEvent* gate) {
   std::unique_ptr<TActEventResult> r(new TActEventResult(owner));
   r->Kind = KindGate;
-  r->SourceGate = gate;
   r->Property = gate ? gate->Property : nullptr;
   r->RecordIndex = recordIndex;
   r->DeviceType = 0;
@@ -109,7 +108,7 @@ bool TActEventResult::IsKind(int32_t selector) {
   }
 }
 
-bool TActEventResult::HasDetailFlag6() { return Kind == KindMessage && SourceLevel && SourceLevel->DetailFlag == 6; }
+bool TActEventResult::HasDetailFlag6() { return Kind == KindMessage && SourceDetailFlag == 6; }
 
 void TActEventResult::Assign(TEventResult* source) {
   if (!source || source == this) return;

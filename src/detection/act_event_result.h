@@ -23,11 +23,13 @@ class TActEventResult : public TEventResult, public TObject {
   ~TActEventResult() override;
 
   int32_t Kind = 0;
-  // The reporting level (kind 1 from a sequence), the gate (kind 3 from a
-  // gate), or the event identifier (results from test items and event-table entries).
-  TLevelNode* SourceLevel = nullptr;
-  TGateEvent* SourceGate = nullptr;
+  // What the result reports about its source, taken when it is made: the
+  // definitions may be cleared or reloaded while the host still lists the
+  // results, so a result keeps no link to its level or gate.
+  // The event identifier (results from test items and event-table entries).
   int32_t SourceId = 0;
+  // The reporting level's DetailFlag (kind 1 from a sequence), else 0.
+  int32_t SourceDetailFlag = 0;
   uint8_t DeviceType = 0;
   class RecordView* RecordView = nullptr;
   // The container whose list owns this result; none before it is added.

@@ -161,6 +161,40 @@ TEST_F(SampleRuns, ReloadingTheSameNetworkTwiceThenAnotherReplacesTheDefinitions
   });
 }
 
+// A host keeps listing the results of a log while it loads the definitions
+// of the next one (or clears them): every result still answers as before.
+TEST_F(SampleRuns, ResultsOutliveTheDefinitionsThatMadeThem) {
+  InLibrary([&] {
+    for (uint8_t net = 0; net <= 3; ++net) {
+      SCOPED_TRACE(e2e::SampleNames[net]);
+      ParsedLog log = sample(e2e::SampleNames[net]);
+      HostSession session(library(), net);
+      session.Feed(log);
+      TEventsResult& results = session.Results();
+      auto answers = [&] {
+        std::vector<std::string> out;
+        for (int32_t i = 0; i < results.GetCount(); ++i) {
+          TEventResult* r = results.GetResult(i);
+          std::string name;
+          r->GetEventName(name);
+          out.push_back(name + (r->HasDetailFlag6() ? " flag6" : "") + " " + std::to_string(r->GetTestEventId()) +
+                        " " + std::to_string(r->GetBackColor()));
+        }
+        return out;
+      };
+      const std::vector<std::string> before = answers();
+      EXPECT_TRUE(std::any_of(before.begin(), before.end(),
+                              [](const std::string& a) { return a.find(" flag6 ") != std::string::npos; }));
+      session.Reload(net);
+      session.Reload((net + 1) % 4);
+      EXPECT_EQ(answers(), before);
+      library().ClearMsgEventList(session.MsgEvents());
+      library().ClearGateEventList(session.GateEvents());
+      EXPECT_EQ(answers(), before);
+    }
+  });
+}
+
 TEST_F(SampleRuns, ANetworkIndexAboveThreeRaisesAndChangesNothing) {
   InLibrary([&] {
     HostSession session(library(), 0);
