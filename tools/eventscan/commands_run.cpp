@@ -10,6 +10,7 @@
 
 #include <fmt/format.h>
 
+#include "capture_commands.h"
 #include "commands.h"
 #include "host_session.h"
 #include "log_reader.h"
@@ -56,12 +57,14 @@ void warnWithoutDefinitions(HostLibrary& library, uint8_t network, const LogHead
 // Runs one parsed log through a session and writes its rows; the summary line
 // goes where a reader of the rows expects it: after a table, else to stderr.
 void runLog(HostLibrary& library, ParsedLog& log, const EventFilter& filter, OutputFormat format, std::ostream& out,
-            bool tableOnStdout, std::chrono::steady_clock::time_point started) {
+            bool tableOnStdout, std::chrono::steady_clock::time_point started,
+            const std::vector<uint32_t>* frames = nullptr) {
   const uint8_t network = log.Header.Network;
   warnWithoutDefinitions(library, network, log.Header);
   HostSession session(library, network, filter);
   session.Feed(log, progressBar(log.Records.size()));
   std::vector<ResultRow> rows = CollectRows(session.Results(), session.Filter());
+  if (frames) NumberRowsByFrame(rows, *frames);
   WriteRows(out, rows, format);
   double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   std::string summary = fmt::format("{} records, {} results, {:.3f} seconds", log.Records.size(), rows.size(), seconds);
@@ -105,7 +108,15 @@ int RunCommand(const RunOptions& o) {
   std::unique_ptr<HostLibrary> library;
   try {
     library = openLibrary(o);
-    ParsedLog log = ReadLog(o.Log, read);
+    // A capture is recognised by its first bytes, whatever its name.
+    std::vector<uint32_t> frames;
+    const bool capture = IsCaptureFile(o.Log);
+    std::optional<ParsedLog> fromCapture;
+    if (capture) {
+      fromCapture = ReadCaptureForRun(o.Log, o.Strict, frames);
+      if (!fromCapture) return ExitInput;
+    }
+    ParsedLog log = capture ? std::move(*fromCapture) : ReadLog(o.Log, read);
     reportFaults(log);
     if (log.Stopped) {
       std::cerr << fmt::format("{}: stopped at the first malformed line (--strict)\n", o.Log);
@@ -120,7 +131,8 @@ int RunCommand(const RunOptions& o) {
       }
     }
     std::ostream& out = o.Output ? static_cast<std::ostream&>(file) : std::cout;
-    runLog(*library, log, filterOf(o), o.Format, out, !o.Output && o.Format == OutputFormat::Table, started);
+    runLog(*library, log, filterOf(o), o.Format, out, !o.Output && o.Format == OutputFormat::Table, started,
+           capture ? &frames : nullptr);
     return ExitOk;
   } catch (const std::exception& e) {
     std::cerr << e.what() << '\n';
