@@ -113,6 +113,7 @@ int RunCommand(const RunOptions& o) {
     const bool capture = IsCaptureFile(o.Log);
     std::optional<ParsedLog> fromCapture;
     if (capture) {
+      if (o.Network) std::cerr << fmt::format("{}: a capture is always run as a UMTS log; --network is ignored\n", o.Log);
       fromCapture = ReadCaptureForRun(o.Log, o.Strict, frames);
       if (!fromCapture) return ExitInput;
     }
