@@ -93,6 +93,24 @@ TEST(CaptureRead, TruncatedAndMalformedFramesAreReportedAndNothingElseIsLost) {
   EXPECT_EQ(log.Stats.Skipped["not GSMTAP"], 1u);
 }
 
+TEST(CaptureRead, AFileCutInsideItsLastFrameKeepsTheFramesBefore) {
+  REQUIRE_TSHARK();
+  e2e::TempDir dir;
+  const auto whole = dir.Path() / "whole.pcap", cut = dir.Path() / "cut.pcap";
+  e2e::WritePcap(whole, smallCapture());
+  std::string bytes = e2e::ReadFile(whole);
+  e2e::WriteFile(cut, bytes.substr(0, bytes.size() - 3));
+  CaptureLog log = ReadCapture(cut.string());
+  EXPECT_EQ(log.Stats.Frames, 7u);
+  ASSERT_FALSE(log.Records.empty());
+  EXPECT_EQ(log.Records.back().Frame, 7u);
+  bool reported = false;
+  for (const LogFault& f : log.Faults)
+    reported = reported || (f.Reason.find("tshark stopped after frame 7") != std::string::npos &&
+                            f.Reason.find("cut short") != std::string::npos);
+  EXPECT_TRUE(reported);
+}
+
 TEST(CaptureRead, MissingTsharkAndUnreadableFilesGiveClearMessages) {
   e2e::TempDir dir;
   const auto path = dir.Path() / "c.pcap";
