@@ -122,3 +122,22 @@ TEST(CaptureRun, ImportThenRunGivesTheSameEventsAsARunOnTheCapture) {
     EXPECT_EQ(a[i].Details, b[i].Details);
   }
 }
+
+TEST(CaptureRun, ImportStatsListsSkippedFramesAndUnmappedTypesWithCounts) {
+  if (!e2e::TsharkAvailable()) GTEST_SKIP() << "tshark is not installed (Debian package tshark)";
+  e2e::TempDir dir;
+  std::vector<e2e::GsmtapFrame> frames(4);
+  frames[0].Payload = e2e::Hex("05 3e");  // an MM message type no catalogue holds
+  frames[1].Payload = e2e::Hex("05 3e");
+  frames[2].Type = 13;
+  frames[2].Payload = e2e::Hex("40 00");
+  frames[3].Payload = e2e::Hex("83 2a");  // Release Complete
+  const fs::path capture = dir.Path() / "stats.pcapng";
+  e2e::WritePcapng(capture, frames);
+  int status = 0;
+  std::string out = runEventscan("import " + capture.string() + " --stats", status);
+  ASSERT_EQ(status, 0) << out;
+  EXPECT_NE(out.find("4 frames, 1 records"), std::string::npos) << out;
+  EXPECT_NE(out.find("     2  MM 0x3E"), std::string::npos) << out;
+  EXPECT_NE(out.find("     1  LTE RRC"), std::string::npos) << out;
+}
