@@ -10,7 +10,7 @@ cd "$(dirname "$0")"
 
 PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           libpugixml-dev libmuparser-dev libstb-dev libcli11-dev nlohmann-json3-dev
-          libfmt-dev libespeak-ng-dev)
+          libfmt-dev libespeak-ng-dev tshark)
 
 install_missing() {
   local missing=()
@@ -36,6 +36,12 @@ case "${1:-}" in
     install_missing
     build release
     build/release/bin/eventscan demo
+    # The real handset capture, where the machine has it beside the tree.
+    capture=../shared/captures/handset-2g3g-2018.pcap
+    if [ -f "$capture" ]; then
+      echo "== $(basename "$capture") (GSMTAP capture, through tshark) =="
+      build/release/bin/eventscan run "$capture" --home data/sample
+    fi
     ;;
   test)
     install_missing

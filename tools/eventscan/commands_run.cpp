@@ -10,6 +10,7 @@
 
 #include <fmt/format.h>
 
+#include "capture_commands.h"
 #include "commands.h"
 #include "host_layout.h"
 #include "host_session.h"
@@ -56,9 +57,11 @@ void reportLibraryFaults(const std::vector<std::string>& faults, size_t from = 0
 // Runs one parsed log through a session and writes its rows; the summary line
 // goes where a reader of the rows expects it: after a table, else to stderr.
 // False when the library could not save its files at the end of the session
-// (the rows are written and flushed first, the faults printed).
+// (the rows are written and flushed first, the faults printed). A capture's
+// rows are numbered by frame (`frames`, one per record).
 bool runLog(HostLibrary& library, ParsedLog& log, const EventFilter& filter, OutputFormat format, std::ostream& out,
-            bool tableOnStdout, std::chrono::steady_clock::time_point started) {
+            bool tableOnStdout, std::chrono::steady_clock::time_point started,
+            const std::vector<uint32_t>* frames = nullptr) {
   const uint8_t network = log.Header.Network;
   warnWithoutDefinitions(library, network, log.Header);
   const size_t faultsBefore = libraryFaults(library).size();
@@ -66,7 +69,9 @@ bool runLog(HostLibrary& library, ParsedLog& log, const EventFilter& filter, Out
     HostSession session(library, network, filter);
     ProgressMeter progress(std::cerr, isatty(STDERR_FILENO) != 0, started);
     session.Feed(log, std::ref(progress));
-    const size_t rows = WriteResults(out, session.Results(), session.Filter(), format);
+    RowAdjust byFrame;
+    if (frames) byFrame = [frames](ResultRow& row) { NumberRowByFrame(row, *frames); };
+    const size_t rows = WriteResults(out, session.Results(), session.Filter(), format, byFrame);
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     std::string summary = fmt::format("{} records, {} results, {:.3f} seconds", log.Records.size(), rows, seconds);
     if (!log.Faults.empty()) summary += fmt::format(", {} malformed lines skipped", log.Faults.size());
@@ -126,8 +131,18 @@ int RunCommand(const RunOptions& o) {
     library = openLibrary(o);
     reportLibraryFaults(libraryFaults(*library));
     read.MaxLineBytes = o.MaxLineBytes;
-    announceReading(o.Log);
-    ParsedLog log = ReadLog(o.Log, read);
+    // A capture is recognised by its first bytes, whatever its name.
+    std::vector<uint32_t> frames;
+    const bool capture = IsCaptureFile(o.Log);
+    std::optional<ParsedLog> fromCapture;
+    if (capture) {
+      if (o.Network) std::cerr << fmt::format("{}: a capture is always run as a UMTS log; --network is ignored\n", o.Log);
+      fromCapture = ReadCaptureForRun(o.Log, o.Strict, frames);
+      if (!fromCapture) return ExitInput;
+    } else {
+      announceReading(o.Log);
+    }
+    ParsedLog log = capture ? std::move(*fromCapture) : ReadLog(o.Log, read);
     reportFaults(log);
     if (log.Stopped) {
       std::cerr << fmt::format("{}: stopped at the first malformed line (--strict)\n", o.Log);
@@ -142,7 +157,8 @@ int RunCommand(const RunOptions& o) {
       }
     }
     std::ostream& out = o.Output ? static_cast<std::ostream&>(file) : std::cout;
-    bool saved = runLog(*library, log, filterOf(o), o.Format, out, !o.Output && o.Format == OutputFormat::Table, started);
+    bool saved = runLog(*library, log, filterOf(o), o.Format, out, !o.Output && o.Format == OutputFormat::Table, started,
+                        capture ? &frames : nullptr);
     if (o.Output) {
       file.close();
       if (!file) {

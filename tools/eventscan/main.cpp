@@ -4,6 +4,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "capture_commands.h"
 #include "commands.h"
 #include "large_pages.h"
 
@@ -29,7 +30,8 @@ int main(int argc, char** argv) {
 
   RunOptions run;
   CLI::App* runCmd = app.add_subcommand("run", "detect the events of one log");
-  runCmd->add_option("log", run.Log, "the log (JSON Lines, see docs/log-format.md)")->required();
+  runCmd->add_option("log", run.Log, "the log (JSON Lines, see docs/log-format.md) or a GSMTAP capture (pcap, pcapng)")
+      ->required();
   addCommon(runCmd, run);
   runCmd->add_option("--network", run.Network, "network of the log (GSM, CDMA, UMTS, TD-SCDMA) instead of the header's");
   std::map<std::string, OutputFormat> formats{
@@ -63,6 +65,12 @@ int main(int argc, char** argv) {
 
   for (CLI::App* sub : {runCmd, checkCmd, listCmd, demoCmd}) sub->footer(exitStatus);
 
+  ImportOptions import;
+  CLI::App* importCmd = app.add_subcommand("import", "write a GSMTAP capture (pcap, pcapng) as a log, through tshark");
+  importCmd->add_option("capture", import.Capture, "the capture")->required();
+  importCmd->add_option("-o,--output", import.Output, "the log to write (default: stdout)");
+  importCmd->add_flag("--stats", import.Stats, "list the skipped frames and the message types without a catalogue code");
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -73,5 +81,6 @@ int main(int argc, char** argv) {
   if (*checkCmd) return CheckCommand(check);
   if (*listCmd) return ListCommand(list, listNetwork);
   if (*demoCmd) return DemoCommand(demo);
+  if (*importCmd) return ImportCommand(import);
   return ExitUsage;
 }

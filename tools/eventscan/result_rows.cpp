@@ -134,17 +134,28 @@ void WriteRows(std::ostream& out, const std::vector<ResultRow>& rows, OutputForm
   }
 }
 
-size_t WriteResults(std::ostream& out, TEventsResult& results, const EventFilter& filter, OutputFormat format) {
+size_t WriteResults(std::ostream& out, TEventsResult& results, const EventFilter& filter, OutputFormat format,
+                    const RowAdjust& adjust) {
+  auto adjusted = [&](const ResultRow& r, auto&& write) {
+    if (!adjust) return write(r);
+    ResultRow copy = r;
+    adjust(copy);
+    write(copy);
+  };
   switch (format) {
     case OutputFormat::Csv:
       WriteCsvHeader(out);
-      return ForEachRow(results, filter, [&](const ResultRow& r) { WriteCsvRow(out, r); });
+      return ForEachRow(results, filter,
+                        [&](const ResultRow& r) { adjusted(r, [&](const ResultRow& a) { WriteCsvRow(out, a); }); });
     case OutputFormat::JsonLines:
-      return ForEachRow(results, filter, [&](const ResultRow& r) { WriteJsonLine(out, r); });
+      return ForEachRow(results, filter,
+                        [&](const ResultRow& r) { adjusted(r, [&](const ResultRow& a) { WriteJsonLine(out, a); }); });
     case OutputFormat::Table:
     case OutputFormat::Json: break;
   }
   std::vector<ResultRow> rows = CollectRows(results, filter);
+  if (adjust)
+    for (ResultRow& r : rows) adjust(r);
   WriteRows(out, rows, format);
   return rows.size();
 }

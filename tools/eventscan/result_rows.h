@@ -42,8 +42,11 @@ void WriteCsvHeader(std::ostream& out);
 void WriteCsvRow(std::ostream& out, const ResultRow& row);
 void WriteJsonLine(std::ostream& out, const ResultRow& row);
 void WriteRows(std::ostream& out, const std::vector<ResultRow>& rows, OutputFormat format);
+// Changes a row before it is written (a capture numbers rows by frame).
+using RowAdjust = std::function<void(ResultRow&)>;
 // Writes the results in `format`, streaming where the format allows; returns
 // the number of rows written.
-size_t WriteResults(std::ostream& out, TEventsResult& results, const EventFilter& filter, OutputFormat format);
+size_t WriteResults(std::ostream& out, TEventsResult& results, const EventFilter& filter, OutputFormat format,
+                    const RowAdjust& adjust = {});
 
 }  // namespace eventscan
