@@ -340,4 +340,14 @@ TEST(LibraryFiles, HostileFilesAtStartUpAreReportedNotFollowed) {
     });
     EXPECT_EQ(e2e::fs::symlink_status(path).type(), type) << "replaced";
   }
+
+  // The host's configuration file is read at start-up too.
+  e2e::TempHome home;
+  const e2e::fs::path config = home.Path() / "host.cfg";
+  ASSERT_EQ(mkfifo(config.c_str(), 0600), 0);
+  e2e::InFreshProcess([&] {
+    setenv("EVENTMANAGER_HOST_CFG", config.c_str(), 1);
+    e2e::LoadedLibrary library(home.Path());
+    EXPECT_TRUE(library.Faults().empty()) << "a configuration that cannot be read gives the defaults";
+  });
 }
