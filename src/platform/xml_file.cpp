@@ -119,8 +119,8 @@ void SaveXmlFileAtomic(const pugi::xml_document& doc, const std::string& path) {
 
 const std::vector<TFileFault>& FileFaults() { return state().faults; }
 
-void RecordFileFault(TFileFault fault) {
-  markFaulty(fault.File);
+void RecordFileFault(TFileFault fault, bool unreadable) {
+  if (unreadable) markFaulty(fault.File);
   // A file read again (each time a host loads a network's definitions) is
   // reported once.
   for (const TFileFault& f : state().faults)
