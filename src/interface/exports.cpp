@@ -50,9 +50,9 @@ void FinalEventManagerDllApplication() {
     const std::string path = PropertiesPath();
     if (r && r->IsModified() && !FileIsFaulty(path)) r->SaveToFile(path);
   } catch (const std::exception& e) {
-    RecordStartUpFault(PropertiesPath(), e);
+    RecordStartUpFault(PropertiesPath(), e, false);
   } catch (...) {
-    RecordFileFault({PropertiesPath(), 0, "cannot save: unknown error"});
+    RecordFileFault({PropertiesPath(), 0, "cannot save: unknown error"}, false);
   }
   applicationInUse = ownApplication;
 }

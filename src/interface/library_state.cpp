@@ -57,7 +57,7 @@ void readPublishId() {
 std::string DefinitionsPath() { return HostDirectory() + "EventsDefine.cfg"; }
 std::string PropertiesPath() { return HostDirectory() + "EventsProperty.cfg"; }
 
-void RecordStartUpFault(const std::string& path, const std::exception& error) {
+void RecordStartUpFault(const std::string& path, const std::exception& error, bool unreadable) {
   std::string reason = error.what();
   // Messages that already begin with the file name keep only their own words.
   if (reason.rfind(path, 0) == 0) {
@@ -73,10 +73,10 @@ void RecordStartUpFault(const std::string& path, const std::exception& error) {
       }
     }
     while (!rest.empty() && (rest[0] == ' ' || rest[0] == ':')) rest.erase(0, 1);
-    RecordFileFault({path, line, rest});
+    RecordFileFault({path, line, rest}, unreadable);
     return;
   }
-  RecordFileFault({path, 0, reason});
+  RecordFileFault({path, 0, reason}, unreadable);
 }
 
 void LibraryStartUp() {

@@ -18,4 +18,5 @@ std::string PropertiesPath();
 
 // Records an error raised while reading `path` at start-up as a fault of
 // that file, so that the file is kept when the library saves it later.
-void RecordStartUpFault(const std::string& path, const std::exception& error);
+// With `unreadable` false (a failed save) the file stays writable.
+void RecordStartUpFault(const std::string& path, const std::exception& error, bool unreadable = true);

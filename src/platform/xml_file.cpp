@@ -13,6 +13,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Definitions and properties files hold some thousand elements; a file
+// larger than this is refused before it is read into memory.
+constexpr uint64_t kMaxXmlFileBytes = uint64_t(256) << 20;
+
 struct FaultState {
   std::vector<TFileFault> faults;
   std::vector<std::string> faultyPaths;  // files that could not be read: never saved over
@@ -71,7 +75,7 @@ int LineOfNode(const std::string& path, pugi::xml_node node) {
 TXmlLoad LoadXmlFile(const std::string& path, const char* rootName, pugi::xml_document& doc) {
   doc.reset();
   std::string bytes, reason;
-  switch (ReadRegularFile(path, bytes, reason)) {
+  switch (ReadRegularFile(path, bytes, reason, kMaxXmlFileBytes)) {
     case TFileRead::Missing:
       return TXmlLoad::Missing;
     case TFileRead::Failed:
@@ -115,8 +119,12 @@ void SaveXmlFileAtomic(const pugi::xml_document& doc, const std::string& path) {
 
 const std::vector<TFileFault>& FileFaults() { return state().faults; }
 
-void RecordFileFault(TFileFault fault) {
-  markFaulty(fault.File);
+void RecordFileFault(TFileFault fault, bool unreadable) {
+  if (unreadable) markFaulty(fault.File);
+  // A file read again (each time a host loads a network's definitions) is
+  // reported once.
+  for (const TFileFault& f : state().faults)
+    if (f.File == fault.File && f.Line == fault.Line && f.Reason == fault.Reason) return;
   state().faults.push_back(std::move(fault));
 }
 

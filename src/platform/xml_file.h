@@ -31,7 +31,10 @@ void SaveXmlFileAtomic(const pugi::xml_document& doc, const std::string& path);
 
 // Faults recorded since start-up, oldest first, for the host to read.
 const std::vector<TFileFault>& FileFaults();
-void RecordFileFault(TFileFault fault);
+// `unreadable`: the file could not be read, so it is never saved over (see
+// FileIsFaulty); false for a fault of a save, after which later saves may
+// still succeed.
+void RecordFileFault(TFileFault fault, bool unreadable = true);
 // True when `path` has a recorded fault (kept until ClearFileFaults).
 bool FileIsFaulty(const std::string& path);
 void ClearFileFaults();

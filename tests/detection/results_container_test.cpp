@@ -223,6 +223,6 @@ TEST_F(Container, MixedKindsAndMovedResultsMatchTheWalkFromTheEnd) {
     auto r = TActEventResult::CreateForItem(&results, test ? KindTest : KindMessage, 0, nullptr, 0, record, 0);
     r->Time = time;
     ASSERT_EQ(results.AddResult(r.release()), walk + 1) << "step " << step;
-    mirror.insert(mirror.begin() + walk + 1, mine);
+    mirror.insert(mirror.begin() + (walk + 1), mine);
   }
 }

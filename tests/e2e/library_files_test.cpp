@@ -3,11 +3,13 @@
 // next save, and malformed files reported and kept byte for byte.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <fcntl.h>
 
+#include <functional>
 #include <regex>
 
 #include "commands.h"
@@ -300,4 +302,54 @@ TEST(LibraryFiles, MissingDefinitionsCostNoPropertyRecords) {
     EXPECT_NE(e2e::ReadFile(file).find("1193046"), std::string::npos) << "not saved";
     EXPECT_EQ(recordCounts(file), before);
   }
+}
+
+// Hostile things in place of the library's files: start-up neither hangs on a
+// named pipe nor runs out of stack on a very deep tree; it reports each with
+// the system's or the loader's reason and leaves it as it is.
+TEST(LibraryFiles, HostileFilesAtStartUpAreReportedNotFollowed) {
+  std::string deep = "<?xml version=\"1.0\"?>\n<Events><Message><GSM><MsgEvent-0 EventName=\"Deep\">\n";
+  for (int i = 0; i < 100000; ++i) deep += "<LevelNode-0><MsgNodes/>\n";
+  for (int i = 0; i < 100000; ++i) deep += "</LevelNode-0>";
+  deep += "</MsgEvent-0></GSM></Message></Events>\n";
+  struct Case {
+    const char* file;
+    std::function<void(const e2e::fs::path&)> make;
+    std::string fault;  // after "<path>"
+  };
+  const Case cases[] = {
+      {"EventsProperty.cfg", [](const e2e::fs::path& p) { ASSERT_EQ(mkfifo(p.c_str(), 0600), 0); },
+       ": not a regular file (a named pipe)"},
+      {"EventsDefine.cfg", [](const e2e::fs::path& p) { ASSERT_EQ(mkfifo(p.c_str(), 0600), 0); },
+       ": not a regular file (a named pipe)"},
+      {"EventsDefine.cfg", [](const e2e::fs::path& p) { e2e::fs::create_directory(p); },
+       ": not a regular file (a directory)"},
+      {"EventsDefine.cfg", [&](const e2e::fs::path& p) { e2e::WriteFile(p, deep); },
+       ":259: <LevelNode-0> is nested deeper than 256 levels"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.fault);
+    e2e::TempHome home;
+    const e2e::fs::path path = home.Path() / c.file;
+    e2e::fs::remove(path);
+    c.make(path);
+    const auto type = e2e::fs::symlink_status(path).type();
+    e2e::InFreshProcess([&] {
+      e2e::LoadedLibrary library(home.Path());
+      std::vector<std::string> faults = library.Faults();
+      ASSERT_EQ(faults.size(), 1u);
+      EXPECT_EQ(faults[0], path.string() + c.fault);
+    });
+    EXPECT_EQ(e2e::fs::symlink_status(path).type(), type) << "replaced";
+  }
+
+  // The host's configuration file is read at start-up too.
+  e2e::TempHome home;
+  const e2e::fs::path config = home.Path() / "host.cfg";
+  ASSERT_EQ(mkfifo(config.c_str(), 0600), 0);
+  e2e::InFreshProcess([&] {
+    setenv("EVENTMANAGER_HOST_CFG", config.c_str(), 1);
+    e2e::LoadedLibrary library(home.Path());
+    EXPECT_TRUE(library.Faults().empty()) << "a configuration that cannot be read gives the defaults";
+  });
 }
