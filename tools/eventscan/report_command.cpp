@@ -95,6 +95,8 @@ int ReportCommand(const ReportOptions& o) {
   try {
     if (o.Home) SetHomeDirectory(*o.Home);
     library = std::make_unique<HostLibrary>(o.Library ? *o.Library : HostLibrary::DefaultPath());
+    // The same record source as `eventscan run`: whatever it reads, the
+    // report draws.
     ParsedLog log = ReadLog(o.Log, read);
     for (const LogFault& f : log.Faults) std::cerr << f.Text() << " (line skipped)\n";
     if (log.Stopped) {

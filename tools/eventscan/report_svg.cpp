@@ -165,9 +165,14 @@ std::string RouteMapSvg(const ReportData& data) {
                      proj.X(first), proj.Y(first));
 
   std::map<MarkerKey, Marker> markers;
+  size_t nowhere = 0;
   for (const ReportEvent& e : data.Events) {
     const ReportStyle& s = data.Styles[static_cast<size_t>(e.Style)];
-    if (!s.InMap || !e.Where) continue;
+    if (!s.InMap) continue;
+    if (!e.Where) {
+      ++nowhere;  // before the first position of the log
+      continue;
+    }
     double x = proj.X(*e.Where), y = proj.Y(*e.Where);
     Marker& m = markers[{e.Style, static_cast<int>(x) / MapCell, static_cast<int>(y) / MapCell}];
     if (m.Count++ == 0) {
@@ -177,6 +182,10 @@ std::string RouteMapSvg(const ReportData& data) {
   }
   for (const auto& [key, m] : markers)
     out += marker("mm", data.Styles[static_cast<size_t>(key.Style)], m.X, m.Y, m.Count);
+  if (nowhere)
+    out += fmt::format("<text class=\"nowhere\" x=\"{:.0f}\" y=\"{:.0f}\" text-anchor=\"end\">{} {} before the first "
+                       "position, not drawn</text>",
+                       MapWidth - 20, MapHeight - 20, nowhere, nowhere == 1 ? "event" : "events");
 
   // Scale bar (bottom left) and north arrow (top right): the map has no tiles.
   ScaleBar bar = ChooseScaleBar(MetresPerDegree / proj.PixelsPerDegree, MapWidth / 4);
