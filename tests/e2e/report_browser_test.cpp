@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <map>
+#include <numeric>
 #include <regex>
 #include <set>
 
@@ -157,7 +158,7 @@ TEST(ReportInBrowser, SamplePagesShowEveryDisplayedEventWithItsProperties) {
     ASSERT_NE(text.find("data-ready=\"true\""), std::string::npos) << "the page's script did not finish";
 
     // What the rows and the properties file say the page must show.
-    std::map<std::string, size_t> counts;
+    std::map<std::string, size_t> counts, perKind;
     size_t inMap = 0, inGraph = 0;
     std::map<std::string, Property> shown;
     std::istringstream lines(e2e::ReadFile(rows));
@@ -172,6 +173,7 @@ TEST(ReportInBrowser, SamplePagesShowEveryDisplayedEventWithItsProperties) {
       ASSERT_NE(p, properties.end()) << event << " in " << list;
       if (!p->second.Display) continue;
       ++counts[event];
+      ++perKind[f[3]];
       inMap += p->second.InMap;
       inGraph += p->second.InGraph;
       shown[event] = p->second;
@@ -212,6 +214,20 @@ TEST(ReportInBrowser, SamplePagesShowEveryDisplayedEventWithItsProperties) {
     }
 
     for (const std::string& hidden : HiddenEvents) EXPECT_EQ(text.find(hidden), std::string::npos) << hidden;
+
+    // Filtering: the page's own controls, driven by a script added to a copy.
+    const fs::path filtered = shots / (std::string(name) + ".gates.html");
+    e2e::WriteFile(filtered, e2e::ReadFile(page) + "<script>var k = document.getElementById('filter-kind');"
+                                                   "k.value = 'gate'; k.dispatchEvent(new Event('change'));</script>");
+    ASSERT_EQ(run(browse + "--dump-dom file://" + quote(filtered) + " > " + quote(dom) + " 2>/dev/null"), 0);
+    const std::string gates = e2e::ReadFile(dom);
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(gates, m, std::regex("<span id=\"shown\">(\\d+) of (\\d+) events</span>")));
+    EXPECT_EQ(std::stoul(m[1]), perKind["gate"]);
+    EXPECT_EQ(std::stoul(m[2]), std::accumulate(counts.begin(), counts.end(), size_t{0},
+                                                 [](size_t a, const auto& c) { return a + c.second; }));
+    EXPECT_EQ(gates.find("data-kind=\"message\""), std::string::npos);
+    EXPECT_EQ(gates.find("data-kind=\"test\""), std::string::npos);
 
     for (const auto& [title, parts] : ratios) {
       size_t above = 0, below = 0;

@@ -73,7 +73,8 @@ std::string facts(const ReportData& data) {
   std::string span = data.Records ? fmt::format(", {} to {}", TimeText(data.Start), TimeText(data.End)) : "";
   std::string out = fmt::format("{} records, {} events, network {}{}", data.Records, data.Events.size(), data.Network,
                                 span);
-  if (data.Hidden) out += fmt::format("; {} results of events not displayed are left out", data.Hidden);
+  if (data.Hidden)
+    out += fmt::format("; {} {} of events not displayed left out", data.Hidden, data.Hidden == 1 ? "result" : "results");
   return EscapeXml(out);
 }
 
