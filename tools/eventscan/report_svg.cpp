@@ -47,9 +47,11 @@ std::string marker(const char* cls, const ReportStyle& s, double x, double y, si
                      head, x, y, ColourText(s.BackRgb), ColourText(s.FontRgb));
 }
 
-std::string clockText(double days) {
-  std::string t = TimeText(days);
-  return t.size() >= 19 ? t.substr(11, 8) : t;
+// "10:00:29" on a graph within one day, "03-15 07:02" on a longer one.
+std::string clockText(double days, bool longSpan) {
+  std::string t = TimeText(days);  // "2026-03-14 10:00:01.250"
+  if (t.size() < 19) return t;
+  return longSpan ? t.substr(5, 11) : t.substr(11, 8);
 }
 
 // A local flat projection of the route's bounding box onto the map's box.
@@ -144,9 +146,10 @@ std::string RouteMapSvg(const ReportData& data) {
     int x = static_cast<int>(std::lround(proj.X(p))), y = static_cast<int>(std::lround(proj.Y(p)));
     if (have && x == lastX && y == lastY) continue;
     if (have) {
-      auto segment = std::minmax(std::pair(lastX, lastY), std::pair(x, y));
-      if (drawn.emplace(segment.first.first, segment.first.second, segment.second.first, segment.second.second)
-              .second) {
+      // Either direction is the same segment.
+      std::pair<int, int> a{lastX, lastY}, b{x, y};
+      if (b < a) std::swap(a, b);
+      if (drawn.emplace(a.first, a.second, b.first, b.second).second) {
         if (!open) path += fmt::format("M{} {}", lastX, lastY);
         path += fmt::format("L{} {}", x, y);
         open = true;
@@ -248,7 +251,7 @@ std::string SignalGraphSvg(const ReportData& data) {
     double x = PlotLeft + plotW * i / 6;
     const char* anchor = i == 0 ? "start" : i == 6 ? "end" : "middle";
     out += fmt::format("<text x=\"{:.0f}\" y=\"{:.0f}\" text-anchor=\"{}\">{}</text>", x, GraphHeight - 12, anchor,
-                       clockText(t0 + (t1 - t0) * i / 6));
+                       clockText(t0 + (t1 - t0) * i / 6, t1 - t0 >= 1));
   }
   out += fmt::format("<text class=\"label\" x=\"{:.0f}\" y=\"{:.0f}\">{}</text></g>", PlotLeft, PlotTop - 62,
                      EscapeXml(data.SignalName.empty() ? "no signal measurements in this log" : data.SignalName));
