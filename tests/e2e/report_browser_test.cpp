@@ -1,9 +1,11 @@
-// The report pages of the sample logs opened in a real headless browser: the
-// test runs `eventscan report` and `eventscan run` as a user does, waits for
-// the page's script, saves a screenshot under the build directory and checks
-// the DOM against what it works out itself from the result rows and the
-// properties file: markers per DrawInMap / DrawInGraph, row colours, hidden
-// events and the ratios. Skipped, never failed, where chromium is absent.
+// The report pages of the sample logs: the test runs `eventscan report` and
+// `eventscan run` as a user does and checks each page against what it works
+// out itself from the result rows and the properties file: markers per
+// DrawInMap / DrawInGraph, counts, ratios and hidden events. Where chromium
+// is installed it also opens each page headless, waits for the page's script,
+// saves a screenshot under the build directory and checks the drawn rows'
+// colours and the kind filter in the DOM; without chromium that part is
+// skipped with a message, never failed.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -113,10 +115,11 @@ uint32_t cssColour(const std::string& text) {
 
 }  // namespace
 
-TEST(ReportInBrowser, SamplePagesShowEveryDisplayedEventWithItsProperties) {
+TEST(ReportOfSamples, EveryDisplayedEventIsShownWithItsProperties) {
+  // Without a browser the pages are checked as written (markers, counts,
+  // ratios and hidden events are in the file); the rows that the script
+  // draws and the filter need one.
   const std::string browser = chromium();
-  if (browser.empty())
-    GTEST_SKIP() << "chromium is not installed (apt-get install chromium): the report pages are not opened in a browser";
 
   e2e::TempHome home;
   hideEvents(home.Path() / "EventsProperty.cfg");
@@ -151,11 +154,14 @@ TEST(ReportInBrowser, SamplePagesShowEveryDisplayedEventWithItsProperties) {
               0);
     const std::string browse = quote(browser) + " --headless=new --no-sandbox --disable-gpu --hide-scrollbars "
                                "--virtual-time-budget=5000 --user-data-dir=" + quote(shots / "profile") + " ";
-    ASSERT_EQ(run(browse + "--dump-dom file://" + quote(page) + " > " + quote(dom) + " 2>/dev/null"), 0);
-    run(browse + "--window-size=1280,2600 --screenshot=" + quote(shots / (std::string(name) + ".png")) + " file://" +
-        quote(page) + " >/dev/null 2>&1");
-    const std::string text = e2e::ReadFile(dom);
-    ASSERT_NE(text.find("data-ready=\"true\""), std::string::npos) << "the page's script did not finish";
+    std::string text = e2e::ReadFile(page);
+    if (!browser.empty()) {
+      ASSERT_EQ(run(browse + "--dump-dom file://" + quote(page) + " > " + quote(dom) + " 2>/dev/null"), 0);
+      run(browse + "--window-size=1280,2600 --screenshot=" + quote(shots / (std::string(name) + ".png")) + " file://" +
+          quote(page) + " >/dev/null 2>&1");
+      text = e2e::ReadFile(dom);
+      ASSERT_NE(text.find("data-ready=\"true\""), std::string::npos) << "the page's script did not finish";
+    }
 
     // What the rows and the properties file say the page must show.
     std::map<std::string, size_t> counts, perKind;
@@ -191,20 +197,6 @@ TEST(ReportInBrowser, SamplePagesShowEveryDisplayedEventWithItsProperties) {
     EXPECT_EQ(sumOf("mm"), inMap);
     EXPECT_EQ(sumOf("gm"), inGraph);
 
-    // Rows drawn by the script: each in its event's colours.
-    std::regex rowTag("<div class=\"row\" data-event=\"([^\"]*)\" data-kind=\"[a-z]+\" style=\"([^\"]*)\"");
-    size_t drawnRows = 0;
-    for (auto it = std::sregex_iterator(text.begin(), text.end(), rowTag); it != std::sregex_iterator(); ++it) {
-      ++drawnRows;
-      std::string event = (*it)[1], style = (*it)[2];
-      ASSERT_TRUE(shown.count(event)) << event;
-      size_t back = style.find("background");
-      ASSERT_NE(back, std::string::npos) << style;
-      EXPECT_EQ(cssColour(style.substr(0, back)), shown[event].Font) << event << ": " << style;
-      EXPECT_EQ(cssColour(style.substr(back)), shown[event].Back) << event << ": " << style;
-    }
-    EXPECT_GT(drawnRows, 10u);
-
     // Counts per event on page one.
     for (const auto& [event, n] : counts) {
       std::regex countRow("<tr data-event=\"" + event + "\"[^>]*>.*?<td class=\"num\">(\\d+)</td>");
@@ -214,20 +206,6 @@ TEST(ReportInBrowser, SamplePagesShowEveryDisplayedEventWithItsProperties) {
     }
 
     for (const std::string& hidden : HiddenEvents) EXPECT_EQ(text.find(hidden), std::string::npos) << hidden;
-
-    // Filtering: the page's own controls, driven by a script added to a copy.
-    const fs::path filtered = shots / (std::string(name) + ".gates.html");
-    e2e::WriteFile(filtered, e2e::ReadFile(page) + "<script>var k = document.getElementById('filter-kind');"
-                                                   "k.value = 'gate'; k.dispatchEvent(new Event('change'));</script>");
-    ASSERT_EQ(run(browse + "--dump-dom file://" + quote(filtered) + " > " + quote(dom) + " 2>/dev/null"), 0);
-    const std::string gates = e2e::ReadFile(dom);
-    std::smatch m;
-    ASSERT_TRUE(std::regex_search(gates, m, std::regex("<span id=\"shown\">(\\d+) of (\\d+) events</span>")));
-    EXPECT_EQ(std::stoul(m[1]), perKind["gate"]);
-    EXPECT_EQ(std::stoul(m[2]), std::accumulate(counts.begin(), counts.end(), size_t{0},
-                                                 [](size_t a, const auto& c) { return a + c.second; }));
-    EXPECT_EQ(gates.find("data-kind=\"message\""), std::string::npos);
-    EXPECT_EQ(gates.find("data-kind=\"test\""), std::string::npos);
 
     for (const auto& [title, parts] : ratios) {
       size_t above = 0, below = 0;
@@ -246,5 +224,38 @@ TEST(ReportInBrowser, SamplePagesShowEveryDisplayedEventWithItsProperties) {
       if (below) EXPECT_NEAR(std::stod(m[3]), 100.0 * above / below, 1e-3) << title;
       else EXPECT_EQ(m[3], "") << title;
     }
+
+    if (browser.empty()) continue;  // the rest needs the page's script
+
+    // Rows drawn by the script: each in its event's colours.
+    std::regex rowTag("<div class=\"row\" data-event=\"([^\"]*)\" data-kind=\"[a-z]+\" style=\"([^\"]*)\"");
+    size_t drawnRows = 0;
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), rowTag); it != std::sregex_iterator(); ++it) {
+      ++drawnRows;
+      std::string event = (*it)[1], style = (*it)[2];
+      ASSERT_TRUE(shown.count(event)) << event;
+      size_t back = style.find("background");
+      ASSERT_NE(back, std::string::npos) << style;
+      EXPECT_EQ(cssColour(style.substr(0, back)), shown[event].Font) << event << ": " << style;
+      EXPECT_EQ(cssColour(style.substr(back)), shown[event].Back) << event << ": " << style;
+    }
+    EXPECT_GT(drawnRows, 10u);
+
+    // Filtering: the page's own controls, driven by a script added to a copy.
+    const fs::path filtered = shots / (std::string(name) + ".gates.html");
+    e2e::WriteFile(filtered, e2e::ReadFile(page) + "<script>var k = document.getElementById('filter-kind');"
+                                                   "k.value = 'gate'; k.dispatchEvent(new Event('change'));</script>");
+    ASSERT_EQ(run(browse + "--dump-dom file://" + quote(filtered) + " > " + quote(dom) + " 2>/dev/null"), 0);
+    const std::string gates = e2e::ReadFile(dom);
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(gates, m, std::regex("<span id=\"shown\">(\\d+) of (\\d+) events</span>")));
+    EXPECT_EQ(std::stoul(m[1]), perKind["gate"]);
+    EXPECT_EQ(std::stoul(m[2]), std::accumulate(counts.begin(), counts.end(), size_t{0},
+                                                 [](size_t a, const auto& c) { return a + c.second; }));
+    EXPECT_EQ(gates.find("data-kind=\"message\""), std::string::npos);
+    EXPECT_EQ(gates.find("data-kind=\"test\""), std::string::npos);
   }
+  if (browser.empty())
+    GTEST_SKIP() << "chromium is not installed (apt-get install chromium): the pages were checked as files, not in a "
+                    "browser (rows drawn by the script and filtering unchecked)";
 }
