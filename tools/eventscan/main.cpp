@@ -7,6 +7,7 @@
 #include "capture_commands.h"
 #include "commands.h"
 #include "large_pages.h"
+#include "report_command.h"
 
 using namespace eventscan;
 
@@ -58,6 +59,16 @@ int main(int argc, char** argv) {
   addCommon(listCmd, list);
   listCmd->add_option("--network", listNetwork, "only this network (GSM, CDMA, UMTS, TD-SCDMA)");
 
+  ReportOptions report;
+  CLI::App* reportCmd = app.add_subcommand("report", "write a drive-test report page (route map, signal graph, events)");
+  reportCmd->add_option("log", report.Log, "the log (JSON Lines, see docs/log-format.md)")->required();
+  reportCmd->add_option("-o,--output", report.Output, "the HTML page to write")->required();
+  addCommon(reportCmd, report);
+  reportCmd->add_option("--network", report.Network, "network of the log instead of the header's");
+  reportCmd->add_flag("--strict", report.Strict, "stop at the first malformed line (exit status 2)");
+  auto* reportOnly = reportCmd->add_option("--only", report.Only, "report only these events");
+  reportCmd->add_option("--skip", report.Skip, "report all events but these")->excludes(reportOnly);
+
   DemoOptions demo;
   CLI::App* demoCmd = app.add_subcommand("demo", "run every bundled sample log against the sample definitions");
   addCommon(demoCmd, demo);
@@ -82,5 +93,6 @@ int main(int argc, char** argv) {
   if (*listCmd) return ListCommand(list, listNetwork);
   if (*demoCmd) return DemoCommand(demo);
   if (*importCmd) return ImportCommand(import);
+  if (*reportCmd) return ReportCommand(report);
   return ExitUsage;
 }

@@ -1,13 +1,51 @@
 #include "drive.h"
 
+#include <cstdlib>
+#include <utility>
+
 #include <fmt/format.h>
 
 namespace loggen {
 
+namespace {
+
+// The drive goes round a loop of streets some 1.8 km long, corners given as
+// (latitude, longitude) offsets in 1e-6 degree from the start, so that a long
+// log stays in one town and its map shows streets driven again and again.
+constexpr int Corners[][2] = {{0, 0},       {2400, 0},    {2400, 1600}, {4300, 1600},
+                              {4300, 3800}, {1600, 3800}, {1600, 2400}, {0, 2400}};
+constexpr int CornerCount = sizeof(Corners) / sizeof(Corners[0]);
+
+int legLength(int i) {
+  const int* a = Corners[i];
+  const int* b = Corners[(i + 1) % CornerCount];
+  return std::abs(b[0] - a[0]) + std::abs(b[1] - a[1]);
+}
+
+// The point `distance` along the loop; every leg runs along one axis.
+std::pair<int, int> alongLoop(long distance) {
+  long lap = 0;
+  for (int i = 0; i < CornerCount; ++i) lap += legLength(i);
+  distance %= lap;
+  int i = 0;
+  while (distance >= legLength(i)) distance -= legLength(i++);
+  const int* a = Corners[i];
+  const int* b = Corners[(i + 1) % CornerCount];
+  auto d = static_cast<int>(distance);
+  int dLat = b[0] > a[0] ? d : b[0] < a[0] ? -d : 0;
+  int dLon = b[1] > a[1] ? d : b[1] < a[1] ? -d : 0;
+  return {a[0] + dLat, a[1] + dLon};
+}
+
+}  // namespace
+
 std::string Drive::fields(Signal s) {
   Rng& r = b.Random();
-  lat_ += r.Between(20, 90);
-  lon_ += r.Between(-30, 60);
+  travelled_ += r.Between(20, 90);
+  int wobble = r.Between(-30, 60);  // a little off the centre line of the street
+  auto [dLat, dLon] = alongLoop(travelled_);
+  lat_ = StartLat + dLat + (wobble - 15) / 6;
+  lon_ = StartLon + dLon + (wobble - 15) / 9;
   int level = s == Signal::Dip ? r.Between(-109, -102) : s == Signal::PoorQuality ? r.Between(-82, -76) : r.Between(-88, -62);
   std::string pos = fmt::format("\"Latitude\": {}, \"Longitude\": {}, \"Speed_kmh\": {}", lat_, lon_, r.Between(25, 60));
   switch (network_) {

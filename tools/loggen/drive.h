@@ -53,8 +53,11 @@ class Drive {
   int code_ = 33;    // BSIC, PN, PSC or CPI
   int lac_ = 4101;
   int cellId_ = 12011;
-  int lat_ = 31230416;
-  int lon_ = 121473701;
+  static constexpr int StartLat = 31230416;  // 1e-6 degree
+  static constexpr int StartLon = 121473701;
+  long travelled_ = 0;  // along the loop of streets, 1e-6 degree
+  int lat_ = StartLat;
+  int lon_ = StartLon;
 };
 
 // The end of a test call: reporting stops and the "Hangup Dial" item carries
