@@ -99,7 +99,7 @@ TXmlLoad LoadXmlFile(const std::string& path, const char* rootName, pugi::xml_do
                                      : fmt::format("root element <{}> (expected <{}>)", root.name(), rootName);
     RecordFileFault({path, roots == 1 ? LineOfNode(path, root) : 0, reason});
     doc.reset();
-    return TXmlLoad::Faulty;
+    return roots == 1 ? TXmlLoad::WrongRoot : TXmlLoad::Faulty;
   }
   return TXmlLoad::Loaded;
 }
@@ -128,6 +128,12 @@ const std::vector<TFileFault>& FileFaults() { return state().faults; }
 
 void RecordFileFault(TFileFault fault) {
   markFaulty(fault.File);
+  RecordContentFault(std::move(fault));
+}
+
+void RecordContentFault(TFileFault fault) {
+  for (const TFileFault& f : state().faults)
+    if (f.File == fault.File && f.Line == fault.Line && f.Reason == fault.Reason) return;
   state().faults.push_back(std::move(fault));
 }
 

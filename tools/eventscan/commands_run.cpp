@@ -121,6 +121,10 @@ int RunCommand(const RunOptions& o) {
     }
     std::ostream& out = o.Output ? static_cast<std::ostream&>(file) : std::cout;
     runLog(*library, log, filterOf(o), o.Format, out, !o.Output && o.Format == OutputFormat::Table, started);
+    // What the library could not use of its files: the run went on without it.
+    std::vector<std::string> faults;
+    library->EventManagerFileFaults(faults);
+    for (const std::string& f : faults) std::cerr << "warning: " << f << '\n';
     return ExitOk;
   } catch (const std::exception& e) {
     std::cerr << e.what() << '\n';
