@@ -84,6 +84,11 @@ EAttributeError::EAttributeError(std::string file, int line, std::string reason)
       Line(line),
       Reason(std::move(reason)) {}
 
+void RecordElementFault(pugi::xml_node element, const std::string& reason) {
+  if (currentSource.empty() || !element) return;
+  RecordContentFault({currentSource, LineOfNode(currentSource, element), fmt::format("<{}> {}", element.name(), reason)});
+}
+
 TDefinitionsSource::TDefinitionsSource(std::string path) : previous_(std::move(currentSource)) {
   currentSource = std::move(path);
 }

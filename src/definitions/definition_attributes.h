@@ -44,6 +44,11 @@ class TDefinitionsSource {
 // naming the file and line, so that loading never runs out of stack.
 inline constexpr int kMaxLevelDepth = 256;
 
+// Reports an element of the file being read that cannot be used as it stands
+// ("<file>:<line>: <GateEvent-0> reason"); the file stays readable and is not
+// set aside by the next save. Nothing happens for an element not read from a file.
+void RecordElementFault(pugi::xml_node element, const std::string& reason);
+
 std::string ReadText(pugi::xml_node element, const char* name, const std::string& fallback = {});
 int32_t ReadInt32(pugi::xml_node element, const char* name, int32_t fallback);
 // A 64-bit integer of which the low 32 bits are kept: "-1" and "4294967295"

@@ -13,6 +13,10 @@ bool LoadDefinitionsDocument(const std::string& path, pugi::xml_document& doc) {
       return true;
     case TXmlLoad::Missing:
       return false;
+    case TXmlLoad::WrongRoot:
+      // A readable document without Events holds no definitions: the lists
+      // stay as they are, the fault is recorded and kept for the host.
+      return false;
     case TXmlLoad::Faulty:
       break;
   }

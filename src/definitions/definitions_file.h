@@ -11,7 +11,8 @@
 // The host directory followed by "EventsDefine.cfg".
 std::string DefinitionsFilePath();
 
-// Loads the file into `doc`. False when it does not exist. Raises
+// Loads the file into `doc`. False when it does not exist or its root element
+// is not Events (a recorded fault; the file is kept by the next save). Raises
 // EEventManagerError ("file:line: reason") when it cannot be read; the fault
 // is recorded before.
 bool LoadDefinitionsDocument(const std::string& path, pugi::xml_document& doc);

@@ -1,6 +1,8 @@
 #include "definitions/gate_event.h"
 
 #include <memory>
+
+#include <fmt/format.h>
 #include <pugixml.hpp>
 
 #include "definitions/definition_attributes.h"
@@ -130,6 +132,9 @@ void TGateEvent::LoadFromNode(pugi::xml_node e) {
   SetGateType(ReadInt32(e, "GateType", 0));
   std::string expression = ReadText(e, "Expression");
   if (!CompText(expression, Expression)) storeExpression(expression, false);
+  // The text is kept as written (the user can mend it in the editor); the gate
+  // cannot fire until then, which the host must learn rather than see nothing.
+  if (!ExpressionError.empty()) RecordElementFault(e, fmt::format("'{}': {}", EventName, ExpressionError));
   SetExpDuringTime(ReadInt32(e, "ExpDuringTime", 0));
   SetExpTimes(ReadInt32(e, "ExpTimes", 0));
   SetMessageCodeA(ReadCode(e, "MessageCodeA", 0));

@@ -90,8 +90,9 @@ class TGateEvent : public TNodeItem {
   uint8_t ListNetType() const;  // 255 without a list
 
   // Reading never raises for an expression: a rejected one is kept with its
-  // error in ExpressionError. A numeric attribute that is not an integer
-  // raises EConvertError (EAttributeError).
+  // error in ExpressionError, and reported as a fault of the file being read
+  // (file, line, event name, position). A numeric attribute that is not an
+  // integer raises EConvertError (EAttributeError).
   void LoadFromNode(pugi::xml_node element);
   void SaveToNode(pugi::xml_node element);
   void LinkProperty(TEventPropertyList* list);

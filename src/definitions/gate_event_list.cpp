@@ -72,10 +72,11 @@ void TGateEventList::LoadFromFile(const std::string& path) {
 
 TGateEvent* TGateEventList::FindByName(std::string_view name) const {
   int index = IndexOfName(name);
-  if (ValidIndex(index) && CompText(Event(index)->EventName, name)) return Event(index);
+  const std::string key = UpperKey(name);
+  if (ValidIndex(index) && UpperKey(Event(index)->EventName) == key) return Event(index);
   // The index does not follow renames; fall back to a scan.
   for (int i = 0; i < Count(); ++i)
-    if (CompText(Event(i)->EventName, name)) return Event(i);
+    if (UpperKey(Event(i)->EventName) == key) return Event(i);
   return nullptr;
 }
 

@@ -2,12 +2,9 @@
 
 #include <algorithm>
 
-std::string UpperKey(std::string_view name) {
-  std::string key(name);
-  for (char& c : key)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return key;
-}
+#include "eventmanager/outside/utility.h"
+
+std::string UpperKey(std::string_view name) { return FoldCase(name); }
 
 unsigned TStringHash::Bucket(const std::string& key) {
   unsigned h = 0;

@@ -14,7 +14,9 @@
 
 namespace pugi { class xml_node; }
 
-// Upper case as the index keys use it (ASCII letters only, locale-independent).
+// The key under which a name is indexed: its caseless form (FoldCase of the
+// utility component; names are UTF-8), so lookups ignore letter case in any
+// script. Locale-independent.
 std::string UpperKey(std::string_view name);
 
 class TStringHash {

@@ -2,7 +2,6 @@
 
 #include "definitions/network.h"
 #include "definitions/property_link.h"
-#include "eventmanager/outside/utility.h"
 
 TMsgEventList::TMsgEventList() : THashObjectList(TMsgEvent::StaticClass(), true), CodeFilter(new TIntegerArray) {
   RebuildName();
@@ -52,10 +51,11 @@ void TMsgEventList::CollectReportNames(std::vector<std::string>& names) const {
 
 TMsgEvent* TMsgEventList::FindByName(std::string_view name) const {
   int index = IndexOfName(name);
-  if (ValidIndex(index) && CompText(Event(index)->EventName, name)) return Event(index);
+  const std::string key = UpperKey(name);
+  if (ValidIndex(index) && UpperKey(Event(index)->EventName) == key) return Event(index);
   // The index does not follow renames; fall back to a scan.
   for (int i = 0; i < Count(); ++i)
-    if (CompText(Event(i)->EventName, name)) return Event(i);
+    if (UpperKey(Event(i)->EventName) == key) return Event(i);
   return nullptr;
 }
 

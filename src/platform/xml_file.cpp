@@ -103,7 +103,7 @@ TXmlLoad LoadXmlFile(const std::string& path, const char* rootName, pugi::xml_do
                                      : fmt::format("root element <{}> (expected <{}>)", root.name(), rootName);
     RecordFileFault({path, roots == 1 ? LineOfNode(path, root) : 0, reason});
     doc.reset();
-    return TXmlLoad::Faulty;
+    return roots == 1 ? TXmlLoad::WrongRoot : TXmlLoad::Faulty;
   }
   return TXmlLoad::Loaded;
 }
@@ -118,6 +118,8 @@ void SaveXmlFileAtomic(const pugi::xml_document& doc, const std::string& path) {
 }
 
 const std::vector<TFileFault>& FileFaults() { return state().faults; }
+
+void RecordContentFault(TFileFault fault) { RecordFileFault(std::move(fault), false); }
 
 void RecordFileFault(TFileFault fault, bool unreadable) {
   if (unreadable) markFaulty(fault.File);

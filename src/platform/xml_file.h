@@ -17,11 +17,12 @@ struct TFileFault {
   std::string Text() const;  // "file:line: reason"
 };
 
-enum class TXmlLoad { Loaded, Missing, Faulty };
+enum class TXmlLoad { Loaded, Missing, Faulty, WrongRoot };
 
 // Loads `path` into `doc`. A missing file is not a fault. A parse error or a
-// document without `rootName` as its one root element is recorded as a fault
-// of that file (see FileFaults) and returned as Faulty; `doc` is then empty.
+// document without one root element is recorded as a fault of that file (see
+// FileFaults) and returned as Faulty; a well-formed document whose one root
+// element is not `rootName` likewise, returned as WrongRoot. `doc` is then empty.
 TXmlLoad LoadXmlFile(const std::string& path, const char* rootName, pugi::xml_document& doc);
 
 // Writes `doc` to `path` atomically (SaveFileAtomic). A file recorded as
@@ -30,11 +31,17 @@ TXmlLoad LoadXmlFile(const std::string& path, const char* rootName, pugi::xml_do
 void SaveXmlFileAtomic(const pugi::xml_document& doc, const std::string& path);
 
 // Faults recorded since start-up, oldest first, for the host to read.
+// A fault already recorded is not recorded twice (files are read again on
+// every reload).
 const std::vector<TFileFault>& FileFaults();
 // `unreadable`: the file could not be read, so it is never saved over (see
 // FileIsFaulty); false for a fault of a save, after which later saves may
 // still succeed.
 void RecordFileFault(TFileFault fault, bool unreadable = true);
+// A fault in the contents of a file that was read in full (an element that
+// cannot be used): reported like the others, but the file is not marked
+// unreadable, since nothing of it is lost when it is saved again.
+void RecordContentFault(TFileFault fault);
 // True when `path` has a recorded fault (kept until ClearFileFaults).
 bool FileIsFaulty(const std::string& path);
 void ClearFileFaults();

@@ -150,3 +150,41 @@ TEST(PropertyQueries, BitmapByEventKey) {
   EXPECT_THROW(QueryMsgPropertyListCount(p, 4), EListError);
   EXPECT_EQ(QueryTestPropertyListCount(p), 1);
 }
+
+// Our files are UTF-8: a level and the record of its event match whatever the
+// letter case in any script, and however an accent is encoded, so start-up
+// links the user's record (colours, icon) instead of pruning it for a new one.
+TEST(PropertyLinking, NamesMatchWhateverTheLetterCaseInAnyScript) {
+  TEventPropertys p;
+  TEventPropertyList* gsm = p.MsgLists[0];
+  fill(gsm, {"ÉCHEC D'APPEL", "Обрыв связи", "Straße", "café", "Ĳssel"});
+  for (int i = 0; i < gsm->Count(); ++i) gsm->Items(i)->SetBackColor(0x00AA00 + i);
+
+  struct Case {
+    const char* Report;
+    int Record;  // the record it links to; -1: a new one
+  } cases[] = {
+      {"échec d'appel", 0},
+      {"ОБРЫВ СВЯЗИ", 1},
+      {"STRASSE", 2},
+      {"cafe\xCC\x81", 3},  // e and a combining acute accent
+      {"ĳSSEL", 4},
+      {"echec d'appel", -1},  // another name: no accent
+  };
+  ClearPropertyUsedMarks(gsm);
+  for (const Case& c : cases) {
+    TEventProperty* linked = LinkPropertyByName(gsm, c.Report);
+    if (c.Record >= 0)
+      EXPECT_EQ(linked, gsm->Items(c.Record)) << c.Report;
+    else
+      EXPECT_EQ(linked, gsm->Items(gsm->Count() - 1)) << c.Report << " makes a record of its own";
+  }
+  gsm->DeleteUnmarked();
+  EXPECT_EQ(namesOf(*gsm),
+            (std::vector<std::string>{"ÉCHEC D'APPEL", "Обрыв связи", "Straße", "café", "Ĳssel", "echec d'appel"}));
+  EXPECT_EQ(gsm->Items(0)->BackColor, 0x00AA00);
+  // Text that is not UTF-8 still matches on its ASCII letters.
+  fill(gsm, {"Ca\xE9 Drop"});
+  EXPECT_EQ(gsm->IndexOfName("CA\xE9 DROP"), gsm->Count() - 1);
+  EXPECT_EQ(gsm->IndexOfName("ca\xC9 drop"), -1);
+}

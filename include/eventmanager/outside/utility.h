@@ -8,6 +8,10 @@
 
 // Equal ignoring ASCII letter case.
 bool CompText(std::string_view a, std::string_view b);
+// The caseless form of a UTF-8 text: Unicode case folding of its composed
+// (NFC) form, so "ÉCHEC" and "échec" (however its accent is encoded) fold
+// alike. A text that is not valid UTF-8 folds its ASCII letters only.
+std::string FoldCase(std::string_view text);
 // Empty or only blanks (space, tab, CR, LF).
 bool IsEmptyStr(std::string_view text);
 // Text of an integer; the marker -9999 (and any value flagged invalid) gives "".

@@ -4,6 +4,7 @@
 
 #include "eventmanager/outside/expression_filter.h"
 
+#include <cctype>
 #include <cmath>
 #include <deque>
 #include <string_view>
@@ -61,6 +62,17 @@ std::string syntaxError(const std::string& expression, const TRewrittenExpressio
   return fmt::format("Expression '{}': {} at position {}", expression, message, position + 1);
 }
 
+// Where a name stands in the user's text: its first occurrence as a whole word.
+int namePosition(const std::string& expression, const std::string& name) {
+  auto isNameChar = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; };
+  for (size_t at = expression.find(name); at != std::string::npos; at = expression.find(name, at + 1)) {
+    size_t end = at + name.size();
+    if ((at == 0 || !isNameChar(expression[at - 1])) && (end == expression.size() || !isNameChar(expression[end])))
+      return static_cast<int>(at);
+  }
+  return 0;
+}
+
 std::unique_ptr<TCompiled> compile(const std::string& expression) {
   auto c = std::make_unique<TCompiled>();
   TRewrittenExpression rewritten = RewriteOperators(expression);
@@ -75,7 +87,8 @@ std::unique_ptr<TCompiled> compile(const std::string& expression) {
     throw EEventManagerError(syntaxError(expression, rewritten, e));
   }
   if (!c->UnknownField.empty())
-    throw EEventManagerError(fmt::format("Expression '{}': unknown field '{}'", expression, c->UnknownField));
+    throw EEventManagerError(fmt::format("Expression '{}': unknown field '{}' at position {}", expression,
+                                         c->UnknownField, namePosition(expression, c->UnknownField) + 1));
   if (c->FieldIds.size() > MaxFields)
     throw EEventManagerError(fmt::format("Expression '{}': uses {} fields, at most {}", expression,
                                          c->FieldIds.size(), MaxFields));
