@@ -9,15 +9,13 @@
 #include "detection/act_events_result.h"
 #include "eventmanager/errors.h"
 #include "interface/event_listing.h"
+#include "interface/host_application.h"
 #include "interface/library_state.h"
 #include "platform/xml_file.h"
 #include "properties/event_propertys.h"
 #include "properties/property_queries.h"
 
 namespace {
-
-void* ownApplication = nullptr;
-void* applicationInUse = nullptr;
 
 TEventPropertys& registry() {
   TEventPropertys* r = PropertyRegistry();
@@ -36,13 +34,12 @@ void requireNetwork(uint8_t network, const char* what) {
 extern "C" {
 
 void InitEventManagerDllApplication(void* hostApplication) {
-  ownApplication = applicationInUse;
-  applicationInUse = hostApplication;
+  InstallHostApplication(hostApplication);
 }
 
 void FinalEventManagerDllApplication() {
   if (TEventPropertys* r = PropertyRegistry(); r && r->IsModified()) r->SaveToFile(PropertiesPath());
-  applicationInUse = ownApplication;
+  RestoreOwnApplication();
 }
 
 TMsgEventList* CreateMsgEventList() { return new TMsgEventList; }
