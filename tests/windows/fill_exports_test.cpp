@@ -8,6 +8,7 @@
 
 #include "eventmanager/errors.h"
 #include "eventmanager/integer_array.h"
+#include "eventmanager/outside/combo_box.h"
 #include "properties/event_propertys.h"
 #include "windows/colour.h"
 #include "windows/fill_controls.h"
@@ -179,4 +180,26 @@ TEST(EventSearchRule, SkipsTheLastFoundRowAndWrapsAround) {
   };
   for (size_t i = 0; i < steps.size(); ++i)
     EXPECT_EQ(search.Find(rows, steps[i].Text, steps[i].Selected), steps[i].Expected) << "step " << i;
+}
+
+TEST(ComboByObject, SelectsTheEntryHoldingTheObject) {
+  int a = 0, b = 0;
+  QComboBox combo;
+  combo.addItem("none");                                          // no object
+  combo.addItem("first", QVariant::fromValue(static_cast<void*>(&a)));
+  combo.addItem("second", QVariant::fromValue(static_cast<void*>(&b)));
+  combo.addItem("flag 3", 3);                                     // a number standing for an object
+  combo.addItem("flag 3 again", 3);
+  combo.addItem("flag 0", 0);
+  struct Case {
+    intptr_t Object;
+    int Expected;
+  };
+  for (const Case& c : {Case{reinterpret_cast<intptr_t>(&b), 2}, Case{3, 3}, Case{reinterpret_cast<intptr_t>(&a), 1},
+                        Case{0, 5}, Case{99, -1}}) {
+    combo.setCurrentIndex(4);
+    EXPECT_EQ(SyncComboBox2ByObj(&combo, c.Object), c.Expected) << c.Object;
+    EXPECT_EQ(combo.currentIndex(), c.Expected) << c.Object;
+  }
+  EXPECT_EQ(SyncComboBox2ByObj(nullptr, 3), -1);
 }

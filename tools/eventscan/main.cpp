@@ -5,6 +5,7 @@
 #include <CLI/CLI.hpp>
 
 #include "commands.h"
+#include "commands_properties.h"
 #include "large_pages.h"
 
 using namespace eventscan;
@@ -52,6 +53,12 @@ int main(int argc, char** argv) {
   addCommon(demoCmd, demo);
   demoCmd->add_option("--data", demo.Data, "the sample directory (default: data/sample of the source tree)");
 
+  PropertiesOptions properties;
+  CLI::App* propertiesCmd =
+      app.add_subcommand("properties", "open the window in which a person sets how events are shown (needs a display)");
+  addCommon(propertiesCmd, properties);
+  propertiesCmd->add_option("--networks", properties.Networks, "only these networks, comma-separated (GSM,UMTS)");
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -62,5 +69,6 @@ int main(int argc, char** argv) {
   if (*checkCmd) return CheckCommand(check);
   if (*listCmd) return ListCommand(list, listNetwork);
   if (*demoCmd) return DemoCommand(demo);
+  if (*propertiesCmd) return PropertiesCommand(properties, argc, argv);
   return ExitUsage;
 }
