@@ -15,7 +15,9 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QAbstractItemView>
 #include <QDir>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -343,6 +345,37 @@ TEST(InternalEventsWindow, UnreadablePropertiesFileIsNotLost) {
   for (const auto& entry : e2e::fs::directory_iterator(home.Path()))
     if (entry.is_regular_file() && e2e::ReadFile(entry.path()) == broken) kept = true;
   EXPECT_TRUE(kept) << "the unreadable file's bytes are gone";
+}
+
+TEST(InternalEventsWindow, IconIsChosenInTheIconFolderOrCleared) {
+  e2e::TempHome home;
+  WithLibrary(home.Path(), [&](eventscan::HostLibrary&, WindowExports& win) {
+    QWidget* window = shown(win.CreateInternalEventsWin(nullptr));
+    auto* events = child<QTreeWidget>(window, "VSTEvents");
+    QTimer::singleShot(0, [&] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      ASSERT_NE(dialog, nullptr) << "no file dialog";
+      EXPECT_EQ(dialog->directory().canonicalPath().toStdString(),
+                e2e::fs::canonical(home.Path() / "EventBitmap").string());
+      EXPECT_EQ(dialog->nameFilters(), QStringList{"Bitmap Files(*.BMP)"});
+      // The folder is listed in the background; the screenshot waits for it.
+      auto* list = dialog->findChild<QAbstractItemView*>("listView");
+      ASSERT_NE(list, nullptr);
+      EXPECT_TRUE(QTest::qWaitFor([&] { return list->model()->rowCount(list->rootIndex()) > 0; }))
+          << "the icon folder's bitmaps are not listed";
+      screenshot(dialog, "icon_file_dialog.png");
+      auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+      ASSERT_NE(name, nullptr);
+      QTest::keyClicks(name, "Warning.bmp");
+      QTest::keyClick(name, Qt::Key_Return);
+    });
+    doubleClick(events, eventRow(events, "Call End")->child(5));
+    rightClick(events, eventRow(events, "Call Drop")->child(5));
+    chooseMenuItem(child<QMenu>(window, "PMenu"), "Clear Icon");
+    delete window;
+  });
+  EXPECT_STREQ(savedRecord(home.Path(), "GSM-Message", "Call End").attribute("BitmapFile").value(), "Warning.bmp");
+  EXPECT_STREQ(savedRecord(home.Path(), "GSM-Message", "Call Drop").attribute("BitmapFile").value(), "");
 }
 
 TEST(FillExports, HostControlsGetTheRegistrysEvents) {
