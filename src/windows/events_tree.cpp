@@ -28,6 +28,7 @@ TEventsTree::TEventsTree(QWidget* parent) : QTreeWidget(parent) {
 QTreeWidgetItem* TEventsTree::AddEvent(TEventProperty* record) {
   auto* row = new QTreeWidgetItem(this, EventRowType);
   row->setText(0, QString::fromStdString(record->EventName));
+  row->setToolTip(0, row->text(0));  // the whole name where the column cuts it
   row->setData(0, RecordRole, QVariant::fromValue(static_cast<void*>(record)));
   row->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
   for (int32_t option = OptVisible; option <= OptIcon; ++option) {

@@ -9,8 +9,6 @@
 #include <functional>
 #include <string>
 
-#include <QHash>
-#include <QPixmap>
 #include <QPoint>
 #include <QWidget>
 
@@ -23,7 +21,6 @@ class QStatusBar;
 class QTreeWidget;
 class QTreeWidgetItem;
 class TEventsTree;
-struct TBitmap;
 
 class TFrmInternalEvents : public QWidget {
   Q_OBJECT
