@@ -22,6 +22,11 @@ class TGateEventList;
 class TTestEvents;
 class TEventPropertyList;
 class TEventProperty;
+class TIntegerArray;
+// Qt 6 Widgets classes of the host (the window and fill exports).
+class QWidget;
+class QTreeWidget;
+class QComboBox;
 
 // One defined event as EventManagerListEvents describes it.
 struct TEventListing {
@@ -34,7 +39,7 @@ struct TEventListing {
 
 extern "C" {
 
-EVENTMANAGER_EXPORT void InitEventManagerDllApplication(void* hostApplication);
+EVENTMANAGER_EXPORT void InitEventManagerDllApplication(void* hostApplication);  // the host's QApplication*
 // Saves the display properties when they changed. Never raises: a save that
 // fails is added to EventManagerFileFaults (and the file stays as it was), so
 // a host compares the faults before and after this call.
@@ -65,6 +70,32 @@ EVENTMANAGER_EXPORT void EventManagerFileFaults(std::vector<std::string>& faults
 // display properties, as loaded from the definitions file.
 EVENTMANAGER_EXPORT void EventManagerListEvents(uint8_t network, std::vector<TEventListing>& events);
 
+// The window and fill exports exist only in a library built with the
+// windows (EVENTMANAGER_WINDOWS, Qt 6 Widgets); look them up with dlsym.
+// They need the host's QApplication to be running, else EEventManagerError.
+//
+// "Internal Event Manage" for all four networks, or for the networks of a
+// set (bit k = network k: 1 GSM, 4 UMTS, 15 all). The window is a new
+// top-level widget (owner may be null); the host shows and deletes it. It
+// changes the shared display properties in place and saves
+// EventsProperty.cfg when it is deleted after a change.
+EVENTMANAGER_EXPORT QWidget* CreateInternalEventsWin(QWidget* owner);
+EVENTMANAGER_EXPORT QWidget* CreateInternalEventsWinByNetType(QWidget* owner, uint8_t networks);
+// Adds three groups to the host's tree (not cleared first): the test
+// events, the network's message events and its warning events. A group item
+// carries its TEventPropertyList* (name it with EventPropertyListKeyWord),
+// an event item its TEventProperty*, both as item data (Qt::UserRole, a
+// void*). Check boxes are tri-state; each group starts checked when
+// `checked` is non-zero, else unchecked, and expanded.
+EVENTMANAGER_EXPORT void FillEventPopupTreeView(QTreeWidget* tree, uint8_t network, uint8_t checked);
+// Clears the combo box and adds every event's name with its TEventProperty*
+// as item data (Qt::UserRole, a void*): test, message, then warning events,
+// sorted by name when the box's insert policy is InsertAlphabetically. The
+// map gets one entry per event: map[global number] = combo entry, where the
+// global number counts test events, then the network's message events, then
+// its warning events. Network 0..3, else EEventManagerError.
+EVENTMANAGER_EXPORT void InitialEventComboBox(QComboBox* combo, TIntegerArray* map, uint8_t network);
+
 }  // extern "C"
 
 // Signatures for hosts that look the functions up with dlsym.
@@ -84,4 +115,8 @@ using TestPropertyListCount_t = int32_t (*)();
 using GetBitmapByEvent_t = const TBitmap* (*)(const std::string&);
 using EventManagerFileFaults_t = void (*)(std::vector<std::string>&);
 using EventManagerListEvents_t = void (*)(uint8_t, std::vector<TEventListing>&);
+using CreateInternalEventsWin_t = QWidget* (*)(QWidget*);
+using CreateInternalEventsWinByNetType_t = QWidget* (*)(QWidget*, uint8_t);
+using FillEventPopupTreeView_t = void (*)(QTreeWidget*, uint8_t, uint8_t);
+using InitialEventComboBox_t = void (*)(QComboBox*, TIntegerArray*, uint8_t);
 }  // namespace eventmanager_exports

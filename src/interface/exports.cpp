@@ -9,15 +9,13 @@
 #include "detection/act_events_result.h"
 #include "eventmanager/errors.h"
 #include "interface/event_listing.h"
+#include "interface/host_application.h"
 #include "interface/library_state.h"
 #include "platform/xml_file.h"
 #include "properties/event_propertys.h"
 #include "properties/property_queries.h"
 
 namespace {
-
-void* ownApplication = nullptr;
-void* applicationInUse = nullptr;
 
 TEventPropertys& registry() {
   TEventPropertys* r = PropertyRegistry();
@@ -36,25 +34,14 @@ void requireNetwork(uint8_t network, const char* what) {
 extern "C" {
 
 void InitEventManagerDllApplication(void* hostApplication) {
-  ownApplication = applicationInUse;
-  applicationInUse = hostApplication;
+  InstallHostApplication(hostApplication);
 }
 
 void FinalEventManagerDllApplication() {
   // Hosts call this while tearing down (often from a destructor), so nothing
-  // may escape: a failed save becomes a fault that EventManagerFileFaults
-  // lists. A registry whose file could not be read is never saved over it;
-  // that file's fault is already listed.
-  try {
-    TEventPropertys* r = PropertyRegistry();
-    const std::string path = PropertiesPath();
-    if (r && r->IsModified() && !FileIsFaulty(path)) r->SaveToFile(path);
-  } catch (const std::exception& e) {
-    RecordStartUpFault(PropertiesPath(), e, false);
-  } catch (...) {
-    RecordFileFault({PropertiesPath(), 0, "cannot save: unknown error"}, false);
-  }
-  applicationInUse = ownApplication;
+  // may escape: a failed save becomes a fault that EventManagerFileFaults lists.
+  SavePropertyRegistry();
+  RestoreOwnApplication();
 }
 
 TMsgEventList* CreateMsgEventList() { return new TMsgEventList; }

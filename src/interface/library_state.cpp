@@ -94,3 +94,15 @@ void LibraryShutDown() {
   BitmapCache().Clear();
   CoUninitialize();
 }
+
+void SavePropertyRegistry() {
+  const std::string path = PropertiesPath();
+  try {
+    TEventPropertys* r = PropertyRegistry();
+    if (r && r->IsModified() && !FileIsFaulty(path)) r->SaveToFile(path);
+  } catch (const std::exception& e) {
+    RecordStartUpFault(path, e, false);
+  } catch (...) {
+    RecordFileFault({path, 0, "cannot save: unknown error"}, false);
+  }
+}

@@ -20,3 +20,9 @@ std::string PropertiesPath();
 // that file, so that the file is kept when the library saves it later.
 // With `unreadable` false (a failed save) the file stays writable.
 void RecordStartUpFault(const std::string& path, const std::exception& error, bool unreadable = true);
+
+// Writes the property registry to EventsProperty.cfg when it changed. Never
+// raises (it runs at shut-down and from window destructors): a failed save is
+// recorded as a fault of the file, the registry stays modified so a later
+// save tries again, and a file that could not be read is never saved over.
+void SavePropertyRegistry();

@@ -6,6 +6,7 @@
 
 #include "capture_commands.h"
 #include "commands.h"
+#include "commands_properties.h"
 #include "large_pages.h"
 #include "report_command.h"
 
@@ -74,13 +75,19 @@ int main(int argc, char** argv) {
   addCommon(demoCmd, demo);
   demoCmd->add_option("--data", demo.Data, "a sample directory with logs/ (default: the installed or built sample)");
 
-  for (CLI::App* sub : {runCmd, checkCmd, listCmd, demoCmd}) sub->footer(exitStatus);
-
   ImportOptions import;
   CLI::App* importCmd = app.add_subcommand("import", "write a GSMTAP capture (pcap, pcapng) as a log, through tshark");
   importCmd->add_option("capture", import.Capture, "the capture")->required();
   importCmd->add_option("-o,--output", import.Output, "the log to write (default: stdout)");
   importCmd->add_flag("--stats", import.Stats, "list the skipped frames and the message types without a catalogue code");
+
+  PropertiesOptions properties;
+  CLI::App* propertiesCmd =
+      app.add_subcommand("properties", "open the window in which a person sets how events are shown (needs a display)");
+  addCommon(propertiesCmd, properties);
+  propertiesCmd->add_option("--networks", properties.Networks, "only these networks, comma-separated (GSM,UMTS)");
+
+  for (CLI::App* sub : {runCmd, checkCmd, listCmd, demoCmd, importCmd, reportCmd, propertiesCmd}) sub->footer(exitStatus);
 
   try {
     app.parse(argc, argv);
@@ -94,5 +101,6 @@ int main(int argc, char** argv) {
   if (*demoCmd) return DemoCommand(demo);
   if (*importCmd) return ImportCommand(import);
   if (*reportCmd) return ReportCommand(report);
+  if (*propertiesCmd) return PropertiesCommand(properties, argc, argv);
   return ExitUsage;
 }

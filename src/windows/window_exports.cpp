@@ -1,0 +1,73 @@
+// The exports that need Qt: the internal events window and the two fill
+// exports. Built into the library only with EVENTMANAGER_WINDOWS.
+#include <cstdio>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QTreeWidget>
+
+#include "eventmanager/errors.h"
+#include "eventmanager/exports.h"
+#include "eventmanager/integer_array.h"
+#include "interface/host_application.h"
+#include "interface/library_state.h"
+#include "platform/xml_file.h"
+#include "properties/event_propertys.h"
+#include "windows/fill_controls.h"
+#include "windows/internal_events_window.h"
+
+namespace {
+
+TEventPropertys& registry(const char* what) {
+  TEventPropertys* r = PropertyRegistry();
+  if (!r) throw EEventManagerError(std::string(what) + ": the events library is not started");
+  return *r;
+}
+
+// Without a QApplication Qt aborts the process on the first widget; a host
+// that forgot it gets an error instead.
+void requireApplication(const char* what) {
+  if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+    throw EEventManagerError(std::string(what) +
+                             ": no QApplication is running; the host creates its QApplication and passes it to "
+                             "InitEventManagerDllApplication before opening a window");
+}
+
+template <class T>
+T& require(T* control, const char* what, const char* name) {
+  if (!control) throw EEventManagerError(std::string(what) + ": no " + name + " given");
+  return *control;
+}
+
+// The same save as FinalEventManagerDllApplication's; it runs from a
+// destructor, so a failure is recorded as a fault, not raised, and the
+// final save tries again.
+void saveRegistry() {
+  const size_t before = FileFaults().size();
+  SavePropertyRegistry();
+  for (size_t i = before; i < FileFaults().size(); ++i)
+    std::fprintf(stderr, "eventmanager: %s\n", FileFaults()[i].Text().c_str());
+}
+
+}  // namespace
+
+extern "C" {
+
+QWidget* CreateInternalEventsWin(QWidget* owner) { return CreateInternalEventsWinByNetType(owner, 15); }
+
+QWidget* CreateInternalEventsWinByNetType(QWidget* owner, uint8_t networks) {
+  requireApplication("CreateInternalEventsWin");
+  return new TFrmInternalEvents(owner, networks, registry("CreateInternalEventsWin"), saveRegistry);
+}
+
+void FillEventPopupTreeView(QTreeWidget* tree, uint8_t network, uint8_t checked) {
+  FillEventTree(require(tree, "FillEventPopupTreeView", "tree"), registry("FillEventPopupTreeView"), network,
+                checked != 0);
+}
+
+void InitialEventComboBox(QComboBox* combo, TIntegerArray* map, uint8_t network) {
+  FillEventCombo(require(combo, "InitialEventComboBox", "combo box"), require(map, "InitialEventComboBox", "map"),
+                 registry("InitialEventComboBox"), network);
+}
+
+}  // extern "C"
