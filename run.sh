@@ -27,6 +27,12 @@ install_missing() {
 
 build() {
   local preset=$1
+  # Rebuilds on a machine that keeps a compiler cache reuse it, whichever
+  # folder the tree was cloned into.
+  if command -v ccache >/dev/null 2>&1; then
+    export CMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER:-ccache}
+    export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$PWD} CCACHE_NOHASHDIR=1
+  fi
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j"$(nproc)"
 }
