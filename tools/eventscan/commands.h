@@ -6,9 +6,13 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "event_filter.h"
+#include "log_reader.h"
 #include "result_rows.h"
 
 namespace eventscan {
@@ -23,16 +27,30 @@ struct CommonOptions {
   std::optional<std::string> Library;  // libeventmanager.so to load
 };
 
-struct RunOptions : CommonOptions {
+// What the commands that run one log share: the log or capture, how it is
+// read, and which events are kept.
+struct LogOptions : CommonOptions {
   std::string Log;
   std::optional<std::string> Network;
-  OutputFormat Format = OutputFormat::Table;
-  std::optional<std::string> Output;
   bool Strict = false;
   size_t MaxLineBytes = size_t(16) << 20;  // longer log lines are skipped as faults
   std::string Only;
   std::string Skip;
 };
+
+struct RunOptions : LogOptions {
+  OutputFormat Format = OutputFormat::Table;
+  std::optional<std::string> Output;
+};
+
+// Turns the shared options into reading options and an event filter; on wrong
+// usage prints why and returns false.
+bool PrepareLogOptions(const LogOptions& options, ReadOptions& read, EventFilter& filter);
+// Reads the log or capture (recognised by its first bytes) and prints its
+// faults; `frames` gets a capture's frame number of each record. None when
+// nothing can be run (--strict stopped, or the capture could not be read).
+std::optional<ParsedLog> ReadLogOrCapture(const LogOptions& options, const ReadOptions& read,
+                                          std::vector<uint32_t>& frames);
 
 struct DemoOptions : CommonOptions {
   std::optional<std::string> Data;  // the sample directory (with logs/)

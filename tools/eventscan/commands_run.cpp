@@ -96,12 +96,6 @@ void announceReading(const std::string& path) {
   std::cerr << fmt::format("reading {} ({} MiB)\n", path, size >> 20);
 }
 
-EventFilter filterOf(const RunOptions& o) {
-  if (!o.Only.empty()) return EventFilter(EventFilter::Mode::Only, SplitList(o.Only));
-  if (!o.Skip.empty()) return EventFilter(EventFilter::Mode::Skip, SplitList(o.Skip));
-  return {};
-}
-
 std::unique_ptr<HostLibrary> openLibrary(const CommonOptions& o) {
   ChooseHomeDirectory(o.Home);
   return std::make_unique<HostLibrary>(o.Library ? *o.Library : HostLibrary::DefaultPath());
@@ -109,45 +103,59 @@ std::unique_ptr<HostLibrary> openLibrary(const CommonOptions& o) {
 
 }  // namespace
 
-int RunCommand(const RunOptions& o) {
-  auto started = std::chrono::steady_clock::now();
-  ReadOptions read;
+bool PrepareLogOptions(const LogOptions& o, ReadOptions& read, EventFilter& filter) {
   read.Strict = o.Strict;
+  read.MaxLineBytes = o.MaxLineBytes;
   if (o.Network) {
     read.Network = NetworkIndex(*o.Network);
     if (!read.Network) {
       std::cerr << fmt::format("--network: \"{}\" is none of GSM, CDMA, UMTS, TD-SCDMA\n", *o.Network);
-      return ExitUsage;
+      return false;
     }
   }
   if (!o.Only.empty() && !o.Skip.empty()) {
     std::cerr << "--only and --skip exclude each other\n";
-    return ExitUsage;
+    return false;
   }
+  if (!o.Only.empty()) filter = EventFilter(EventFilter::Mode::Only, SplitList(o.Only));
+  if (!o.Skip.empty()) filter = EventFilter(EventFilter::Mode::Skip, SplitList(o.Skip));
+  return true;
+}
+
+std::optional<ParsedLog> ReadLogOrCapture(const LogOptions& o, const ReadOptions& read, std::vector<uint32_t>& frames) {
+  std::optional<ParsedLog> log;
+  if (IsCaptureFile(o.Log)) {
+    if (o.Network) std::cerr << fmt::format("{}: a capture is always run as a UMTS log; --network is ignored\n", o.Log);
+    log = ReadCaptureForRun(o.Log, o.Strict, frames);
+    if (!log) return std::nullopt;
+  } else {
+    announceReading(o.Log);
+    log = ReadLog(o.Log, read);
+  }
+  reportFaults(*log);
+  if (log->Stopped) {
+    std::cerr << fmt::format("{}: stopped at the first malformed line (--strict)\n", o.Log);
+    return std::nullopt;
+  }
+  return log;
+}
+
+int RunCommand(const RunOptions& o) {
+  auto started = std::chrono::steady_clock::now();
+  ReadOptions read;
+  EventFilter filter;
+  if (!PrepareLogOptions(o, read, filter)) return ExitUsage;
   // Declared outside the try: an error raised by the library is an object of
   // the library's, so the library stays loaded until the error is printed.
   std::unique_ptr<HostLibrary> library;
   try {
     library = openLibrary(o);
     reportLibraryFaults(libraryFaults(*library));
-    read.MaxLineBytes = o.MaxLineBytes;
-    // A capture is recognised by its first bytes, whatever its name.
     std::vector<uint32_t> frames;
-    const bool capture = IsCaptureFile(o.Log);
-    std::optional<ParsedLog> fromCapture;
-    if (capture) {
-      if (o.Network) std::cerr << fmt::format("{}: a capture is always run as a UMTS log; --network is ignored\n", o.Log);
-      fromCapture = ReadCaptureForRun(o.Log, o.Strict, frames);
-      if (!fromCapture) return ExitInput;
-    } else {
-      announceReading(o.Log);
-    }
-    ParsedLog log = capture ? std::move(*fromCapture) : ReadLog(o.Log, read);
-    reportFaults(log);
-    if (log.Stopped) {
-      std::cerr << fmt::format("{}: stopped at the first malformed line (--strict)\n", o.Log);
-      return ExitInput;
-    }
+    std::optional<ParsedLog> parsed = ReadLogOrCapture(o, read, frames);
+    if (!parsed) return ExitInput;
+    ParsedLog& log = *parsed;
+    const bool capture = !frames.empty();
     std::ofstream file;
     if (o.Output) {
       file.open(*o.Output, std::ios::binary | std::ios::trunc);
@@ -157,7 +165,7 @@ int RunCommand(const RunOptions& o) {
       }
     }
     std::ostream& out = o.Output ? static_cast<std::ostream&>(file) : std::cout;
-    bool saved = runLog(*library, log, filterOf(o), o.Format, out, !o.Output && o.Format == OutputFormat::Table, started,
+    bool saved = runLog(*library, log, filter, o.Format, out, !o.Output && o.Format == OutputFormat::Table, started,
                         capture ? &frames : nullptr);
     if (o.Output) {
       file.close();

@@ -78,40 +78,19 @@ void WriteFileAtomically(const std::string& path, const std::string& text) {
 
 int ReportCommand(const ReportOptions& o) {
   ReadOptions read;
-  read.Strict = o.Strict;
-  if (o.Network) {
-    read.Network = NetworkIndex(*o.Network);
-    if (!read.Network) {
-      std::cerr << fmt::format("--network: \"{}\" is none of GSM, CDMA, UMTS, TD-SCDMA\n", *o.Network);
-      return ExitUsage;
-    }
-  }
-  if (!o.Only.empty() && !o.Skip.empty()) {
-    std::cerr << "--only and --skip exclude each other\n";
-    return ExitUsage;
-  }
   EventFilter filter;
-  if (!o.Only.empty()) filter = EventFilter(EventFilter::Mode::Only, SplitList(o.Only));
-  if (!o.Skip.empty()) filter = EventFilter(EventFilter::Mode::Skip, SplitList(o.Skip));
+  if (!PrepareLogOptions(o, read, filter)) return ExitUsage;
   // Outlives the library's errors, as in RunCommand.
   std::unique_ptr<HostLibrary> library;
   try {
     ChooseHomeDirectory(o.Home);
     library = std::make_unique<HostLibrary>(o.Library ? *o.Library : HostLibrary::DefaultPath());
-    // The same record sources as `eventscan run`: a capture (recognised by its
-    // first bytes) or a log; whatever it reads, the report draws.
-    std::optional<ParsedLog> fromCapture;
-    if (IsCaptureFile(o.Log)) {
-      std::vector<uint32_t> frames;
-      fromCapture = ReadCaptureForRun(o.Log, o.Strict, frames);
-      if (!fromCapture) return ExitInput;
-    }
-    ParsedLog log = fromCapture ? std::move(*fromCapture) : ReadLog(o.Log, read);
-    for (const LogFault& f : log.Faults) std::cerr << f.Text() << " (line skipped)\n";
-    if (log.Stopped) {
-      std::cerr << fmt::format("{}: stopped at the first malformed line (--strict)\n", o.Log);
-      return ExitInput;
-    }
+    // The same record sources as `eventscan run`: whatever it reads, the
+    // report draws.
+    std::vector<uint32_t> frames;
+    std::optional<ParsedLog> parsed = ReadLogOrCapture(o, read, frames);
+    if (!parsed) return ExitInput;
+    ParsedLog& log = *parsed;
     std::string page;
     size_t events = 0;
     {

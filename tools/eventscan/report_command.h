@@ -9,13 +9,8 @@
 
 namespace eventscan {
 
-struct ReportOptions : CommonOptions {
-  std::string Log;
+struct ReportOptions : LogOptions {
   std::string Output;
-  std::optional<std::string> Network;
-  bool Strict = false;
-  std::string Only;
-  std::string Skip;
 };
 
 int ReportCommand(const ReportOptions& options);
