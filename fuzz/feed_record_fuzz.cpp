@@ -48,7 +48,13 @@ Sample& sample() {
   return *s;
 }
 
-void readLog(feedfuzz::Reader& in, FakeHost& host, uint8_t net, std::vector<bool>& quiet) {
+struct FakeLog {
+  std::vector<bool> Quiet;                 // per record: fed without notification
+  std::vector<EventTableEntry> Events;     // the event table
+  std::vector<std::pair<int32_t, int8_t>> Declared;  // per entry: declaring record, item
+};
+
+void readLog(feedfuzz::Reader& in, FakeHost& host, uint8_t net, FakeLog& log) {
   using namespace feedfuzz;
   const auto fields = FieldCatalogue();
   double time = FakeHost::At(10, 0, 0);
@@ -58,7 +64,8 @@ void readLog(feedfuzz::Reader& in, FakeHost& host, uint8_t net, std::vector<bool
     time += flags & Backwards ? -step : step;
     uint32_t code = flags & RawCode ? in.Get<uint32_t>() : sample().Codes[in.Get<uint8_t>() % sample().Codes.size()];
     HandsetRecord& r = host.Add(time, flags & Message ? code : 0);
-    quiet.push_back(flags & Quiet);
+    log.Quiet.push_back(flags & Quiet);
+    const auto index = static_cast<int32_t>(host.Records.size() - 1);
     const uint32_t mode = in.Get<uint8_t>() & 0x0F, vendor = in.Get<uint8_t>();
     r.MessageInfo = mode << 24 | vendor << 16;
     r.NetType = flags & NoNetwork ? 255 : net;
@@ -68,12 +75,20 @@ void readLog(feedfuzz::Reader& in, FakeHost& host, uint8_t net, std::vector<bool
       const auto field = in.Get<uint8_t>();
       r.SetField(fields[field % fields.size()].Id, in.Get<int32_t>());
     }
-    if (!(flags & Items)) continue;
-    for (int n = in.Get<uint8_t>(); n > 0; --n) {
+    for (int n = flags & Items ? in.Get<uint8_t>() : 0; n > 0; --n) {
       TestItem item{};
       item.EventId = in.Get<int16_t>();
       item.Time = time + in.Get<int16_t>() / 86400000.0;
       r.AddItem(item, in.Take(in.Get<uint8_t>()));
+    }
+    for (int n = flags & Events ? in.Get<uint8_t>() : 0; n > 0; --n) {
+      const auto id = in.Get<int16_t>();
+      const int32_t named = index - in.Get<uint16_t>();
+      const auto item = in.Get<int8_t>();
+      // A host's table names records of its log only (eventscan drops the rest).
+      if (named < 0) continue;
+      log.Events.push_back({id, named});
+      log.Declared.emplace_back(index, item);
     }
   }
 }
@@ -104,18 +119,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   tests.LinkProperties(sample().Registry.TestList);
 
   FakeHost host;
-  std::vector<bool> quiet;
-  readLog(in, host, net, quiet);
+  FakeLog log;
+  readLog(in, host, net, log);
   TActEventsResult results;
   results.SetNetType(net);
   results.OnGetRecord = host.Loader();
   results.OnEventFilter = host.Filter();
   results.OnEventAdded = host.Announcer();
+  // As a host feeds: each record, then the table entries it declared.
+  SetEventTable(&log.Events);
+  size_t entry = 0;
   for (size_t i = 0; i < host.Records.size(); ++i) {
     const HandsetRecord& r = host.Records[i];
-    results.FeedRecord(100 + i, static_cast<int32_t>(i), r.MessageCode != 0, !r.Items.empty(), !quiet[i], deviceType,
-                       &messages, &gates, &tests);
+    const auto index = static_cast<int32_t>(i);
+    results.FeedRecord(100 + i, index, r.MessageCode != 0, !r.Items.empty(), !log.Quiet[i], deviceType, &messages,
+                       &gates, &tests);
+    for (; entry < log.Events.size() && log.Declared[entry].first == index; ++entry)
+      results.FeedEvent(static_cast<int32_t>(entry), log.Declared[entry].second, &messages, &gates, &tests,
+                        deviceType);
   }
+  SetEventTable(nullptr);
 
   for (const FakeHost::Added& a : host.AddedCalls)
     if (results.IndexOf(a.Result) < 0) FuzzFail("an announced result is not in the container");

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "eventmanager/outside/data_access.h"
 #include "feed_records.h"
@@ -32,9 +33,14 @@ void writePiece(const eventscan::ParsedLog& log, size_t first, const std::string
   out.Put<uint8_t>(log.Header.Network);
   out.Put<uint8_t>(log.Header.DeviceType);
   double time = first ? log.Records[first - 1].Time : log.Records[first].Time;
+  size_t entry = 0;
   for (size_t i = first; i < std::min(first + kPiece, log.Records.size()); ++i) {
     const HandsetRecord& r = log.Records[i];
+    std::vector<size_t> declared;
+    for (; entry < log.Events.size() && log.EventOrigins[entry].DeclaredBy <= static_cast<int32_t>(i); ++entry)
+      if (log.EventOrigins[entry].DeclaredBy == static_cast<int32_t>(i)) declared.push_back(entry);
     uint8_t flags = RawCode;
+    if (!declared.empty()) flags |= Events;
     if (r.MessageCode) flags |= Message;
     if (r.Skip) flags |= Skip;
     if (r.Time < time) flags |= Backwards;
@@ -55,12 +61,22 @@ void writePiece(const eventscan::ParsedLog& log, size_t first, const std::string
         out.Put<uint8_t>(static_cast<uint8_t>(index));
         out.Put<int32_t>(value);
       }
-    if (!(flags & Items)) continue;
-    out.Put<uint8_t>(static_cast<uint8_t>(r.Items.size()));
-    for (const TestItem& item : r.Items) {
-      out.Put<int16_t>(item.EventId);
-      out.Put<int16_t>(static_cast<int16_t>(std::clamp(std::lround((item.Time - r.Time) * 86400000.0), -32768L, 32767L)));
-      out.PutBytes(r.Extra(item));
+    if (flags & Items) {
+      out.Put<uint8_t>(static_cast<uint8_t>(r.Items.size()));
+      for (const TestItem& item : r.Items) {
+        out.Put<int16_t>(item.EventId);
+        out.Put<int16_t>(static_cast<int16_t>(std::clamp(std::lround((item.Time - r.Time) * 86400000.0), -32768L, 32767L)));
+        out.PutBytes(r.Extra(item));
+      }
+    }
+    if (flags & Events) {
+      out.Put<uint8_t>(static_cast<uint8_t>(std::min<size_t>(declared.size(), 255)));
+      for (size_t k = 0; k < std::min<size_t>(declared.size(), 255); ++k) {
+        const EventTableEntry& e = log.Events[declared[k]];
+        out.Put<int16_t>(e.EventId);
+        out.Put<uint16_t>(static_cast<uint16_t>(std::clamp<int64_t>(int64_t{static_cast<int32_t>(i)} - e.RecordIndex, 0, 65535)));
+        out.Put<int8_t>(static_cast<int8_t>(log.EventOrigins[declared[k]].ItemIndex));
+      }
     }
   }
   std::ofstream(path, std::ios::binary) << out.Bytes();

@@ -5,11 +5,13 @@
 //   network (mod 4), device type, then records:
 //   flags: 1 message, 2 raw code (else an index into the definitions' codes),
 //          4 skip, 8 time goes back, 16 test items, 32 no notification,
-//          64 record of no network
+//          64 record of no network, 128 event-table entries
 //   time step in ms (u16), code (u32 raw or u8 index), mode (u8, low 4 bits),
 //   vendor (u8), message bytes (u8 length, bytes), fields (u8 count, each u8
 //   index into the field catalogue and i32 value), with flag 16: items (u8
-//   count, each i16 identifier, i16 time offset in ms, u8 extra length, bytes)
+//   count, each i16 identifier, i16 time offset in ms, u8 extra length,
+//   bytes), with flag 128: entries the record declares (u8 count, each i16
+//   identifier, u16 records back to the one it names, i8 item or -1)
 #pragma once
 
 #include <algorithm>
@@ -22,7 +24,8 @@
 namespace feedfuzz {
 
 enum Flags : uint8_t {
-  Message = 1, RawCode = 2, Skip = 4, Backwards = 8, Items = 16, Quiet = 32, NoNetwork = 64
+  Message = 1, RawCode = 2, Skip = 4, Backwards = 8, Items = 16, Quiet = 32, NoNetwork = 64,
+  Events = 128
 };
 
 class Reader {
