@@ -66,9 +66,9 @@ def log_reader():
     out = fresh("log_reader")
     for log in sorted((SAMPLE / "logs").glob("*.jsonl")):
         header, records = log_lines(log.name)
-        plain = records[:24]
-        rich = [r for r in records if any(k in r for k in ('"items"', '"events"', '"ie"', '"code"', '"trace"'))][:24]
-        for kind, chosen in (("plain", plain), ("rich", rich)):
+        rich = [r for r in records if any(k in r for k in ('"items"', '"events"', '"ie"', '"code"', '"trace"'))]
+        pieces = (("plain", records[:8]), ("rich-0", rich[:8]), ("rich-1", rich[8:16]), ("rich-2", rich[16:24]))
+        for kind, chosen in pieces:
             (out / f"{log.stem}-{kind}.jsonl").write_text("\n".join([header] + chosen) + "\n")
 
 
