@@ -322,9 +322,16 @@ bool ParseRecordFast(std::string_view line, const LogHeader& header, LineTarget&
   try {
     if (!s.Take('{')) return false;
     if (!s.Peek('}')) {
+      // A key given twice goes to the full reader, which keeps the last value,
+      // so that both readers make the same record of the line.
+      std::string_view keys[16];
+      size_t keyCount = 0;
       do {
         std::string_view key;
-        if (!s.String(key) || !s.Take(':') || !member(s, key, t, p)) return false;
+        if (!s.String(key) || !s.Take(':')) return false;
+        if (keyCount == std::size(keys) || std::find(keys, keys + keyCount, key) != keys + keyCount) return false;
+        keys[keyCount++] = key;
+        if (!member(s, key, t, p)) return false;
       } while (s.Take(','));
     }
     if (!s.Take('}') || !s.AtEnd() || !p.hasTime || (p.codeKey && p.msgKey)) return false;
