@@ -149,7 +149,9 @@ bool fields(Scanner& s, HandsetRecord& rec) {
   std::vector<std::pair<int32_t, int32_t>> sorted;
   sorted.reserve(n + rec.Fields.size());
   for (size_t i = 0; i < n; ++i) {
-    if (i + 1 < n && buffer[i + 1].first == buffer[i].first) continue;
+    // One field named twice (names ignore letter case) goes to the full
+    // reader, so that both readers keep the same one of the two values.
+    if (i + 1 < n && buffer[i + 1].first == buffer[i].first) return false;
     sorted.push_back(buffer[i]);
   }
   if (rec.Fields.empty()) {
