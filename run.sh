@@ -3,6 +3,8 @@
 #   ./run.sh demo   install what is missing, build, run eventscan on the bundled sample data
 #   ./run.sh test   install what is missing, build, run the whole test suite through ctest
 #   ./run.sh asan   the same test suite built with AddressSanitizer and UBSan
+#   ./run.sh fuzz [SECONDS]  build the fuzz targets with clang and run each for
+#                   SECONDS (default 45); see fuzz/run.sh
 # Every step is idempotent: packages already present are not fetched again,
 # and an existing build directory is reused.
 set -euo pipefail
@@ -59,8 +61,14 @@ case "${1:-}" in
     build asan
     ctest --preset asan -j"$(nproc)"
     ;;
+  fuzz)
+    # clang, its fuzzer runtime and the symbolizer are needed for this command only.
+    PACKAGES+=(clang-14 libclang-rt-14-dev llvm-14)
+    install_missing
+    fuzz/run.sh "${2:-45}"
+    ;;
   *)
-    echo "usage: $0 demo|test|asan" >&2
+    echo "usage: $0 demo|test|asan|fuzz [SECONDS]" >&2
     exit 1
     ;;
 esac

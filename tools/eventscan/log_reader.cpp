@@ -26,7 +26,9 @@ using json = nlohmann::json;
 LogHeader readHeader(std::string_view line, const std::string& name, const ReadOptions& options) {
   auto where = [&](const std::string& what) { return LogError(fmt::format("{}:1: {}", name, what)); };
   json h = json::parse(line, nullptr, false);
-  if (h.is_discarded() || !h.is_object() || h.value("format", std::string()) != LogFormatName)
+  // A "format" that is not text is no header either (value() would throw a JSON type error).
+  if (h.is_discarded() || !h.is_object() || !h.contains("format") || !h["format"].is_string() ||
+      h["format"].get<std::string>() != LogFormatName)
     throw where(fmt::format("the first line is not an {} header ({{\"format\": \"{}\", ...}})", LogFormatName,
                             LogFormatName));
   LogHeader header;

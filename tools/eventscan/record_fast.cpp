@@ -149,7 +149,9 @@ bool fields(Scanner& s, HandsetRecord& rec) {
   std::vector<std::pair<int32_t, int32_t>> sorted;
   sorted.reserve(n + rec.Fields.size());
   for (size_t i = 0; i < n; ++i) {
-    if (i + 1 < n && buffer[i + 1].first == buffer[i].first) continue;
+    // One field named twice (names ignore letter case) goes to the full
+    // reader, so that both readers keep the same one of the two values.
+    if (i + 1 < n && buffer[i + 1].first == buffer[i].first) return false;
     sorted.push_back(buffer[i]);
   }
   if (rec.Fields.empty()) {
@@ -322,9 +324,16 @@ bool ParseRecordFast(std::string_view line, const LogHeader& header, LineTarget&
   try {
     if (!s.Take('{')) return false;
     if (!s.Peek('}')) {
+      // A key given twice goes to the full reader, which keeps the last value,
+      // so that both readers make the same record of the line.
+      std::string_view keys[16];
+      size_t keyCount = 0;
       do {
         std::string_view key;
-        if (!s.String(key) || !s.Take(':') || !member(s, key, t, p)) return false;
+        if (!s.String(key) || !s.Take(':')) return false;
+        if (keyCount == std::size(keys) || std::find(keys, keys + keyCount, key) != keys + keyCount) return false;
+        keys[keyCount++] = key;
+        if (!member(s, key, t, p)) return false;
       } while (s.Take(','));
     }
     if (!s.Take('}') || !s.AtEnd() || !p.hasTime || (p.codeKey && p.msgKey)) return false;
