@@ -71,13 +71,8 @@ void TGateEventList::LoadFromFile(const std::string& path) {
 }
 
 TGateEvent* TGateEventList::FindByName(std::string_view name) const {
-  int index = IndexOfName(name);
-  const std::string key = UpperKey(name);
-  if (ValidIndex(index) && UpperKey(Event(index)->EventName) == key) return Event(index);
-  // The index does not follow renames; fall back to a scan.
-  for (int i = 0; i < Count(); ++i)
-    if (UpperKey(Event(i)->EventName) == key) return Event(i);
-  return nullptr;
+  const int index = FindIndexByName(name, [this](int i) -> const std::string& { return Event(i)->EventName; });
+  return index < 0 ? nullptr : Event(index);
 }
 
 void TGateEventList::LinkProperties(TEventPropertyList* warnings) {

@@ -53,6 +53,18 @@ class THashObjectList : public TObjectList {
 
   void ReindexFrom(int position);
   int IndexOfName(std::string_view name) const;
+  // The index of the item whose name (`nameOf(index)`) is `name`, letter case
+  // ignored, or -1: the name index first, then a scan, since renaming an item
+  // does not reindex it.
+  template <class NameOf>
+  int FindIndexByName(std::string_view name, NameOf nameOf) const {
+    const std::string key = UpperKey(name);
+    const int index = IndexOfName(name);
+    if (ValidIndex(index) && UpperKey(nameOf(index)) == key) return index;
+    for (int i = 0; i < Count(); ++i)
+      if (UpperKey(nameOf(i)) == key) return i;
+    return -1;
+  }
 
  private:
   std::string KeyOf(int index);

@@ -50,13 +50,8 @@ void TMsgEventList::CollectReportNames(std::vector<std::string>& names) const {
 }
 
 TMsgEvent* TMsgEventList::FindByName(std::string_view name) const {
-  int index = IndexOfName(name);
-  const std::string key = UpperKey(name);
-  if (ValidIndex(index) && UpperKey(Event(index)->EventName) == key) return Event(index);
-  // The index does not follow renames; fall back to a scan.
-  for (int i = 0; i < Count(); ++i)
-    if (UpperKey(Event(i)->EventName) == key) return Event(i);
-  return nullptr;
+  const int index = FindIndexByName(name, [this](int i) -> const std::string& { return Event(i)->EventName; });
+  return index < 0 ? nullptr : Event(index);
 }
 
 TEventProperty* TMsgEventList::FindPropertyByName(const std::string& name) const {

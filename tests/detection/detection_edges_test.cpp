@@ -11,76 +11,20 @@
 #include "definitions/test_events.h"
 #include "detection/act_events_result.h"
 #include "eventmanager/outside/message_bytes.h"
-#include "platform/component_registry.h"
 #include "properties/event_property_list.h"
-#include "support/fake_host.h"
+#include "support/detection_fixture.h"
 
 namespace {
 
 double sec(double s) { return FakeHost::At(10, 0, s); }
 
-struct Edges : ::testing::Test {
-  FakeHost host;
-  TActEventsResult results;
-  TMsgEventList messages;
-  TGateEventList gates;
-  TTestEvents tests;
-  TEventPropertyList testProps{0, 255, ""};
-  TEventPropertyList msgProps{1, 0, "Message"};
-  TEventPropertyList gateProps{2, 0, "Warning"};
-
-  static void SetUpTestSuite() { CoInitialize(); }
-  void SetUp() override {
-    results.OnGetRecord = host.Loader();
-    results.OnEventFilter = host.Filter();
-    results.OnEventAdded = host.Announcer();
-    tests.LinkProperties(&testProps);
-  }
-  void network(uint8_t net) {
-    results.SetNetType(net);
-    messages.SetNetType(net);
-    gates.SetNetType(net);
-  }
-  void feed(int32_t i, bool notify = true) {
-    const HandsetRecord& r = host.Records[i];
-    results.FeedRecord(100 + i, i, r.MessageCode != 0, !r.Items.empty(), notify, 0, &messages, &gates, &tests);
-  }
-  void feedAll(bool notify = true) {
-    for (size_t i = 0; i < host.Records.size(); ++i) feed(static_cast<int32_t>(i), notify);
-  }
-  TMsgEvent* event(const std::string& name) {
-    auto* e = new TMsgEvent(&messages);
-    e->EventName = name;
-    messages.Add(e);
-    return e;
-  }
-  TLevelNode* level(TMsgEvent* e, TLevelNode* parent, uint32_t code, const std::string& report = "",
-                    int32_t detailFlag = 0, int32_t reason = -9999) {
-    auto* l = new TLevelNode(e, parent);
-    l->MsgNodes->AddNode(e->Network(), code, 0);
-    l->ReportName = report;
-    l->DetailFlag = detailFlag;
-    l->ReasonNum = reason;
-    parent ? parent->AddChild(l) : e->AddLevel(l);
-    return l;
-  }
+struct Edges : DetectionFixture {
   TGateEvent* gate(const std::string& name, int32_t type) {
     auto* g = new TGateEvent(&gates);
     g->EventName = name;
     g->SetGateType(type);
     gates.Add(g);
     return g;
-  }
-  void ready() {
-    messages.RebuildCodeFilter();
-    messages.LinkProperties(&msgProps);
-    gates.LinkProperties(&gateProps);
-  }
-  void addItem(HandsetRecord& r, int16_t id, double time) {
-    TestItem item{};
-    item.EventId = id;
-    item.Time = time;
-    r.AddItem(item, {});
   }
   // Record index and time of every result of kind `kind` (1 message, 2 test, 3 gate).
   std::vector<std::pair<int32_t, double>> of(int32_t kind) {
@@ -109,7 +53,7 @@ TEST_F(Edges, ResultsAnswerAfterTheirDefinitionsAreCleared) {
   host.Add(sec(1), 0x012F1301);
   host.Add(sec(2), 0x012F0508);
   host.Add(sec(3), 0x012F0615);
-  feedAll(false);
+  feedAll(0, false);
   ASSERT_EQ(results.GetCount(), 3);
   std::vector<bool> flags;
   std::vector<std::string> names;
@@ -209,7 +153,7 @@ TEST_F(Edges, GateTimeLimitsAreMetToTheMillisecond) {
     // A at s + 2, then an unrelated message exactly MsgDuringTime later.
     host.Add(sec(s + 2), 0x012F0508);
     host.Add(sec(s + 5), 0x012F0615);
-    feedAll(false);
+    feedAll(0, false);
     std::vector<std::pair<int32_t, double>> fired = of(3);
     bool heldFired = false, unansweredFired = false;
     for (auto& f : fired) (f.first == 1 ? heldFired : unansweredFired) = true;
@@ -225,7 +169,7 @@ TEST_F(Edges, GateTimeLimitsAreMetToTheMillisecond) {
   unanswered->WaitingForB = false;
   host.Add(sec(2), 0x012F0508);
   host.Add(sec(5.001), 0x012F0615);
-  feedAll(false);
+  feedAll(0, false);
   EXPECT_EQ(of(3).size(), 1u);
 }
 
@@ -252,7 +196,7 @@ TEST_F(Edges, NotifyEvaluatesEveryRecordOnce) {
     low->TrueSpan = low->TrueCount = 0;
     low->SpanStart = 0;
     for (size_t i = 0; i < c.rxlev.size(); ++i) host.Add(sec(i), 0x012F0615).SetField(3, c.rxlev[i]);
-    feedAll(true);
+    feedAll(0, true);
     std::vector<int32_t> fired;
     for (auto& f : of(3)) fired.push_back(f.first);
     EXPECT_EQ(fired, c.fired) << c.rxlev.size() << " records";

@@ -14,67 +14,11 @@
 #include "eventmanager/outside/message_bytes.h"
 #include "platform/component_registry.h"
 #include "properties/event_property_list.h"
-#include "support/fake_host.h"
+#include "support/detection_fixture.h"
 
 namespace {
 
-struct Passes : ::testing::Test {
-  FakeHost host;
-  TActEventsResult results;
-  TMsgEventList messages;
-  TGateEventList gates;
-  TTestEvents tests;
-  TEventPropertyList testProps{0, 255, ""};
-  TEventPropertyList msgProps{1, 0, "Message"};
-  TEventPropertyList gateProps{2, 0, "Warning"};
-
-  static void SetUpTestSuite() { CoInitialize(); }
-  void SetUp() override {
-    results.OnGetRecord = host.Loader();
-    results.OnEventFilter = host.Filter();
-    results.OnEventAdded = host.Announcer();
-    tests.LinkProperties(&testProps);
-  }
-  void network(uint8_t net) {
-    results.SetNetType(net);
-    messages.SetNetType(net);
-    gates.SetNetType(net);
-  }
-  // Feeds every record of the fake log, in order, as the host would.
-  void feedAll(uint8_t deviceType = 0) {
-    for (size_t i = 0; i < host.Records.size(); ++i) feed(static_cast<int32_t>(i), deviceType);
-  }
-  void feed(int32_t i, uint8_t deviceType = 0, bool notify = true) {
-    const HandsetRecord& r = host.Records[i];
-    results.FeedRecord(100 + i, i, r.MessageCode != 0, !r.Items.empty(), notify, deviceType, &messages, &gates,
-                       &tests);
-  }
-  TLevelNode* level(TMsgEvent* e, TLevelNode* parent, uint32_t code, const std::string& report = "",
-                    int32_t detailFlag = 0) {
-    auto* l = new TLevelNode(e, parent);
-    l->MsgNodes->AddNode(e->Network(), code, 0);
-    l->ReportName = report;
-    l->DetailFlag = detailFlag;
-    parent ? parent->AddChild(l) : e->AddLevel(l);
-    return l;
-  }
-  TMsgEvent* event(const std::string& name) {
-    auto* e = new TMsgEvent(&messages);
-    e->EventName = name;
-    messages.Add(e);
-    return e;
-  }
-  void ready() {
-    messages.RebuildCodeFilter();
-    messages.LinkProperties(&msgProps);
-    gates.LinkProperties(&gateProps);
-  }
-  void addItem(HandsetRecord& r, int16_t id, double time, std::string extra = {}) {
-    TestItem item{};
-    item.EventId = id;
-    item.Time = time;
-    r.AddItem(item, extra);
-  }
+struct Passes : DetectionFixture {
   std::vector<std::string> names() {
     std::vector<std::string> out;
     for (int i = 0; i < results.GetCount(); ++i) {

@@ -1,0 +1,80 @@
+// A results container wired to a fake host, with empty message, gate and
+// test-event lists of one network and their property lists, and helpers that
+// build definitions and feed the fake log in order, as a host would.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+
+#include "definitions/gate_event.h"
+#include "definitions/gate_event_list.h"
+#include "definitions/level_node.h"
+#include "definitions/msg_event.h"
+#include "definitions/msg_event_list.h"
+#include "definitions/test_events.h"
+#include "detection/act_events_result.h"
+#include "platform/component_registry.h"
+#include "properties/event_property_list.h"
+#include "support/fake_host.h"
+
+struct DetectionFixture : ::testing::Test {
+  FakeHost host;
+  TActEventsResult results;
+  TMsgEventList messages;
+  TGateEventList gates;
+  TTestEvents tests;
+  TEventPropertyList testProps{0, 255, ""};
+  TEventPropertyList msgProps{1, 0, "Message"};
+  TEventPropertyList gateProps{2, 0, "Warning"};
+
+  static void SetUpTestSuite() { CoInitialize(); }
+  void SetUp() override {
+    results.OnGetRecord = host.Loader();
+    results.OnEventFilter = host.Filter();
+    results.OnEventAdded = host.Announcer();
+    tests.LinkProperties(&testProps);
+  }
+  void network(uint8_t net) {
+    results.SetNetType(net);
+    messages.SetNetType(net);
+    gates.SetNetType(net);
+  }
+  // Record i of the fake log is fed at position 100 + i.
+  void feed(int32_t i, uint8_t deviceType = 0, bool notify = true) {
+    const HandsetRecord& r = host.Records[i];
+    results.FeedRecord(100 + i, i, r.MessageCode != 0, !r.Items.empty(), notify, deviceType, &messages, &gates,
+                       &tests);
+  }
+  void feedAll(uint8_t deviceType = 0, bool notify = true) {
+    for (size_t i = 0; i < host.Records.size(); ++i) feed(static_cast<int32_t>(i), deviceType, notify);
+  }
+  TMsgEvent* event(const std::string& name) {
+    auto* e = new TMsgEvent(&messages);
+    e->EventName = name;
+    messages.Add(e);
+    return e;
+  }
+  TLevelNode* level(TMsgEvent* e, TLevelNode* parent, uint32_t code, const std::string& report = "",
+                    int32_t detailFlag = 0, int32_t reason = -9999) {
+    auto* l = new TLevelNode(e, parent);
+    l->MsgNodes->AddNode(e->Network(), code, 0);
+    l->ReportName = report;
+    l->DetailFlag = detailFlag;
+    l->ReasonNum = reason;
+    parent ? parent->AddChild(l) : e->AddLevel(l);
+    return l;
+  }
+  void addItem(HandsetRecord& r, int16_t id, double time, std::string extra = {}) {
+    TestItem item{};
+    item.EventId = id;
+    item.Time = time;
+    r.AddItem(item, extra);
+  }
+  void ready() {
+    messages.RebuildCodeFilter();
+    messages.LinkProperties(&msgProps);
+    gates.LinkProperties(&gateProps);
+  }
+};
