@@ -289,12 +289,7 @@ TEST_F(Edges, StartDialClearsTheWatchState) {
 TEST_F(Edges, CdmaLogStartingInACallDerivesNoHandoffFailure) {
   network(1);
   host.Add(sec(0), 0x10082200).MessageInfo = 2u << 24;
-  for (int v : {3, 5, 7}) {
-    HandsetRecord& r = host.Add(sec(host.Records.size()), 0x10082200);
-    r.MessageInfo = 2u << 24;
-    r.SetField(20, 4);
-    r.MessageBytes = msgbytes::Writer().Raw(msgbytes::HandoffDirection, std::string{'\0', char(v)}).Bytes();
-  }
+  for (int v : {3, 5, 7}) cdmaHandoff(v);
   feedAll();
   std::vector<int32_t> ids;
   for (int i = 0; i < results.GetCount(); ++i) ids.push_back(results.GetResult(i)->GetTestEventId());

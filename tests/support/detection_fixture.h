@@ -15,6 +15,7 @@
 #include "definitions/msg_event_list.h"
 #include "definitions/test_events.h"
 #include "detection/act_events_result.h"
+#include "eventmanager/outside/message_bytes.h"
 #include "platform/component_registry.h"
 #include "properties/event_property_list.h"
 #include "support/fake_host.h"
@@ -71,6 +72,15 @@ struct DetectionFixture : ::testing::Test {
     item.EventId = id;
     item.Time = time;
     r.AddItem(item, extra);
+  }
+  // A CDMA handoff message (field 20 = 4) whose handoff direction is `direction`.
+  HandsetRecord& cdmaHandoff(int direction) {
+    HandsetRecord& r = host.Add(FakeHost::At(10, 0, static_cast<double>(host.Records.size())), 0x10082200);
+    r.MessageInfo = 2u << 24;
+    r.SetField(20, 4);
+    r.MessageBytes =
+        msgbytes::Writer().Raw(msgbytes::HandoffDirection, std::string{'\0', static_cast<char>(direction)}).Bytes();
+    return r;
   }
   void ready() {
     messages.RebuildCodeFilter();

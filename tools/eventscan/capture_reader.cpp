@@ -36,18 +36,7 @@ constexpr int32_t RscpId = 28, EcNoId = 29;
 
 constexpr double UnixEpochDays = 25569.0;  // 1970-01-01 in days since 1899-12-30
 
-std::optional<int64_t> number(std::string_view text) {
-  if (text.empty()) return std::nullopt;
-  int base = 10;
-  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-    text.remove_prefix(2);
-    base = 16;
-  }
-  int64_t v = 0;
-  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v, base);
-  if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return v;
-}
+std::optional<int64_t> number(std::string_view text) { return ParseDecimalOrHex<int64_t>(text); }
 
 std::optional<double> decimal(std::string_view text) {
   if (text.empty()) return std::nullopt;

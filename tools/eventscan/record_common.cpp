@@ -9,17 +9,8 @@
 namespace eventscan {
 
 uint32_t ParseMessageCode(std::string_view text) {
-  std::string_view digits = text;
-  int base = 10;
-  if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) {
-    digits.remove_prefix(2);
-    base = 16;
-  }
-  uint32_t code = 0;
-  auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), code, base);
-  if (digits.empty() || ec != std::errc() || end != digits.data() + digits.size())
-    throw RecordError(fmt::format("code: \"{}\" is not a 32-bit message code like 0x412F0001", text));
-  return code;
+  if (std::optional<uint32_t> code = ParseDecimalOrHex<uint32_t>(text)) return *code;
+  throw RecordError(fmt::format("code: \"{}\" is not a 32-bit message code like 0x412F0001", text));
 }
 
 uint32_t MessageInfoWord(uint32_t mode, uint32_t vendor) { return (mode & 0xFu) << 24 | (vendor & 0xFFu) << 16; }

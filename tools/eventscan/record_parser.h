@@ -4,7 +4,9 @@
 // reader for everything else. The fast one declines what it does not handle.
 #pragma once
 
+#include <charconv>
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string_view>
 #include <vector>
@@ -38,6 +40,20 @@ void ParseRecordJson(const nlohmann::json& line, const LogHeader& header, LineTa
 bool ParseRecordFast(std::string_view line, const LogHeader& header, LineTarget& target);
 
 // Shared by both readers.
+// A whole integer of type T, decimal or with a "0x" prefix hexadecimal; none
+// when the text is empty, has anything else in it or does not fit.
+template <class T>
+std::optional<T> ParseDecimalOrHex(std::string_view text) {
+  int base = 10;
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    text.remove_prefix(2);
+    base = 16;
+  }
+  T value{};
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+  if (text.empty() || ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
 uint32_t ParseMessageCode(std::string_view text);  // "0x412F0001" or decimal; raises RecordError
 uint32_t MessageInfoWord(uint32_t mode, uint32_t vendor);
 uint32_t ModeByName(std::string_view name);  // "idle", "dedicated"; raises RecordError
