@@ -65,19 +65,9 @@ bool readRecord(std::string_view line, int lineNumber, ParsedLog& log, const Rea
   log.Records.emplace_back();
   log.Feeds.push_back(RecordFeed{RecordKind::Measurement, log.Header.DeviceType, lineNumber});
   LineTarget target{log.Records.back(), log.Feeds.back(), log.Events, log.EventOrigins, index};
-  if (options.FastPath && ParseRecordFast(line, log.Header, target)) return true;
-  log.Events.resize(events);
-  log.EventOrigins.resize(events);
-  log.Records.back() = HandsetRecord();
-  log.Feeds.back() = RecordFeed{RecordKind::Measurement, log.Header.DeviceType, lineNumber};
   try {
-    json parsed = json::parse(line);
-    ParseRecordJson(parsed, log.Header, target);
+    ParseRecordLine(line, log.Header, target, options.FastPath);
     return true;
-  } catch (const json::parse_error& e) {
-    std::string what = e.what();
-    auto pos = what.find("syntax error");
-    log.Faults.push_back({log.Path, lineNumber, "not valid JSON: " + (pos == std::string::npos ? what : what.substr(pos))});
   } catch (const std::exception& e) {
     log.Faults.push_back({log.Path, lineNumber, e.what()});
   }

@@ -224,4 +224,26 @@ void ParseRecordJson(const json& line, const LogHeader& header, LineTarget& targ
   FinishRecord(header, target, hasCode, kindGiven);
 }
 
+void ParseRecordLine(std::string_view line, const LogHeader& header, LineTarget& target, bool fastPath) {
+  const size_t events = target.Events.size();
+  if (fastPath) {
+    if (ParseRecordFast(line, header, target)) return;
+    // The fast reader declined; start again from a fresh target.
+    const RecordFeed fresh{RecordKind::Measurement, header.DeviceType, target.Feed.Line};
+    target.Events.resize(events);
+    target.Origins.resize(events);
+    target.Record = HandsetRecord();
+    target.Feed = fresh;
+  }
+  nlohmann::json parsed;
+  try {
+    parsed = nlohmann::json::parse(line);
+  } catch (const nlohmann::json::parse_error& e) {
+    std::string what = e.what();
+    auto pos = what.find("syntax error");
+    throw RecordError("not valid JSON: " + (pos == std::string::npos ? what : what.substr(pos)));
+  }
+  ParseRecordJson(parsed, header, target);
+}
+
 }  // namespace eventscan

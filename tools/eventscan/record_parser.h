@@ -39,6 +39,13 @@ void ParseRecordJson(const nlohmann::json& line, const LogHeader& header, LineTa
 // promised about the target, which the caller resets).
 bool ParseRecordFast(std::string_view line, const LogHeader& header, LineTarget& target);
 
+// One record line, whichever reader it takes; the only entry the log reader
+// uses. The target must be fresh (a default record, the line's feed). Raises
+// RecordError for a malformed line ("not valid JSON: ..." when it is not
+// JSON at all); the target and the event table are then unspecified and the
+// caller rolls them back.
+void ParseRecordLine(std::string_view line, const LogHeader& header, LineTarget& target, bool fastPath = true);
+
 // Shared by both readers.
 // A whole integer of type T, decimal or with a "0x" prefix hexadecimal; none
 // when the text is empty, has anything else in it or does not fit.
