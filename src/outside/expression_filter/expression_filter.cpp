@@ -15,7 +15,11 @@
 
 #include "eventmanager/errors.h"
 #include "eventmanager/outside/data_access.h"
+#include "expression_check.h"
 #include "expression_text.h"
+#ifdef EVENTMANAGER_WINDOWS
+#include "expression_dialog.h"
+#endif
 
 namespace {
 
@@ -23,6 +27,8 @@ constexpr int32_t ResultOk = 0;
 constexpr int32_t ResultNoInterface = static_cast<int32_t>(0x80004002u);
 constexpr int32_t ResultPointer = static_cast<int32_t>(0x80004003u);
 constexpr size_t MaxFields = 255;  // the count travels in 8 bits
+
+bool blank(const std::string& text) { return text.find_first_not_of(" \t\r\n") == std::string::npos; }
 
 double logicalNot(double v) { return v == 0 ? 1.0 : 0.0; }
 
@@ -52,14 +58,28 @@ double* fieldSlot(const char* name, void* user) {
   return &c->Slots.back();
 }
 
+// A rejected expression: the full message for callers that only show or
+// rethrow it, and its parts for the editor, which marks the position.
+class EExpressionFault : public EEventManagerError {
+ public:
+  EExpressionFault(const std::string& expression, std::string reason, int position)
+      : EExpressionFault(position > 0 ? fmt::format("Expression '{}': {} at position {}", expression, reason, position)
+                                      : fmt::format("Expression '{}': {}", expression, reason),
+                         reason, position, 0) {}
+  EExpressionFault(const std::string& message, std::string reason, int position, int /*whole message*/)
+      : EEventManagerError(message), Reason(std::move(reason)), Position(position) {}
+  std::string Reason;
+  int Position;  // 1-based; 0 when the fault has no place
+};
+
 // muparser's message names its own (rewritten) position; give the user's.
-std::string syntaxError(const std::string& expression, const TRewrittenExpression& rewritten,
-                        const mu::Parser::exception_type& e) {
+EExpressionFault syntaxError(const std::string& expression, const TRewrittenExpression& rewritten,
+                             const mu::Parser::exception_type& e) {
   std::string message = e.GetMsg();
   auto at = message.rfind(" at position ");
   if (at != std::string::npos) message.erase(at);
   int position = rewritten.OriginOf(e.GetPos(), static_cast<int>(expression.size()));
-  return fmt::format("Expression '{}': {} at position {}", expression, message, position + 1);
+  return EExpressionFault(expression, message, position + 1);
 }
 
 // Where a name stands in the user's text: its first occurrence as a whole word.
@@ -84,34 +104,60 @@ std::unique_ptr<TCompiled> compile(const std::string& expression) {
     c->Parser.SetExpr(rewritten.Text);
     c->Parser.GetUsedVar();  // compiles the whole text and resolves the names
   } catch (const mu::Parser::exception_type& e) {
-    throw EEventManagerError(syntaxError(expression, rewritten, e));
+    throw syntaxError(expression, rewritten, e);
   }
   if (!c->UnknownField.empty())
-    throw EEventManagerError(fmt::format("Expression '{}': unknown field '{}' at position {}", expression,
-                                         c->UnknownField, namePosition(expression, c->UnknownField) + 1));
+    throw EExpressionFault(expression, fmt::format("unknown field '{}'", c->UnknownField),
+                           namePosition(expression, c->UnknownField) + 1);
   if (c->FieldIds.size() > MaxFields)
-    throw EEventManagerError(fmt::format("Expression '{}': uses {} fields, at most {}", expression,
-                                         c->FieldIds.size(), MaxFields));
+    throw EExpressionFault(expression, fmt::format("uses {} fields, at most {}", c->FieldIds.size(), MaxFields), 0);
   try {
     c->Parser.Eval();  // some faults only show when the byte code first runs
   } catch (const mu::Parser::exception_type& e) {
-    throw EEventManagerError(syntaxError(expression, rewritten, e));
+    throw syntaxError(expression, rewritten, e);
   }
   // A comma would silently keep only the last of several expressions.
-  if (c->Parser.GetNumResults() > 1)
-    throw EEventManagerError(fmt::format("Expression '{}': unexpected ',' at position {}; join conditions "
-                                         "with 'and' or 'or'",
-                                         expression, TopLevelComma(expression) + 1));
+  if (c->Parser.GetNumResults() > 1) {
+    const int position = TopLevelComma(expression) + 1;
+    throw EExpressionFault(fmt::format("Expression '{}': unexpected ',' at position {}; join conditions "
+                                       "with 'and' or 'or'",
+                                       expression, position),
+                           "unexpected ','; join conditions with 'and' or 'or'", position, 0);
+  }
   return c;
 }
 
-bool blank(const std::string& text) { return text.find_first_not_of(" \t\r\n") == std::string::npos; }
+}  // namespace
+
+TExpressionCheck CheckExpression(const std::string& expression) {
+  TExpressionCheck check;
+  if (blank(expression)) return check;
+  try {
+    check.FieldIds = compile(expression)->FieldIds;
+  } catch (const EExpressionFault& e) {
+    check.Valid = false;
+    check.Reason = e.Reason;
+    check.Position = e.Position;
+  } catch (const std::exception& e) {
+    check.Valid = false;
+    check.Reason = e.what();
+  }
+  return check;
+}
+
+namespace {
 
 class TExpressionFilter final : public IExpressionFilter {
  public:
+#ifdef EVENTMANAGER_WINDOWS
+  bool EditExpression(void* parentWindow, uint8_t netType, std::string& expression) override {
+    return RunExpressionDialog(parentWindow, netType, expression);
+  }
+#else
   bool EditExpression(void*, uint8_t, std::string&) override {
     return false;  // no dialog in this build: the text is not accepted and stays as it was
   }
+#endif
 
   bool EvaluateValues(std::span<const int32_t> values) override {
     if (!compiled_) return false;
