@@ -111,6 +111,14 @@ TEST(EventAliasesDialog, AddReplaceAndDeleteReachTheListOnlyOnOk) {
          QTest::mouseClick(d.btnDelete, Qt::LeftButton);
        },
        "OK", {"Paging Response=MT Call Attempt"}, ""},
+      {"delete every alias", 0,
+       [](TfrmEventAliases& d) {
+         for (int i = 0; i < 2; ++i) {
+           chooseEntry(d, 0);
+           QTest::mouseClick(d.btnDelete, Qt::LeftButton);
+         }
+       },
+       "OK", {}, ""},
       {"cancel after adding", 0, add("Setup=Call Setup"), "Cancel", Original, "Setup=Call Setup"},
       {"read-only OK after adding and deleting", 1,
        [&](TfrmEventAliases& d) {

@@ -233,6 +233,9 @@ TEST(EventMaintainWindow, NewEventsAreSavedWithTheirPropertyRecords) {
     click(window, "BtnNew");
     EXPECT_EQ(entries(list), sortedIgnoringCase({"Low RxLev", "Low Ec/Io", "No Answer To Origination", "Weak Pilot"}));
     delete window;
+    // Saved by the window itself, not only by the host's final call.
+    EXPECT_TRUE(hasPropertyRecord(home.Path(), "CDMA-Warning", "Weak Pilot"))
+        << "the new event has no display-property record in the saved file";
   });
   auto gsmAfter = gsmBefore;
   gsmAfter.push_back("New User Event");
@@ -240,8 +243,6 @@ TEST(EventMaintainWindow, NewEventsAreSavedWithTheirPropertyRecords) {
   auto cdmaGatesAfter = cdmaGatesBefore;
   cdmaGatesAfter.push_back("Weak Pilot");
   EXPECT_EQ(storedNames(file, "Gate", "CDMA"), cdmaGatesAfter);
-  EXPECT_TRUE(hasPropertyRecord(home.Path(), "CDMA-Warning", "Weak Pilot"))
-      << "the new event has no display-property record in the saved file";
   EXPECT_FALSE(hasPropertyRecord(home.Path(), "CDMA-Warning", "Never Added"));
   for (const auto& entry : e2e::fs::directory_iterator(home.Path()))
     EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << "temporary file left behind";
