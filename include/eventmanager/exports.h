@@ -81,6 +81,19 @@ EVENTMANAGER_EXPORT void EventManagerListEvents(uint8_t network, std::vector<TEv
 // EventsProperty.cfg when it is deleted after a change.
 EVENTMANAGER_EXPORT QWidget* CreateInternalEventsWin(QWidget* owner);
 EVENTMANAGER_EXPORT QWidget* CreateInternalEventsWinByNetType(QWidget* owner, uint8_t networks);
+// "Configure User Events" for all four networks, or for the networks of a
+// set: the user's message and warning events, with their editors. The
+// window is a new top-level widget (owner may be null) that the host shows;
+// it frees itself when closed (Esc or the close button; a host that keeps
+// the pointer watches it with QPointer), or the host deletes it. It works on
+// its own copy of EventsDefine.cfg and writes it when it is freed after a
+// change, then links the display properties to it (saving
+// EventsProperty.cfg when new events got records); the host reloads with
+// LoadMsg_Gate_TestEvents. readOnly non-zero: nothing is changed or written.
+// A definitions file that could not be read opens read-only with its fault
+// shown at the top of the window, and is never written.
+EVENTMANAGER_EXPORT QWidget* CreateEventMaintainWin(QWidget* owner, uint8_t readOnly);
+EVENTMANAGER_EXPORT QWidget* CreateEventMaintainWinByNetType(QWidget* owner, uint8_t readOnly, uint8_t networks);
 // Adds three groups to the host's tree (not cleared first): the test
 // events, the network's message events and its warning events. A group item
 // carries its TEventPropertyList* (name it with EventPropertyListKeyWord),
@@ -117,6 +130,8 @@ using EventManagerFileFaults_t = void (*)(std::vector<std::string>&);
 using EventManagerListEvents_t = void (*)(uint8_t, std::vector<TEventListing>&);
 using CreateInternalEventsWin_t = QWidget* (*)(QWidget*);
 using CreateInternalEventsWinByNetType_t = QWidget* (*)(QWidget*, uint8_t);
+using CreateEventMaintainWin_t = QWidget* (*)(QWidget*, uint8_t);
+using CreateEventMaintainWinByNetType_t = QWidget* (*)(QWidget*, uint8_t, uint8_t);
 using FillEventPopupTreeView_t = void (*)(QTreeWidget*, uint8_t, uint8_t);
 using InitialEventComboBox_t = void (*)(QComboBox*, TIntegerArray*, uint8_t);
 }  // namespace eventmanager_exports

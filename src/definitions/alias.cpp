@@ -34,7 +34,13 @@ void TAliasesList::SetNetType(uint8_t net) {
 
 void TAliasesList::RebuildName() { Name = NetType == 255 ? std::string("Test") : NetworkName(NetType); }
 
+void TAliasesList::Notify(TObject* item, TListNotification action) {
+  TObjectList::Notify(item, action);
+  if (action != TListNotification::Added) Modified = true;
+}
+
 bool TAliasesList::IsModified() const {
+  if (Modified) return true;
   for (int i = 0; i < Count(); ++i)
     if (Alias(i)->Modified) return true;
   return false;
@@ -46,6 +52,16 @@ TAlias* TAliasesList::AddAlias(const std::string& name, const std::string& text)
   alias->SetAliasText(text);
   Add(alias);
   return alias;
+}
+
+void TAliasesList::AssignAliases(const TAliasesList& source) {
+  if (&source == this) return;
+  bool same = Count() == source.Count();
+  for (int i = 0; same && i < Count(); ++i) same = Alias(i)->AliasText == source.Alias(i)->AliasText;
+  if (same) return;
+  Clear();
+  for (int i = 0; i < source.Count(); ++i) AddAlias(source.Alias(i)->AliasName, source.Alias(i)->AliasText);
+  Modified = true;
 }
 
 TAliasesList* TAliasesList::CloneAliases(const TAliasesList& source) {
@@ -75,4 +91,5 @@ void TAliasesList::SaveToNode(pugi::xml_node element) {
     element.append_attribute(alias->AliasName.c_str()).set_value(alias->AliasText.c_str());
     alias->Modified = false;
   }
+  Modified = false;
 }

@@ -28,11 +28,19 @@ class TAliasesList : public TObjectList {
   TAliasesList();
 
   uint8_t NetType = 255;
+  // Set when an alias leaves the list, so that deleting aliases (even the
+  // last one) is saved; cleared by SaveToNode.
+  bool Modified = false;
 
+  void Notify(TObject* item, TListNotification action) override;
   // A different network clears the list and renames it (network name, "Test"
   // for 255, empty otherwise).
   void SetNetType(uint8_t net);
   bool IsModified() const;
+  // Gives this list the source's aliases (copies, set through the setters).
+  // Nothing changes, and nothing is marked, when both already hold the same
+  // texts in the same order.
+  void AssignAliases(const TAliasesList& source);
   TAlias* Alias(int index) const { return ItemAs<TAlias>(index); }
   TAlias* AddAlias(const std::string& name, const std::string& text);
   // A new list (the caller owns it) with the source's network and a copy of

@@ -43,8 +43,10 @@ void TMsgEvent::AssignTo(TNodeItem* destination) {
 
 bool TMsgEvent::IsModified() {
   if (Modified) return true;
+  // A level reports its children's node lists; the first-step levels' own
+  // lists are asked here, or a change to them would never be saved.
   for (int i = 0; i < LevelCount(); ++i)
-    if (Level(i)->IsModified()) return true;
+    if (Level(i)->MsgNodes->Modified || Level(i)->IsModified()) return true;
   return false;
 }
 

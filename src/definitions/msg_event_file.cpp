@@ -48,6 +48,8 @@ void TLevelNode::LoadFromNode(pugi::xml_node element) {
     for (; child; child = NextElement(child))
       loadChild(new TLevelNode(Event(), this), child, [this](TLevelNode* l) { AddChild(l); });
   }
+  // Adding the nodes read marks the node list; what was just read is not a change.
+  MsgNodes->Modified = false;
   Modified = false;
 }
 

@@ -1,5 +1,5 @@
-// The exports that need Qt: the internal events window and the two fill
-// exports. Built into the library only with EVENTMANAGER_WINDOWS.
+// The exports that need Qt: the internal events window, the user events
+// maintenance window and the two fill exports. Built into the library only with EVENTMANAGER_WINDOWS.
 #include <cstdio>
 
 #include <QApplication>
@@ -9,11 +9,13 @@
 #include "eventmanager/errors.h"
 #include "eventmanager/exports.h"
 #include "eventmanager/integer_array.h"
+#include "definitions/all_events.h"
 #include "interface/host_application.h"
 #include "interface/library_state.h"
 #include "platform/xml_file.h"
 #include "properties/event_propertys.h"
 #include "windows/fill_controls.h"
+#include "windows/event_maintain_window.h"
 #include "windows/internal_events_window.h"
 
 namespace {
@@ -49,6 +51,45 @@ void saveRegistry() {
     std::fprintf(stderr, "eventmanager: %s\n", FileFaults()[i].Text().c_str());
 }
 
+void printFaultsFrom(size_t before) {
+  for (size_t i = before; i < FileFaults().size(); ++i)
+    std::fprintf(stderr, "eventmanager: %s\n", FileFaults()[i].Text().c_str());
+}
+
+size_t recordCount(TEventPropertys& r) {
+  size_t count = r.TestList->Count();
+  for (uint8_t net = 0; net < TAllEvents::kNetworks; ++net)
+    count += r.GetList(net, 0)->Count() + r.GetList(net, 1)->Count();
+  return count;
+}
+
+// The maintenance window's save on destruction: the definitions atomically,
+// then the shared display properties linked to them without pruning (the
+// host's lists still point at the records of deleted events), and the
+// properties file saved when that created records for new or renamed events.
+// Never raises: a failure is recorded as a fault of its file and printed.
+void saveDefinitions(TAllEvents& events) {
+  const size_t before = FileFaults().size();
+  const std::string path = TAllEvents::DefaultPath();
+  try {
+    events.SaveToFile(path);
+  } catch (const std::exception& e) {
+    RecordStartUpFault(path, e, false);
+    printFaultsFrom(before);
+    return;
+  }
+  TEventPropertys* r = PropertyRegistry();
+  if (!r) return;
+  const size_t records = recordCount(*r);
+  try {
+    events.LinkProperties(r, false);
+  } catch (const std::exception& e) {
+    RecordStartUpFault(path, e, false);
+  }
+  if (recordCount(*r) != records) SavePropertyRegistry();
+  printFaultsFrom(before);
+}
+
 }  // namespace
 
 extern "C" {
@@ -58,6 +99,16 @@ QWidget* CreateInternalEventsWin(QWidget* owner) { return CreateInternalEventsWi
 QWidget* CreateInternalEventsWinByNetType(QWidget* owner, uint8_t networks) {
   requireApplication("CreateInternalEventsWin");
   return new TFrmInternalEvents(owner, networks, registry("CreateInternalEventsWin"), saveRegistry);
+}
+
+QWidget* CreateEventMaintainWin(QWidget* owner, uint8_t readOnly) {
+  return CreateEventMaintainWinByNetType(owner, readOnly, 15);
+}
+
+QWidget* CreateEventMaintainWinByNetType(QWidget* owner, uint8_t readOnly, uint8_t networks) {
+  requireApplication("CreateEventMaintainWin");
+  registry("CreateEventMaintainWin");
+  return new TfmEventMaintain(owner, readOnly, networks, TAllEvents::DefaultPath(), saveDefinitions);
 }
 
 void FillEventPopupTreeView(QTreeWidget* tree, uint8_t network, uint8_t checked) {

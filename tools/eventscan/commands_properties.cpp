@@ -38,17 +38,13 @@ uint8_t NetworkSet(const std::string& names, std::string& unknown) {
 
 #ifdef EVENTSCAN_WITH_WINDOWS
 
-namespace {
-
-bool hasDisplay() {
+bool HasDisplay() {
   for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
     const char* value = std::getenv(name);
     if (value && *value) return true;
   }
   return false;
 }
-
-}  // namespace
 
 int PropertiesCommand(const PropertiesOptions& o, int argc, char** argv) {
   std::string unknown;
@@ -57,7 +53,7 @@ int PropertiesCommand(const PropertiesOptions& o, int argc, char** argv) {
     std::cerr << "eventscan properties: unknown network '" << unknown << "' (GSM, CDMA, UMTS, TD-SCDMA)\n";
     return ExitUsage;
   }
-  if (!hasDisplay()) {
+  if (!HasDisplay()) {
     std::cerr << "eventscan properties: no display to open the window on: set DISPLAY (or WAYLAND_DISPLAY), "
                  "or QT_QPA_PLATFORM to a Qt platform plugin (for example QT_QPA_PLATFORM=xcb)\n";
     return ExitUsage;

@@ -17,6 +17,10 @@ struct PropertiesOptions : CommonOptions {
 // all four for an empty list, none (0) when a name is unknown.
 uint8_t NetworkSet(const std::string& names, std::string& unknown);
 
+// True when Qt has somewhere to show a window (a display, or a platform
+// plugin chosen with QT_QPA_PLATFORM). Built with the windows only.
+bool HasDisplay();
+
 int PropertiesCommand(const PropertiesOptions& options, int argc, char** argv);
 
 }  // namespace eventscan

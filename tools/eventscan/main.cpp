@@ -6,6 +6,7 @@
 
 #include "capture_commands.h"
 #include "commands.h"
+#include "commands_maintain.h"
 #include "commands_properties.h"
 #include "large_pages.h"
 #include "report_command.h"
@@ -87,7 +88,15 @@ int main(int argc, char** argv) {
   addCommon(propertiesCmd, properties);
   propertiesCmd->add_option("--networks", properties.Networks, "only these networks, comma-separated (GSM,UMTS)");
 
-  for (CLI::App* sub : {runCmd, checkCmd, listCmd, demoCmd, importCmd, reportCmd, propertiesCmd}) sub->footer(exitStatus);
+  MaintainOptions maintain;
+  CLI::App* maintainCmd = app.add_subcommand(
+      "maintain", "open the window in which a person creates and edits message and warning events (needs a display)");
+  addCommon(maintainCmd, maintain);
+  maintainCmd->add_option("--networks", maintain.Networks, "only these networks, comma-separated (GSM,UMTS)");
+  maintainCmd->add_flag("--read-only", maintain.ReadOnly, "show the events without changing them");
+
+  for (CLI::App* sub : {runCmd, checkCmd, listCmd, demoCmd, importCmd, reportCmd, propertiesCmd, maintainCmd})
+    sub->footer(exitStatus);
 
   try {
     app.parse(argc, argv);
@@ -102,5 +111,6 @@ int main(int argc, char** argv) {
   if (*importCmd) return ImportCommand(import);
   if (*reportCmd) return ReportCommand(report);
   if (*propertiesCmd) return PropertiesCommand(properties, argc, argv);
+  if (*maintainCmd) return MaintainCommand(maintain, argc, argv);
   return ExitUsage;
 }
