@@ -254,7 +254,7 @@ bool TfmEventModify::eventFilter(QObject* watched, QEvent* event) {
                                                             : nullptr;
     if (listButton) {
       btnOK_->setDefault(!in);
-      listButton->setDefault(in && listButton->isEnabled());
+      listButton->setDefault(in);  // a disabled default button is not clicked by Enter
     }
   }
   return QDialog::eventFilter(watched, event);

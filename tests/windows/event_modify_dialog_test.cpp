@@ -296,8 +296,14 @@ TEST_F(EventModifyDialog, MessageWithSubTypesIsListedWithAllSubTypes) {
     click(dialog, "Delete Msg");
     EXPECT_TRUE(selectedMessages(dialog).isEmpty());
     EXPECT_EQ(tree(dialog)->currentItem()->text(0), "Level 1");
+    // Enter in the available list selects the message, not OK.
     chooseAvailable(dialog, code);
-    click(dialog, "Select Msg");
+    QListWidget* avail = child<QListWidget>(dialog, "lbMessagesAvaliable");
+    avail->setFocus();
+    EXPECT_FALSE(child<QPushButton>(dialog, "OK")->isDefault());
+    QTest::keyClick(avail, Qt::Key_Return);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(selectedMessages(dialog).size(), 1);
     click(dialog, "OK");
   }));
   ASSERT_EQ(event->LevelCount(), 1);
