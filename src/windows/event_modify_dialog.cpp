@@ -1,5 +1,7 @@
 #include "windows/event_modify_dialog.h"
 
+#include <functional>
+
 #include <QComboBox>
 #include <QEvent>
 #include <QGridLayout>

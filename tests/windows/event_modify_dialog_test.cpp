@@ -406,6 +406,34 @@ TEST_F(EventModifyDialog, StartFlagChosenOnALevelSurvivesSelectingTheRoot) {
   EXPECT_EQ(event->StartedFlag, 2);
 }
 
+TEST_F(EventModifyDialog, DeleteKeyEmptiesTheChoiceBoxes) {
+  TMsgEvent* event = addEvent("Cleared");
+  event->StartedFlag = 3;
+  TLevelNode* level = NewSubItem(*event, nullptr);
+  SelectMsg(*level, 0, typeCode(0, false));
+  SelectMsg(*level, 0, typeCode(0, false, 1));
+  level->SetReportName("RAB Setup");
+  level->SetDetailFlag(1);
+  TfmEventModify dialog(nullptr, 0, 0);
+  ASSERT_TRUE(run(dialog, event, [&] {
+    QTreeWidgetItem* node = root(dialog)->child(0);
+    clickNode(dialog, node);
+    for (const char* name : {"cboxReport", "cboxDetailFlag", "cboxStartedFlag"}) {
+      QComboBox* box = child<QComboBox>(dialog, name);
+      QWidget* target = box->isEditable() ? static_cast<QWidget*>(box->lineEdit()) : box;
+      target->setFocus();
+      QTest::keyClick(target, Qt::Key_Delete);
+      EXPECT_EQ(box->currentIndex(), -1) << name;
+      EXPECT_EQ(box->currentText(), "") << name;
+    }
+    EXPECT_EQ(node->text(0), "Level 1") << "without a report name the level shows its default text";
+    click(dialog, "OK");
+  }));
+  EXPECT_EQ(event->Level(0)->ReportName, "");
+  EXPECT_EQ(event->Level(0)->DetailFlag, 0);
+  EXPECT_EQ(event->StartedFlag, 0);
+}
+
 TEST_F(EventModifyDialog, DroppedLevelIsCopiedLastAndTheDraggedOneStays) {
   TMsgEvent* event = addEvent("Drag");
   TLevelNode* level = NewSubItem(*event, nullptr);
