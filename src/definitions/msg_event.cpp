@@ -99,6 +99,7 @@ void TMsgEvent::SetStartedFlag(int32_t value) {
   if (value == StartedFlag) return;
   StartedFlag = value;
   Modified = true;
+  if (TMsgEventList* list = List()) list->InvalidateCodeIndex();  // test states go by category
 }
 
 void TMsgEvent::SetEventName(const std::string& name) {

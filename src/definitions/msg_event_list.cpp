@@ -12,6 +12,17 @@ TMsgEventList::~TMsgEventList() { delete CodeFilter; }
 void TMsgEventList::Clear() {
   THashObjectList::Clear();
   CodeFilter->Clear();
+  InvalidateCodeIndex();
+}
+
+void TMsgEventList::Notify(TObject* item, TListNotification action) {
+  THashObjectList::Notify(item, action);
+  InvalidateCodeIndex();  // positions moved
+}
+
+void TMsgEventList::Sort(const std::function<bool(TObject*, TObject*)>& less) {
+  THashObjectList::Sort(less);
+  InvalidateCodeIndex();
 }
 
 bool TMsgEventList::IsModified() {
@@ -73,4 +84,5 @@ void TMsgEventList::RebuildCodeFilter() {
   }
   for (int32_t code : {0x0001, 0x0201, 0x0304, 0x010A, 0x0203, 0x0310, 0x0401, 0x0204, 0x0002}) CodeFilter->Add(code);
   CodeFilter->SetSorted(true);
+  InvalidateCodeIndex();
 }

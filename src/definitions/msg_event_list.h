@@ -9,6 +9,7 @@
 
 #include "definitions/hash_object_list.h"
 #include "definitions/integer_array.h"
+#include "definitions/msg_code_index.h"
 #include "definitions/msg_event.h"
 
 class TMsgEventList : public THashObjectList {
@@ -28,6 +29,8 @@ class TMsgEventList : public THashObjectList {
   // the record of their event name in it.
   TEventPropertyList* Properties = nullptr;
 
+  void Notify(TObject* item, TListNotification action) override;
+  void Sort(const std::function<bool(TObject*, TObject*)>& less) override;
   void Clear() override;
   bool IsModified() override;
   void GetItemName(int index, std::string& name) override;
@@ -51,10 +54,40 @@ class TMsgEventList : public THashObjectList {
     int32_t low = static_cast<int32_t>(messageCode & 0xFFFF);
     return low != 0 && CodeFilter->Contains(low);
   }
+  // The code index of the events, rebuilt first when the definitions
+  // changed; none when it cannot be trusted (then every event is to be
+  // visited).
+  TMsgCodeIndex* CodeIndex() {
+    if (!codeIndex_.Fresh(*this)) codeIndex_.Rebuild(*this);
+    return codeIndex_.Fresh(*this) ? &codeIndex_ : nullptr;
+  }
+  // After the run-time state of the event at `position` changed.
+  void SyncCodeIndex(int position) { codeIndex_.Sync(*this, position); }
+  // Changes of the definitions that the list does not see itself (a level
+  // added to an event, a StartedFlag set) call this or RebuildCodeFilter.
+  void InvalidateCodeIndex() { ++indexGeneration_; }
+  uint64_t IndexGeneration() const { return indexGeneration_; }
+
   // Reads this network's events from EventsDefine.cfg in the host directory;
   // nothing changes when the file or the network element is missing.
   void LoadFromFile();
 
  private:
   void RebuildName();
+  TMsgCodeIndex codeIndex_;
+  uint64_t indexGeneration_ = 1;
+};
+
+// Brings the code index of one event in line with its run-time state when
+// the scope ends, also when a host callback throws part way through.
+class TCodeIndexSync {
+ public:
+  TCodeIndexSync(TMsgEventList* list, int position) : list_(list), position_(position) {}
+  ~TCodeIndexSync() { list_->SyncCodeIndex(position_); }
+  TCodeIndexSync(const TCodeIndexSync&) = delete;
+  TCodeIndexSync& operator=(const TCodeIndexSync&) = delete;
+
+ private:
+  TMsgEventList* list_;
+  int position_;
 };

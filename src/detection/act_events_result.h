@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <unordered_set>
+#include <vector>
 
 #include "detection/act_event_result.h"
 #include "eventmanager/event_result.h"
@@ -95,6 +96,20 @@ class TActEventsResult : public TEventsResult, public TObject {
   void DeriveItem(uint32_t context, int32_t recordIndex, int16_t eventId, std::string_view extra);
   void ApplyTestState(int16_t eventId, TMsgEventList* msgEvents, bool notify, uint32_t context, double recordTime);
   bool Recordable(int16_t eventId, TEventProperty* property) const;
+
+  // Message-sequence pass by code index (see TMsgCodeIndex): the scratch
+  // lists are kept between records so that a record allocates nothing.
+ public:
+  // Offers every message to every event and applies test states by scanning
+  // the whole list, as the index must behave; for comparisons in tests.
+  bool PlainMessagePass = false;
+
+ private:
+  std::vector<int> candidates_, merged_, waiting_;
+  std::string messageBytes_;
+  void CollectCandidates(TMsgEventList* list, uint32_t code);
+  void VisitEvent(TMsgEvent* event, const TMatchInput& in, int32_t recordIndex, double recordTime, bool notify,
+                  uint32_t context);
 
   static void TreeGetText(void* self, TVirtualTree* tree, TVirtualNode* node, std::string& text);
   static void TreePaintText(void* self, TVirtualTree* tree, TVirtualNode* node, int32_t& fontColor);

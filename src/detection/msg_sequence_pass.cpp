@@ -2,6 +2,8 @@
 // message events of the current network; matches advance or start their
 // level sequences, reporting levels become results, and sequences left in
 // progress wait up to five seconds of record time in their window.
+#include <algorithm>
+#include <iterator>
 #include <memory>
 
 #include "definitions/msg_event_list.h"
@@ -30,6 +32,20 @@ constexpr uint32_t WatchBackA = 0x412F0203;
 constexpr uint32_t WatchBackB = 0x412F0310;
 constexpr uint32_t WatchCancelLate = 0x412F010A;
 constexpr uint32_t WatchBackC = 0x412F0401;
+
+// The decoders accept a code only for a wanted code with the same low 16
+// bits (the code filter relies on it too), so these keys cover every record
+// that a window step can react to.
+bool isWatchKey(uint32_t code) {
+  switch (code & 0xFFFF) {
+    case WatchOpen & 0xFFFF: case WatchCancelEarly & 0xFFFF: case WatchSecondA & 0xFFFF:
+    case WatchSecondB & 0xFFFF: case WatchBackA & 0xFFFF: case WatchBackB & 0xFFFF:
+    case WatchCancelLate & 0xFFFF: case WatchBackC & 0xFFFF:
+      return true;
+    default:
+      return false;
+  }
+}
 
 int32_t subIndex(uint8_t net, uint32_t code, const std::string& bytes) {
   switch (net) {
@@ -104,66 +120,102 @@ void TActEventsResult::MessageSequencePass(int32_t recordIndex, bool notify, uin
   if (!list) return;
   LoadRecord(RecordView, recordIndex);
   uint32_t code = RecordView->MessageCode();
+  waiting_.clear();
   if (list->MayHaveWaiting) {
-    bool waiting = false;
     for (int i = 0; i < list->Count(); ++i) {
       TMsgEvent* event = list->Event(i);
       if (event->HasLevels() && event->InProgress && windowExpired(RecordView->Time(), event->StartTime)) {
+        TCodeIndexSync sync(list, i);
         WindowStep(event, recordIndex, notify, context);
         LoadRecord(RecordView, recordIndex);
       }
-      waiting = waiting || event->InProgress;
+      if (event->InProgress) waiting_.push_back(i);
     }
-    list->MayHaveWaiting = waiting;
+    list->MayHaveWaiting = !waiting_.empty();
   }
   if (!list->Offers(code)) return;
+  CollectCandidates(list, code);
+  if (candidates_.empty()) return;
 
   // The record's fields are copied out: RecordView is reloaded by every
-  // emitted result, and matching may ask for the record again.
-  const std::string bytes = RecordView->MessageBytes();
+  // emitted result, and matching may ask for the record again. The buffer
+  // is kept, so a record allocates nothing here once it has grown.
+  messageBytes_ = RecordView->MessageBytes();
   TMatchInput in;
   in.DeviceType = DeviceType;
   in.MessageCode = code;
-  in.SubIndex = subIndex(NetType, code, bytes);
-  in.Data = &bytes;
+  in.SubIndex = subIndex(NetType, code, messageBytes_);
+  in.Data = &messageBytes_;
   // Matching loads records by the view's reference, which a host may number
   // differently from the record index.
   in.RecordRef = RecordView->Reference();
   in.OnGetRecord = OnGetRecord;
 
+  // Events are visited in list order, which decides the order of results
+  // made on the same record. An event only changes when it is visited, so
+  // the candidates found before the loop are those a visit of every event
+  // would have changed.
   const double recordTime = RecordView->Time();
-  for (int i = 0; i < list->Count(); ++i) {
-    TMsgEvent* event = list->Event(i);
+  for (int position : candidates_) {
+    TMsgEvent* event = list->Event(position);
     if (!event->HasLevels()) continue;
+    TCodeIndexSync sync(list, position);
+    VisitEvent(event, in, recordIndex, recordTime, notify, context);
+  }
+}
+
+void TActEventsResult::CollectCandidates(TMsgEventList* list, uint32_t code) {
+  const size_t count = static_cast<size_t>(list->Count());
+  if (candidates_.capacity() < count) {
+    candidates_.reserve(count);
+    merged_.reserve(count);
+  }
+  candidates_.clear();
+  TMsgCodeIndex* index = PlainMessagePass ? nullptr : list->CodeIndex();
+  if (!index) {
+    for (size_t i = 0; i < count; ++i) candidates_.push_back(static_cast<int>(i));
+    return;
+  }
+  index->Candidates(code, candidates_);
+  // Waiting events watch for their codes whatever their levels wait for.
+  if (!waiting_.empty() && isWatchKey(code)) {
+    merged_.clear();
+    std::set_union(candidates_.begin(), candidates_.end(), waiting_.begin(), waiting_.end(),
+                   std::back_inserter(merged_));
+    candidates_.swap(merged_);
+  }
+}
+
+void TActEventsResult::VisitEvent(TMsgEvent* event, const TMatchInput& in, int32_t recordIndex, double recordTime,
+                                  bool notify, uint32_t context) {
+  if (event->InProgress) {
+    WindowStep(event, recordIndex, notify, context);
+    LoadRecord(RecordView, recordIndex);
+    StartWhileWaiting(event, in, recordIndex, recordTime, notify, context);
+    return;
+  }
+  if (event->MatchNext(in)) {
     if (event->InProgress) {
-      WindowStep(event, recordIndex, notify, context);
+      OpenWindow(event, recordIndex, recordTime);
+    } else {
+      Emit(event, recordIndex, false, notify, context);
       LoadRecord(RecordView, recordIndex);
-      StartWhileWaiting(event, in, recordIndex, recordTime, notify, context);
-      continue;
     }
-    if (event->MatchNext(in)) {
-      if (event->InProgress) {
-        OpenWindow(event, recordIndex, recordTime);
-      } else {
-        Emit(event, recordIndex, false, notify, context);
-        LoadRecord(RecordView, recordIndex);
-      }
+  }
+  const bool waiting = event->InProgress;
+  if (event->MatchStart(in)) {
+    if (event->InProgress && !waiting) {
+      // A first step that puts the event in progress waits like any other
+      // level; its result comes when the window closes.
+      OpenWindow(event, recordIndex, recordTime);
+    } else {
+      Emit(event, recordIndex, false, notify, context);
+      LoadRecord(RecordView, recordIndex);
     }
-    const bool waiting = event->InProgress;
-    if (event->MatchStart(in)) {
-      if (event->InProgress && !waiting) {
-        // A first step that puts the event in progress waits like any other
-        // level; its result comes when the window closes.
-        OpenWindow(event, recordIndex, recordTime);
-      } else {
-        Emit(event, recordIndex, false, notify, context);
-        LoadRecord(RecordView, recordIndex);
-      }
-    } else if (!waiting) {
-      // A start undone because another branch is under way may still have
-      // put the event in progress; no window was opened for it.
-      event->InProgress = false;
-    }
+  } else if (!waiting) {
+    // A start undone because another branch is under way may still have
+    // put the event in progress; no window was opened for it.
+    event->InProgress = false;
   }
 }
 

@@ -71,9 +71,15 @@ void TActEventsResult::ApplyTestState(int16_t eventId, TMsgEventList* msgEvents,
     case 54: case 55: case 147: case 148: case 56: case 157: category = CategoryCall; break;
     default: return;
   }
-  for (int i = 0; i < msgEvents->Count(); ++i) {
+  // Only the events of the category are touched, in list order; the plain
+  // way scans the whole list for them.
+  TMsgCodeIndex* index = PlainMessagePass ? nullptr : msgEvents->CodeIndex();
+  const int count = index ? static_cast<int>(index->OfCategory(category).size()) : msgEvents->Count();
+  for (int k = 0; k < count; ++k) {
+    const int i = index ? index->OfCategory(category)[k] : k;
     TMsgEvent* event = msgEvents->Event(i);
     if (event->StartedFlag != category) continue;
+    TCodeIndexSync sync(msgEvents, i);
     switch (eventId) {
       case 139:
       case 140:

@@ -1,0 +1,260 @@
+// The message-sequence pass through FeedRecord on UMTS logs held in memory:
+// - Unmatched/N: N message events and a log of which no record matches any
+//   of them, though most records pass the code filter (codes that the
+//   events use further down their levels, and the window's watch codes);
+//   its cost should not grow with N.
+// - Mix: 50 message events and 10 expression gates (or none) on a log of
+//   70 % layer-3 messages, 25 % measurement records and 5 % records with
+//   test items.
+// Each runs with the code index (indexed) and with every message offered to
+// every event (plain). Reported: records per second of CPU time
+// (items_per_second) and of wall time (wall_records_per_s), and heap
+// allocations per fed record (allocs_per_record, 0 under AddressSanitizer). The log size is
+// EVENTMANAGER_BENCH_RECORDS (default 500000).
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <memory>
+#include <new>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "definitions/gate_event.h"
+#include "definitions/gate_event_list.h"
+#include "definitions/msg_event_list.h"
+#include "definitions/test_events.h"
+#include "detection/act_events_result.h"
+#include "eventmanager/outside/data_access.h"
+#include "platform/component_registry.h"
+#include "properties/event_property_list.h"
+
+// Counts heap allocations of the whole program while `counting` is set.
+namespace {
+bool counting = false;
+uint64_t allocations = 0;
+}  // namespace
+
+// AddressSanitizer brings its own operators and checks that each block is
+// freed the way it was allocated; allocations are not counted there.
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ADDRESS_SANITIZED 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__)
+#define ADDRESS_SANITIZED 1
+#endif
+#ifndef ADDRESS_SANITIZED
+#define COUNTS_ALLOCATIONS 1
+// Not inlined, so that the compiler never pairs a new-expression with free().
+__attribute__((noinline)) void* operator new(std::size_t size) {
+  if (counting) ++allocations;
+  if (void* p = std::malloc(size ? size : 1)) return p;
+  throw std::bad_alloc();
+}
+__attribute__((noinline)) void operator delete(void* p) noexcept { std::free(p); }
+__attribute__((noinline)) void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+#endif
+
+namespace {
+
+constexpr uint32_t Rrc = 0x412F0000;
+constexpr uint32_t Nas = 0x512F0000;
+
+size_t recordCount() {
+  const char* n = std::getenv("EVENTMANAGER_BENCH_RECORDS");
+  return n ? std::strtoul(n, nullptr, 10) : 500000;
+}
+
+struct Log {
+  std::vector<HandsetRecord> records;
+  std::vector<size_t> itemCounts;  // as generated, before derived items were added
+  void keepCounts() {
+    itemCounts.clear();
+    for (const auto& r : records) itemCounts.push_back(r.Items.size());
+  }
+  void dropDerivedItems() {
+    for (size_t i = 0; i < records.size(); ++i) records[i].Items.resize(itemCounts[i]);
+  }
+};
+
+// Mostly measurement reports, active set updates and system information;
+// a few connection set-ups and releases (watch codes), no NAS messages.
+Log unmatchedLog() {
+  Log log;
+  std::mt19937 random(11);
+  const size_t n = recordCount();
+  log.records.resize(n);
+  static const uint32_t codes[] = {0x0102, 0x0102, 0x0102, 0x0102, 0x0103, 0x000E, 0x000E, 0x000E, 0x0001, 0x0203};
+  for (size_t i = 0; i < n; ++i) {
+    HandsetRecord& r = log.records[i];
+    r.Time = r.OrderTime = 46000.0 + i * (0.1 / 86400.0);
+    r.NetType = 2;
+    r.Reference = static_cast<uint32_t>(i);
+    if (random() % 10) r.MessageCode = Rrc | codes[random() % 10];
+  }
+  log.keepCounts();
+  return log;
+}
+
+// 70 % messages (of which the call set-up flow that the first events wait
+// for), 25 % measurement records, 5 % records with test items.
+Log mixLog() {
+  Log log;
+  std::mt19937 random(7);
+  const size_t n = recordCount();
+  log.records.resize(n);
+  static const uint32_t common[] = {Rrc | 0x0102, Rrc | 0x0102, Rrc | 0x0103, Rrc | 0x000E, Rrc | 0x000E,
+                                    Rrc | 0x0101, Rrc | 0x020D};
+  static const uint32_t flow[] = {Rrc | 0x0001, Rrc | 0x0201, Rrc | 0x0202, Nas | 0x0524,
+                                  Rrc | 0x0304, Rrc | 0x0301, Rrc | 0x0203};
+  for (size_t i = 0; i < n; ++i) {
+    HandsetRecord& r = log.records[i];
+    r.Time = r.OrderTime = 46000.0 + i * (0.1 / 86400.0);
+    r.NetType = 2;
+    r.Reference = static_cast<uint32_t>(i);
+    r.SetField(3, -70 - static_cast<int>(random() % 45));
+    r.SetField(5, static_cast<int>(random() % 8));
+    unsigned kind = random() % 100;
+    if (kind < 70) {
+      r.MessageCode = kind < 60 ? common[random() % 7] : flow[random() % 7];
+    } else if (kind >= 95) {
+      TestItem item{};
+      item.EventId = static_cast<int16_t>(1 + random() % 60);
+      item.Time = r.Time;
+      r.AddItem(item, std::string(8, '\1'));
+    }
+  }
+  log.keepCounts();
+  return log;
+}
+
+int32_t loadRecord(void* object, RecordView* view, int32_t index) {
+  auto* log = static_cast<Log*>(object);
+  if (index < 0 || static_cast<size_t>(index) >= log->records.size()) {
+    view->Reset();
+    return 0;
+  }
+  view->Load(&log->records[index]);
+  return 1;
+}
+
+bool acceptAll(void*, int16_t) { return true; }
+
+struct Definitions {
+  TMsgEventList messages;
+  TGateEventList gates;
+  TTestEvents tests;
+  TEventPropertyList msgProps{1, 0, "Message"}, gateProps{2, 0, "Warning"}, testProps{0, 255, ""};
+
+  // `starting` of the events start on an RRC connection request that the
+  // mix log carries; the others start on NAS messages that no log here
+  // carries, and all wait below for messages that the logs do carry.
+  Definitions(int eventCount, int starting, int gateCount) {
+    CoInitialize();
+    messages.SetNetType(2);
+    gates.SetNetType(2);
+    static const uint32_t absent[] = {0x0508, 0x0512, 0x0518, 0x0501, 0x051A, 0x0504, 0x0511, 0x051C};
+    for (int i = 0; i < eventCount; ++i) {
+      auto* event = new TMsgEvent(&messages);
+      event->EventName = "Call " + std::to_string(i);
+      auto* first = new TLevelNode(event, nullptr);
+      first->MsgNodes->AddNode(2, i < starting ? Rrc | 0x0001 : Nas | absent[i % 8], 0);
+      event->AddLevel(first);
+      auto* setup = new TLevelNode(event, first);
+      setup->MsgNodes->AddNode(2, Rrc | 0x0201, 0);
+      setup->MsgNodes->AddNode(2, Rrc | 0x0102, 0);
+      first->AddChild(setup);
+      auto* complete = new TLevelNode(event, setup);
+      complete->MsgNodes->AddNode(2, Rrc | 0x0202, 0);
+      complete->ReportName = "Connected " + std::to_string(i);
+      setup->AddChild(complete);
+      auto* bearer = new TLevelNode(event, complete);
+      bearer->MsgNodes->AddNode(2, Rrc | 0x0304, 0);
+      bearer->MsgNodes->AddNode(2, Rrc | 0x0103, 0);
+      complete->AddChild(bearer);
+      auto* done = new TLevelNode(event, bearer);
+      done->MsgNodes->AddNode(2, Rrc | 0x0301, 0);
+      done->ReportName = "Bearer " + std::to_string(i);
+      bearer->AddChild(done);
+      messages.Add(event);
+    }
+    for (int i = 0; i < gateCount; ++i) {
+      auto* gate = new TGateEvent(&gates);
+      gate->EventName = "Low level " + std::to_string(i);
+      gate->SetGateType(1);
+      gate->SetExpression("RxLevSub < " + std::to_string(-105 - i) + " and RxQualSub >= 5");
+      gate->SetExpTimes(3);
+      gates.Add(gate);
+    }
+    messages.RebuildCodeFilter();
+    messages.LinkProperties(&msgProps);
+    gates.LinkProperties(&gateProps);
+    tests.LinkProperties(&testProps);
+  }
+};
+
+void feed(benchmark::State& state, Log& log, Definitions& defs, bool plain) {
+  double wall = 0;
+  uint64_t allocs = 0, fed = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto results = std::make_unique<TActEventsResult>();
+    results->PlainMessagePass = plain;
+    results->SetNetType(2);
+    results->OnGetRecord = {&loadRecord, &log};
+    results->OnEventFilter = {&acceptAll, nullptr};
+    state.ResumeTiming();
+    auto start = std::chrono::steady_clock::now();
+    allocations = 0;
+    counting = true;
+    for (size_t i = 0; i < log.records.size(); ++i) {
+      const HandsetRecord& r = log.records[i];
+      results->FeedRecord(0, static_cast<int32_t>(i), r.MessageCode != 0, !r.Items.empty(), false, 2,
+                          &defs.messages, &defs.gates, &defs.tests);
+    }
+    counting = false;
+    wall += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    allocs += allocations;
+    fed += log.records.size();
+    state.PauseTiming();
+    // Events and gates keep their state from one pass over the log to the
+    // next, so only the first pass gives the count of a fresh start.
+    if (fed == log.records.size()) state.counters["results"] = results->GetCount();
+    results.reset();
+    log.dropDerivedItems();
+    state.ResumeTiming();
+  }
+  state.SetItemsProcessed(static_cast<int64_t>(fed));
+  state.counters["wall_records_per_s"] = wall > 0 ? fed / wall : 0;
+  state.counters["allocs_per_record"] = fed ? static_cast<double>(allocs) / fed : 0;
+}
+
+void BM_Unmatched(benchmark::State& state) {
+  static Log log = unmatchedLog();
+  Definitions defs(static_cast<int>(state.range(0)), 0, 0);
+  feed(state, log, defs, state.range(1) != 0);
+}
+
+void BM_Mix(benchmark::State& state) {
+  static Log log = mixLog();
+  Definitions defs(50, 5, static_cast<int>(state.range(1)));
+  feed(state, log, defs, state.range(0) != 0);
+}
+
+}  // namespace
+
+// Second argument: 0 indexed, 1 plain.
+BENCHMARK(BM_Unmatched)
+    ->ArgNames({"events", "plain"})
+    ->Args({10, 0})->Args({100, 0})->Args({1000, 0})
+    ->Args({10, 1})->Args({100, 1})->Args({1000, 1})
+    ->Unit(benchmark::kMillisecond);
+// Without gates, what is left is the message side and the results made.
+BENCHMARK(BM_Mix)
+    ->ArgNames({"plain", "gates"})
+    ->Args({0, 10})->Args({1, 10})->Args({0, 0})->Args({1, 0})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_MAIN();
