@@ -1,5 +1,6 @@
 #include "definitions/gate_event.h"
 
+#include <atomic>
 #include <memory>
 
 #include <fmt/format.h>
@@ -14,6 +15,11 @@
 
 namespace {
 
+uint64_t nextParseStamp() {
+  static std::atomic<uint64_t> stamp{0};
+  return stamp.fetch_add(1, std::memory_order_relaxed) + 1;
+}
+
 template <class T>
 void store(T& field, T value, bool& modified) {
   if (field == value) return;
@@ -26,6 +32,7 @@ void store(T& field, T value, bool& modified) {
 TGateEvent::TGateEvent(TGateEventList* owner) : TNodeItem(owner) {
   Filter = CoExpressionFilter::Create();
   HandsetFields = NewHandsetFieldsInstance();
+  ParseStamp = nextParseStamp();
   Construct();
 }
 
@@ -87,8 +94,7 @@ void TGateEvent::storeExpression(const std::string& expression, bool raise) {
   Modified = true;
   ExpressionError.clear();
   // The old identifiers belong to the old parse; never keep them for a new text.
-  FieldIds = nullptr;
-  FieldCount = 0;
+  setFields(nullptr, 0);
   const int32_t* ids = nullptr;
   uint8_t count = 0;
   int32_t reserved = 0;
@@ -99,8 +105,14 @@ void TGateEvent::storeExpression(const std::string& expression, bool raise) {
     if (raise) throw;
     return;
   }
+  setFields(ids, count);
+}
+
+void TGateEvent::setFields(const int32_t* ids, uint8_t count) {
   FieldIds = ids;
   FieldCount = count;
+  FieldValues.assign(count, NoValue);
+  ParseStamp = nextParseStamp();
 }
 
 void TGateEvent::SetExpDuringTime(int32_t ms) {
@@ -169,11 +181,11 @@ void TGateEvent::LinkProperty(TEventPropertyList* list) {
   Property = EventName.empty() || !list ? nullptr : LinkPropertyByName(list, EventName);
 }
 
-bool TGateEvent::ReadFieldValues(std::vector<int32_t>& values) const {
-  values.resize(FieldCount);
+bool TGateEvent::ReadFieldValues() {
+  FieldValues.resize(FieldCount);  // no-op unless FieldCount was set by hand
   for (int i = 0; i < FieldCount; ++i) {
-    values[i] = HandsetFields->FieldValue(FieldIds[i]);
-    if (values[i] == NoValue) return false;
+    FieldValues[i] = HandsetFields->FieldValue(FieldIds[i]);
+    if (FieldValues[i] == NoValue) return false;
   }
   return true;
 }

@@ -48,6 +48,13 @@ class TGateEvent : public TNodeItem {
   std::unique_ptr<IExpressionFilter> Filter;
   const int32_t* FieldIds = nullptr;  // belongs to Filter
   uint8_t FieldCount = 0;
+  // Changes whenever FieldIds and FieldCount may have changed, and differs
+  // between any two gate objects, so the pass can tell that what it derived
+  // from them is still good.
+  uint64_t ParseStamp = 0;
+  // The values of FieldIds on the record being evaluated; sized when the
+  // expression is parsed, so evaluating allocates nothing.
+  std::vector<int32_t> FieldValues;
   // Why Expression did not parse when it was loaded or copied; empty when it did.
   std::string ExpressionError;
 
@@ -97,9 +104,10 @@ class TGateEvent : public TNodeItem {
   void SaveToNode(pugi::xml_node element);
   void LinkProperty(TEventPropertyList* list);
 
-  // For the evaluation pass: the values of FieldIds on the record loaded in
-  // HandsetFields, in order; false when one of them has no value (-9999).
-  bool ReadFieldValues(std::vector<int32_t>& values) const;
+  // For the evaluation pass: reads the values of FieldIds on the record
+  // loaded in HandsetFields into FieldValues, in order; false when one of
+  // them has no value (-9999).
+  bool ReadFieldValues();
   // The expression on those values (Filter's EvaluateValues); false without fields.
   bool Evaluate(std::span<const int32_t> values);
 
@@ -107,4 +115,5 @@ class TGateEvent : public TNodeItem {
   // Stores the text and parses it; with `raise` false a rejection is kept in
   // ExpressionError instead of raised.
   void storeExpression(const std::string& expression, bool raise);
+  void setFields(const int32_t* ids, uint8_t count);
 };

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "detection/act_event_result.h"
+#include "detection/gate_plan.h"
 #include "eventmanager/event_result.h"
 
 class TMsgEvent;
@@ -71,6 +72,11 @@ class TActEventsResult : public TEventsResult, public TObject {
   // Emits the result of an event's current level (message-sequence pass).
   void Emit(TMsgEvent* event, int32_t recordIndex, bool closed, bool notify, uint32_t context);
 
+  // Gate pass (gate_pass.cpp). True: every gate loads the record into its own
+  // view and searches its fields, as the pass did before it shared one load;
+  // kept so tests can compare the two.
+  bool PlainGatePass = false;
+
  private:
   std::unordered_set<std::string> eventNameKeys_;  // upper-cased EventNames, for the lookup on every add
   // Neighbours in the list whose keys descend, per key; the list is sorted by
@@ -87,6 +93,8 @@ class TActEventsResult : public TEventsResult, public TObject {
   void StartWhileWaiting(TMsgEvent* event, const TMatchInput& in, int32_t recordIndex, double recordTime,
                          bool notify, uint32_t context);
   void GatePass(TGateEventList* gates, int32_t recordIndex, bool notify, uint32_t context);
+  void PlainGates(TGateEventList* gates, int32_t record, bool notify, uint32_t context);
+  TGatePlan gatePlan_;
   void VendorTracePass(uint32_t context, int32_t recordIndex);
   void DerivedEventsPass(uint32_t context, int32_t recordIndex);
   void DeriveTimerExpiry(uint32_t context, int32_t recordIndex);

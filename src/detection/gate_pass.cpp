@@ -1,27 +1,37 @@
 // The gate pass: after the message-sequence pass of a layer-3 message record
 // every gate event evaluates one record: an expression gate counts how long
 // and how often its expression held, a message gate waits for an answer.
+//
+// The record is loaded once per pass, through the host's loader into the
+// view of the first gate that needs it; every later gate gets a copy of that
+// view in its own HandsetFields, so each gate still holds the record it
+// evaluated. The values of every field any gate reads come from one walk
+// over the record (TGatePlan), and each gate picks its own by position.
+#include <algorithm>
+#include <array>
+#include <span>
 #include <memory>
-#include <vector>
 
 #include "definitions/gate_event.h"
 #include "definitions/gate_event_list.h"
 #include "definitions/network.h"
 #include "detection/act_events_result.h"
 #include "detection/elapsed_time.h"
+#include "detection/gate_plan.h"
 #include "eventmanager/outside/data_access.h"
 
 namespace {
 
-std::unique_ptr<TActEventResult> evaluateExpressionGate(TGateEvent& gate, TEventsResult* owner, int32_t record,
-                                                        const TGetRecordEvent& loader) {
-  if (!gate.Filter || gate.FieldCount == 0) return nullptr;
-  loader(gate.HandsetFields, record);
-  std::vector<int32_t> values;
-  if (!gate.ReadFieldValues(values)) return nullptr;
-  double time = gate.HandsetFields->Time();
+bool needsRecord(const TGateEvent& gate) {
+  return (gate.GateType == 1 && gate.Filter && gate.FieldCount > 0) || gate.GateType == 2;
+}
+
+// An expression gate's step once its expression is known to hold or not on
+// the record of time `time`.
+std::unique_ptr<TActEventResult> expressionStep(TGateEvent& gate, bool holds, double time, TEventsResult* owner,
+                                                int32_t record) {
   std::unique_ptr<TActEventResult> result;
-  if (!gate.Evaluate(values)) {
+  if (!holds) {
     gate.TrueSpan = 0;
     gate.TrueCount = 0;
     gate.SpanStart = time;
@@ -39,9 +49,9 @@ std::unique_ptr<TActEventResult> evaluateExpressionGate(TGateEvent& gate, TEvent
   return result;
 }
 
-std::unique_ptr<TActEventResult> evaluateMessageGate(TGateEvent& gate, TEventsResult* owner, int32_t record,
-                                                     const TGetRecordEvent& loader, uint8_t deviceType) {
-  loader(gate.HandsetFields, record);
+// A message gate's step on the record loaded in its view.
+std::unique_ptr<TActEventResult> messageStep(TGateEvent& gate, TEventsResult* owner, int32_t record,
+                                             uint8_t deviceType) {
   uint32_t code = gate.HandsetFields->MessageCode();
   double time = gate.HandsetFields->Time();
   uint8_t net = gate.ListNetType();
@@ -63,16 +73,61 @@ std::unique_ptr<TActEventResult> evaluateMessageGate(TGateEvent& gate, TEventsRe
   return nullptr;
 }
 
-}  // namespace
+// The record already in the gate's view, its fields searched one by one.
+std::unique_ptr<TActEventResult> evaluateLoaded(TGateEvent& gate, TEventsResult* owner, int32_t record,
+                                                uint8_t deviceType) {
+  if (gate.GateType == 2) return messageStep(gate, owner, record, deviceType);
+  if (!gate.ReadFieldValues()) return nullptr;
+  return expressionStep(gate, gate.Evaluate(gate.FieldValues), gate.HandsetFields->Time(), owner, record);
+}
 
-// One gate on one record; none when it does not fire.
+// One gate on one record, loading the record into the gate's own view; none
+// when it does not fire.
 std::unique_ptr<TActEventResult> EvaluateRecord(TGateEvent& gate, TEventsResult* owner, int32_t record,
                                                 const TGetRecordEvent& loader, uint8_t deviceType) {
-  if (!loader) return nullptr;
-  switch (gate.GateType) {
-    case 1: return evaluateExpressionGate(gate, owner, record, loader);
-    case 2: return evaluateMessageGate(gate, owner, record, loader, deviceType);
-    default: return nullptr;
+  if (!loader || !needsRecord(gate)) return nullptr;
+  loader(gate.HandsetFields, record);
+  return evaluateLoaded(gate, owner, record, deviceType);
+}
+
+}  // namespace
+
+bool TGatePlan::Current(int i, const TGateEvent& gate) const {
+  if (i >= static_cast<int>(Entries.size())) return false;
+  const TEntry& e = Entries[i];
+  return e.Gate == &gate && e.ParseStamp == gate.ParseStamp && e.FieldIds == gate.FieldIds &&
+         e.FieldCount == gate.FieldCount;
+}
+
+void TGatePlan::Build(const TGateEventList& list) {
+  List = &list;
+  Entries.clear();
+  Slots.clear();
+  Ids.clear();
+  for (int i = 0; i < list.Count(); ++i) {
+    const TGateEvent& gate = *list.ItemAs<TGateEvent>(i);
+    if (gate.FieldIds) Ids.insert(Ids.end(), gate.FieldIds, gate.FieldIds + gate.FieldCount);
+  }
+  std::sort(Ids.begin(), Ids.end());
+  Ids.erase(std::unique(Ids.begin(), Ids.end()), Ids.end());
+  Values.assign(Ids.size(), NoValue);
+  for (int i = 0; i < list.Count(); ++i) {
+    const TGateEvent& gate = *list.ItemAs<TGateEvent>(i);
+    TEntry& e = Entries.emplace_back();
+    e.Gate = &gate;
+    e.ParseStamp = gate.ParseStamp;
+    e.FieldIds = gate.FieldIds;
+    e.FieldCount = gate.FieldIds ? gate.FieldCount : 0;
+    e.FirstSlot = static_cast<uint32_t>(Slots.size());
+    for (int k = 0; k < e.FieldCount; ++k)
+      Slots.push_back(static_cast<uint32_t>(std::lower_bound(Ids.begin(), Ids.end(), gate.FieldIds[k]) - Ids.begin()));
+  }
+}
+
+void TActEventsResult::PlainGates(TGateEventList* gates, int32_t record, bool notify, uint32_t context) {
+  for (int i = 0; i < gates->Count(); ++i) {
+    auto result = EvaluateRecord(*gates->ItemAs<TGateEvent>(i), this, record, OnGetRecord, DeviceType);
+    if (result) AddAndNotify(std::move(result), notify, context, 1);
   }
 }
 
@@ -83,8 +138,65 @@ void TActEventsResult::GatePass(TGateEventList* gates, int32_t recordIndex, bool
   // evaluating it now as well would count it twice.
   if (notify && recordIndex <= 0) return;
   int32_t record = notify ? recordIndex - 1 : recordIndex;
+  if (PlainGatePass) return PlainGates(gates, record, notify, context);
+
+  TGatePlan& plan = gatePlan_;
+  if (plan.List != gates || plan.Entries.size() != static_cast<size_t>(gates->Count())) plan.Build(*gates);
+  const ::RecordView* loaded = nullptr;  // the view holding the record, once the host loaded it
+  bool valuesRead = false;             // plan.Values are those of `loaded`
+  bool eachLoads = false;              // the host refused the shared load
+  std::array<int32_t, 255> values;     // one gate's values; FieldCount is 8 bits
   for (int i = 0; i < gates->Count(); ++i) {
-    auto result = EvaluateRecord(*gates->ItemAs<TGateEvent>(i), this, record, OnGetRecord, DeviceType);
-    if (result) AddAndNotify(std::move(result), notify, context, 1);
+    TGateEvent& gate = *gates->ItemAs<TGateEvent>(i);
+    if (!needsRecord(gate)) continue;
+    std::unique_ptr<TActEventResult> result;
+    if (eachLoads) {
+      result = EvaluateRecord(gate, this, record, OnGetRecord, DeviceType);
+    } else if (!loaded) {
+      // A host that reports it could not load the record may answer each
+      // gate differently (or not at all): from here on every gate asks it,
+      // as each did before the load was shared.
+      if (OnGetRecord(gate.HandsetFields, record) == 0) {
+        eachLoads = true;
+        result = evaluateLoaded(gate, this, record, DeviceType);
+      } else {
+        loaded = gate.HandsetFields;
+        valuesRead = false;
+      }
+    } else {
+      *gate.HandsetFields = *loaded;  // the record the host loaded, now in this gate's own view
+    }
+    if (loaded) {
+      if (gate.GateType == 2) {
+        result = messageStep(gate, this, record, DeviceType);
+      } else {
+        if (!plan.Current(i, gate)) {
+          plan.Build(*gates);
+          valuesRead = false;
+        }
+        if (!valuesRead) {
+          loaded->FieldValues(plan.Ids, plan.Values);
+          valuesRead = true;
+        }
+        const TGatePlan::TEntry& entry = plan.Entries[i];
+        const uint32_t* slots = plan.Slots.data() + entry.FirstSlot;
+        bool complete = true;
+        for (int k = 0; k < entry.FieldCount; ++k) {
+          values[k] = plan.Values[slots[k]];
+          complete &= values[k] != NoValue;
+        }
+        // A field without a value skips the record, counters untouched.
+        if (complete) {
+          bool holds = gate.Evaluate(std::span<const int32_t>(values.data(), entry.FieldCount));
+          result = expressionStep(gate, holds, loaded->Time(), this, record);
+        }
+      }
+    }
+    if (result) {
+      AddAndNotify(std::move(result), notify, context, 1);
+      // Adding loads records for its order, and the host's callbacks ran:
+      // what the view pointed at may be gone, so the next gate loads afresh.
+      loaded = nullptr;
+    }
   }
 }

@@ -53,6 +53,10 @@ class RecordView {
   void Reset() { record_ = nullptr; }
   uint8_t FieldByte(int16_t id) const;   // low 8 bits of the field, 0 when absent
   int32_t FieldValue(int32_t id) const;  // NoValue when absent or no record
+  // The values of the fields `ids` into `values` (one each, NoValue when
+  // absent): one walk over the record's sorted fields instead of a search per
+  // field. REQUIRES: ids ascending, values.size() == ids.size().
+  void FieldValues(std::span<const int32_t> ids, std::span<int32_t> values) const;
   const std::string& MessageBytes() const;
   uint32_t MessageCode() const { return record_ ? record_->MessageCode : 0; }
   uint32_t MessageInfo() const { return record_ ? record_->MessageInfo : 0; }

@@ -22,6 +22,15 @@ uint8_t RecordView::FieldByte(int16_t id) const {
 
 int32_t RecordView::FieldValue(int32_t id) const { return record_ ? record_->Field(id) : NoValue; }
 
+void RecordView::FieldValues(std::span<const int32_t> ids, std::span<int32_t> values) const {
+  size_t f = 0;
+  const size_t fieldCount = record_ ? record_->Fields.size() : 0;
+  for (size_t i = 0; i < ids.size(); ++i) {
+    while (f < fieldCount && record_->Fields[f].first < ids[i]) ++f;
+    values[i] = f < fieldCount && record_->Fields[f].first == ids[i] ? record_->Fields[f].second : NoValue;
+  }
+}
+
 const std::string& RecordView::MessageBytes() const { return record_ ? record_->MessageBytes : EmptyBytes(); }
 
 uint8_t RecordView::ItemCount() const {

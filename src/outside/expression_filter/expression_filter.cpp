@@ -4,9 +4,12 @@
 
 #include "eventmanager/outside/expression_filter.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdlib>
 #include <deque>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -17,6 +20,7 @@
 #include "eventmanager/outside/data_access.h"
 #include "expression_check.h"
 #include "expression_text.h"
+#include "simple_expression.h"
 #ifdef EVENTMANAGER_WINDOWS
 #include "expression_dialog.h"
 #endif
@@ -36,6 +40,7 @@ double logicalNot(double v) { return v == 0 ? 1.0 : 0.0; }
 // to muparser stay put.
 struct TCompiled {
   mu::Parser Parser;
+  std::optional<TSimpleExpression> Simple;  // the same expression without muparser, when of the common form
   std::deque<double> Slots;         // Slots[i] holds the value of FieldIds[i]
   std::vector<int32_t> FieldIds;
   std::string UnknownField;         // first name the catalogue does not know
@@ -93,6 +98,13 @@ int namePosition(const std::string& expression, const std::string& name) {
   return 0;
 }
 
+// EVENTMANAGER_PLAIN_EXPRESSIONS=1 leaves every expression to muparser, to
+// compare the two or to rule the compiled form out when hunting a fault.
+bool plainExpressions() {
+  const char* plain = std::getenv("EVENTMANAGER_PLAIN_EXPRESSIONS");
+  return plain && *plain && std::string_view(plain) != "0";
+}
+
 std::unique_ptr<TCompiled> compile(const std::string& expression) {
   auto c = std::make_unique<TCompiled>();
   TRewrittenExpression rewritten = RewriteOperators(expression);
@@ -123,6 +135,15 @@ std::unique_ptr<TCompiled> compile(const std::string& expression) {
                                        "with 'and' or 'or'",
                                        expression, position),
                            "unexpected ','; join conditions with 'and' or 'or'", position, 0);
+  }
+  // muparser has accepted the text and numbered its fields; the common form
+  // is evaluated without it, on the same value positions.
+  if (!plainExpressions()) {
+    c->Simple = TSimpleExpression::Compile(rewritten.Text, [&c](std::string_view name) {
+      int32_t id = FieldIdByName(name);
+      auto at = std::find(c->FieldIds.begin(), c->FieldIds.end(), id);
+      return id < 0 || at == c->FieldIds.end() ? -1 : static_cast<int>(at - c->FieldIds.begin());
+    });
   }
   return c;
 }
@@ -161,9 +182,10 @@ class TExpressionFilter final : public IExpressionFilter {
 
   bool EvaluateValues(std::span<const int32_t> values) override {
     if (!compiled_) return false;
-    if (values.size() != compiled_->FieldIds.size())
+    if (values.size() != fieldCount_)
       throw EEventManagerError(fmt::format("Expression '{}': {} values given for {} fields", expression_,
                                            values.size(), compiled_->FieldIds.size()));
+    if (simple_) return simple_->Evaluate(values);
     for (size_t i = 0; i < values.size(); ++i) compiled_->Slots[i] = values[i];
     double result;
     try {
@@ -177,18 +199,26 @@ class TExpressionFilter final : public IExpressionFilter {
   int32_t ParseExpression(uint8_t, const std::string& expression, int32_t& reserved, const int32_t*& fieldIds,
                           uint8_t& fieldCount) override {
     compiled_.reset();
+    simple_.reset();
+    fieldCount_ = 0;
     expression_ = expression;
     reserved = 0;
     fieldIds = nullptr;
     fieldCount = 0;
     if (blank(expression)) return 0;
     compiled_ = compile(expression);
+    simple_ = std::move(compiled_->Simple);
+    fieldCount_ = compiled_->FieldIds.size();
     fieldIds = compiled_->FieldIds.data();
     fieldCount = static_cast<uint8_t>(compiled_->FieldIds.size());
     return fieldCount;
   }
 
  private:
+  // What an evaluation reads comes first, in this object; muparser's state
+  // (large) is reached only for expressions not of the common form.
+  size_t fieldCount_ = 0;
+  std::optional<TSimpleExpression> simple_;
   std::unique_ptr<TCompiled> compiled_;
   std::string expression_;
 };

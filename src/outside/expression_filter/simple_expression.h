@@ -1,0 +1,47 @@
+// The common form of gate expressions compiled for fast evaluation:
+// comparisons of one field with one constant (either side), joined by && and
+// ||, with ! and parentheses. Everything else stays with muparser. The
+// decisions are muparser's: the same precedence (! binds a comparison or a
+// parenthesised group, && before ||), comparisons of the exact double values,
+// constants read with correct rounding as muparser's reader does.
+// Immutable once compiled; evaluation allocates nothing.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string_view>
+#include <vector>
+
+class TSimpleExpression {
+ public:
+  // Position of a field's value in the array EvaluateValues receives, or -1
+  // when the name is not a field (a muparser constant or function).
+  using TSlotOf = std::function<int(std::string_view name)>;
+
+  // `text` is in muparser's syntax (operators already rewritten), and
+  // muparser has accepted it. None when it is not of the common form.
+  static std::optional<TSimpleExpression> Compile(std::string_view text, const TSlotOf& slotOf);
+
+  // REQUIRES: values holds every slot the expression names.
+  bool Evaluate(std::span<const int32_t> values) const;
+
+ private:
+  enum class TOp : uint8_t { Less, LessEqual, Greater, GreaterEqual, Equal, NotEqual, Not, And, Or };
+  struct TStep {
+    TOp Op;
+    uint16_t Slot;      // comparisons: the field's value position
+    double Constant;    // comparisons: field Op Constant
+  };
+  static constexpr int MaxDepth = 64;  // values pending on the evaluation stack
+  // The postfix program; the usual few steps sit in the object itself, so an
+  // evaluation touches no memory beyond it and the values.
+  static constexpr size_t InlineSteps = 7;
+  TStep inline_[InlineSteps];
+  uint32_t count_ = 0;
+  std::vector<TStep> more_;  // the whole program when it is longer
+  const TStep* steps() const { return more_.empty() ? inline_ : more_.data(); }
+
+  friend class TSimpleCompiler;
+};
