@@ -116,6 +116,24 @@ void HostFeed(benchmark::State& state) {
   bench::ReportRates(state, static_cast<double>(log.Records.size()));
 }
 
+// Writing the results of a run in each output format to a stream that
+// discards them: rows per second of the writer alone.
+void WriteRows(benchmark::State& state) {
+  static eventscan::ParsedLog log = eventscan::ReadLog(g_log.string());
+  static eventscan::HostSession* session = [] {
+    auto* s = new eventscan::HostSession(*g_library, log.Header.Network);
+    s->Feed(log);
+    return s;
+  }();
+  const auto format = static_cast<eventscan::OutputFormat>(state.range(0));
+  NullBuffer null;
+  std::ostream out(&null);
+  size_t rows = 0;
+  for (auto _ : state) rows = eventscan::WriteResults(out, session->Results(), session->Filter(), format);
+  state.counters["rows"] = static_cast<double>(rows);
+  bench::ReportRates(state, static_cast<double>(rows));
+}
+
 // The eventscan program itself, start-up and library load included.
 void Program(benchmark::State& state) {
   std::string command = std::string(EVENTSCAN_PROGRAM) + " run " + g_log.string() + " --home " +
@@ -158,6 +176,14 @@ void prepare() {
 BENCHMARK(ParseOnly)->Unit(benchmark::kMillisecond)->Apply(bench::Honest);
 BENCHMARK(EndToEnd)->Unit(benchmark::kMillisecond)->Apply(bench::Honest);
 BENCHMARK(HostFeed)->Unit(benchmark::kMillisecond)->Apply(bench::Honest);
+BENCHMARK(WriteRows)
+    ->ArgName("format")
+    ->Arg(static_cast<int>(eventscan::OutputFormat::Table))
+    ->Arg(static_cast<int>(eventscan::OutputFormat::Csv))
+    ->Arg(static_cast<int>(eventscan::OutputFormat::Json))
+    ->Arg(static_cast<int>(eventscan::OutputFormat::JsonLines))
+    ->Unit(benchmark::kMillisecond)
+    ->Apply(bench::Honest);
 BENCHMARK(Program)->Unit(benchmark::kMillisecond)->Apply(bench::HonestOnce);
 
 int main(int argc, char** argv) {

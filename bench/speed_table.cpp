@@ -557,7 +557,10 @@ int table(const Options& o, const std::string& self) {
   std::printf("| 100 -> 1000 expression gates (feed, %zu records) | exponent %s (CPU), %s (wall) | <= 1.05 |\n",
               gates100.Records, fixed(exponent(gates100.Times.CpuMedian(), gates1000.Times.CpuMedian(), 10), 3).c_str(),
               fixed(exponent(gates100.Times.WallMedian(), gates1000.Times.WallMedian(), 10), 3).c_str());
-  std::printf("\nsimdjson pass: %s M records/s (wall) over %zu documents; feed results: %ld (50 + 10 events).\n",
+  std::printf("\nsimdjson pass (%s): %s M records/s (CPU), %s M/s (wall) over %zu documents; feed results: %ld "
+              "(50 + 10 events).\n",
+              simdjson::get_active_implementation()->name().c_str(),
+              millions(static_cast<double>(documents), oursReference.CpuMedian()).c_str(),
               millions(static_cast<double>(documents), oursReference.WallMedian()).c_str(), documents, feed.Results);
   const bool ok = feed.Ok && few.Ok && many.Ok && gates100.Ok && gates1000.Ok && ours.Cpu.size() == size_t(reps) &&
                   endToEnd.Cpu.size() == size_t(reps) && endToEndLarge.Cpu.size() == size_t(reps);
