@@ -3,6 +3,8 @@
 // the least any reading of the capture costs. Prints the ratio of the two.
 #include <benchmark/benchmark.h>
 
+#include "honest.h"
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -55,8 +57,8 @@ void BM_EventscanRunOnCapture(benchmark::State& state) {
   run(state, command, eventscanSeconds);
 }
 
-BENCHMARK(BM_TsharkFieldsAlone)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_EventscanRunOnCapture)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_TsharkFieldsAlone)->Unit(benchmark::kMillisecond)->Apply(bench::Honest);
+BENCHMARK(BM_EventscanRunOnCapture)->Unit(benchmark::kMillisecond)->Apply(bench::Honest);
 
 }  // namespace
 
@@ -66,7 +68,8 @@ int main(int argc, char** argv) {
     return 0;
   }
   benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
+  bench::BothRates reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
   if (tsharkSeconds > 0)
     std::printf("eventscan run / tshark fields alone: %.3f s / %.3f s = %.2f\n", eventscanSeconds, tsharkSeconds,

@@ -2,6 +2,8 @@
 // row, each with a block that fills its layout; reported per item.
 #include <benchmark/benchmark.h>
 
+#include "honest.h"
+
 #include <cstring>
 #include <string>
 #include <vector>
@@ -47,16 +49,16 @@ void BM_BuildItemDetail(benchmark::State& state) {
     benchmark::DoNotOptimize(BuildItemDetail(s.Item, s.Block, s.Context));
     if (++i == all.size()) i = 0;
   }
-  state.SetItemsProcessed(state.iterations());
+  bench::ReportRates(state, 1);
 }
-BENCHMARK(BM_BuildItemDetail);
+BENCHMARK(BM_BuildItemDetail)->Apply(bench::Honest);
 
 void BM_SpeedText(benchmark::State& state) {
   int64_t bytes = 1;
   for (auto _ : state) benchmark::DoNotOptimize(SpeedText(bytes++, 2000));
 }
-BENCHMARK(BM_SpeedText);
+BENCHMARK(BM_SpeedText)->Apply(bench::Honest);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) { return bench::Main(argc, argv); }

@@ -6,6 +6,8 @@
 // Google Benchmark fits the complexity it sees.
 #include <benchmark/benchmark.h>
 
+#include "honest.h"
+
 #include <algorithm>
 #include <numeric>
 #include <random>
@@ -51,17 +53,20 @@ void insert(benchmark::State& state, Order order) {
     benchmark::DoNotOptimize(results.GetCount());
   }
   state.SetComplexityN(n);
-  state.SetItemsProcessed(state.iterations() * n);
+  bench::ReportRates(state, static_cast<double>(n));
 }
 
 void BM_AddResultInOrder(benchmark::State& state) { insert(state, InOrder); }
 void BM_AddResultReversed(benchmark::State& state) { insert(state, Reversed); }
 void BM_AddResultShuffled(benchmark::State& state) { insert(state, Shuffled); }
 
-BENCHMARK(BM_AddResultInOrder)->RangeMultiplier(4)->Range(1 << 10, 1 << 16)->Complexity();
-BENCHMARK(BM_AddResultReversed)->RangeMultiplier(4)->Range(1 << 10, 1 << 16)->Complexity(benchmark::oNLogN);
-BENCHMARK(BM_AddResultShuffled)->RangeMultiplier(4)->Range(1 << 10, 1 << 16)->Complexity(benchmark::oNLogN);
+BENCHMARK(BM_AddResultInOrder)->RangeMultiplier(4)->Range(1 << 10, 1 << 16)->Complexity()
+    ->Apply(bench::Honest);
+BENCHMARK(BM_AddResultReversed)->RangeMultiplier(4)->Range(1 << 10, 1 << 16)->Complexity(benchmark::oNLogN)
+    ->Apply(bench::Honest);
+BENCHMARK(BM_AddResultShuffled)->RangeMultiplier(4)->Range(1 << 10, 1 << 16)->Complexity(benchmark::oNLogN)
+    ->Apply(bench::Honest);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) { return bench::Main(argc, argv); }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
+#include <random>
 #include <sstream>
 
 #include "e2e_support.h"
@@ -151,4 +152,107 @@ TEST(OutputFormats, JsonLinesReplaceBytesThatAreNotUtf8) {
   auto object = nlohmann::json::parse(text);
   EXPECT_EQ(object.at("event").get<std::string>(), "Bad \xEF\xBF\xBD byte");
   EXPECT_EQ(object.at("details")[0].get<std::string>(), "line\nbreak");
+}
+
+namespace {
+
+// The JSON texts as nlohmann's dump writes them for these rows: what the
+// json and jsonl formats have always written.
+nlohmann::ordered_json referenceObject(const ResultRow& r) {
+  nlohmann::ordered_json o;
+  o["record"] = r.RecordIndex;
+  o["time"] = r.Time;
+  o["event"] = r.Event;
+  o["kind"] = r.Kind;
+  o["network"] = r.Network;
+  if (r.TestEventId >= 0) o["test_id"] = r.TestEventId;
+  o["details"] = r.Details;
+  return o;
+}
+
+std::string referenceDump(const nlohmann::ordered_json& j, int indent) {
+  return j.dump(indent, ' ', false, nlohmann::json::error_handler_t::replace) + '\n';
+}
+
+}  // namespace
+
+// Escapes, control bytes, well-formed and broken UTF-8 (overlong forms,
+// surrogates, code points past U+10FFFF, cut sequences) and random bytes:
+// the rows' JSON must stay byte for byte what the reference writer gives.
+TEST(OutputFormats, JsonTextsAreTheReferenceWritersBytes) {
+  const std::string texts[] = {
+      "",
+      "Call Setup",
+      "quote \" backslash \\ slash /",
+      std::string("nul \0 bell \a bs \b ff \f nl \n cr \r tab \t esc \x1b del \x7f", 40),
+      "\xC3\xBC \xE2\x82\xAC \xF0\x9F\x93\xB6 \xF4\x8F\xBF\xBF",
+      "overlong \xC0\x80 \xC1\xBF \xE0\x80\x80 \xF0\x80\x80\x80",
+      "surrogate \xED\xA0\x80 above \xF4\x90\x80\x80 \xF5\x80\x80\x80",
+      "cut \xE2\x82",
+      "\xC3",
+      "lone \x80\xBF continuation",
+      "\xFF\xFE",
+  };
+  std::mt19937 random(11);
+  std::vector<std::string> all(std::begin(texts), std::end(texts));
+  for (int i = 0; i < 300; ++i) {
+    std::string t(random() % 12, ' ');
+    for (char& c : t) c = static_cast<char>(random() % 4 == 0 ? 0x80 + random() % 0x80 : random() % 0x80);
+    all.push_back(t);
+  }
+  std::vector<ResultRow> rows;
+  for (size_t i = 0; i < all.size(); ++i) {
+    ResultRow r = row(all[i], {});
+    if (i % 3 == 0) r.Details = {all[(i + 1) % all.size()], all[(i + 2) % all.size()]};
+    if (i % 4 == 1) r.Details = {all[(i + 5) % all.size()]};
+    r.TestEventId = i % 2 ? -1 : static_cast<int32_t>(i);
+    r.RecordIndex = static_cast<int32_t>(i) - 3;
+    rows.push_back(r);
+  }
+  nlohmann::ordered_json array = nlohmann::ordered_json::array();
+  for (size_t i = 0; i < rows.size(); ++i) {
+    SCOPED_TRACE(i);
+    std::ostringstream line;
+    WriteJsonLine(line, rows[i]);
+    ASSERT_EQ(line.str(), referenceDump(referenceObject(rows[i]), -1));
+    array.push_back(referenceObject(rows[i]));
+  }
+  for (size_t count : {size_t{0}, size_t{1}, rows.size()}) {
+    SCOPED_TRACE(count);
+    std::ostringstream json;
+    WriteJson(json, std::vector<ResultRow>(rows.begin(), rows.begin() + static_cast<ptrdiff_t>(count)));
+    nlohmann::ordered_json part = nlohmann::ordered_json::array();
+    for (size_t i = 0; i < count; ++i) part.push_back(array[i]);
+    EXPECT_EQ(json.str(), referenceDump(part, 2));
+  }
+}
+
+// Every format written straight from the container gives the bytes of the
+// rows collected first and written afterwards, the table's column widths
+// included, with and without a row adjustment.
+TEST(OutputFormats, StreamedResultsMatchCollectedRows) {
+  e2e::InFreshProcess([] {
+    e2e::TempHome home;
+    e2e::LoadedLibrary library(home.Path());
+    const RowAdjust shift = [](ResultRow& r) { r.RecordIndex += 1000000; };
+    for (const char* name : e2e::SampleNames) {
+      ParsedLog log = ReadLog(e2e::SampleLog(name).string());
+      HostSession session(*library, log.Header.Network);
+      session.Feed(log);
+      for (OutputFormat format : {OutputFormat::Table, OutputFormat::Csv, OutputFormat::Json, OutputFormat::JsonLines})
+        for (bool adjusted : {false, true}) {
+          SCOPED_TRACE(std::string(name) + " format " + std::to_string(static_cast<int>(format)) +
+                       (adjusted ? " adjusted" : ""));
+          std::vector<ResultRow> rows = CollectRows(session.Results(), session.Filter());
+          if (adjusted)
+            for (ResultRow& r : rows) shift(r);
+          std::ostringstream collected, streamed;
+          WriteRows(collected, rows, format);
+          EXPECT_EQ(WriteResults(streamed, session.Results(), session.Filter(), format, adjusted ? shift : RowAdjust{}),
+                    rows.size());
+          EXPECT_EQ(streamed.str(), collected.str());
+          EXPECT_GT(rows.size(), 0u);
+        }
+    }
+  });
 }

@@ -101,6 +101,64 @@ TEST(Utility, DateTimeTextOfAKnownDate) {
   EXPECT_EQ(MakeDateTime(std::nan(""), 0, true, true, true, false), "");
 }
 
+// The fixed-layout writer against the texts the formatted writer gave for
+// the same times: rounding into the next second, day, month and year, leap
+// days, times before 1899-12-30, years below 1000 and beyond 9999, and the
+// range limits.
+TEST(Utility, DateTimeTextWriterGivesTheFormattedTexts) {
+  constexpr double Ms = 86400000.0;
+  const struct {
+    double days;
+    const char* text;
+  } cases[] = {
+      {0, "1899-12-30 00:00:00.000"},
+      {46095 + 7108.0 / Ms + 36000.0 / 86400, "2026-03-14 10:00:07.108"},
+      {46095.41675125, "2026-03-14 10:00:07.308"},
+      {46095 + 7999.5 / Ms, "2026-03-14 00:00:08.000"},
+      {46095 + 1234.5 / Ms, "2026-03-14 00:00:01.234"},
+      {46095 + 59999.5 / Ms, "2026-03-14 00:01:00.000"},
+      {46095 + 3599999.6 / Ms, "2026-03-14 01:00:00.000"},
+      {46095 + 86399999.4 / Ms, "2026-03-14 23:59:59.999"},
+      {46095 + 86399999.6 / Ms, "2026-03-15 00:00:00.000"},
+      {46095.999999994, "2026-03-14 23:59:59.999"},
+      {46112 + 86399999.7 / Ms, "2026-04-01 00:00:00.000"},
+      {46387 + 86399999.7 / Ms, "2027-01-01 00:00:00.000"},
+      {45351 + 86399999.7 / Ms, "2024-03-01 00:00:00.000"},
+      {45351.5, "2024-02-29 12:00:00.000"},
+      {45350.99999999, "2024-02-28 23:59:59.999"},
+      {60, "1900-02-28 00:00:00.000"},
+      {61, "1900-03-01 00:00:00.000"},
+      {-0.6 / Ms, "1899-12-29 23:59:59.999"},
+      {-1e-9, "1899-12-30 00:00:00.000"},
+      {-5000.0 / Ms, "1899-12-29 23:59:55.000"},
+      {-0.25, "1899-12-29 18:00:00.000"},
+      {-1 - 0.4 / Ms, "1899-12-29 00:00:00.000"},
+      {-693593, "0001-01-01 00:00:00.000"},
+      {-693594.5, "0000-12-30 12:00:00.000"},
+      {-700000, "-017-06-18 00:00:00.000"},
+      {-3.0e6, "-6314-04-10 00:00:00.000"},
+      {2958465.9999999, "9999-12-31 23:59:59.991"},
+      {2958465.99999999, "9999-12-31 23:59:59.999"},
+      {2958466, "10000-01-01 00:00:00.000"},
+      {3.0e6, "10113-09-19 00:00:00.000"},
+      {3.0e6 + 1, ""},
+      {-3.0e6 - 1, ""},
+      {std::nan(""), ""},
+      {HUGE_VAL, ""},
+      {-HUGE_VAL, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    char text[DateTimeTextCapacity];
+    EXPECT_EQ(std::string(text, WriteDateTimeText(c.days, text)), c.text);
+    EXPECT_EQ(MakeDateTime(c.days, 0, true, true, true, false), c.text);
+    // The shorter layouts are the same text cut down.
+    const std::string full = c.text;
+    EXPECT_EQ(MakeDateTime(c.days, 0, true, true, false, false), full.substr(0, full.empty() ? 0 : full.size() - 4));
+    EXPECT_EQ(MakeDateTime(0, c.days, false, false, false, true), full.empty() ? "" : full.substr(full.size() - 12));
+  }
+}
+
 TEST(Utility, SpeechIsCountedAndStaysSilentWhenSwitchedOff) {
   setenv("EVENTMANAGER_SPEECH", "0", 1);
   uint64_t before = SpeechCallCount();

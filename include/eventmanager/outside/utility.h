@@ -2,6 +2,7 @@
 // a results row, and speech. Number texts never depend on the process locale.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -28,6 +29,12 @@ std::string FloatValidStrF2S(double value, std::string_view format, int flags);
 // since 1899-12-30; a time that is not finite gives "".
 std::string MakeDateTime(double resultTime, double orderTime, bool showDate, bool showTime,
                          bool showMilliseconds, bool useOrderTime);
+// The full text "yyyy-mm-dd hh:nn:ss.zzz" of MakeDateTime with date, time and
+// milliseconds, written into `out` (room for DateTimeTextCapacity chars, no
+// terminator) without allocating; returns its length, 0 where MakeDateTime
+// gives "". Years outside 0..9999 make the text longer than 23 chars.
+inline constexpr size_t DateTimeTextCapacity = 40;
+size_t WriteDateTimeText(double days, char* out);
 // Speaks the text through espeak-ng when available; otherwise does nothing.
 // The text is synthesised into memory unless EVENTMANAGER_SPEECH=play asks
 // for the sound device; EVENTMANAGER_SPEECH=0 turns synthesis off. Every call

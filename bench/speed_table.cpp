@@ -1,0 +1,613 @@
+// Re-measures the speed and memory table of eventscan in one run and prints
+// it as a Markdown table beside the goals:
+//  - FeedRecord through the host session eventscan uses (50 message and 10
+//    gate events; 70 % measurements, 25 % messages, 5 % test items; the log
+//    in memory): records per second of CPU and of wall time, allocations per
+//    record counted by this program's operator new;
+//  - eventscan's parse of a log against a plain simdjson on-demand pass over
+//    the same file, and eventscan end to end against the same pass;
+//  - peak resident memory of `eventscan run` at N and 4 N records, and the
+//    scaling exponent of end-to-end time from N to 4 N records;
+//  - feed time with 10 and with 1000 message events no record matches, and
+//    with 100 and 1000 expression gates.
+// Every figure is the median of paired runs (ours, then the reference, next
+// to each other). Each feed configuration runs in a child process of its own
+// (the library reads its definitions once, when it loads); eventscan runs
+// as a child too, so its peak memory is its own.
+//
+// Usage: speed_table [--records N] [--large N] [--reps R] [--quick]
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <new>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <simdjson.h>
+
+#include "host_library.h"
+#include "host_session.h"
+#include "large_pages.h"
+#include "log_generator.h"
+#include "log_reader.h"
+
+namespace fs = std::filesystem;
+
+// Every allocation of the process, the events library's included (it is
+// loaded into this process and its operator new resolves to this one).
+namespace {
+std::atomic<uint64_t> g_allocations{0};
+}  // namespace
+
+// g++ 12 sees std::free in a replaced operator delete inlined into code that
+// allocated with operator new and warns of a mismatch: here both are ours.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+
+void* operator new(size_t n) {
+  g_allocations.fetch_add(1, std::memory_order_relaxed);
+  if (void* p = std::malloc(n ? n : 1)) return p;
+  throw std::bad_alloc();
+}
+void* operator new[](size_t n) { return operator new(n); }
+void* operator new(size_t n, const std::nothrow_t&) noexcept {
+  g_allocations.fetch_add(1, std::memory_order_relaxed);
+  return std::malloc(n ? n : 1);
+}
+void* operator new[](size_t n, const std::nothrow_t& t) noexcept { return operator new(n, t); }
+void* operator new(size_t n, std::align_val_t a) {
+  g_allocations.fetch_add(1, std::memory_order_relaxed);
+  const size_t align = static_cast<size_t>(a);
+  if (void* p = std::aligned_alloc(align, (n + align - 1) / align * align)) return p;
+  throw std::bad_alloc();
+}
+void* operator new[](size_t n, std::align_val_t a) { return operator new(n, a); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, size_t) noexcept { std::free(p); }
+void operator delete[](void* p, size_t) noexcept { std::free(p); }
+void operator delete(void* p, std::align_val_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::align_val_t) noexcept { std::free(p); }
+void operator delete(void* p, size_t, std::align_val_t) noexcept { std::free(p); }
+void operator delete[](void* p, size_t, std::align_val_t) noexcept { std::free(p); }
+
+namespace {
+
+constexpr uint8_t Umts = 2;
+
+double cpuSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+double wallSeconds() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+double median(std::vector<double> v) {
+  if (v.empty()) return std::nan("");
+  std::sort(v.begin(), v.end());
+  const size_t n = v.size();
+  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+struct Timing {
+  double Cpu = 0, Wall = 0;
+  long MaxRssKiB = 0;
+};
+
+struct Samples {
+  std::vector<double> Cpu, Wall, Rss;
+  void Add(const Timing& t) {
+    Cpu.push_back(t.Cpu);
+    Wall.push_back(t.Wall);
+    Rss.push_back(static_cast<double>(t.MaxRssKiB));
+  }
+  double CpuMedian() const { return median(Cpu); }
+  double WallMedian() const { return median(Wall); }
+  double RssMiB() const { return median(Rss) / 1024.0; }
+};
+
+// Runs a program to its end; its standard output goes to `output` (or
+// /dev/null), its standard error to /dev/null. Returns its CPU time (user
+// and system), wall time and peak resident memory.
+std::optional<Timing> runChild(const std::vector<std::string>& args, const std::string& output = "/dev/null") {
+  std::vector<char*> argv;
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  const double start = wallSeconds();
+  const pid_t pid = fork();
+  if (pid < 0) return std::nullopt;
+  if (pid == 0) {
+    int out = open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    int null = open("/dev/null", O_WRONLY);
+    if (out >= 0) dup2(out, STDOUT_FILENO);
+    if (null >= 0) dup2(null, STDERR_FILENO);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  rusage usage{};
+  if (wait4(pid, &status, 0, &usage) != pid) return std::nullopt;
+  Timing t;
+  t.Wall = wallSeconds() - start;
+  t.Cpu = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+          static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
+  t.MaxRssKiB = usage.ru_maxrss;
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    std::fprintf(stderr, "speed_table: %s failed (status %d)\n", args[0].c_str(), status);
+    return std::nullopt;
+  }
+  return t;
+}
+
+// ---------------------------------------------------------------- the log
+
+// A plain simdjson on-demand pass over a log: the file is read whole, each
+// line parsed as one document and every value visited (numbers read,
+// strings unescaped). This is the floor a JSON Lines reader is compared with.
+uint64_t visit(simdjson::ondemand::value value);
+
+uint64_t visitObject(simdjson::ondemand::object object) {
+  uint64_t sum = 0;
+  for (auto field : object) {
+    sum += field.unescaped_key().value().size();
+    sum += visit(field.value().value());
+  }
+  return sum;
+}
+
+uint64_t visit(simdjson::ondemand::value value) {
+  switch (value.type().value()) {
+    case simdjson::ondemand::json_type::object: return visitObject(value.get_object().value());
+    case simdjson::ondemand::json_type::array: {
+      uint64_t sum = 0;
+      for (auto element : value.get_array()) sum += visit(element.value());
+      return sum;
+    }
+    case simdjson::ondemand::json_type::number: return static_cast<uint64_t>(value.get_double().value());
+    case simdjson::ondemand::json_type::string: return value.get_string().value().size();
+    case simdjson::ondemand::json_type::boolean: return value.get_bool().value();
+    case simdjson::ondemand::json_type::null: return 0;
+  }
+  return 0;
+}
+
+Timing simdjsonPass(const fs::path& log, size_t& documents) {
+  const double cpu = cpuSeconds(), wall = wallSeconds();
+  simdjson::padded_string text = simdjson::padded_string::load(log.string()).value();
+  simdjson::ondemand::parser parser;
+  uint64_t sum = 0;
+  documents = 0;
+  const char* p = text.data();
+  const char* end = p + text.size();
+  while (p < end) {
+    const char* eol = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+    if (!eol) eol = end;
+    const size_t length = static_cast<size_t>(eol - p);
+    if (length) {
+      // The rest of the file and its padding follow the line.
+      simdjson::padded_string_view line(p, length, static_cast<size_t>(end - p) + simdjson::SIMDJSON_PADDING);
+      auto doc = parser.iterate(line).value();
+      sum += visitObject(doc.get_object().value());
+      ++documents;
+    }
+    p = eol + 1;
+  }
+  Timing t{cpuSeconds() - cpu, wallSeconds() - wall, 0};
+  if (sum == 42) std::fputc(' ', stderr);  // keeps the visit
+  return t;
+}
+
+// ---------------------------------------------------------------- definitions
+
+struct Definitions {
+  int SampleMessages = 0;  // the sample's own UMTS message events kept
+  bool SampleGates = false;
+  int ExtraMessages = 0;   // events waiting for messages no log carries
+  int ExtraGates = 0;      // expression gates on the log's fields
+};
+
+// The UMTS section of the <Message> or <Gate> part of a definitions file.
+std::pair<size_t, size_t> umtsSection(const std::string& text, const std::string& part) {
+  const size_t partAt = text.find("<" + part + ">");
+  const size_t open = text.find("<UMTS>", partAt);
+  const size_t close = text.find("</UMTS>", open);
+  if (partAt == std::string::npos || open == std::string::npos || close == std::string::npos)
+    throw std::runtime_error("the sample definitions have no UMTS " + part + " section");
+  return {open + 6, close};
+}
+
+std::string extraMessageEvents(int first, int count) {
+  std::string out;
+  for (int i = 0; i < count; ++i) {
+    const int n = first + i;
+    // Codes 0x412F8000 and up: RRC codes no generated log carries.
+    const uint32_t start = 0x412F8000u + static_cast<uint32_t>(2 * i), next = start + 1;
+    out += "\n      <MsgEvent-" + std::to_string(n) + " EventName=\"Unmatched " + std::to_string(i) +
+           "\" StartedFlag=\"0\">\n"
+           "        <LevelNode-0 ReportName=\"\" DetailFlag=\"0\" Expression=\"\" ReasonNum=\"-9999\">\n"
+           "          <MsgNodes><MsgNode-0 MessageCode=\"" + std::to_string(start) +
+           "\" MessageName=\"Start\" SubCode=\"0\" /></MsgNodes>\n"
+           "          <LevelNode-0 ReportName=\"Unmatched report " + std::to_string(i) +
+           "\" DetailFlag=\"0\" Expression=\"\" ReasonNum=\"-9999\">\n"
+           "            <MsgNodes><MsgNode-0 MessageCode=\"" + std::to_string(next) +
+           "\" MessageName=\"Next\" SubCode=\"0\" /></MsgNodes>\n"
+           "          </LevelNode-0>\n"
+           "        </LevelNode-0>\n"
+           "      </MsgEvent-" + std::to_string(n) + ">";
+  }
+  return out;
+}
+
+std::string extraGates(int first, int count) {
+  std::string out;
+  for (int i = 0; i < count; ++i) {
+    const int n = first + i;
+    // Distinct thresholds on the fields every generated record has.
+    out += "\n      <GateEvent-" + std::to_string(n) + " EventName=\"Weak " + std::to_string(i) +
+           "\" GateType=\"1\" Expression=\"RSCP &lt; " + std::to_string(-100 - i % 20) + " and EcIo &lt; " +
+           std::to_string(-120 - i) +
+           "\" ExpDuringTime=\"3000\" ExpTimes=\"3\" MessageCodeA=\"0\" MessageCodeB=\"0\" MsgDuringTime=\"0\" "
+           "WarnField=\"-1\" WarnGate=\"-9999\" WarnDelay=\"0\" WarnMode=\"3\" />";
+  }
+  return out;
+}
+
+// The element children of one section, up to `keep` of them.
+std::string keepFirst(const std::string& section, const std::string& element, int keep, int& kept) {
+  kept = 0;
+  size_t at = 0;
+  for (;;) {
+    const size_t next = section.find("<" + element + "-" + std::to_string(kept) + " ", at);
+    if (next == std::string::npos || kept == keep) break;
+    const std::string closing = "</" + element + "-" + std::to_string(kept) + ">";
+    size_t end = section.find(closing, next);
+    const size_t selfClosing = section.find("/>", next);
+    const size_t tagEnd = section.find('>', next);
+    end = (end != std::string::npos && !(selfClosing != std::string::npos && selfClosing + 1 == tagEnd))
+              ? end + closing.size()
+              : tagEnd + 1;
+    at = end;
+    ++kept;
+  }
+  return section.substr(0, at);
+}
+
+fs::path makeHome(const fs::path& dir, const fs::path& sample, const Definitions& d) {
+  fs::create_directories(dir);
+  fs::copy_file(sample / "EventsProperty.cfg", dir / "EventsProperty.cfg", fs::copy_options::overwrite_existing);
+  std::ifstream in(sample / "EventsDefine.cfg", std::ios::binary);
+  std::stringstream all;
+  all << in.rdbuf();
+  std::string text = all.str();
+  {
+    auto [from, to] = umtsSection(text, "Gate");
+    int kept = 0;
+    std::string keep = keepFirst(text.substr(from, to - from), "GateEvent", d.SampleGates ? 1 << 20 : 0, kept);
+    text.replace(from, to - from, keep + extraGates(kept, d.ExtraGates) + "\n    ");
+  }
+  {
+    auto [from, to] = umtsSection(text, "Message");
+    int kept = 0;
+    std::string keep = keepFirst(text.substr(from, to - from), "MsgEvent", d.SampleMessages, kept);
+    text.replace(from, to - from, keep + extraMessageEvents(kept, d.ExtraMessages) + "\n    ");
+  }
+  std::ofstream(dir / "EventsDefine.cfg", std::ios::binary) << text;
+  return dir;
+}
+
+// ---------------------------------------------------------------- feed worker
+
+// The log in memory with the mix of a drive test: of every 20 records 14
+// measurements, 5 messages and 1 with test items, drawn in order from the
+// records of those kinds a generated log has, `count` records in all.
+eventscan::ParsedLog mixedLog(eventscan::ParsedLog& source, size_t count) {
+  std::vector<size_t> pools[3];
+  for (size_t i = 0; i < source.Records.size(); ++i) {
+    const eventscan::RecordKind kind = source.Feeds[i].Kind;
+    if (kind == eventscan::RecordKind::Message)
+      pools[1].push_back(i);
+    else if (!source.Records[i].Items.empty())
+      pools[2].push_back(i);
+    else if (kind == eventscan::RecordKind::Measurement)
+      pools[0].push_back(i);
+  }
+  eventscan::ParsedLog log;
+  log.Path = source.Path;
+  log.Header = source.Header;
+  if (pools[0].empty() || pools[1].empty() || pools[2].empty()) return log;
+  log.Records.reserve(count);
+  log.Feeds.reserve(count);
+  size_t next[3] = {0, 0, 0};
+  for (size_t i = 0; i < count; ++i) {
+    const size_t slot = i % 20;
+    const int kind = slot == 0 ? 2 : slot <= 5 ? 1 : 0;
+    const size_t from = pools[kind][next[kind]++ % pools[kind].size()];
+    log.Records.push_back(source.Records[from]);
+    log.Feeds.push_back(source.Feeds[from]);
+    HandsetRecord& r = log.Records.back();
+    r.Time = r.OrderTime = source.Header.StartTime + static_cast<double>(i) * (0.1 / 86400.0);
+    for (auto& item : r.Items) item.Time = r.Time;
+  }
+  return log;
+}
+
+// speed_table --feed-worker HOME LOG RECORDS REPS: feeds REPS times (after
+// one warm-up feed) and prints "cpu wall allocations records results" a line.
+int feedWorker(const std::string& home, const std::string& logPath, size_t records, int reps) {
+  eventscan::SetHomeDirectory(home);
+  eventscan::HostLibrary library(EVENTMANAGER_LIBRARY);
+  eventscan::ParsedLog source = eventscan::ReadLog(logPath);
+  eventscan::ParsedLog log = mixedLog(source, records);
+  source = {};
+  if (log.Records.empty()) {
+    std::fprintf(stderr, "speed_table: %s lacks measurements, messages or test items\n", logPath.c_str());
+    return 1;
+  }
+  std::vector<size_t> items;
+  for (const HandsetRecord& r : log.Records) items.push_back(r.Items.size());
+  for (int rep = 0; rep <= reps; ++rep) {
+    eventscan::HostSession session(library, log.Header.Network);
+    const uint64_t allocations = g_allocations.load();
+    const double cpu = cpuSeconds(), wall = wallSeconds();
+    session.Feed(log);
+    const double cpuUsed = cpuSeconds() - cpu, wallUsed = wallSeconds() - wall;
+    const uint64_t allocated = g_allocations.load() - allocations;
+    if (rep > 0)  // the first feed warms caches and the allocator
+      std::printf("%.6f %.6f %llu %zu %d\n", cpuUsed, wallUsed, static_cast<unsigned long long>(allocated),
+                  log.Records.size(), session.Results().GetCount());
+    // Items the passes derived and added to the records go: every feed
+    // starts from the log as read.
+    for (size_t i = 0; i < log.Records.size(); ++i)
+      if (log.Records[i].Items.size() > items[i]) log.Records[i].Items.resize(items[i]);
+  }
+  return 0;
+}
+
+struct FeedFigures {
+  Samples Times;
+  double AllocationsPerRecord = 0;
+  size_t Records = 0;
+  long Results = 0;
+  bool Ok = false;
+};
+
+FeedFigures runFeed(const std::string& self, const fs::path& home, const fs::path& log, size_t records, int reps,
+                    const fs::path& work) {
+  FeedFigures f;
+  const fs::path out = work / "feed.txt";
+  if (!runChild({self, "--feed-worker", home.string(), log.string(), std::to_string(records), std::to_string(reps)},
+                out.string()))
+    return f;
+  std::ifstream in(out);
+  std::vector<double> perRecord;
+  double cpu, wall;
+  unsigned long long allocated;
+  size_t n;
+  long results;
+  while (in >> cpu >> wall >> allocated >> n >> results) {
+    f.Times.Add({cpu, wall, 0});
+    perRecord.push_back(static_cast<double>(allocated) / static_cast<double>(n));
+    f.Records = n;
+    f.Results = results;
+  }
+  f.AllocationsPerRecord = median(perRecord);
+  f.Ok = !perRecord.empty();
+  return f;
+}
+
+// ---------------------------------------------------------------- the table
+
+struct Options {
+  size_t Records = 1000000;
+  size_t Large = 0;  // 4 x Records unless given
+  int Reps = 3;
+  bool Quick = false;
+};
+
+bool supportsParseOnly(const std::string& eventscan, const fs::path& work) {
+  const fs::path help = work / "help.txt";
+  runChild({eventscan, "run", "--help"}, help.string());
+  std::ifstream in(help);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str().find("--parse-only") != std::string::npos;
+}
+
+std::string fixed(double v, int digits) {
+  if (!std::isfinite(v)) return "n/a";
+  char text[64];
+  std::snprintf(text, sizeof text, "%.*f", digits, v);
+  return text;
+}
+
+std::string millions(double records, double seconds) { return fixed(records / seconds / 1e6, 2); }
+
+double exponent(double small, double large, double factor) { return std::log(large / small) / std::log(factor); }
+
+size_t generate(const fs::path& path, size_t records) {
+  loggen::GenOptions options;
+  options.Network = Umts;
+  options.Records = records;
+  std::ofstream out(path, std::ios::binary);
+  return loggen::WriteDriveTest(out, options);
+}
+
+int table(const Options& o, const std::string& self) {
+  const fs::path work = fs::temp_directory_path() / ("speed_table_" + std::to_string(getpid()));
+  fs::create_directories(work);
+  struct Cleanup {
+    fs::path Dir;
+    ~Cleanup() {
+      std::error_code ec;
+      fs::remove_all(Dir, ec);
+    }
+  } cleanup{work};
+
+  const std::string program = EVENTSCAN_PROGRAM;
+  const fs::path sample = fs::path(EVENTMANAGER_SOURCE_DIR) / "data" / "sample";
+  const size_t large = o.Large ? o.Large : 4 * o.Records;
+  const int reps = std::max(o.Reps, 1);
+
+  std::fprintf(stderr, "generating UMTS logs of %zu and %zu records in %s\n", o.Records, large, work.c_str());
+  const fs::path small = work / "small.jsonl", big = work / "large.jsonl";
+  const size_t smallRecords = generate(small, o.Records);
+  const size_t bigRecords = generate(big, large);
+
+  const fs::path sampleHome = makeHome(work / "home_sample", sample, {1 << 20, true, 0, 0});
+  const fs::path feedHome = makeHome(work / "home_feed", sample, {1 << 20, true, 37, 5});
+  const fs::path msg10 = makeHome(work / "home_msg10", sample, {0, false, 10, 0});
+  const fs::path msg1000 = makeHome(work / "home_msg1000", sample, {0, false, 1000, 0});
+  const fs::path gate100 = makeHome(work / "home_gate100", sample, {0, false, 0, 100});
+  const fs::path gate1000 = makeHome(work / "home_gate1000", sample, {0, false, 0, 1000});
+
+  // FeedRecord through the host session, on the whole log.
+  std::fprintf(stderr, "feeding: 50 message and 10 gate events\n");
+  FeedFigures feed = runFeed(self, feedHome, small, smallRecords, reps, work);
+
+  // Parsing, end to end and peak memory, each paired with the simdjson pass.
+  const bool parseOnly = supportsParseOnly(program, work);
+  std::fprintf(stderr, "parsing and running end to end (%d paired runs)\n", reps);
+  Samples ours, oursReference, endToEnd, endToEndReference, endToEndLarge;
+  size_t documents = 0;
+  for (int rep = 0; rep < reps; ++rep) {
+    if (parseOnly) {
+      if (auto t = runChild({program, "run", small.string(), "--home", sampleHome.string(), "--parse-only"}))
+        ours.Add(*t);
+    } else {
+      const double cpu = cpuSeconds(), wall = wallSeconds();
+      { eventscan::ParsedLog log = eventscan::ReadLog(small.string()); }
+      ours.Add({cpuSeconds() - cpu, wallSeconds() - wall, 0});
+    }
+    oursReference.Add(simdjsonPass(small, documents));
+    const std::vector<std::string> run = {program,       "run",      small.string(), "--home", sampleHome.string(),
+                                          "--format",    "csv",      "--output",     "/dev/null"};
+    if (auto t = runChild(run)) endToEnd.Add(*t);
+    endToEndReference.Add(simdjsonPass(small, documents));
+    std::vector<std::string> runLarge = run;
+    runLarge[2] = big.string();
+    if (auto t = runChild(runLarge)) endToEndLarge.Add(*t);
+  }
+
+  std::fprintf(stderr, "feeding: 10 and 1000 message events no record matches\n");
+  const size_t scaled = std::max<size_t>(smallRecords / 4, 1000);
+  FeedFigures few = runFeed(self, msg10, small, scaled, reps, work);
+  FeedFigures many = runFeed(self, msg1000, small, scaled, reps, work);
+  std::fprintf(stderr, "feeding: 100 and 1000 expression gates\n");
+  const size_t gated = std::max<size_t>(smallRecords / 20, 1000);
+  FeedFigures gates100 = runFeed(self, gate100, small, gated, reps, work);
+  FeedFigures gates1000 = runFeed(self, gate1000, small, gated, reps, work);
+
+  const double smallMB = static_cast<double>(fs::file_size(small)) / 1e6;
+  const double bigMB = static_cast<double>(fs::file_size(big)) / 1e6;
+  const double n = static_cast<double>(feed.Records);
+  double load[3] = {0, 0, 0};
+  getloadavg(load, 3);
+  const std::time_t now = std::time(nullptr);
+  char when[32];
+  std::strftime(when, sizeof when, "%Y-%m-%d %H:%M UTC", std::gmtime(&now));
+
+  std::printf("Measured %s; UMTS logs of %zu records (%.0f MB) and %zu records (%.0f MB); medians of %d paired runs; "
+              "load average %.2f at the end.\n\n",
+              when, smallRecords, smallMB, bigRecords, bigMB, reps, load[0]);
+  std::printf("| what | measured | goal |\n|---|---|---|\n");
+  if (feed.Ok)
+    std::printf("| `FeedRecord`, 50 message + 10 gate events, 70/25/5 mix, in memory, through the host session | "
+                "%s M records/s (CPU), %s M/s (wall); %s allocations per record | >= 10 M/s through the host session, "
+                "0 allocations per record in steady state |\n",
+                millions(n, feed.Times.CpuMedian()).c_str(), millions(n, feed.Times.WallMedian()).c_str(),
+                fixed(feed.AllocationsPerRecord, 2).c_str());
+  else
+    std::printf("| `FeedRecord` through the host session | failed | >= 10 M/s |\n");
+  std::printf("| eventscan parse / simdjson parse of the same file%s | %sx (CPU), %sx (wall) | <= 1.5x simdjson |\n",
+              parseOnly ? " (`eventscan run --parse-only`)" : " (in-process `ReadLog`: eventscan has no --parse-only)",
+              fixed(ours.CpuMedian() / oursReference.CpuMedian(), 2).c_str(),
+              fixed(ours.WallMedian() / oursReference.WallMedian(), 2).c_str());
+  std::printf("| eventscan end to end / simdjson parse (`--format csv --output /dev/null`) | %sx (CPU), %sx (wall); "
+              "%s M records/s (wall) | <= 2x |\n",
+              fixed(endToEnd.CpuMedian() / endToEndReference.CpuMedian(), 2).c_str(),
+              fixed(endToEnd.WallMedian() / endToEndReference.WallMedian(), 2).c_str(),
+              millions(static_cast<double>(smallRecords), endToEnd.WallMedian()).c_str());
+  std::printf("| peak memory of `eventscan run` | %s MiB at %zu records (%.0f MB), %s MiB at %zu records (%.0f MB) | "
+              "<= 150 MiB plus the results |\n",
+              fixed(endToEnd.RssMiB(), 0).c_str(), smallRecords, smallMB, fixed(endToEndLarge.RssMiB(), 0).c_str(),
+              bigRecords, bigMB);
+  const double factor = static_cast<double>(bigRecords) / static_cast<double>(smallRecords);
+  std::printf("| records %zu -> %zu, end to end | exponent %s (CPU), %s (wall) | <= 1.03 |\n", smallRecords,
+              bigRecords, fixed(exponent(endToEnd.CpuMedian(), endToEndLarge.CpuMedian(), factor), 3).c_str(),
+              fixed(exponent(endToEnd.WallMedian(), endToEndLarge.WallMedian(), factor), 3).c_str());
+  std::printf("| 10 -> 1000 message events no record matches (feed, %zu records) | x%s (CPU), x%s (wall) | <= x1.2 |\n",
+              few.Records, fixed(many.Times.CpuMedian() / few.Times.CpuMedian(), 2).c_str(),
+              fixed(many.Times.WallMedian() / few.Times.WallMedian(), 2).c_str());
+  std::printf("| 100 -> 1000 expression gates (feed, %zu records) | exponent %s (CPU), %s (wall) | <= 1.05 |\n",
+              gates100.Records, fixed(exponent(gates100.Times.CpuMedian(), gates1000.Times.CpuMedian(), 10), 3).c_str(),
+              fixed(exponent(gates100.Times.WallMedian(), gates1000.Times.WallMedian(), 10), 3).c_str());
+  std::printf("\nsimdjson pass (%s): %s M records/s (CPU), %s M/s (wall) over %zu documents; feed results: %ld "
+              "(50 + 10 events).\n",
+              simdjson::get_active_implementation()->name().c_str(),
+              millions(static_cast<double>(documents), oursReference.CpuMedian()).c_str(),
+              millions(static_cast<double>(documents), oursReference.WallMedian()).c_str(), documents, feed.Results);
+  const bool ok = feed.Ok && few.Ok && many.Ok && gates100.Ok && gates1000.Ok && ours.Cpu.size() == size_t(reps) &&
+                  endToEnd.Cpu.size() == size_t(reps) && endToEndLarge.Cpu.size() == size_t(reps);
+  return ok ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.size() == 5 && args[0] == "--feed-worker") {
+    eventscan::UseLargeHeapPages(argv);  // as eventscan itself runs
+    try {
+      return feedWorker(args[1], args[2], std::stoul(args[3]), std::stoi(args[4]));
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "speed_table: %s\n", e.what());
+      return 1;
+    }
+  }
+  Options o;
+  for (size_t i = 0; i < args.size(); ++i) {
+    auto value = [&]() -> size_t {
+      if (i + 1 >= args.size()) throw std::invalid_argument(args[i] + " needs a number");
+      return std::stoul(args[++i]);
+    };
+    try {
+      if (args[i] == "--records")
+        o.Records = value();
+      else if (args[i] == "--large")
+        o.Large = value();
+      else if (args[i] == "--reps")
+        o.Reps = static_cast<int>(value());
+      else if (args[i] == "--quick")
+        o.Quick = true;
+      else
+        throw std::invalid_argument("unknown option " + args[i]);
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "speed_table: %s\nusage: speed_table [--records N] [--large N] [--reps R] [--quick]\n",
+                   e.what());
+      return 1;
+    }
+  }
+  if (o.Quick) o.Records = std::min<size_t>(o.Records, 40000);
+  try {
+    return table(o, fs::read_symlink("/proc/self/exe").string());
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "speed_table: %s\n", e.what());
+    return 1;
+  }
+}
