@@ -68,6 +68,24 @@ struct RecordIndexEntry {
   uint32_t Length;          // without the line end
 };
 
+// The index of a log, in chunks of 64 Ki entries (1 MiB): growing never
+// copies it, so its peak is its size.
+class RecordIndex {
+ public:
+  void push_back(const RecordIndexEntry& entry) {
+    if ((size_ >> Shift) == chunks_.size()) chunks_.push_back(std::make_unique<RecordIndexEntry[]>(size_t(1) << Shift));
+    chunks_[size_ >> Shift][size_ & Mask] = entry;
+    ++size_;
+  }
+  const RecordIndexEntry& operator[](size_t i) const { return chunks_[i >> Shift][i & Mask]; }
+  size_t size() const { return size_; }
+
+ private:
+  static constexpr size_t Shift = 16, Mask = (size_t(1) << Shift) - 1;
+  std::vector<std::unique_ptr<RecordIndexEntry[]>> chunks_;
+  size_t size_ = 0;
+};
+
 class LogStream {
  public:
   // Reads the header; raises LogError when there is none.
@@ -129,7 +147,7 @@ class LogStream {
   ReadOptions options_;
   LogHeader header_;
   std::unique_ptr<Reader> reader_;
-  std::vector<RecordIndexEntry> index_;
+  RecordIndex index_;
   std::vector<EventTableEntry> events_;
   std::vector<DeclaredEvent> origins_;
   std::vector<LogFault> faults_;
