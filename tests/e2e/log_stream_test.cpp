@@ -172,8 +172,8 @@ TEST(LogStream, EventTableEntriesAheadAndPastTheEnd) {
   });
 }
 
-// eventscan itself: a pipe on standard input, a file on standard input and
-// the file named give the same rows; --parse-only counts records and faults;
+// eventscan itself: a pipe on standard input, a file on standard input, a
+// named pipe and the file named give the same rows; --parse-only counts records and faults;
 // a strict run that stops leaves an existing output file as it was.
 TEST(LogStream, EventscanReadsStandardInputAndParsesOnly) {
   e2e::TempHome home;
@@ -188,6 +188,10 @@ TEST(LogStream, EventscanReadsStandardInputAndParsesOnly) {
   Command redirected = shell(run + "- < " + log, home.Path());
   EXPECT_EQ(redirected.Status, 0) << redirected.Err;
   EXPECT_EQ(redirected.Out, named.Out);
+  // A pipe by name (a process substitution): it cannot be read at an offset either.
+  Command substituted = shell("bash -c 'EVENTSCAN_RECORD_CACHE=1 " + run + "<(cat " + log + ")'", home.Path());
+  EXPECT_EQ(substituted.Status, 0) << substituted.Err;
+  EXPECT_EQ(substituted.Out, named.Out);
 
   const e2e::fs::path faulty = home.Path() / "faulty.jsonl";
   e2e::WriteFile(faulty, Header + "\n" + Good + "\n{broken\n" + Good + "\n");

@@ -147,7 +147,10 @@ bool PrepareLogOptions(const LogOptions& o, ReadOptions& read, EventFilter& filt
 
 std::optional<LogInput> OpenLogOrCapture(const LogOptions& o, const ReadOptions& read) {
   LogInput input;
-  if (o.Log != "-" && IsCaptureFile(o.Log)) {
+  // Looking at the first bytes of a pipe would take them away from the log:
+  // only a regular file may be a capture.
+  std::error_code ec;
+  if (o.Log != "-" && fs::is_regular_file(o.Log, ec) && IsCaptureFile(o.Log)) {
     if (o.Network) std::cerr << fmt::format("{}: a capture is always run as a UMTS log; --network is ignored\n", o.Log);
     input.Parsed = ReadCaptureForRun(o.Log, o.Strict, input.Frames);
     if (!input.Parsed) return std::nullopt;
