@@ -65,3 +65,19 @@ TEST(Progress, LineGivesRecordsPercentAndRate) {
   EXPECT_EQ(ProgressMeter::Line(1245184, 5000000, 812345.4), "  1,245,184 / 5,000,000 records   24%  812,345 records/s");
   EXPECT_EQ(ProgressMeter::Line(0, 0, 0), "          0 / 0 records  100%  0 records/s");
 }
+
+TEST(Progress, ReadingLineGivesRecordsShareOfTheLogAndRate) {
+  struct Case {
+    size_t records;
+    uint64_t bytes, size;
+    double rate;
+    const char* line;
+  };
+  const Case cases[] = {
+      {1245184, uint64_t(61) << 20, uint64_t(250) << 20, 812345.4, "  1,245,184 records   24%  812,345 records/s  61 / 250 MiB"},
+      {7, 100, 0, 3, "          7 records  3 records/s  0 MiB"},  // a pipe: no size known
+      {0, 0, 0, 0, "          0 records  0 records/s  0 MiB"},
+      {9, 2000, 1000, 1, "          9 records  100%  1 records/s  0 / 0 MiB"},  // never past 100 %
+  };
+  for (const Case& c : cases) EXPECT_EQ(ProgressMeter::ReadingLine(c.records, c.bytes, c.size, c.rate), c.line);
+}

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -41,16 +42,30 @@ struct LogOptions : CommonOptions {
 struct RunOptions : LogOptions {
   OutputFormat Format = OutputFormat::Table;
   std::optional<std::string> Output;
+  bool ParseOnly = false;  // read and parse every record, feed nothing
 };
 
 // Turns the shared options into reading options and an event filter; on wrong
 // usage prints why and returns false.
 bool PrepareLogOptions(const LogOptions& options, ReadOptions& read, EventFilter& filter);
-// Reads the log or capture (recognised by its first bytes) and prints its
-// faults; `frames` gets a capture's frame number of each record. None when
-// nothing can be run (--strict stopped, or the capture could not be read).
-std::optional<ParsedLog> ReadLogOrCapture(const LogOptions& options, const ReadOptions& read,
-                                          std::vector<uint32_t>& frames);
+// What a command runs: a capture, read into memory with the frame number of
+// each record, or a log ("-" standard input), streamed as it is fed.
+struct LogInput {
+  std::optional<ParsedLog> Parsed;
+  std::vector<uint32_t> Frames;
+  std::unique_ptr<LogStream> Stream;
+  const LogHeader& Header() const { return Stream ? Stream->Header() : Parsed->Header; }
+  size_t Records() const { return Stream ? Stream->RecordsFound() : Parsed->Records.size(); }
+  size_t Faults() const { return Stream ? Stream->Faults().size() : Parsed->Faults.size(); }
+};
+// Opens the log or reads the capture (recognised by its first bytes). A
+// capture's faults are printed at once; a log's as it ends (FinishInput).
+// None when nothing can be run (--strict stopped, or the capture could not be
+// read); a log that cannot be opened raises LogError.
+std::optional<LogInput> OpenLogOrCapture(const LogOptions& options, const ReadOptions& read);
+// After feeding: prints a streamed log's faults in line order; false when
+// strict reading stopped (the message is printed).
+bool FinishInput(const LogOptions& options, const LogInput& input);
 
 struct DemoOptions : CommonOptions {
   std::optional<std::string> Data;  // the sample directory (with logs/)

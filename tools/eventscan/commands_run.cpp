@@ -3,7 +3,9 @@
 
 #include <chrono>
 #include <cstdio>
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <iostream>
 #include <memory>
@@ -54,27 +56,38 @@ void reportLibraryFaults(const std::vector<std::string>& faults, size_t from = 0
   for (size_t i = from; i < faults.size(); ++i) std::cerr << "fault: " << faults[i] << '\n';
 }
 
-// Runs one parsed log through a session and writes its rows; the summary line
-// goes where a reader of the rows expects it: after a table, else to stderr.
-// False when the library could not save its files at the end of the session
-// (the rows are written and flushed first, the faults printed). A capture's
-// rows are numbered by frame (`frames`, one per record).
-bool runLog(HostLibrary& library, ParsedLog& log, const EventFilter& filter, OutputFormat format, std::ostream& out,
-            bool tableOnStdout, std::chrono::steady_clock::time_point started,
-            const std::vector<uint32_t>* frames = nullptr) {
-  const uint8_t network = log.Header.Network;
-  warnWithoutDefinitions(library, network, log.Header);
+// Runs one log through a session and writes its rows; the summary line goes
+// where a reader of the rows expects it: after a table, else to stderr. The
+// rows go to `output()`, asked for once the whole log has been fed. Returns
+// ExitSave when the library could not save its files at the end of the
+// session (the rows are written and flushed first, the faults printed), and
+// ExitInput when strict reading stopped (no rows). A capture's rows are
+// numbered by frame.
+int runLog(HostLibrary& library, const LogOptions& o, LogInput& input, const EventFilter& filter, OutputFormat format,
+           const std::function<std::ostream&()>& output, bool tableOnStdout,
+           std::chrono::steady_clock::time_point started) {
+  const LogHeader& header = input.Header();
+  const uint8_t network = header.Network;
+  warnWithoutDefinitions(library, network, header);
   const size_t faultsBefore = libraryFaults(library).size();
   {
     HostSession session(library, network, filter);
     ProgressMeter progress(std::cerr, isatty(STDERR_FILENO) != 0, started);
-    session.Feed(log, std::ref(progress));
+    if (input.Stream) {
+      session.Feed(*input.Stream, {}, [&](const LogStream& s, bool complete) {
+        progress.Reading(s.RecordsFound(), s.BytesRead(), s.Size(), complete);
+      });
+      if (!FinishInput(o, input)) return ExitInput;
+    } else {
+      session.Feed(*input.Parsed, std::ref(progress));
+    }
     RowAdjust byFrame;
-    if (frames) byFrame = [frames](ResultRow& row) { NumberRowByFrame(row, *frames); };
+    if (!input.Frames.empty()) byFrame = [&input](ResultRow& row) { NumberRowByFrame(row, input.Frames); };
+    std::ostream& out = output();
     const size_t rows = WriteResults(out, session.Results(), session.Filter(), format, byFrame);
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    std::string summary = fmt::format("{} records, {} results, {:.3f} seconds", log.Records.size(), rows, seconds);
-    if (!log.Faults.empty()) summary += fmt::format(", {} malformed lines skipped", log.Faults.size());
+    std::string summary = fmt::format("{} records, {} results, {:.3f} seconds", input.Records(), rows, seconds);
+    if (input.Faults()) summary += fmt::format(", {} malformed lines skipped", input.Faults());
     if (tableOnStdout)
       out << summary << '\n';
     else
@@ -83,17 +96,27 @@ bool runLog(HostLibrary& library, ParsedLog& log, const EventFilter& filter, Out
   }  // the session ends here: the library saves what changed
   std::vector<std::string> faults = libraryFaults(library);
   reportLibraryFaults(faults, faultsBefore);
-  return faults.size() == faultsBefore;
+  return faults.size() == faultsBefore ? ExitOk : ExitSave;
 }
 
-// Reading a large log takes seconds before the first record is fed; say so
-// on a terminal, where the progress line follows.
-void announceReading(const std::string& path) {
-  constexpr uintmax_t LargeLog = 64u << 20;
-  std::error_code ec;
-  const uintmax_t size = fs::file_size(path, ec);
-  if (ec || size < LargeLog || !isatty(STDERR_FILENO)) return;
-  std::cerr << fmt::format("reading {} ({} MiB)\n", path, size >> 20);
+std::ostream& standardOutput() { return std::cout; }
+
+// eventscan run --parse-only: the reading alone, as a run reads.
+int parseOnly(const RunOptions& o, LogInput& input, std::chrono::steady_clock::time_point started) {
+  if (input.Stream) {
+    LogStream& log = *input.Stream;
+    ProgressMeter progress(std::cerr, isatty(STDERR_FILENO) != 0, started);
+    while (log.Next())
+      if ((log.CurrentIndex() & 0x3FFF) == 0x3FFF) progress.Reading(log.RecordsFound(), log.BytesRead(), log.Size(), false);
+    progress.Reading(log.RecordsFound(), log.BytesRead(), log.Size(), true);
+    // Every record is known now: the entries naming none are found without reading ahead.
+    for (size_t i = 0; i < log.Events().size() && !log.Stopped(); ++i) log.CheckEvent(i);
+    if (!FinishInput(o, input)) return ExitInput;
+  }
+  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  std::cerr << fmt::format("{} records, {} malformed lines skipped, {:.3f} seconds\n", input.Records(), input.Faults(),
+                           seconds);
+  return o.Strict && input.Faults() ? ExitInput : ExitOk;
 }
 
 std::unique_ptr<HostLibrary> openLibrary(const CommonOptions& o) {
@@ -122,22 +145,34 @@ bool PrepareLogOptions(const LogOptions& o, ReadOptions& read, EventFilter& filt
   return true;
 }
 
-std::optional<ParsedLog> ReadLogOrCapture(const LogOptions& o, const ReadOptions& read, std::vector<uint32_t>& frames) {
-  std::optional<ParsedLog> log;
-  if (IsCaptureFile(o.Log)) {
+std::optional<LogInput> OpenLogOrCapture(const LogOptions& o, const ReadOptions& read) {
+  LogInput input;
+  // Looking at the first bytes of a pipe would take them away from the log:
+  // only a regular file may be a capture.
+  std::error_code ec;
+  if (o.Log != "-" && fs::is_regular_file(o.Log, ec) && IsCaptureFile(o.Log)) {
     if (o.Network) std::cerr << fmt::format("{}: a capture is always run as a UMTS log; --network is ignored\n", o.Log);
-    log = ReadCaptureForRun(o.Log, o.Strict, frames);
-    if (!log) return std::nullopt;
-  } else {
-    announceReading(o.Log);
-    log = ReadLog(o.Log, read);
+    input.Parsed = ReadCaptureForRun(o.Log, o.Strict, input.Frames);
+    if (!input.Parsed) return std::nullopt;
+    reportFaults(*input.Parsed);
+    if (input.Parsed->Stopped) {
+      std::cerr << fmt::format("{}: stopped at the first malformed line (--strict)\n", o.Log);
+      return std::nullopt;
+    }
+    return input;
   }
-  reportFaults(*log);
-  if (log->Stopped) {
-    std::cerr << fmt::format("{}: stopped at the first malformed line (--strict)\n", o.Log);
-    return std::nullopt;
-  }
-  return log;
+  input.Stream = std::make_unique<LogStream>(OpenLogSource(o.Log), o.Log == "-" ? "<stdin>" : o.Log, read);
+  return input;
+}
+
+bool FinishInput(const LogOptions& /*options*/, const LogInput& input) {
+  if (!input.Stream) return true;
+  std::vector<LogFault> faults = input.Stream->Faults();
+  std::stable_sort(faults.begin(), faults.end(), [](const LogFault& a, const LogFault& b) { return a.Line < b.Line; });
+  for (const LogFault& f : faults) std::cerr << f.Text() << " (line skipped)\n";
+  if (!input.Stream->Stopped()) return true;
+  std::cerr << fmt::format("{}: stopped at the first malformed line (--strict)\n", input.Stream->Name());
+  return false;
 }
 
 int RunCommand(const RunOptions& o) {
@@ -145,38 +180,61 @@ int RunCommand(const RunOptions& o) {
   ReadOptions read;
   EventFilter filter;
   if (!PrepareLogOptions(o, read, filter)) return ExitUsage;
+  if (o.ParseOnly) {
+    try {
+      std::optional<LogInput> input = OpenLogOrCapture(o, read);
+      return input ? parseOnly(o, *input, started) : ExitInput;
+    } catch (const std::exception& e) {
+      std::cerr << e.what() << '\n';
+      return ExitInput;
+    }
+  }
   // Declared outside the try: an error raised by the library is an object of
   // the library's, so the library stays loaded until the error is printed.
   std::unique_ptr<HostLibrary> library;
+  std::optional<std::string> created;  // an output file this run made and may have to take back
   try {
     library = openLibrary(o);
     reportLibraryFaults(libraryFaults(*library));
-    std::vector<uint32_t> frames;
-    std::optional<ParsedLog> parsed = ReadLogOrCapture(o, read, frames);
-    if (!parsed) return ExitInput;
-    ParsedLog& log = *parsed;
-    const bool capture = !frames.empty();
+    std::optional<LogInput> input = OpenLogOrCapture(o, read);
+    if (!input) return ExitInput;
     std::ofstream file;
     if (o.Output) {
-      file.open(*o.Output, std::ios::binary | std::ios::trunc);
+      // Found out before the log is fed, but emptied only once there are rows
+      // to write: a run that stops on a strict fault leaves the file as it was.
+      std::error_code ec;
+      const bool existed = fs::exists(*o.Output, ec);
+      file.open(*o.Output, std::ios::binary | std::ios::app);
       if (!file) {
         std::cerr << fmt::format("{}: cannot write the output\n", *o.Output);
         return ExitInput;
       }
+      file.close();
+      if (!existed) created = *o.Output;
     }
-    std::ostream& out = o.Output ? static_cast<std::ostream&>(file) : std::cout;
-    bool saved = runLog(*library, log, filter, o.Format, out, !o.Output && o.Format == OutputFormat::Table, started,
-                        capture ? &frames : nullptr);
-    if (o.Output) {
+    auto output = [&]() -> std::ostream& {
+      if (!o.Output) return standardOutput();
+      file.open(*o.Output, std::ios::binary | std::ios::trunc);
+      if (!file) throw std::runtime_error(fmt::format("{}: cannot write the output", *o.Output));
+      created.reset();
+      return file;
+    };
+    int status = runLog(*library, o, *input, filter, o.Format, output, !o.Output && o.Format == OutputFormat::Table,
+                        started);
+    std::error_code ec;
+    if (created) fs::remove(*created, ec);
+    if (o.Output && status != ExitInput) {
       file.close();
       if (!file) {
         std::cerr << fmt::format("{}: cannot write the output\n", *o.Output);
         return ExitInput;
       }
     }
-    return saved ? ExitOk : ExitSave;
+    return status;
   } catch (const std::exception& e) {
     std::cerr << e.what() << '\n';
+    std::error_code ec;
+    if (created) fs::remove(*created, ec);
     return ExitInput;
   }
 }
@@ -224,11 +282,14 @@ int DemoCommand(const DemoOptions& o) {
     for (const fs::path& path : logs) {
       auto started = std::chrono::steady_clock::now();
       try {
-        ParsedLog log = ReadLog(path.string());
+        LogInput input;
+        input.Parsed = ReadLog(path.string());
+        const ParsedLog& log = *input.Parsed;
         std::cout << fmt::format("== {} ({}, {} records) ==\n", path.filename().string(), log.Header.NetworkName,
                                  log.Records.size());
         reportFaults(log);
-        if (!runLog(*library, log, {}, OutputFormat::Table, std::cout, true, started)) status = ExitSave;
+        if (runLog(*library, LogOptions{}, input, {}, OutputFormat::Table, standardOutput, true, started) != ExitOk)
+          status = ExitSave;
         std::cout << '\n';
       } catch (const LogError& e) {
         std::cerr << e.what() << '\n';

@@ -56,6 +56,7 @@ void HostSession::Reload(uint8_t network) {
 
 void HostSession::Feed(ParsedLog& log, const std::function<void(size_t, size_t)>& progress) {
   log_ = &log;
+  stream_ = nullptr;
   SetEventTable(&log.Events);
   const size_t total = log.Records.size();
   size_t nextEvent = 0;
@@ -73,8 +74,42 @@ void HostSession::Feed(ParsedLog& log, const std::function<void(size_t, size_t)>
   if (progress) progress(total, total);
 }
 
+void HostSession::Feed(LogStream& log, const std::function<void(const HandsetRecord&)>& each,
+                       const std::function<void(const LogStream&, bool)>& progress) {
+  stream_ = &log;
+  log_ = nullptr;
+  // The table grows as lines declare entries; the library reads it by
+  // position when an entry is fed, so the vector itself is installed.
+  SetEventTable(&log.Events());
+  size_t nextEvent = 0;
+  while (log.Next()) {
+    const int32_t index = log.CurrentIndex();
+    const RecordFeed feed = log.CurrentFeed();
+    HandsetRecord& rec = log.Current();
+    results_->FeedRecord(static_cast<uint32_t>(index), index, feed.Kind == RecordKind::Message, !rec.Items.empty(),
+                         true, feed.DeviceType, msgEvents_, gateEvents_, testEvents_);
+    if (each) each(log.Current());
+    // A check may read ahead, and the lines read ahead add entries: the table
+    // is looked up again each time.
+    for (; nextEvent < log.EventOrigins().size() && log.EventOrigins()[nextEvent].DeclaredBy == index; ++nextEvent) {
+      const int32_t item = log.EventOrigins()[nextEvent].ItemIndex;
+      if (log.CheckEvent(nextEvent))
+        results_->FeedEvent(static_cast<int32_t>(nextEvent), item, msgEvents_, gateEvents_, testEvents_,
+                            feed.DeviceType);
+      if (log.Stopped()) break;
+    }
+    if (progress && (index & 0x3FFF) == 0x3FFF) progress(log, false);
+  }
+  if (progress) progress(log, true);
+}
+
 int32_t HostSession::getRecord(void* self, RecordView* view, int32_t index) {
   auto* s = static_cast<HostSession*>(self);
+  if (s->stream_) {
+    HandsetRecord* record = s->stream_->Record(index);
+    view->Load(record);
+    return record ? 1 : 0;
+  }
   if (!s->log_ || index < 0 || static_cast<size_t>(index) >= s->log_->Records.size()) {
     view->Load(nullptr);
     return 0;

@@ -1,8 +1,10 @@
 // One detection run as a host drives it: creates the library's lists, test
 // events and results container, loads the definitions of one network,
 // installs the three callbacks (records are loaded into the record view by
-// pointer, nothing is copied) and feeds a parsed log record by record. The
-// session owns the library objects it created; the log must outlive it.
+// pointer, nothing is copied) and feeds a log record by record: a parsed log
+// held in memory, or a log streamed as it is read (records the library asks
+// for again are answered by the stream). The session owns the library objects
+// it created; the log must outlive it.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +15,7 @@
 
 #include "event_filter.h"
 #include "host_library.h"
+#include "log_reader.h"
 #include "log_types.h"
 
 namespace eventscan {
@@ -37,6 +40,14 @@ class HostSession {
   // Installs the log's event table and feeds every record, then the event-
   // table entries each record line declared. `progress` gets (done, total).
   void Feed(ParsedLog& log, const std::function<void(size_t, size_t)>& progress = {});
+  // Reads and feeds the log in one pass, in the same order as above: each
+  // record, then the entries its line declared. An entry naming a record the
+  // log never reaches is not fed; it stays a fault of the stream. Stops where
+  // the stream stops (strict reading). `each` sees every record after it was
+  // fed; `progress` is called every few thousand records and at the end
+  // (complete).
+  void Feed(LogStream& log, const std::function<void(const HandsetRecord&)>& each = {},
+            const std::function<void(const LogStream&, bool complete)>& progress = {});
 
   TEventsResult& Results() { return *results_; }
   const std::vector<AddedNotice>& Notices() const { return notices_; }
@@ -61,6 +72,7 @@ class HostSession {
   EventFilter filter_;
   std::map<int32_t, std::string> testNames_;
   ParsedLog* log_ = nullptr;
+  LogStream* stream_ = nullptr;
   std::vector<AddedNotice> notices_;
   TMsgEventList* msgEvents_ = nullptr;
   TGateEventList* gateEvents_ = nullptr;

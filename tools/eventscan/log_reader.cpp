@@ -1,15 +1,15 @@
 #include "log_reader.h"
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <iterator>
-#include <thread>
 
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
@@ -57,27 +57,6 @@ LogHeader readHeader(std::string_view line, const std::string& name, const ReadO
   return header;
 }
 
-// Reads one record line into the log; false when it was malformed (the fault
-// is then recorded and the log is as it was before the line).
-bool readRecord(std::string_view line, int lineNumber, ParsedLog& log, const ReadOptions& options) {
-  const size_t events = log.Events.size();
-  auto index = static_cast<int32_t>(log.Records.size());
-  log.Records.emplace_back();
-  log.Feeds.push_back(RecordFeed{RecordKind::Measurement, log.Header.DeviceType, lineNumber});
-  LineTarget target{log.Records.back(), log.Feeds.back(), log.Events, log.EventOrigins, index};
-  try {
-    ParseRecordLine(line, log.Header, target, options.FastPath);
-    return true;
-  } catch (const std::exception& e) {
-    log.Faults.push_back({log.Path, lineNumber, e.what()});
-  }
-  log.Records.pop_back();
-  log.Feeds.pop_back();
-  log.Events.resize(events);
-  log.EventOrigins.resize(events);
-  return false;
-}
-
 // Entries that name a record the log does not have are faults of the line
 // that declared them; they are dropped.
 void checkEventTable(ParsedLog& log) {
@@ -98,29 +77,6 @@ void checkEventTable(ParsedLog& log) {
   std::stable_sort(log.Faults.begin(), log.Faults.end(), [](const LogFault& a, const LogFault& b) { return a.Line < b.Line; });
 }
 
-}  // namespace
-
-namespace {
-
-size_t countLines(std::string_view text) {
-  size_t lines = 0;
-  for (const char *p = text.data(), *end = p + text.size();
-       (p = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)))) != nullptr; ++p)
-    ++lines;
-  return lines;
-}
-
-// The next line at `pos` (without its line end); false at the end of the text.
-bool nextLine(std::string_view text, size_t& pos, std::string_view& line) {
-  if (pos >= text.size()) return false;
-  const char* nl = static_cast<const char*>(std::memchr(text.data() + pos, '\n', text.size() - pos));
-  size_t end = nl ? static_cast<size_t>(nl - text.data()) : text.size();
-  line = text.substr(pos, end - pos);
-  pos = end + 1;
-  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-  return true;
-}
-
 std::string longLine(size_t size, size_t limit) {
   return fmt::format("the line has {} bytes, more than the limit of {} bytes (raise it with --max-line-bytes)", size,
                      limit);
@@ -128,119 +84,425 @@ std::string longLine(size_t size, size_t limit) {
 
 bool blank(std::string_view line) { return line.find_first_not_of(" \t") == std::string_view::npos; }
 
-// Reads the record lines of `text`, whose first line is line `lineNumber` + 1.
-void readRange(std::string_view text, int lineNumber, ParsedLog& log, const ReadOptions& options) {
-  const size_t lines = countLines(text) + 1;
-  log.Records.reserve(log.Records.size() + lines);
-  log.Feeds.reserve(log.Feeds.size() + lines);
-  size_t pos = 0;
-  std::string_view line;
-  while (nextLine(text, pos, line)) {
-    ++lineNumber;
-    if (line.size() > options.MaxLineBytes) {
-      log.Faults.push_back({log.Path, lineNumber, longLine(line.size(), options.MaxLineBytes)});
-      if (options.Strict) {
-        log.Stopped = true;
-        return;
-      }
-      continue;
-    }
-    if (blank(line)) continue;
-    if (!readRecord(line, lineNumber, log, options) && options.Strict) {
-      log.Stopped = true;
-      return;
-    }
+// A record emptied for the next line; its buffers keep their capacity, so a
+// reused record allocates nothing for lines no longer than those before.
+void resetRecord(HandsetRecord& r) {
+  HandsetRecord fresh;
+  fresh.MessageBytes = std::move(r.MessageBytes);
+  fresh.MessageBytes.clear();
+  fresh.Fields = std::move(r.Fields);
+  fresh.Fields.clear();
+  fresh.Items = std::move(r.Items);
+  fresh.Items.clear();
+  fresh.ExtraPool = std::move(r.ExtraPool);
+  fresh.ExtraPool.clear();
+  r = std::move(fresh);
+}
+
+LogError systemError(const std::string& path, const char* what) {
+  return LogError(fmt::format("{}: {}: {}", path, what, std::strerror(errno)));
+}
+
+size_t readSome(int fd, char* buffer, size_t size, const std::string& path) {
+  for (;;) {
+    ssize_t n = ::read(fd, buffer, size);
+    if (n >= 0) return static_cast<size_t>(n);
+    if (errno != EINTR) throw systemError(path, "cannot read the log");
   }
 }
 
-// Appends a part read on its own; its record indexes started at 0.
-void append(ParsedLog& log, ParsedLog&& part) {
-  const auto offset = static_cast<int32_t>(log.Records.size());
-  for (HandsetRecord& r : part.Records) r.Reference += static_cast<uint32_t>(offset);
-  for (size_t i = 0; i < part.Events.size(); ++i) {
-    DeclaredEvent& origin = part.EventOrigins[i];
-    origin.DeclaredBy += offset;
-    if (!origin.RecordGiven) part.Events[i].RecordIndex += offset;
+void readExactly(int fd, uint64_t offset, size_t size, char* out, const std::string& path) {
+  size_t done = 0;
+  while (done < size) {
+    ssize_t n = ::pread(fd, out + done, size - done, static_cast<off_t>(offset + done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) throw systemError(path, "cannot read the log again");
+    if (n == 0) throw LogError(fmt::format("{}: the log became shorter while it was read", path));
+    done += static_cast<size_t>(n);
   }
-  log.Records.insert(log.Records.end(), std::make_move_iterator(part.Records.begin()),
-                     std::make_move_iterator(part.Records.end()));
-  log.Feeds.insert(log.Feeds.end(), part.Feeds.begin(), part.Feeds.end());
-  log.Events.insert(log.Events.end(), part.Events.begin(), part.Events.end());
-  log.EventOrigins.insert(log.EventOrigins.end(), part.EventOrigins.begin(), part.EventOrigins.end());
-  log.Faults.insert(log.Faults.end(), part.Faults.begin(), part.Faults.end());
 }
 
-// Below this size a log is read in one go; above it the second half is read
-// on a second thread (records are independent of each other, and both halves
-// are joined before anything else sees the log).
-constexpr size_t ParallelThreshold = 8u << 20;
+// A file read in order and again at any offset through the same descriptor.
+class FileSource : public LogSource {
+ public:
+  FileSource(int fd, bool owned, uint64_t base, uint64_t size, std::string path)
+      : fd_(fd), owned_(owned), base_(base), size_(size), path_(std::move(path)) {
+    posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
+  }
+  ~FileSource() override {
+    if (owned_) ::close(fd_);
+  }
+  size_t Read(char* buffer, size_t size) override { return readSome(fd_, buffer, size, path_); }
+  void ReadAt(uint64_t offset, size_t size, char* out) override {
+    readExactly(fd_, base_ + offset, size, out, path_);
+  }
+  uint64_t Size() const override { return size_; }
+
+ private:
+  int fd_;
+  bool owned_;
+  uint64_t base_;  // where the log began in the file (standard input may be positioned)
+  uint64_t size_;
+  std::string path_;
+};
+
+// A pipe: what is read is also written to an unlinked temporary file, which
+// answers the reads at an offset. It costs the log's size on the temporary
+// file system and a write per block; the file goes with the process.
+class SpillSource : public LogSource {
+ public:
+  SpillSource(int fd, bool owned, std::string name) : fd_(fd), owned_(owned), path_(std::move(name)) {
+    const char* dir = std::getenv("TMPDIR");
+    std::string path = std::string(dir && *dir ? dir : "/tmp") + "/eventscan-stdin-XXXXXX";
+    spill_ = mkostemp(path.data(), O_CLOEXEC);
+    if (spill_ < 0)
+      throw LogError(fmt::format("{}: no temporary file to keep the log in ({}): {}", path_, path, std::strerror(errno)));
+    ::unlink(path.c_str());
+  }
+  ~SpillSource() override {
+    ::close(spill_);
+    if (owned_) ::close(fd_);
+  }
+  size_t Read(char* buffer, size_t size) override {
+    size_t n = readSome(fd_, buffer, size, path_);
+    for (size_t done = 0; done < n;) {
+      ssize_t w = ::write(spill_, buffer + done, n - done);
+      if (w < 0 && errno == EINTR) continue;
+      if (w <= 0) throw systemError(path_, "cannot keep the log in a temporary file");
+      done += static_cast<size_t>(w);
+    }
+    return n;
+  }
+  void ReadAt(uint64_t offset, size_t size, char* out) override { readExactly(spill_, offset, size, out, path_); }
+
+ private:
+  int fd_;
+  bool owned_;
+  std::string path_;
+  int spill_ = -1;
+};
+
+class TextSource : public LogSource {
+ public:
+  explicit TextSource(std::string_view text) : text_(text) {}
+  size_t Read(char* buffer, size_t size) override {
+    size_t n = std::min(size, text_.size() - pos_);
+    std::memcpy(buffer, text_.data() + pos_, n);
+    pos_ += n;
+    return n;
+  }
+  void ReadAt(uint64_t offset, size_t size, char* out) override {
+    std::memcpy(out, text_.data() + offset, size);
+  }
+  uint64_t Size() const override { return text_.size(); }
+
+ private:
+  std::string_view text_;
+  size_t pos_ = 0;
+};
+
+size_t cacheRecords(const ReadOptions& options) {
+  if (options.CacheRecords) return options.CacheRecords;
+  if (const char* text = std::getenv("EVENTSCAN_RECORD_CACHE"))
+    if (auto n = ParseDecimalOrHex<size_t>(text); n && *n > 0) return *n;
+  return 4096;
+}
 
 }  // namespace
 
-ParsedLog ReadLogText(std::string_view text, const std::string& name, const ReadOptions& options) {
-  ParsedLog log;
-  log.Path = name;
-  size_t pos = 0;
-  int lineNumber = 0;
-  std::string_view line;
-  bool headerSeen = false;
-  while (!headerSeen && nextLine(text, pos, line)) {
-    ++lineNumber;
-    if (line.size() > options.MaxLineBytes)
-      throw LogError(fmt::format("{}:{}: {}", name, lineNumber, longLine(line.size(), options.MaxLineBytes)));
-    if (blank(line)) continue;
-    log.Header = readHeader(line, name, options);
-    headerSeen = true;
+std::unique_ptr<LogSource> OpenLogSource(const std::string& path) {
+  if (path == "-") {
+    struct stat st {};
+    if (fstat(STDIN_FILENO, &st) != 0) throw systemError("<stdin>", "cannot read the log");
+    if (S_ISREG(st.st_mode)) {
+      off_t at = lseek(STDIN_FILENO, 0, SEEK_CUR);
+      if (at < 0) at = 0;
+      return std::make_unique<FileSource>(STDIN_FILENO, false, static_cast<uint64_t>(at),
+                                          static_cast<uint64_t>(st.st_size - at), "<stdin>");
+    }
+    return std::make_unique<SpillSource>(STDIN_FILENO, false, "<stdin>");
   }
-  if (!headerSeen) throw LogError(fmt::format("{}:1: the log is empty (no {} header)", name, LogFormatName));
-  std::string_view body = text.substr(std::min(pos, text.size()));
-  if (options.Strict || body.size() < ParallelThreshold) {
-    readRange(body, lineNumber, log, options);
-    if (log.Stopped) return log;
-  } else {
-    size_t half = body.find('\n', body.size() / 2);
-    half = half == std::string_view::npos ? body.size() : half + 1;
-    std::string_view first = body.substr(0, half), second = body.substr(half);
-    ParsedLog tail;
-    tail.Path = name;
-    tail.Header = log.Header;
-    const int tailLine = lineNumber + static_cast<int>(countLines(first));
-    std::thread reader([&] { readRange(second, tailLine, tail, options); });
-    readRange(first, lineNumber, log, options);
-    reader.join();
-    append(log, std::move(tail));
-  }
-  checkEventTable(log);
-  if (options.Strict && !log.Faults.empty()) log.Stopped = true;
-  return log;
-}
-
-ParsedLog ReadLog(const std::string& path, const ReadOptions& options) {
   std::error_code ec;
   if (std::filesystem::is_directory(path, ec)) throw LogError(fmt::format("{}: is a directory, not a log", path));
   int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) throw LogError(fmt::format("{}: cannot open the log: {}", path, std::strerror(errno)));
   struct stat st {};
   if (fstat(fd, &st) != 0) {
+    LogError error = systemError(path, "cannot read the log");
     close(fd);
-    throw LogError(fmt::format("{}: cannot read the log: {}", path, std::strerror(errno)));
+    throw error;
   }
-  const auto size = static_cast<size_t>(st.st_size);
-  if (size == 0) {
-    close(fd);
-    return ReadLogText({}, path, options);
+  // A named pipe or a device cannot be read again at an offset: kept aside like a pipe on standard input.
+  if (!S_ISREG(st.st_mode)) return std::make_unique<SpillSource>(fd, true, path);
+  return std::make_unique<FileSource>(fd, true, 0, static_cast<uint64_t>(st.st_size), path);
+}
+
+std::unique_ptr<LogSource> TextLogSource(std::string_view text) { return std::make_unique<TextSource>(text); }
+
+// Lines out of fixed-size blocks: a line that straddles two blocks is moved to
+// the front of the buffer and completed by the next read; the buffer grows
+// only for a line longer than a block, and never past the line limit (a
+// longer line is passed over without being kept).
+struct LogStream::Reader {
+  enum class Got { Line, TooLong, End };
+
+  std::unique_ptr<LogSource> Source;
+  std::vector<char> Buffer;
+  size_t Begin = 0, End = 0;  // unread bytes
+  uint64_t BufferOffset = 0;  // input offset of Buffer[0]
+  bool Eof = false;
+  int Line = 0;               // lines passed
+  size_t MaxLine;
+
+  Reader(std::unique_ptr<LogSource> source, size_t block, size_t maxLine)
+      : Source(std::move(source)), Buffer(std::max<size_t>(block, 2)), MaxLine(maxLine) {}
+
+  // The next line without its line end, and the input offset of its first
+  // byte; for TooLong, `size` is the line's length.
+  Got NextLine(std::string_view& line, uint64_t& offset, size_t& size) {
+    for (;;) {
+      const char* b = Buffer.data();
+      const char* nl = Begin < End ? static_cast<const char*>(std::memchr(b + Begin, '\n', End - Begin)) : nullptr;
+      if (nl || (Eof && Begin < End)) {
+        const size_t stop = nl ? static_cast<size_t>(nl - b) : End;
+        offset = BufferOffset + Begin;
+        line = std::string_view(b + Begin, stop - Begin);
+        Begin = nl ? stop + 1 : End;
+        ++Line;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        size = line.size();
+        return size > MaxLine ? Got::TooLong : Got::Line;
+      }
+      if (Eof) return Got::End;
+      // No line end yet. Past the limit (and a '\r' that may end it) the line
+      // is too long whatever follows.
+      if (End - Begin > MaxLine + 1) return skipLong(offset, size);
+      if (Begin > 0) {
+        std::memmove(Buffer.data(), b + Begin, End - Begin);
+        BufferOffset += Begin;
+        End -= Begin;
+        Begin = 0;
+      }
+      if (End == Buffer.size()) Buffer.resize(std::min(Buffer.size() * 2, MaxLine + 2));
+      size_t n = Source->Read(Buffer.data() + End, Buffer.size() - End);
+      if (n == 0) Eof = true;
+      End += n;
+    }
   }
-  // Mapped and read ahead in one go: a log of a million records is read
-  // without copying it or faulting its pages in one by one.
-  void* data = mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
-  close(fd);
-  if (data == MAP_FAILED) throw LogError(fmt::format("{}: cannot read the log: {}", path, std::strerror(errno)));
-  struct Unmap {
-    void* p;
-    size_t n;
-    ~Unmap() { munmap(p, n); }
-  } unmap{data, size};
-  return ReadLogText(std::string_view(static_cast<const char*>(data), size), path, options);
+
+  // Passes over the rest of a line that does not fit, counting its bytes.
+  Got skipLong(uint64_t& offset, size_t& size) {
+    offset = BufferOffset + Begin;
+    size_t count = End - Begin;
+    bool cr = Buffer[End - 1] == '\r';
+    for (;;) {
+      BufferOffset += End;
+      Begin = End = 0;
+      size_t n = Source->Read(Buffer.data(), Buffer.size());
+      if (n == 0) {
+        Eof = true;
+        break;
+      }
+      End = n;
+      const char* nl = static_cast<const char*>(std::memchr(Buffer.data(), '\n', n));
+      if (!nl) {
+        count += n;
+        cr = Buffer[n - 1] == '\r';
+        continue;
+      }
+      const auto k = static_cast<size_t>(nl - Buffer.data());
+      count += k;
+      if (k > 0) cr = Buffer[k - 1] == '\r';
+      Begin = k + 1;
+      break;
+    }
+    ++Line;
+    size = count - (cr ? 1 : 0);
+    return Got::TooLong;
+  }
+
+  uint64_t Passed() const { return BufferOffset + Begin; }
+};
+
+LogStream::LogStream(std::unique_ptr<LogSource> source, std::string name, const ReadOptions& options)
+    : name_(std::move(name)), options_(options),
+      currentRecord_(std::make_unique<HandsetRecord>()), scratch_(std::make_unique<HandsetRecord>()) {
+  const size_t maxLine = std::min<size_t>(options.MaxLineBytes, UINT32_MAX);
+  reader_ = std::make_unique<Reader>(std::move(source), options.BlockBytes, maxLine);
+  options_.MaxLineBytes = maxLine;
+  cache_.resize(cacheRecords(options));
+  std::string_view line;
+  uint64_t offset = 0;
+  size_t size = 0;
+  for (;;) {
+    Reader::Got got = reader_->NextLine(line, offset, size);
+    if (got == Reader::Got::End)
+      throw LogError(fmt::format("{}:1: the log is empty (no {} header)", name_, LogFormatName));
+    if (got == Reader::Got::TooLong)
+      throw LogError(fmt::format("{}:{}: {}", name_, reader_->Line, longLine(size, options_.MaxLineBytes)));
+    if (blank(line)) continue;
+    header_ = readHeader(line, name_, options_);
+    return;
+  }
+}
+
+LogStream::~LogStream() = default;
+
+uint64_t LogStream::BytesRead() const { return reader_->Passed(); }
+uint64_t LogStream::Size() const { return reader_->Source->Size(); }
+
+RecordFeed LogStream::feedOf(int32_t index) const {
+  if (index < 0 || static_cast<size_t>(index) >= index_.size()) return {};
+  const RecordIndexEntry& e = index_[static_cast<size_t>(index)];
+  return RecordFeed{static_cast<RecordKind>(e.Kind), static_cast<uint8_t>(e.DeviceType), e.Line};
+}
+
+bool LogStream::scanNext(HandsetRecord& into) {
+  std::string_view line;
+  uint64_t offset = 0;
+  size_t size = 0;
+  while (!stopped_) {
+    Reader::Got got = reader_->NextLine(line, offset, size);
+    if (got == Reader::Got::End) return false;
+    const int lineNumber = reader_->Line;
+    if (got == Reader::Got::TooLong) {
+      faults_.push_back({name_, lineNumber, longLine(size, options_.MaxLineBytes)});
+      if (options_.Strict) stopped_ = true;
+      continue;
+    }
+    if (blank(line)) continue;
+    const size_t events = events_.size();
+    const auto index = static_cast<int32_t>(index_.size());
+    resetRecord(into);
+    RecordFeed feed{RecordKind::Measurement, header_.DeviceType, lineNumber};
+    LineTarget target{into, feed, events_, origins_, index};
+    try {
+      ParseRecordLine(line, header_, target, options_.FastPath);
+    } catch (const std::exception& e) {
+      faults_.push_back({name_, lineNumber, e.what()});
+      events_.resize(events);
+      origins_.resize(events);
+      if (options_.Strict) stopped_ = true;
+      continue;
+    }
+    RecordIndexEntry entry{};
+    entry.Offset = offset;
+    entry.Kind = static_cast<uint8_t>(feed.Kind);
+    entry.DeviceType = feed.DeviceType;
+    entry.Line = lineNumber;
+    entry.Length = static_cast<uint32_t>(line.size());
+    index_.push_back(entry);
+    return true;
+  }
+  return false;
+}
+
+void LogStream::reread(int32_t index, HandsetRecord& into) {
+  ++rereads_;
+  const RecordIndexEntry& e = index_[static_cast<size_t>(index)];
+  lineBuffer_.resize(e.Length);
+  reader_->Source->ReadAt(e.Offset, e.Length, lineBuffer_.data());
+  resetRecord(into);
+  RecordFeed feed{RecordKind::Measurement, header_.DeviceType, e.Line};
+  // The line's entries are in the table already.
+  scratchEvents_.clear();
+  scratchOrigins_.clear();
+  LineTarget target{into, feed, scratchEvents_, scratchOrigins_, index};
+  try {
+    ParseRecordLine(lineBuffer_, header_, target, options_.FastPath);
+  } catch (const std::exception& error) {
+    throw LogError(fmt::format("{}:{}: the line changed while the log was read: {}", name_, e.Line, error.what()));
+  }
+}
+
+bool LogStream::Next() {
+  if (stopped_) return false;
+  // The record leaving is the one the library most likely asks for again.
+  if (current_ >= 0 && static_cast<size_t>(current_) < index_.size()) {
+    Slot& slot = cache_[static_cast<size_t>(current_) % cache_.size()];
+    std::swap(slot.Record, currentRecord_);
+    slot.Index = current_;
+    if (!currentRecord_) currentRecord_ = std::make_unique<HandsetRecord>();
+  }
+  const int32_t next = current_ + 1;
+  if (static_cast<size_t>(next) < index_.size()) {
+    reread(next, *currentRecord_);  // read ahead before
+  } else if (!scanNext(*currentRecord_)) {
+    current_ = static_cast<int32_t>(index_.size());  // past the end: every record is answered from its line
+    return false;
+  }
+  current_ = next;
+  return true;
+}
+
+HandsetRecord* LogStream::Record(int32_t index) {
+  if (index < 0) return nullptr;
+  if (index == current_ && static_cast<size_t>(index) < index_.size()) return currentRecord_.get();
+  Slot& slot = cache_[static_cast<size_t>(index) % cache_.size()];
+  if (static_cast<size_t>(index) >= index_.size()) {
+    while (static_cast<size_t>(index) >= index_.size())
+      if (!scanNext(*scratch_)) return nullptr;
+    std::swap(slot.Record, scratch_);
+    slot.Index = index;
+    if (!scratch_) scratch_ = std::make_unique<HandsetRecord>();
+    return slot.Record.get();
+  }
+  if (slot.Index == index) return slot.Record.get();
+  if (!slot.Record) slot.Record = std::make_unique<HandsetRecord>();
+  slot.Index = -1;  // until the line is read
+  reread(index, *slot.Record);
+  slot.Index = index;
+  return slot.Record.get();
+}
+
+bool LogStream::Reaches(int32_t index) {
+  return index >= 0 && (static_cast<size_t>(index) < index_.size() || Record(index) != nullptr);
+}
+
+bool LogStream::CheckEvent(size_t position) {
+  const int32_t record = events_[position].RecordIndex;
+  const int32_t declaredBy = origins_[position].DeclaredBy;
+  if (Reaches(record)) return true;
+  if (stopped_) return false;  // strict reading stopped at a line read ahead
+  faults_.push_back({name_, index_[static_cast<size_t>(declaredBy)].Line,
+                     fmt::format("events: record {} is not in the log ({} records)", record, index_.size())});
+  if (options_.Strict) stopped_ = true;
+  return false;
+}
+
+namespace {
+
+ParsedLog collect(std::unique_ptr<LogSource> source, const std::string& name, const ReadOptions& options) {
+  ReadOptions collecting = options;
+  collecting.CacheRecords = 1;  // nothing asks for records again
+  LogStream stream(std::move(source), name, collecting);
+  ParsedLog log;
+  log.Path = name;
+  log.Header = stream.Header();
+  while (stream.Next()) {
+    log.Records.push_back(std::move(stream.Current()));
+    log.Feeds.push_back(stream.CurrentFeed());
+  }
+  log.Events = std::move(stream.Events());
+  log.EventOrigins = stream.EventOrigins();
+  log.Faults = stream.Faults();
+  if (stream.Stopped()) {
+    log.Stopped = true;
+    return log;
+  }
+  checkEventTable(log);
+  if (options.Strict && !log.Faults.empty()) log.Stopped = true;
+  return log;
+}
+
+}  // namespace
+
+ParsedLog ReadLogText(std::string_view text, const std::string& name, const ReadOptions& options) {
+  return collect(TextLogSource(text), name, options);
+}
+
+ParsedLog ReadLog(const std::string& path, const ReadOptions& options) {
+  return collect(OpenLogSource(path), path, options);
 }
 
 }  // namespace eventscan

@@ -1,13 +1,19 @@
-// Reads an eventscan log (JSON Lines: a header line, then one record a line)
-// into a ParsedLog. A malformed record line is kept as a fault with its line
-// number and skipped; strict reading stops at the first one. An input that
-// cannot be read at all (no file, no header) raises LogError.
+// Reads an eventscan log (JSON Lines: a header line, then one record a line).
+// LogStream reads it in one pass through a fixed block buffer, keeping only a
+// small index entry per record, and gives back any record again on request
+// (re-reading its line); ReadLog and ReadLogText collect a whole log into a
+// ParsedLog with the same reader. A malformed record line is kept as a fault
+// with its line number and skipped; strict reading stops at the first one. An
+// input that cannot be read at all (no file, no header) raises LogError.
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "log_types.h"
 
@@ -27,6 +33,133 @@ struct ReadOptions {
   // A line longer than this is a fault of that line and is skipped, so one
   // huge line cannot take the memory of the whole machine. Default 16 MiB.
   size_t MaxLineBytes = DefaultMaxLineBytes;
+  // Bytes read from the input at a time; a line may straddle blocks.
+  size_t BlockBytes = size_t(4) << 20;
+  // Earlier records kept parsed for the library to ask for again, at least 1;
+  // older ones are read again from their line. 0: EVENTSCAN_RECORD_CACHE when
+  // set (tests set it to 1 to force re-reading), else 4096.
+  size_t CacheRecords = 0;
+};
+
+// Where a log's bytes come from: read in order, and read again at an offset.
+class LogSource {
+ public:
+  virtual ~LogSource() = default;
+  // Up to `size` bytes; 0 at the end. Raises LogError.
+  virtual size_t Read(char* buffer, size_t size) = 0;
+  // Exactly `size` bytes at `offset`, which Read has already passed. Raises LogError.
+  virtual void ReadAt(uint64_t offset, size_t size, char* out) = 0;
+  // The whole size when known in advance (a file), else 0.
+  virtual uint64_t Size() const { return 0; }
+};
+
+// A file ("-": standard input; a pipe is kept in an unlinked temporary file as
+// it is read, so that its lines can be read again). Raises LogError.
+std::unique_ptr<LogSource> OpenLogSource(const std::string& path);
+// Text held by the caller, which must outlive the source.
+std::unique_ptr<LogSource> TextLogSource(std::string_view text);
+
+// Where a record's line is, and how it is fed: 16 bytes a record.
+struct RecordIndexEntry {
+  uint64_t Offset : 48;
+  uint64_t Kind : 8;        // RecordKind
+  uint64_t DeviceType : 8;
+  int32_t Line;
+  uint32_t Length;          // without the line end
+};
+
+// The index of a log, in chunks of 64 Ki entries (1 MiB): growing never
+// copies it, so its peak is its size.
+class RecordIndex {
+ public:
+  void push_back(const RecordIndexEntry& entry) {
+    if ((size_ >> Shift) == chunks_.size()) chunks_.push_back(std::make_unique<RecordIndexEntry[]>(size_t(1) << Shift));
+    chunks_[size_ >> Shift][size_ & Mask] = entry;
+    ++size_;
+  }
+  const RecordIndexEntry& operator[](size_t i) const { return chunks_[i >> Shift][i & Mask]; }
+  size_t size() const { return size_; }
+
+ private:
+  static constexpr size_t Shift = 16, Mask = (size_t(1) << Shift) - 1;
+  std::vector<std::unique_ptr<RecordIndexEntry[]>> chunks_;
+  size_t size_ = 0;
+};
+
+class LogStream {
+ public:
+  // Reads the header; raises LogError when there is none.
+  LogStream(std::unique_ptr<LogSource> source, std::string name, const ReadOptions& options = {});
+  ~LogStream();
+  LogStream(const LogStream&) = delete;
+  LogStream& operator=(const LogStream&) = delete;
+
+  const std::string& Name() const { return name_; }
+  const LogHeader& Header() const { return header_; }
+
+  // Moves to the next record of the log; false at its end or when strict
+  // reading stopped at a fault.
+  bool Next();
+  int32_t CurrentIndex() const { return current_; }
+  HandsetRecord& Current() { return *currentRecord_; }
+  RecordFeed CurrentFeed() const { return feedOf(current_); }
+
+  // Any record of the log by index: the current one, a recent one kept
+  // parsed, an earlier one read again, a later one read ahead. Null when the
+  // log has no such record. The record stays put until the next call of
+  // Record or Next.
+  HandsetRecord* Record(int32_t index);
+  // Whether the log has this record (reads ahead as far as needed).
+  bool Reaches(int32_t index);
+
+  // The event table as far as it has been read; entries are added as lines
+  // declare them (a read ahead declares them early).
+  std::vector<EventTableEntry>& Events() { return events_; }
+  const std::vector<DeclaredEvent>& EventOrigins() const { return origins_; }
+  // Whether entry `position` names a record of the log; when it does not the
+  // entry is a fault of the line that declared it (and stops strict reading).
+  bool CheckEvent(size_t position);
+
+  // Faults in the order they were found.
+  const std::vector<LogFault>& Faults() const { return faults_; }
+  bool Stopped() const { return stopped_; }
+  // Records found so far (read ahead included).
+  size_t RecordsFound() const { return index_.size(); }
+  const RecordIndexEntry& Entry(int32_t index) const { return index_[static_cast<size_t>(index)]; }
+  // Bytes of the input passed so far, and its size when known (else 0).
+  uint64_t BytesRead() const;
+  uint64_t Size() const;
+  size_t CacheSize() const { return cache_.size(); }
+  // Lines parsed again because a record was asked for after it left the cache.
+  size_t Rereads() const { return rereads_; }
+
+ private:
+  struct Reader;
+  struct Slot {
+    int32_t Index = -1;
+    std::unique_ptr<HandsetRecord> Record;
+  };
+  RecordFeed feedOf(int32_t index) const;
+  bool scanNext(HandsetRecord& into);
+  void reread(int32_t index, HandsetRecord& into);
+
+  std::string name_;
+  ReadOptions options_;
+  LogHeader header_;
+  std::unique_ptr<Reader> reader_;
+  RecordIndex index_;
+  std::vector<EventTableEntry> events_;
+  std::vector<DeclaredEvent> origins_;
+  std::vector<LogFault> faults_;
+  bool stopped_ = false;
+  size_t rereads_ = 0;
+  int32_t current_ = -1;
+  std::unique_ptr<HandsetRecord> currentRecord_;
+  std::unique_ptr<HandsetRecord> scratch_;
+  std::vector<Slot> cache_;  // record i in slot i % size
+  std::string lineBuffer_;
+  std::vector<EventTableEntry> scratchEvents_;
+  std::vector<DeclaredEvent> scratchOrigins_;
 };
 
 ParsedLog ReadLog(const std::string& path, const ReadOptions& options = {});

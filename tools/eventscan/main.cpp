@@ -33,7 +33,9 @@ int main(int argc, char** argv) {
 
   RunOptions run;
   CLI::App* runCmd = app.add_subcommand("run", "detect the events of one log");
-  runCmd->add_option("log", run.Log, "the log (JSON Lines, see docs/log-format.md) or a GSMTAP capture (pcap, pcapng)")
+  runCmd->add_option("log", run.Log,
+                     "the log (JSON Lines, see docs/log-format.md; - reads it from standard input) or a GSMTAP capture "
+                     "(pcap, pcapng)")
       ->required();
   addCommon(runCmd, run);
   runCmd->add_option("--network", run.Network, "network of the log (GSM, CDMA, UMTS, TD-SCDMA) instead of the header's");
@@ -45,6 +47,8 @@ int main(int argc, char** argv) {
       ->transform(CLI::CheckedTransformer(formats, CLI::ignore_case));
   runCmd->add_option("--output", run.Output, "write the rows to this file instead of stdout");
   runCmd->add_flag("--strict", run.Strict, "stop at the first malformed line (exit status 2)");
+  runCmd->add_flag("--parse-only", run.ParseOnly,
+                   "read and parse every record, detect nothing: prints the record count and the malformed lines");
   runCmd->add_option("--max-line-bytes", run.MaxLineBytes,
                      "skip log lines longer than this as malformed (default 16777216)")
       ->check(CLI::PositiveNumber);
@@ -63,7 +67,8 @@ int main(int argc, char** argv) {
 
   ReportOptions report;
   CLI::App* reportCmd = app.add_subcommand("report", "write a drive-test report page (route map, signal graph, events)");
-  reportCmd->add_option("log", report.Log, "the log (JSON Lines, see docs/log-format.md)")->required();
+  reportCmd->add_option("log", report.Log, "the log (JSON Lines, see docs/log-format.md; - reads standard input)")
+      ->required();
   reportCmd->add_option("-o,--output", report.Output, "the HTML page to write")->required();
   addCommon(reportCmd, report);
   reportCmd->add_option("--network", report.Network, "network of the log instead of the header's");

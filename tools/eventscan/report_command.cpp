@@ -87,25 +87,32 @@ int ReportCommand(const ReportOptions& o) {
     library = std::make_unique<HostLibrary>(o.Library ? *o.Library : HostLibrary::DefaultPath());
     // The same record sources as `eventscan run`: whatever it reads, the
     // report draws.
-    std::vector<uint32_t> frames;
-    std::optional<ParsedLog> parsed = ReadLogOrCapture(o, read, frames);
-    if (!parsed) return ExitInput;
-    ParsedLog& log = *parsed;
+    std::optional<LogInput> input = OpenLogOrCapture(o, read);
+    if (!input) return ExitInput;
     std::string page;
     size_t events = 0;
     {
       // The results read their records through the session, so the report is
       // gathered while it is open.
-      HostSession session(*library, log.Header.Network, filter);
-      session.Feed(log);
-      ReportData data = CollectReport(session.Results(), log, session.Filter());
+      HostSession session(*library, input->Header().Network, filter);
+      ReportData data;
+      if (input->Stream) {
+        // The route and the signal are taken from each record as it passes.
+        ReportTrack track(input->Stream->Name(), input->Header().Network);
+        session.Feed(*input->Stream, [&track](const HandsetRecord& rec) { track.Add(rec); });
+        if (!FinishInput(o, *input)) return ExitInput;
+        data = CollectReport(session.Results(), std::move(track), session.Filter());
+      } else {
+        session.Feed(*input->Parsed);
+        data = CollectReport(session.Results(), *input->Parsed, session.Filter());
+      }
       events = data.Events.size();
       std::ostringstream text;
       WriteReportPage(text, data);
       page = std::move(text).str();
     }
     WriteFileAtomically(o.Output, page);
-    std::cerr << fmt::format("{}: {} records, {} events, {} bytes\n", o.Output, log.Records.size(), events,
+    std::cerr << fmt::format("{}: {} records, {} events, {} bytes\n", o.Output, input->Records(), events,
                              page.size());
     return ExitOk;
   } catch (const std::exception& e) {

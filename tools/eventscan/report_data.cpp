@@ -52,21 +52,6 @@ std::optional<GeoPoint> positionOf(const HandsetRecord& rec) {
   return GeoPoint{lat / 1e6, lon / 1e6};
 }
 
-void collectSignal(ReportData& data, const ParsedLog& log) {
-  for (const SignalField& f : candidates(log.Header.Network)) {
-    int32_t id = FieldIdByName(f.Field);
-    if (id < 0) continue;
-    for (const HandsetRecord& rec : log.Records) {
-      int32_t v = rec.Field(id);
-      if (v != NoValue) data.Signal.push_back({rec.Time, v * f.Scale});
-    }
-    if (!data.Signal.empty()) {
-      data.SignalName = f.Label;
-      return;
-    }
-  }
-}
-
 }  // namespace
 
 uint32_t RgbOfWindowsColour(int32_t colour) {
@@ -82,24 +67,48 @@ std::vector<std::string> SignalFieldsOf(uint8_t network) {
   return out;
 }
 
-ReportData CollectReport(TEventsResult& results, const ParsedLog& log, const EventFilter& filter) {
-  ReportData data;
-  data.LogName = log.Path;
-  data.Network = NetworkName(log.Header.Network);
-  data.Records = log.Records.size();
-  if (!log.Records.empty()) {
-    data.Start = log.Records.front().Time;
-    data.End = log.Records.back().Time;
+ReportTrack::ReportTrack(std::string logName, uint8_t network) : logName_(std::move(logName)), network_(network) {
+  for (const SignalField& f : candidates(network)) {
+    int32_t id = FieldIdByName(f.Field);
+    if (id >= 0) series_.push_back({id, f.Scale, f.Label, {}});
   }
+}
 
+void ReportTrack::Add(const HandsetRecord& rec) {
+  if (records_ == 0) start_ = rec.Time;
+  end_ = rec.Time;
+  ++records_;
   // The route, and for every record the route point that stands for it: its
   // own position or the last one before it.
-  std::vector<int32_t> routeAt(log.Records.size(), -1);
-  for (size_t i = 0; i < log.Records.size(); ++i) {
-    if (auto p = positionOf(log.Records[i])) data.Route.push_back(*p);
-    routeAt[i] = static_cast<int32_t>(data.Route.size()) - 1;
+  if (auto p = positionOf(rec)) route_.push_back(*p);
+  routeAt_.push_back(static_cast<int32_t>(route_.size()) - 1);
+  for (Series& s : series_) {
+    int32_t v = rec.Field(s.Field);
+    if (v != NoValue) s.Samples.push_back({rec.Time, v * s.Scale});
   }
-  collectSignal(data, log);
+}
+
+ReportData CollectReport(TEventsResult& results, const ParsedLog& log, const EventFilter& filter) {
+  ReportTrack track(log.Path, log.Header.Network);
+  for (const HandsetRecord& rec : log.Records) track.Add(rec);
+  return CollectReport(results, std::move(track), filter);
+}
+
+ReportData CollectReport(TEventsResult& results, ReportTrack&& track, const EventFilter& filter) {
+  ReportData data;
+  data.LogName = track.logName_;
+  data.Network = NetworkName(track.network_);
+  data.Records = track.records_;
+  data.Start = track.start_;
+  data.End = track.end_;
+  data.Route = std::move(track.route_);
+  const std::vector<int32_t> routeAt = std::move(track.routeAt_);
+  for (ReportTrack::Series& s : track.series_) {
+    if (s.Samples.empty()) continue;
+    data.SignalName = s.Label;
+    data.Signal = std::move(s.Samples);
+    break;
+  }
 
   std::map<std::string, int> styleOf;  // event name -> style
   std::map<const TBitmap*, int> iconOf;

@@ -68,9 +68,34 @@ std::string ColourText(uint32_t rgb);
 // log carries is drawn. Empty for a network without candidates.
 std::vector<std::string> SignalFieldsOf(uint8_t network);
 
+// The route and the signal series of a log, gathered record by record as the
+// log is fed (nothing of the log itself is kept).
+class ReportTrack {
+ public:
+  ReportTrack(std::string logName, uint8_t network);
+  void Add(const HandsetRecord& record);
+
+ private:
+  friend ReportData CollectReport(TEventsResult&, ReportTrack&&, const EventFilter&);
+  struct Series {
+    int32_t Field = -1;
+    double Scale = 1;
+    std::string Label;
+    std::vector<SignalSample> Samples;
+  };
+  std::string logName_;
+  uint8_t network_;
+  size_t records_ = 0;
+  double start_ = 0, end_ = 0;
+  std::vector<GeoPoint> route_;
+  std::vector<int32_t> routeAt_;  // per record: the route point standing for it, -1 none
+  std::vector<Series> series_;    // every candidate; the first one the log carries is drawn
+};
+
 // Reads the results of a finished run. Results whose property has Display off
 // are counted in Hidden and kept nowhere else; the filter selects rows as
 // `eventscan run` does.
+ReportData CollectReport(TEventsResult& results, ReportTrack&& track, const EventFilter& filter);
 ReportData CollectReport(TEventsResult& results, const ParsedLog& log, const EventFilter& filter);
 
 }  // namespace eventscan

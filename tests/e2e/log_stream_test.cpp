@@ -1,0 +1,228 @@
+// The streamed log: read in blocks and fed in one pass, records the library
+// asks for again read back from their lines. Whatever the block size, the
+// cache size or the input (file, pipe), the rows and faults are those of the
+// log read into memory.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <sstream>
+
+#include "e2e_support.h"
+
+using namespace eventscan;
+
+namespace {
+
+const std::string Header =
+    R"({"format": "eventscan-log", "version": 1, "network": "GSM", "device": 7, "start": "2026-03-14T10:00:00"})";
+const std::string Good = R"({"time": "2026-03-14T10:00:00.500", "fields": {"RxLevSub": -70}})";
+
+std::string streamToCsv(HostLibrary& library, LogStream& log) {
+  HostSession session(library, log.Header().Network);
+  session.Feed(log);
+  std::ostringstream out;
+  WriteCsv(out, CollectRows(session.Results(), session.Filter()));
+  return out.str();
+}
+
+struct Outcome {
+  std::vector<std::pair<int, std::string>> Records;  // line, time and fields of each record
+  std::vector<std::string> Faults;
+};
+
+// What a reading gives, in a form two readings can be compared by.
+Outcome outcomeOf(const ParsedLog& log) {
+  Outcome o;
+  for (size_t i = 0; i < log.Records.size(); ++i) {
+    std::string text = std::to_string(log.Records[i].Time) + " " + std::to_string(log.Records[i].Reference);
+    for (auto [id, value] : log.Records[i].Fields) text += " " + std::to_string(id) + "=" + std::to_string(value);
+    o.Records.emplace_back(log.Feeds[i].Line, text);
+  }
+  for (const LogFault& f : log.Faults) o.Faults.push_back(f.Text());
+  return o;
+}
+
+struct Command {
+  int Status = -1;
+  std::string Out, Err;
+};
+
+// Runs a shell command line; stdout and stderr kept apart.
+Command shell(const std::string& line, const e2e::fs::path& work) {
+  const e2e::fs::path err = work / "stderr.txt";
+  Command c;
+  FILE* pipe = popen((line + " 2>" + err.string()).c_str(), "r");
+  char buf[4096];
+  for (size_t n; (n = fread(buf, 1, sizeof buf, pipe)) > 0;) c.Out.append(buf, n);
+  int status = pclose(pipe);
+  c.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  c.Err = e2e::ReadFile(err);
+  return c;
+}
+
+std::string program() { return EVENTSCAN_PROGRAM; }
+
+}  // namespace
+
+// Lines cut at every place a block can end: CRLF ends, a last line without a
+// line end, blank lines, malformed and over-long lines, a line longer than a
+// block. Every block size gives what one read of the whole text gives.
+TEST(LogStream, EveryBlockSizeReadsTheSameRecordsAndFaults) {
+  struct Case {
+    const char* name;
+    std::string text;
+    size_t records;
+    std::vector<int> faultLines;
+  };
+  const std::string longGood = R"({"time": "2026-03-14T10:00:02", "fields": {"RxLevSub": -71})" + std::string(300, ' ') +
+                               "}";
+  const std::string overlong = R"({"time": "2026-03-14T10:00:03")" + std::string(600, ' ') + "}";
+  const std::vector<Case> cases = {
+      {"plain", Header + "\n" + Good + "\n" + Good + "\n", 2, {}},
+      {"crlf", Header + "\r\n" + Good + "\r\n" + Good + "\r\n", 2, {}},
+      {"no line end at the end", Header + "\n" + Good + "\n" + Good, 2, {}},
+      {"blank lines", "\n  \n" + Header + "\n\n" + Good + "\n \t \n" + Good + "\n\n", 2, {}},
+      {"malformed", Header + "\n" + Good + "\n{broken\n" + Good + "\n[1]", 2, {3, 5}},
+      {"longer than a block", Header + "\n" + longGood + "\n" + Good + "\n", 2, {}},
+      {"over-long, crlf", Header + "\r\n" + Good + "\r\n" + overlong + "\r\n" + Good + "\r\n", 2, {3}},
+      {"over-long at the end", Header + "\n" + Good + "\n" + overlong, 1, {3}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ReadOptions options;
+    options.MaxLineBytes = 500;
+    const Outcome whole = outcomeOf(ReadLogText(c.text, "t.jsonl", options));
+    ASSERT_EQ(whole.Records.size(), c.records);
+    ASSERT_EQ(whole.Faults.size(), c.faultLines.size()) << (whole.Faults.empty() ? "" : whole.Faults[0]);
+    for (size_t i = 0; i < c.faultLines.size(); ++i)
+      EXPECT_EQ(whole.Faults[i].rfind("t.jsonl:" + std::to_string(c.faultLines[i]) + ": ", 0), 0u) << whole.Faults[i];
+    for (size_t block : {1, 2, 3, 7, 64, 100, 499, 500, 501, 502, 640}) {
+      SCOPED_TRACE("block " + std::to_string(block));
+      options.BlockBytes = block;
+      const Outcome got = outcomeOf(ReadLogText(c.text, "t.jsonl", options));
+      EXPECT_EQ(got.Records, whole.Records);
+      EXPECT_EQ(got.Faults, whole.Faults);
+    }
+  }
+  // The size an over-long line is reported with does not depend on where blocks end.
+  ReadOptions small;
+  small.MaxLineBytes = 500;
+  small.BlockBytes = 7;
+  ParsedLog log = ReadLogText(Header + "\n" + overlong + "\r\n" + Good + "\n", "t.jsonl", small);
+  ASSERT_EQ(log.Faults.size(), 1u);
+  EXPECT_NE(log.Faults[0].Reason.find("the line has " + std::to_string(overlong.size()) + " bytes"), std::string::npos)
+      << log.Faults[0].Reason;
+  EXPECT_EQ(log.Records.size(), 1u);
+}
+
+// Records asked for again are read back from their lines when they have left
+// the cache (here it holds one record), in blocks smaller than a line; the
+// rows equal those of the log held in memory, for every sample log.
+TEST(LogStream, ReReadRecordsGiveTheRowsOfTheLogInMemory) {
+  e2e::TempHome home;
+  e2e::InFreshProcess([&] {
+    e2e::LoadedLibrary library(home.Path());
+    for (const char* name : e2e::SampleNames) {
+      SCOPED_TRACE(name);
+      ParsedLog parsed = ReadLog(e2e::SampleLog(name).string());
+      const std::string expected = e2e::RunToCsv(*library, parsed);
+      for (size_t cache : {1, 3, 4096}) {
+        SCOPED_TRACE("cache " + std::to_string(cache));
+        ReadOptions options;
+        options.CacheRecords = cache;
+        options.BlockBytes = 97;
+        LogStream log(OpenLogSource(e2e::SampleLog(name).string()), name, options);
+        EXPECT_EQ(streamToCsv(*library, log), expected);
+        EXPECT_EQ(log.RecordsFound(), parsed.Records.size());
+        EXPECT_TRUE(log.Faults().empty());
+        if (cache == 1) {
+          EXPECT_GT(log.Rereads(), 0u) << "nothing was read back: the test tests nothing";
+        }
+      }
+    }
+  });
+}
+
+// Event-table entries: one naming a later record (read ahead, then fed when
+// its line is reached as usual), one naming a record the log never reaches (a
+// fault of its line, not fed), and the lines after them still run.
+TEST(LogStream, EventTableEntriesAheadAndPastTheEnd) {
+  const std::string text = Header + "\n" + Good + "\n" +
+                           R"({"time": "2026-03-14T10:00:01", "events": [{"id": 58, "record": 3}, {"id": 58, "record": 9}]})" +
+                           "\n" + Good + "\n" +
+                           R"({"time": "2026-03-14T10:00:03", "items": [{"id": 54}], "events": [{"id": 163}]})" + "\n";
+  e2e::TempHome home;
+  e2e::InFreshProcess([&] {
+    e2e::LoadedLibrary library(home.Path());
+    ParsedLog parsed = ReadLogText(text, "t.jsonl");
+    ASSERT_EQ(parsed.Faults.size(), 1u);
+    const std::string expected = e2e::RunToCsv(*library, parsed);
+    EXPECT_NE(expected.find("Start Dial"), std::string::npos) << expected;
+    for (size_t cache : {1, 4096}) {
+      ReadOptions options;
+      options.CacheRecords = cache;
+      LogStream log(TextLogSource(text), "t.jsonl", options);
+      EXPECT_EQ(streamToCsv(*library, log), expected);
+      ASSERT_EQ(log.Faults().size(), 1u);
+      EXPECT_EQ(log.Faults()[0].Text(), parsed.Faults[0].Text());
+      EXPECT_EQ(log.Faults()[0].Text(), "t.jsonl:3: events: record 9 is not in the log (4 records)");
+    }
+  });
+}
+
+// eventscan itself: a pipe on standard input, a file on standard input, a
+// named pipe and the file named give the same rows; --parse-only counts records and faults;
+// a strict run that stops leaves an existing output file as it was.
+TEST(LogStream, EventscanReadsStandardInputAndParsesOnly) {
+  e2e::TempHome home;
+  const std::string log = e2e::SampleLog("umts").string();
+  const std::string run = program() + " run --home " + home.Path().string() + " --format csv ";
+  Command named = shell(run + log, home.Path());
+  ASSERT_EQ(named.Status, 0) << named.Err;
+  EXPECT_NE(named.Out.find("UMTS"), std::string::npos);
+  Command piped = shell("cat " + log + " | EVENTSCAN_RECORD_CACHE=1 " + run + "-", home.Path());
+  EXPECT_EQ(piped.Status, 0) << piped.Err;
+  EXPECT_EQ(piped.Out, named.Out);
+  Command redirected = shell(run + "- < " + log, home.Path());
+  EXPECT_EQ(redirected.Status, 0) << redirected.Err;
+  EXPECT_EQ(redirected.Out, named.Out);
+  // A pipe by name (a process substitution): it cannot be read at an offset either.
+  Command substituted = shell("bash -c 'EVENTSCAN_RECORD_CACHE=1 " + run + "<(cat " + log + ")'", home.Path());
+  EXPECT_EQ(substituted.Status, 0) << substituted.Err;
+  EXPECT_EQ(substituted.Out, named.Out);
+
+  const e2e::fs::path faulty = home.Path() / "faulty.jsonl";
+  e2e::WriteFile(faulty, Header + "\n" + Good + "\n{broken\n" + Good + "\n");
+  struct Case {
+    std::string args;
+    int status;
+    std::string err;
+  };
+  const std::vector<Case> cases = {
+      {"run --parse-only " + log, 0, " records, 0 malformed lines skipped, "},
+      {"run --parse-only " + faulty.string(), 0, "faulty.jsonl:3: not valid JSON"},
+      {"run --parse-only " + faulty.string(), 0, "2 records, 1 malformed lines skipped, "},
+      {"run --parse-only --strict " + faulty.string(), 2, "stopped at the first malformed line"},
+      {"run --parse-only - < " + faulty.string(), 0, "<stdin>:3: not valid JSON"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args);
+    Command got = shell(program() + " " + c.args, home.Path());
+    EXPECT_EQ(got.Status, c.status) << got.Err;
+    EXPECT_NE(got.Err.find(c.err), std::string::npos) << got.Err;
+    EXPECT_EQ(got.Out, "");
+  }
+  Command counted = shell(program() + " run --parse-only " + log, home.Path());
+  EXPECT_EQ(counted.Err.rfind(std::to_string(ReadLog(log).Records.size()) + " records, ", 0), 0u) << counted.Err;
+
+  const e2e::fs::path kept = home.Path() / "rows.csv";
+  e2e::WriteFile(kept, "rows of an earlier run\n");
+  Command strict = shell(run + "--strict --output " + kept.string() + " " + faulty.string(), home.Path());
+  EXPECT_EQ(strict.Status, 2) << strict.Err;
+  EXPECT_EQ(e2e::ReadFile(kept), "rows of an earlier run\n");
+  const e2e::fs::path fresh = home.Path() / "fresh.csv";
+  shell(run + "--strict --output " + fresh.string() + " " + faulty.string(), home.Path());
+  EXPECT_FALSE(e2e::fs::exists(fresh)) << "a stopped run leaves no empty output behind";
+}
