@@ -4,11 +4,13 @@
 // both; single faults read the same text with both.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <random>
 #include <regex>
 
 #include "e2e_support.h"
+#include "log_time.h"
 #include "record_parser.h"
 
 using namespace eventscan;
@@ -255,4 +257,33 @@ TEST(RecordParser, LinesNeedNoPaddingAndLeaveNothingBehind) {
   LineTarget target{q.Record, q.Feed, q.Events, q.Origins, 0};
   ParseRecordLine(std::string_view(exact.data(), exact.size()), headerOf(0), target);
   EXPECT_EQ(q.Record.Field(3), -70);
+}
+
+// Times in the usual layout take a reader of fixed positions that remembers
+// the last date; written with fewer decimals they take the general reader.
+// Both must give the same days to the bit, and a bad date must not slip
+// through the remembered one.
+TEST(RecordParser, FixedLayoutTimesGiveTheDaysOfTheGeneralReader) {
+  std::mt19937 random(7);
+  for (int i = 0; i < 2000; ++i) {
+    const int year = 1900 + static_cast<int>(random() % 300), month = 1 + static_cast<int>(random() % 12);
+    const int day = 1 + static_cast<int>(random() % 28), hour = static_cast<int>(random() % 24);
+    const int minute = static_cast<int>(random() % 60), second = static_cast<int>(random() % 60);
+    const int tenths = static_cast<int>(random() % 10);
+    char fixed[40], general[40];
+    std::snprintf(fixed, sizeof fixed, "%04d-%02d-%02dT%02d:%02d:%02d.%d00", year, month, day, hour, minute, second,
+                  tenths);
+    std::snprintf(general, sizeof general, "%04d-%02d-%02d %02d:%02d:%02d.%d", year, month, day, hour, minute, second,
+                  tenths);
+    const auto a = ParseIsoTime(fixed), b = ParseIsoTime(general);
+    ASSERT_TRUE(a && b) << fixed;
+    ASSERT_TRUE(sameBits(*a, *b)) << fixed << " " << *a << " " << *b;
+  }
+  const std::pair<const char*, bool> sequence[] = {
+      {"2024-02-29T10:00:00.000", true},  {"2024-02-29T23:59:59.999", true}, {"2025-02-29T10:00:00.000", false},
+      {"2026-02-28T10:00:00.000", true},  {"2026-02-30T10:00:00.000", false}, {"2026-02-28T24:00:00.000", false},
+      {"2026-02-28T10:60:00.000", false}, {"2026-02-28T10:00:00.0a0", false}, {"2026-02-28X10:00:00.000", false},
+      {"2026-02-28 10:00:00.000", true},  {"2026-13-28T10:00:00.000", false}, {"2026-02-28T10:00:00.000Z", false},
+  };
+  for (const auto& [text, valid] : sequence) EXPECT_EQ(ParseIsoTime(text).has_value(), valid) << text;
 }

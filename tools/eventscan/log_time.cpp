@@ -62,9 +62,14 @@ std::optional<double> fixedLayout(std::string_view t) {
   const int second = digit(t[17]) * 10 + digit(t[18]);
   const int ms = digit(t[20]) * 100 + digit(t[21]) * 10 + digit(t[22]);
   if (hour > 23 || minute > 59 || second > 59) return std::nullopt;
-  thread_local char lastDate[10] = {};
+  thread_local uint64_t lastDate = 0;  // the first 8 bytes and the day's 2 digits
+  thread_local uint16_t lastDay = 0;
   thread_local double lastDays = 0;
-  if (std::memcmp(t.data(), lastDate, 10) != 0) {
+  uint64_t date;
+  uint16_t day2;
+  std::memcpy(&date, t.data(), 8);
+  std::memcpy(&day2, t.data() + 8, 2);
+  if (date != lastDate || day2 != lastDay) {
     static constexpr int dateDigits[] = {0, 1, 2, 3, 5, 6, 8, 9};
     for (int i : dateDigits)
       if (digit(t[i]) > 9) return std::nullopt;
@@ -72,7 +77,8 @@ std::optional<double> fixedLayout(std::string_view t) {
     const int month = digit(t[5]) * 10 + digit(t[6]), day = digit(t[8]) * 10 + digit(t[9]);
     if (month < 1 || month > 12 || day < 1 || static_cast<unsigned>(day) > daysInMonth(year, month)) return std::nullopt;
     lastDays = dayOf(year, month, day);
-    std::memcpy(lastDate, t.data(), 10);
+    lastDate = date;
+    lastDay = day2;
   }
   return lastDays + timeOfDay(hour, minute, second, ms);
 }

@@ -3,7 +3,6 @@
 // and the texts of faults both readers must word alike.
 #include <charconv>
 #include <string>
-#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -66,11 +65,19 @@ int32_t FieldIdOf(std::string_view name) {
 }
 
 uint32_t MessageCodeOf(uint8_t network, std::string_view name) {
-  thread_local std::vector<std::tuple<uint8_t, std::string, uint32_t>> seen;
-  for (const auto& [net, n, code] : seen)
-    if (net == network && n == name) return code;
-  uint32_t code = MessageCodeByName(network, name);
-  if (code != 0 && seen.size() < 256) seen.emplace_back(network, std::string(name), code);
+  // A small table by a hash of the name: a log names a few dozen messages.
+  struct Seen {
+    uint8_t Network = 255;
+    std::string Name;
+    uint32_t Code = 0;
+  };
+  thread_local std::vector<Seen> table(256);
+  uint32_t hash = 2166136261u ^ network;
+  for (char c : name) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+  Seen& slot = table[hash % table.size()];
+  if (slot.Code != 0 && slot.Network == network && slot.Name == name) return slot.Code;
+  const uint32_t code = MessageCodeByName(network, name);
+  if (code != 0) slot = {network, std::string(name), code};
   return code;
 }
 

@@ -61,7 +61,7 @@ namespace eventscan {
 namespace {
 
 template <class... Args>
-[[noreturn]] void fail(fmt::format_string<Args...> text, Args&&... args) {
+[[noreturn, gnu::cold, gnu::noinline]] void fail(fmt::format_string<Args...> text, Args&&... args) {
   throw RecordError(fmt::format(text, std::forward<Args>(args)...));
 }
 
@@ -69,6 +69,9 @@ template <class... Args>
 // unsigned values above the signed range count as the largest signed value.
 // False for anything else (fractions, exponents, wider integers, other types).
 bool readInteger(od::value& v, int64_t& n) {
+  // Nearly every integer of a log fits: one conversion, no look at the type.
+  // A failed conversion leaves the value unread.
+  if (!v.get_int64().get(n)) return true;
   if (take(v.type()) != od::json_type::number) return false;
   switch (take(v.get_number_type())) {
     case od::number_type::signed_integer:
@@ -84,14 +87,24 @@ bool readInteger(od::value& v, int64_t& n) {
   }
 }
 
-int64_t integer(od::value& v, Name what, int64_t lo, int64_t hi) {
+// The rare ends of integer(), kept out of the line that reads most values.
+[[gnu::noinline]] int64_t notInt64(od::value& v, const Name& what) {
   int64_t n;
   if (!readInteger(v, n)) fail("{}: expected an integer", what);
-  if (n < lo || n > hi) fail("{}: {} is outside {}..{}", what, n, lo, hi);
+  return n;
+}
+[[noreturn, gnu::noinline]] void outside(const Name& what, int64_t n, int64_t lo, int64_t hi) {
+  fail("{}: {} is outside {}..{}", what, n, lo, hi);
+}
+
+inline int64_t integer(od::value& v, const Name& what, int64_t lo, int64_t hi) {
+  int64_t n;
+  if (v.get_int64().get(n)) n = notInt64(v, what);
+  if (n < lo || n > hi) outside(what, n, lo, hi);
   return n;
 }
 
-int32_t i32(od::value& v, Name what) { return static_cast<int32_t>(integer(v, what, INT32_MIN, INT32_MAX)); }
+int32_t i32(od::value& v, const Name& what) { return static_cast<int32_t>(integer(v, what, INT32_MIN, INT32_MAX)); }
 
 std::string_view text(od::value& v, std::string_view what) {
   if (take(v.type()) != od::json_type::string) fail("{}: expected text", what);
@@ -130,7 +143,7 @@ void put(std::string& out, T n) {
 }
 
 // An integer or a list of integers, appended as little-endian i32 values.
-void i32List(od::value& v, Name what, size_t minCount, size_t maxCount, std::string& out) {
+void i32List(od::value& v, const Name& what, size_t minCount, size_t maxCount, std::string& out) {
   size_t count = 0;
   const od::json_type type = take(v.type());
   if (type == od::json_type::number) {
@@ -149,7 +162,7 @@ void i32List(od::value& v, Name what, size_t minCount, size_t maxCount, std::str
 }
 
 // Hex text or a list of bytes, appended to `out`.
-void bytesOf(od::value& v, Name what, std::string& out) {
+void bytesOf(od::value& v, const Name& what, std::string& out) {
   const od::json_type type = take(v.type());
   if (type == od::json_type::string) {
     if (!AppendHexBytes(take(v.get_string()), out)) fail("{}: expected hex text (pairs of 0-9, A-F)", what);
@@ -197,17 +210,51 @@ struct Element {
   uint32_t Offset, Size;
 };
 
+// Field names as the previous lines had them, by position in "fields": the
+// lines of a log name the same fields in the same order, so a name is
+// usually found by comparing two words with the one at its position.
+class KnownFields {
+ public:
+  // REQUIRES: 16 bytes readable at name.data() (names in the padded line).
+  int32_t Id(size_t position, std::string_view name) {
+    uint64_t w[2];
+    if (name.size() > 16 || position >= std::size(known_)) return FieldIdOf(name);
+    std::memcpy(w, name.data(), 16);
+    mask(w, name.size());
+    Known& k = known_[position];
+    if (k.Size == name.size() && k.Words[0] == w[0] && k.Words[1] == w[1]) return k.Id;
+    const int32_t id = FieldIdOf(name);
+    k = {{w[0], w[1]}, name.size(), id};
+    return id;
+  }
+
+ private:
+  static void mask(uint64_t w[2], size_t size) {
+    auto low = [](size_t bytes) { return bytes >= 8 ? ~uint64_t(0) : (uint64_t(1) << (8 * bytes)) - 1; };
+    w[0] &= low(size);
+    w[1] &= size > 8 ? low(size - 8) : 0;
+  }
+  struct Known {
+    uint64_t Words[2];
+    size_t Size = ~size_t(0);
+    int32_t Id = -1;
+  };
+  Known known_[32];
+};
+
 // The working space of one thread, reused from line to line.
 struct Reader {
+  KnownFields Names;
   od::parser Parser;
   std::string Line;  // the line, with simdjson's padding after it
   std::string ElementBytes, RawBytes, Extra;
   std::vector<Element> Elements;
-  struct FieldValue {
-    int32_t Id, Value;
-    std::string_view Name;
-  };
-  std::vector<FieldValue> Fields;
+  std::vector<uint64_t> FieldOrder;
+  std::vector<int32_t> FieldValues;
+  std::vector<std::string_view> FieldNameViews;
+  uint64_t SortedIds[32];          // the previous sorted line's keys, by position
+  std::vector<uint64_t> Sorted;    // and in sorted order
+  size_t SortedCount = ~size_t(0);
 };
 
 // What the pass keeps for after it.
@@ -219,11 +266,33 @@ struct Pending {
   std::bitset<256> untimedItems;
 };
 
+// A key as the line writes it: a view into the line unless it holds an
+// escape, which is then decoded into the parser's buffer.
+[[gnu::noinline]] std::string_view unescapedKey(od::field& f) { return take(f.unescaped_key()); }
+
+inline std::string_view keyOf(od::field& f) {
+  // Eight bytes at a time to the first quote or backslash; the closing quote
+  // is in the line, and the padding after it holds the word's overhang.
+  const char* start = f.key().raw();
+  constexpr uint64_t ones = 0x0101010101010101u, highs = 0x8080808080808080u;
+  for (const char* p = start;; p += 8) {
+    uint64_t w;
+    std::memcpy(&w, p, 8);
+    const uint64_t quote = w ^ (ones * '"'), backslash = w ^ (ones * '\\');
+    // The lowest marked byte is exact: the first byte that is zero.
+    const uint64_t found = ((quote - ones) & ~quote & highs) | ((backslash - ones) & ~backslash & highs);
+    if (found == 0) continue;
+    const char* end = p + __builtin_ctzll(found) / 8;
+    if (*end == '"') return std::string_view(start, static_cast<size_t>(end - start));
+    return unescapedKey(f);
+  }
+}
+
 void readIe(od::value& v, Reader& r) {
   if (take(v.type()) != od::json_type::object) fail("ie: expected an object of element name to value");
   for (auto member : take(v.get_object())) {
     od::field f = take(std::move(member));
-    const std::string_view key = take(f.unescaped_key());
+    const std::string_view key = keyOf(f);
     const size_t start = r.ElementBytes.size();
     const int tag = elementValue(key, f.value(), r.ElementBytes);
     r.Elements.push_back({key, static_cast<uint8_t>(tag), static_cast<uint32_t>(start),
@@ -233,32 +302,66 @@ void readIe(od::value& v, Reader& r) {
 
 void readFields(od::value& v, Reader& r, HandsetRecord& rec) {
   if (take(v.type()) != od::json_type::object) fail("fields: expected an object of name or identifier to value");
-  auto& fields = r.Fields;
-  fields.clear();
+  // By position in the object: the identifier and position as one sort key,
+  // the value and the name.
+  size_t n = 0;
   for (auto member : take(v.get_object())) {
     od::field f = take(std::move(member));
-    const std::string_view name = take(f.unescaped_key());
-    const int32_t id = FieldIdOf(name);
+    const std::string_view name = keyOf(f);
+    // Names decoded from escapes are elsewhere, perhaps without 16 bytes after them.
+    const bool inLine = name.data() >= r.Line.data() && name.data() + 16 <= r.Line.data() + r.Line.size();
+    const int32_t id = inLine ? r.Names.Id(n, name) : FieldIdOf(name);
     if (id < 0) fail("fields: unknown field \"{}\"", name);
-    fields.push_back({id, i32(f.value(), Name{"fields.", name}), name});
-  }
-  // One field under two names (names ignore letter case) keeps the value of
-  // the greater name, as the reference reader, which takes names in order,
-  // does. Insertion sort: stable, and lines hold few fields.
-  auto before = [](const Reader::FieldValue& a, const Reader::FieldValue& b) {
-    return a.Id != b.Id ? a.Id < b.Id : a.Name < b.Name;
-  };
-  for (size_t i = 1; i < fields.size(); ++i)
-    for (size_t j = i; j > 0 && before(fields[j], fields[j - 1]); --j) std::swap(fields[j - 1], fields[j]);
-  rec.Fields.clear();
-  rec.Fields.reserve(fields.size());
-  for (size_t i = 0; i < fields.size(); ++i) {
-    if (i + 1 < fields.size() && fields[i + 1].Id == fields[i].Id) {
-      if (fields[i + 1].Name == fields[i].Name) throw RecordError(DuplicateKeyText("fields", fields[i].Name));
-      continue;
+    const int32_t value = i32(f.value(), Name{"fields.", name});
+    if (n == r.FieldOrder.size()) {
+      r.FieldOrder.resize(2 * n + 16);
+      r.FieldValues.resize(2 * n + 16);
+      r.FieldNameViews.resize(2 * n + 16);
     }
-    rec.Fields.emplace_back(fields[i].Id, fields[i].Value);
+    r.FieldOrder[n] = uint64_t(uint32_t(id)) << 32 | n;
+    r.FieldValues[n] = value;
+    r.FieldNameViews[n] = name;
+    ++n;
   }
+  uint64_t* order = r.FieldOrder.data();
+  // Lines of a log mostly name the same fields in the same order: the order
+  // sorted for the previous line fits again when the identifiers are the same.
+  bool same = n == r.SortedCount;
+  for (size_t i = 0; same && i < n; ++i) same = r.SortedIds[i] == order[i];
+  if (same) {
+    std::copy(r.Sorted.begin(), r.Sorted.begin() + static_cast<ptrdiff_t>(n), order);
+    rec.Fields.resize(n);
+    for (size_t i = 0; i < n; ++i)
+      rec.Fields[i] = {static_cast<int32_t>(order[i] >> 32), r.FieldValues[static_cast<uint32_t>(order[i])]};
+    return;
+  }
+  if (n <= std::size(r.SortedIds)) std::copy(order, order + n, r.SortedIds);
+  if (n > 32) {
+    std::sort(order, order + n);
+  } else {
+    for (size_t i = 1; i < n; ++i)
+      for (size_t j = i; j > 0 && order[j] < order[j - 1]; --j) std::swap(order[j - 1], order[j]);
+  }
+  rec.Fields.resize(n);
+  size_t kept = 0;
+  for (size_t i = 0; i < n; ++i) {
+    const uint32_t id = static_cast<uint32_t>(order[i] >> 32);
+    size_t pos = static_cast<uint32_t>(order[i]);
+    // One field under two names (names ignore letter case) keeps the value of
+    // the greater name, as the reference reader, which takes names in order,
+    // does; one name twice is a fault.
+    for (; i + 1 < n && static_cast<uint32_t>(order[i + 1] >> 32) == id; ++i) {
+      const size_t next = static_cast<uint32_t>(order[i + 1]);
+      if (r.FieldNameViews[next] == r.FieldNameViews[pos]) throw RecordError(DuplicateKeyText("fields", r.FieldNameViews[pos]));
+      if (r.FieldNameViews[next] > r.FieldNameViews[pos]) pos = next;
+    }
+    rec.Fields[kept++] = {static_cast<int32_t>(id), r.FieldValues[pos]};
+  }
+  rec.Fields.resize(kept);
+  // Remembered only when no identifier repeats, so that a reused order never
+  // needs the names.
+  r.SortedCount = kept == n && n <= std::size(r.SortedIds) ? n : ~size_t(0);
+  if (r.SortedCount == n) r.Sorted.assign(order, order + n);
 }
 
 // [{"id": 54, "time": ..., "extra": "hex", "text": "..."}, ...]
@@ -274,7 +377,7 @@ void readItems(od::value& v, Reader& r, HandsetRecord& rec, Pending& p) {
     r.Extra.clear();
     for (auto member : take(item.get_object())) {
       od::field f = take(std::move(member));
-      const std::string_view key = take(f.unescaped_key());
+      const std::string_view key = keyOf(f);
       od::value value = f.value();
       unsigned bit;
       if (key == "id") {
@@ -319,7 +422,7 @@ void readEvents(od::value& v, LineTarget& target) {
     unsigned seen = 0;
     for (auto member : take(e.get_object())) {
       od::field f = take(std::move(member));
-      const std::string_view key = take(f.unescaped_key());
+      const std::string_view key = keyOf(f);
       od::value value = f.value();
       unsigned bit;
       if (key == "id") {
@@ -349,13 +452,25 @@ enum Key : unsigned {
   KeyMode, KeyVendor, KeyDevice, KeyNet, KeySkip, KeyFields, KeyItems, KeyEvents, KeyUnknown
 };
 
-Key keyOf(std::string_view k) {
-  static constexpr std::string_view names[] = {"time",   "order_time", "kind",   "code",   "msg",    "sub_type",
-                                               "ie",     "bytes",      "mode",   "vendor", "device", "net",
-                                               "skip",   "fields",     "items",  "events"};
-  for (unsigned i = 0; i < std::size(names); ++i)
-    if (names[i] == k) return static_cast<Key>(i);
-  return KeyUnknown;
+Key recordKey(std::string_view k) {
+  auto is = [&](std::string_view name, Key key) { return k == name ? key : KeyUnknown; };
+  if (k.empty()) return KeyUnknown;
+  switch (k[0]) {
+    case 't': return is("time", KeyTime);
+    case 'o': return is("order_time", KeyOrderTime);
+    case 'k': return is("kind", KeyKind);
+    case 'c': return is("code", KeyCode);
+    case 'm': return k.size() == 3 ? is("msg", KeyMsg) : is("mode", KeyMode);
+    case 's': return k.size() == 4 ? is("skip", KeySkip) : is("sub_type", KeySubType);
+    case 'i': return k.size() == 2 ? is("ie", KeyIe) : is("items", KeyItems);
+    case 'b': return is("bytes", KeyBytes);
+    case 'v': return is("vendor", KeyVendor);
+    case 'd': return is("device", KeyDevice);
+    case 'n': return is("net", KeyNet);
+    case 'f': return is("fields", KeyFields);
+    case 'e': return is("events", KeyEvents);
+    default: return KeyUnknown;
+  }
 }
 
 void member(Key key, std::string_view name, od::value& v, LineTarget& target, Reader& r, Pending& p) {
@@ -455,8 +570,8 @@ void readRecord(od::document& doc, const LogHeader& header, LineTarget& target, 
   unsigned seen = 0;
   for (auto m : object) {
     od::field f = take(std::move(m));
-    const std::string_view name = take(f.unescaped_key());
-    const Key key = keyOf(name);
+    const std::string_view name = keyOf(f);
+    const Key key = recordKey(name);
     if (key != KeyUnknown) {
       if (seen & (1u << key)) throw RecordError(DuplicateKeyText({}, name));
       seen |= 1u << key;
