@@ -110,7 +110,7 @@ size_t utf8Sequence(const unsigned char* p, const unsigned char* end) {
 
 }  // namespace
 
-std::optional<std::string> Utf8Fault(std::string_view line) {
+std::optional<std::string> ByteFault(std::string_view line) {
   const auto* begin = reinterpret_cast<const unsigned char*>(line.data());
   const auto* end = begin + line.size();
   bool inString = false, escaped = false;
@@ -118,6 +118,7 @@ std::optional<std::string> Utf8Fault(std::string_view line) {
     const size_t n = utf8Sequence(p, end);
     if (n == 0)
       return fmt::format("invalid UTF-8 in {} at column {}", inString ? "a string" : "the line", p - begin + 1);
+    if (*p == 0) return fmt::format("not valid JSON: a NUL byte at column {}", p - begin + 1);
     if (n == 1) {
       if (escaped) escaped = false;
       else if (inString && *p == '\\') escaped = true;

@@ -228,7 +228,7 @@ void ParseRecordJson(const json& line, const LogHeader& header, LineTarget& targ
 }
 
 void ParseRecordReference(std::string_view line, const LogHeader& header, LineTarget& target) {
-  if (auto utf8 = Utf8Fault(line)) throw RecordError(*utf8);
+  if (auto bytes = ByteFault(line)) throw RecordError(*bytes);
   // A key given twice in one object is a fault: the tree would keep only one
   // of the two values. Each object's keys, and the key the object is under.
   struct Scope {

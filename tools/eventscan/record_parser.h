@@ -76,9 +76,10 @@ int32_t FieldIdOf(std::string_view name);
 // A message code by name in a network's catalogue (0 when unknown); remembers
 // the names of the calling thread's log.
 uint32_t MessageCodeOf(uint8_t network, std::string_view name);
-// The fault of a line that is not UTF-8: "invalid UTF-8 in a string at
-// column 12"; none when the line is valid UTF-8.
-std::optional<std::string> Utf8Fault(std::string_view line);
+// The fault of a line with bytes no JSON text holds: "invalid UTF-8 in a
+// string at column 12", or a NUL byte (which some readers take for the end of
+// the text, dropping what follows); none for a line of valid UTF-8.
+std::optional<std::string> ByteFault(std::string_view line);
 // "\"time\" is given twice", with "fields: " and the like before it for an
 // inner object (`context` empty for the record's own keys).
 std::string DuplicateKeyText(std::string_view context, std::string_view key);

@@ -335,6 +335,8 @@ void readFields(od::value& v, Reader& r, HandsetRecord& rec) {
       rec.Fields[i] = {static_cast<int32_t>(order[i] >> 32), r.FieldValues[static_cast<uint32_t>(order[i])]};
     return;
   }
+  // Forgotten first: a fault below leaves the line half remembered.
+  r.SortedCount = ~size_t(0);
   if (n <= std::size(r.SortedIds)) std::copy(order, order + n, r.SortedIds);
   if (n > 32) {
     std::sort(order, order + n);
@@ -620,7 +622,7 @@ void readRecord(od::document& doc, const LogHeader& header, LineTarget& target, 
 }
 
 std::string syntaxText(error_code code, std::string_view line, od::document* doc, const char* start) {
-  if (auto utf8 = Utf8Fault(line)) return *utf8;
+  if (auto bytes = ByteFault(line)) return *bytes;
   std::string text = fmt::format("not valid JSON: {}", simdjson::error_message(code));
   // simdjson's texts end in a full stop or in "etc."; the column follows.
   while (!text.empty() && text.back() == '.') text.pop_back();
