@@ -1,4 +1,7 @@
-// The full reader of record lines (nlohmann-json).
+// The reference reader of record lines: the whole line parsed into an
+// nlohmann tree, then read key by key in the order of their names. Tests and
+// the log-reader fuzz target compare the reader of the hot path with it.
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -224,26 +227,59 @@ void ParseRecordJson(const json& line, const LogHeader& header, LineTarget& targ
   FinishRecord(header, target, hasCode, kindGiven);
 }
 
-void ParseRecordLine(std::string_view line, const LogHeader& header, LineTarget& target, bool fastPath) {
-  const size_t events = target.Events.size();
-  if (fastPath) {
-    if (ParseRecordFast(line, header, target)) return;
-    // The fast reader declined; start again from a fresh target.
-    const RecordFeed fresh{RecordKind::Measurement, header.DeviceType, target.Feed.Line};
-    target.Events.resize(events);
-    target.Origins.resize(events);
-    target.Record = HandsetRecord();
-    target.Feed = fresh;
-  }
-  nlohmann::json parsed;
+void ParseRecordReference(std::string_view line, const LogHeader& header, LineTarget& target) {
+  if (auto bytes = ByteFault(line)) throw RecordError(*bytes);
+  // A key given twice in one object is a fault: the tree would keep only one
+  // of the two values. Each object's keys, and the key the object is under.
+  struct Scope {
+    bool object;
+    std::string context;
+    std::vector<std::string> keys;
+  };
+  std::vector<Scope> scopes;
+  std::string lastKey, duplicate;
+  auto check = [&](int, json::parse_event_t event, json& parsed) {
+    switch (event) {
+      case json::parse_event_t::object_start:
+      case json::parse_event_t::array_start: {
+        std::string context = scopes.empty() ? std::string() : scopes.back().object ? lastKey : scopes.back().context;
+        scopes.push_back({event == json::parse_event_t::object_start, std::move(context), {}});
+        break;
+      }
+      case json::parse_event_t::key: {
+        lastKey = parsed.get<std::string>();
+        std::vector<std::string>& keys = scopes.back().keys;
+        if (duplicate.empty() && std::find(keys.begin(), keys.end(), lastKey) != keys.end())
+          duplicate = DuplicateKeyText(scopes.back().context, lastKey);
+        keys.push_back(lastKey);
+        break;
+      }
+      case json::parse_event_t::object_end:
+      case json::parse_event_t::array_end:
+        scopes.pop_back();
+        break;
+      default:
+        break;
+    }
+    return true;
+  };
+  json parsed;
   try {
-    parsed = nlohmann::json::parse(line);
-  } catch (const nlohmann::json::parse_error& e) {
+    parsed = json::parse(line, check);
+  } catch (const json::exception& e) {
+    // "[json.exception.parse_error.101] parse error at line 1, column 9: syntax error ..."
     std::string what = e.what();
-    auto pos = what.find("syntax error");
-    throw RecordError("not valid JSON: " + (pos == std::string::npos ? what : what.substr(pos)));
+    size_t pos = what.find("syntax error");
+    if (pos == std::string::npos) pos = what.find("] ") == std::string::npos ? 0 : what.find("] ") + 2;
+    throw RecordError("not valid JSON: " + what.substr(pos));
   }
+  if (!duplicate.empty()) throw RecordError(duplicate);
   ParseRecordJson(parsed, header, target);
+}
+
+void ParseRecordLine(std::string_view line, const LogHeader& header, LineTarget& target, bool fastPath) {
+  if (fastPath) ParseRecordSimd(line, header, target);
+  else ParseRecordReference(line, header, target);
 }
 
 }  // namespace eventscan

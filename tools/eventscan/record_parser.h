@@ -1,13 +1,15 @@
-// Turns one record line of a log into a HandsetRecord. Two readers give the
-// same result: a fast scanner for the plain lines that make up most of a log
-// (flat keys, numbers, simple strings, fields, items, events), and the full JSON
-// reader for everything else. The fast one declines what it does not handle.
+// Turns one record line of a log into a HandsetRecord. The reader of the log
+// uses ParseRecordLine, which reads the line in one pass with simdjson's
+// on-demand API. ParseRecordJson, over a whole nlohmann tree, is the
+// reference that tests and the fuzz target compare it with: both make the
+// same record of every line, or both find it malformed.
 #pragma once
 
 #include <charconv>
 #include <cstdint>
 #include <optional>
 #include <stdexcept>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -33,18 +35,21 @@ struct LineTarget {
   int32_t Index;  // position of the record in the log
 };
 
-// Full reader; raises RecordError.
-void ParseRecordJson(const nlohmann::json& line, const LogHeader& header, LineTarget& target);
-// Fast reader; false when the line needs the full reader (nothing is then
-// promised about the target, which the caller resets).
-bool ParseRecordFast(std::string_view line, const LogHeader& header, LineTarget& target);
-
-// One record line, whichever reader it takes; the only entry the log reader
-// uses. The target must be fresh (a default record, the line's feed). Raises
-// RecordError for a malformed line ("not valid JSON: ..." when it is not
-// JSON at all); the target and the event table are then unspecified and the
-// caller rolls them back.
+// One record line; the only entry the log reader uses. The target must be
+// fresh (a default record, the line's feed). Raises RecordError for a
+// malformed line ("not valid JSON: ..." when it is not JSON at all, "invalid
+// UTF-8 in ..." for bytes that are not UTF-8); the target and the event table
+// are then unspecified and the caller rolls them back. `line` needs no
+// padding: it is copied into a buffer of the calling thread. `fastPath` off
+// reads the line with the reference reader instead.
 void ParseRecordLine(std::string_view line, const LogHeader& header, LineTarget& target, bool fastPath = true);
+
+// The two readers behind ParseRecordLine; both raise RecordError.
+void ParseRecordSimd(std::string_view line, const LogHeader& header, LineTarget& target);
+void ParseRecordReference(std::string_view line, const LogHeader& header, LineTarget& target);
+// The reference reader's work on a parsed tree (duplicate keys are already
+// refused by the parse in ParseRecordReference).
+void ParseRecordJson(const nlohmann::json& line, const LogHeader& header, LineTarget& target);
 
 // Shared by both readers.
 // A whole integer of type T, decimal or with a "0x" prefix hexadecimal; none
@@ -65,5 +70,21 @@ uint32_t ParseMessageCode(std::string_view text);  // "0x412F0001" or decimal; r
 uint32_t MessageInfoWord(uint32_t mode, uint32_t vendor);
 uint32_t ModeByName(std::string_view name);  // "idle", "dedicated"; raises RecordError
 void FinishRecord(const LogHeader& header, LineTarget& target, bool hasCode, bool kindGiven);
+// A field's identifier by name or number text, -1 when unknown; remembers the
+// names of the calling thread's log.
+int32_t FieldIdOf(std::string_view name);
+// A message code by name in a network's catalogue (0 when unknown); remembers
+// the names of the calling thread's log.
+uint32_t MessageCodeOf(uint8_t network, std::string_view name);
+// The fault of a line with bytes no JSON text holds: "invalid UTF-8 in a
+// string at column 12", or a NUL byte (which some readers take for the end of
+// the text, dropping what follows); none for a line of valid UTF-8.
+std::optional<std::string> ByteFault(std::string_view line);
+// "\"time\" is given twice", with "fields: " and the like before it for an
+// inner object (`context` empty for the record's own keys).
+std::string DuplicateKeyText(std::string_view context, std::string_view key);
+// Hex text decoded and appended to `out`; false (out unspecified) when it is
+// not pairs of hex digits.
+bool AppendHexBytes(std::string_view hex, std::string& out);
 
 }  // namespace eventscan
