@@ -2,46 +2,6 @@
 
 #include "definitions/gate_event.h"
 #include "eventmanager/errors.h"
-#include "eventmanager/outside/cdma_decoder.h"
-#include "eventmanager/outside/gsm_decoder.h"
-#include "eventmanager/outside/tdscdma_decoder.h"
-#include "eventmanager/outside/wcdma_decoder.h"
-
-namespace {
-
-constexpr uint32_t AccessProbeInfo = 0x10130000;
-
-template <class Count, class Code, class Desc>
-std::vector<TGateMessageType> catalogue(Count count, Code code, Desc desc) {
-  std::vector<TGateMessageType> types;
-  const int n = count();
-  types.reserve(n > 0 ? n + 1 : 1);
-  for (int i = 0; i < n; ++i) types.push_back({desc(i), code(i)});
-  return types;
-}
-
-}  // namespace
-
-std::vector<TGateMessageType> GateMessageTypes(uint8_t netType) {
-  switch (netType) {
-    case 0:
-      return catalogue(NetGSML3LogMsgTypesCount, NetGSML3LogMsgTypeCode, NetGSML3LogMsgTypeDesc);
-    case 1: {
-      // Added under its own name even where the decoder catalogues the code
-      // (as "... [Handset]"): users look for this name. Sorted, it comes
-      // first, so a stored code selects it.
-      auto types = catalogue(NetCDMAL3LogMsgTypesCount, NetCDMAL3LogMsgTypeCode, NetCDMAL3LogMsgTypeDesc);
-      types.push_back({"CDMA Access Probe Info", AccessProbeInfo});
-      return types;
-    }
-    case 2:
-      return catalogue(NetWCDMAL3LogMsgTypesCount, NetWCDMAL3LogMsgTypeCode, NetWCDMAL3LogMsgTypeDesc);
-    case 3:
-      return catalogue(NetTDSCDMAL3LogMsgTypesCount, NetTDSCDMAL3LogMsgTypeCode, NetTDSCDMAL3LogMsgTypeDesc);
-    default:
-      return {};
-  }
-}
 
 TGateEditValues GateEditValuesOf(const TGateEvent& gate) {
   TGateEditValues v;

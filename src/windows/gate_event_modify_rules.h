@@ -8,17 +8,15 @@
 #include <string>
 #include <vector>
 
+#include "windows/event_modify_rules.h"
+
 class TGateEvent;
 
-struct TGateMessageType {
-  std::string Description;
-  uint32_t Code;
-};
-
-// Every message type of the network's decoder catalogue, in catalogue order;
-// CDMA (1) also offers "CDMA Access Probe Info" (0x10130000), which the
-// handset reports itself, added last. Empty for a network outside 0..3.
-std::vector<TGateMessageType> GateMessageTypes(uint8_t netType);
+// The message boxes offer what the message event editor offers: every type
+// of the network's decoder catalogue, and on CDMA "CDMA Access Probe Info"
+// (0x10130000) once. Empty for a network outside 0..3.
+using TGateMessageType = TMessageType;
+inline std::vector<TGateMessageType> GateMessageTypes(uint8_t netType) { return AvailableMessages(netType); }
 
 // What the dialog holds for one gate event.
 struct TGateEditValues {

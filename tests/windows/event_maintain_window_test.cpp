@@ -448,3 +448,45 @@ TEST(EventMaintainWindow, EditedEventsFireAfterTheHostReloads) {
   });
   EXPECT_TRUE(hasPropertyRecord(home.Path(), "GSM-Warning", "Weak Signal"));
 }
+
+// The whole road of a user's event: built in the maintenance window's editor
+// (a level waiting for Connect Acknowledge that reports "Call Answered"),
+// saved when the window goes, loaded by the host, found in the log.
+TEST(EventMaintainWindow, MessageEventBuiltInTheEditorFiresAfterTheHostReloads) {
+  e2e::TempHome home;
+  eventscan::ParsedLog log = eventscan::ReadLog(e2e::SampleLog("gsm").string());
+  WithLibrary(home.Path(), [&](eventscan::HostLibrary& library, MaintainExports& win) {
+    const std::string before = e2e::RunToCsv(library, log);
+    ASSERT_EQ(before.find(",Call Answered,"), std::string::npos);
+
+    QWidget* window = shown(win.CreateEventMaintainWinByNetType(nullptr, 0, 1));
+    onNextModal([](QWidget* dialog) {
+      EXPECT_EQ(dialog->objectName(), "TfmEventModify");
+      click(dialog, "New SubItem");  // the root is selected when the editor opens
+      auto* available = child<QListWidget>(dialog, "lbMessagesAvaliable");
+      const QList<QListWidgetItem*> found = available->findItems("Connect Acknowledge", Qt::MatchStartsWith);
+      EXPECT_FALSE(found.isEmpty());
+      if (!found.isEmpty()) {
+        available->scrollToItem(found.first());
+        const QPoint at = available->visualItemRect(found.first()).center();
+        QTest::mouseClick(available->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(available->viewport(), Qt::LeftButton, {}, at);
+      }
+      EXPECT_EQ(child<QListWidget>(dialog, "lblMessages")->count(), 1);
+      auto* report = child<QComboBox>(dialog, "cboxReport");
+      report->lineEdit()->setFocus();
+      QTest::keyClicks(report->lineEdit(), "Call Answered");
+      click(dialog, "OK");
+    });
+    click(window, "BtnNew");
+    EXPECT_EQ(child<QListWidget>(window, "LBoxEvents")->findItems("New User Event", Qt::MatchExactly).size(), 1);
+    delete window;
+
+    const std::string after = e2e::RunToCsv(library, log);
+    size_t answered = 0;
+    for (size_t at = after.find(",Call Answered,"); at != std::string::npos; at = after.find(",Call Answered,", at + 1))
+      ++answered;
+    EXPECT_EQ(answered, 3u) << "one per Connect Acknowledge in the log";
+  });
+  EXPECT_TRUE(hasPropertyRecord(home.Path(), "GSM-Message", "Call Answered"));
+}

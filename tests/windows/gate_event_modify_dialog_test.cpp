@@ -156,6 +156,11 @@ TEST(GateEditor, MessageBoxesListTheNetworksCatalogueWithAccessProbeOnCdma) {
       if (probe >= 0) {
         EXPECT_EQ(box->itemData(probe).toLongLong(), AccessProbeInfo);
       }
+      // One entry for the code, as in the message event editor: a second
+      // name for the same code would leave the user guessing which to pick.
+      int probeEntries = 0;
+      for (int i = 0; i < box->count(); ++i) probeEntries += box->itemData(i).toLongLong() == AccessProbeInfo;
+      EXPECT_EQ(probeEntries, net == 1 ? 1 : 0);
       for (int i = 1; i < box->count(); ++i)
         EXPECT_LE(box->itemText(i - 1).localeAwareCompare(box->itemText(i)), 0) << "sorted";
     }
