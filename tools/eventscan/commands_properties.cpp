@@ -12,6 +12,7 @@
 
 #ifdef EVENTSCAN_WITH_WINDOWS
 #include <QApplication>
+#include <QPointer>
 #include <QWidget>
 #endif
 
@@ -46,15 +47,16 @@ bool HasDisplay() {
   return false;
 }
 
-int PropertiesCommand(const PropertiesOptions& o, int argc, char** argv) {
+int RunWindowCommand(const char* command, const CommonOptions& o, const std::string& networkNames,
+                     const char* exportName, int argc, char** argv, const OpenWindow& open) {
   std::string unknown;
-  const uint8_t networks = NetworkSet(o.Networks, unknown);
+  const uint8_t networks = NetworkSet(networkNames, unknown);
   if (networks == 0) {
-    std::cerr << "eventscan properties: unknown network '" << unknown << "' (GSM, CDMA, UMTS, TD-SCDMA)\n";
+    std::cerr << "eventscan " << command << ": unknown network '" << unknown << "' (GSM, CDMA, UMTS, TD-SCDMA)\n";
     return ExitUsage;
   }
   if (!HasDisplay()) {
-    std::cerr << "eventscan properties: no display to open the window on: set DISPLAY (or WAYLAND_DISPLAY), "
+    std::cerr << "eventscan " << command << ": no display to open the window on: set DISPLAY (or WAYLAND_DISPLAY), "
                  "or QT_QPA_PLATFORM to a Qt platform plugin (for example QT_QPA_PLATFORM=xcb)\n";
     return ExitUsage;
   }
@@ -65,14 +67,13 @@ int PropertiesCommand(const PropertiesOptions& o, int argc, char** argv) {
     std::vector<std::string> faults;
     library->EventManagerFileFaults(faults);
     for (const std::string& fault : faults) std::cerr << fault << '\n';
+    const size_t faultsBefore = faults.size();
 
     void* handle = dlopen(library->Path().c_str(), RTLD_NOW | RTLD_NOLOAD);
-    auto create = handle ? reinterpret_cast<eventmanager_exports::CreateInternalEventsWinByNetType_t>(
-                               dlsym(handle, "CreateInternalEventsWinByNetType"))
-                         : nullptr;
+    void* create = handle ? dlsym(handle, exportName) : nullptr;
     if (handle) dlclose(handle);
     if (!create) {
-      std::cerr << "eventscan properties: " << library->Path()
+      std::cerr << "eventscan " << command << ": " << library->Path()
                 << " has no windows (built with EVENTMANAGER_WINDOWS=OFF)\n";
       return ExitUsage;
     }
@@ -80,17 +81,37 @@ int PropertiesCommand(const PropertiesOptions& o, int argc, char** argv) {
     QApplication app(argc, argv);
     library->InitEventManagerDllApplication(&app);
     {
-      std::unique_ptr<QWidget> window(create(nullptr, networks));
+      // Closing frees the window, which saves its changes; the loop runs
+      // until then. A window may hide while one of its dialogs is open, so
+      // "last window closed" is not the signal to wait for.
+      app.setQuitOnLastWindowClosed(false);
+      QPointer<QWidget> window(open(create, networks));
+      window->setAttribute(Qt::WA_DeleteOnClose);
+      QObject::connect(window.data(), &QObject::destroyed, &app, &QCoreApplication::quit);
       window->show();
       app.exec();
-      // Deleting the window saves the changes.
+      delete window.data();
     }
     library->FinalEventManagerDllApplication();
+    library->EventManagerFileFaults(faults);
+    if (faults.size() > faultsBefore) {
+      // The library printed them as they happened; the exit status says so.
+      std::cerr << "eventscan " << command << ": the changes could not all be saved\n";
+      return ExitInput;
+    }
     return ExitOk;
   } catch (const std::exception& e) {
-    std::cerr << "eventscan properties: " << e.what() << '\n';
+    std::cerr << "eventscan " << command << ": " << e.what() << '\n';
     return ExitInput;
   }
+}
+
+int PropertiesCommand(const PropertiesOptions& o, int argc, char** argv) {
+  return RunWindowCommand("properties", o, o.Networks, "CreateInternalEventsWinByNetType", argc, argv,
+                          [](void* create, uint8_t networks) {
+                            return reinterpret_cast<eventmanager_exports::CreateInternalEventsWinByNetType_t>(
+                                create)(nullptr, networks);
+                          });
 }
 
 #else

@@ -3,9 +3,13 @@
 // EventsProperty.cfg when the window closes with changes.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <string>
 
 #include "commands.h"
+
+class QWidget;
 
 namespace eventscan {
 
@@ -20,6 +24,14 @@ uint8_t NetworkSet(const std::string& names, std::string& unknown);
 // True when Qt has somewhere to show a window (a display, or a platform
 // plugin chosen with QT_QPA_PLATFORM). Built with the windows only.
 bool HasDisplay();
+
+// Makes the window from the library's export `create` for the network set.
+using OpenWindow = std::function<QWidget*(void* create, uint8_t networks)>;
+// Opens one of the library's windows for a person (the export named
+// `exportName`) and runs until it is closed; closing frees it, which saves
+// its changes. A save that fails gives ExitInput.
+int RunWindowCommand(const char* command, const CommonOptions& options, const std::string& networkNames,
+                     const char* exportName, int argc, char** argv, const OpenWindow& open);
 
 int PropertiesCommand(const PropertiesOptions& options, int argc, char** argv);
 
