@@ -74,15 +74,21 @@ size_t forEachRecordLine(F&& line) {
 uint64_t touch(od::value v) {
   uint64_t sum = 0;
   switch (v.type().value_unsafe()) {
-    case od::json_type::object:
-      for (auto field : v.get_object().value_unsafe()) {
+    // Objects and arrays are named before the loop: a range over the value
+    // inside a temporary result would outlive it.
+    case od::json_type::object: {
+      od::object object = v.get_object().value_unsafe();
+      for (auto field : object) {
         sum += field.unescaped_key().value_unsafe().size();
         sum += touch(field.value());
       }
       break;
-    case od::json_type::array:
-      for (auto element : v.get_array().value_unsafe()) sum += touch(element.value_unsafe());
+    }
+    case od::json_type::array: {
+      od::array array = v.get_array().value_unsafe();
+      for (auto element : array) sum += touch(element.value_unsafe());
       break;
+    }
     case od::json_type::number:
       sum += static_cast<uint64_t>(v.get_double().value_unsafe());
       break;
@@ -124,7 +130,8 @@ void PlainSimdjson(benchmark::State& state) {
       // The rest of the padded text is the line's padding.
       od::document doc = parser.iterate(g_text.data() + pos, len, g_text.size() + simdjson::SIMDJSON_PADDING - pos)
                              .value_unsafe();
-      for (auto field : doc.get_object().value_unsafe()) {
+      od::object object = doc.get_object().value_unsafe();
+      for (auto field : object) {
         sum += field.unescaped_key().value_unsafe().size();
         sum += touch(field.value());
       }
