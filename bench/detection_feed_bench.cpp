@@ -10,6 +10,7 @@
 // (default one million).
 #include <benchmark/benchmark.h>
 
+#include "in_memory_host.h"
 #include "honest.h"
 
 #include <cstdlib>
@@ -29,10 +30,7 @@ namespace {
 
 constexpr uint32_t Gsm = 0x012F0000;
 
-size_t recordCount() {
-  const char* n = std::getenv("EVENTMANAGER_BENCH_RECORDS");
-  return n ? std::strtoul(n, nullptr, 10) : 1000000;
-}
+size_t recordCount() { return bench::RecordCount(1000000); }
 
 struct Log {
   std::vector<HandsetRecord> records;
@@ -70,18 +68,6 @@ Log& log() {
   static Log l;
   return l;
 }
-
-int32_t loadRecord(void* object, RecordView* view, int32_t index) {
-  auto* l = static_cast<Log*>(object);
-  if (index < 0 || static_cast<size_t>(index) >= l->records.size()) {
-    view->Reset();
-    return 0;
-  }
-  view->Load(&l->records[index]);
-  return 1;
-}
-
-bool acceptAll(void*, int16_t) { return true; }
 
 struct Definitions {
   TMsgEventList messages;
@@ -133,7 +119,7 @@ void BM_LoadOnly(benchmark::State& state) {
   for (auto _ : state) {
     int64_t sum = 0;
     for (size_t i = 0; i < l.records.size(); ++i) {
-      loadRecord(&l, view.get(), static_cast<int32_t>(i));
+      bench::LoadRecord<Log>(&l, view.get(), static_cast<int32_t>(i));
       sum += view->MessageCode();
     }
     benchmark::DoNotOptimize(sum);
@@ -148,8 +134,8 @@ void BM_FeedRecord(benchmark::State& state) {
     state.PauseTiming();
     TActEventsResult results;
     results.SetNetType(0);
-    results.OnGetRecord = {&loadRecord, &l};
-    results.OnEventFilter = {&acceptAll, nullptr};
+    results.OnGetRecord = {&bench::LoadRecord<Log>, &l};
+    results.OnEventFilter = {&bench::AcceptAll, nullptr};
     state.ResumeTiming();
     for (size_t i = 0; i < l.records.size(); ++i) {
       const HandsetRecord& r = l.records[i];

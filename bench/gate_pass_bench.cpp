@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "in_memory_host.h"
 #include "definitions/gate_event.h"
 #include "definitions/gate_event_list.h"
 #include "definitions/msg_event_list.h"
@@ -29,27 +30,14 @@
 #include "platform/component_registry.h"
 #include "properties/event_property_list.h"
 
-// Every allocation of the process, the libraries' included, goes through here.
-namespace {
-std::atomic<uint64_t> g_allocations{0};
-}
-void* operator new(std::size_t size) {
-  g_allocations.fetch_add(1, std::memory_order_relaxed);
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { ::operator delete(p); }
+// Every allocation of the process, the libraries' included, is counted.
+#include "../tests/support/counting_allocator.h"
 
 namespace {
 
 constexpr uint32_t Gsm = 0x012F0000;
 
-size_t recordCount() {
-  const char* n = std::getenv("EVENTMANAGER_BENCH_RECORDS");
-  return n ? std::strtoul(n, nullptr, 10) : 20000;
-}
+size_t recordCount() { return bench::RecordCount(20000); }
 
 // GSM message records with the ten fields a GSM handset reports with them.
 struct Log {
@@ -81,18 +69,6 @@ Log& log() {
   static Log l;
   return l;
 }
-
-int32_t loadRecord(void* object, RecordView* view, int32_t index) {
-  auto* l = static_cast<Log*>(object);
-  if (index < 0 || static_cast<size_t>(index) >= l->records.size()) {
-    view->Reset();
-    return 0;
-  }
-  view->Load(&l->records[index]);
-  return 1;
-}
-
-bool acceptAll(void*, int16_t) { return true; }
 
 // Expressions of the forms users write, over different fields and thresholds,
 // so that gates hold now and then and fire rarely, as real ones do.
@@ -138,8 +114,8 @@ void BM_GatePass(benchmark::State& state) {
   Definitions defs(gateCount);
   TActEventsResult results;
   results.SetNetType(0);
-  results.OnGetRecord = {&loadRecord, &l};
-  results.OnEventFilter = {&acceptAll, nullptr};
+  results.OnGetRecord = {&bench::LoadRecord<Log>, &l};
+  results.OnEventFilter = {&bench::AcceptAll, nullptr};
   auto feedAll = [&] {
     for (size_t i = 0; i < l.records.size(); ++i)
       results.FeedRecord(0, static_cast<int32_t>(i), true, false, false, 0, &defs.messages, &defs.gates,
@@ -151,11 +127,11 @@ void BM_GatePass(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     results.Clear();
-    uint64_t before = g_allocations.load(std::memory_order_relaxed);
+    uint64_t before = counting_allocator::Count.load(std::memory_order_relaxed);
     state.ResumeTiming();
     feedAll();
     state.PauseTiming();
-    allocations += g_allocations.load(std::memory_order_relaxed) - before;
+    allocations += counting_allocator::Count.load(std::memory_order_relaxed) - before;
     fired += results.GetCount();
     state.ResumeTiming();
   }

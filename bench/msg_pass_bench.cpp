@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "in_memory_host.h"
 #include "definitions/gate_event.h"
 #include "definitions/gate_event_list.h"
 #include "definitions/msg_event_list.h"
@@ -30,43 +31,15 @@
 #include "platform/component_registry.h"
 #include "properties/event_property_list.h"
 
-// Counts heap allocations of the whole program while `counting` is set.
-namespace {
-bool counting = false;
-uint64_t allocations = 0;
-}  // namespace
-
-// AddressSanitizer brings its own operators and checks that each block is
-// freed the way it was allocated; allocations are not counted there.
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define ADDRESS_SANITIZED 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__)
-#define ADDRESS_SANITIZED 1
-#endif
-#ifndef ADDRESS_SANITIZED
-#define COUNTS_ALLOCATIONS 1
-// Not inlined, so that the compiler never pairs a new-expression with free().
-__attribute__((noinline)) void* operator new(std::size_t size) {
-  if (counting) ++allocations;
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-__attribute__((noinline)) void operator delete(void* p) noexcept { std::free(p); }
-__attribute__((noinline)) void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-#endif
+// Every allocation of the program is counted.
+#include "../tests/support/counting_allocator.h"
 
 namespace {
 
 constexpr uint32_t Rrc = 0x412F0000;
 constexpr uint32_t Nas = 0x512F0000;
 
-size_t recordCount() {
-  const char* n = std::getenv("EVENTMANAGER_BENCH_RECORDS");
-  return n ? std::strtoul(n, nullptr, 10) : 500000;
-}
+size_t recordCount() { return bench::RecordCount(500000); }
 
 struct Log {
   std::vector<HandsetRecord> records;
@@ -131,18 +104,6 @@ Log mixLog() {
   return log;
 }
 
-int32_t loadRecord(void* object, RecordView* view, int32_t index) {
-  auto* log = static_cast<Log*>(object);
-  if (index < 0 || static_cast<size_t>(index) >= log->records.size()) {
-    view->Reset();
-    return 0;
-  }
-  view->Load(&log->records[index]);
-  return 1;
-}
-
-bool acceptAll(void*, int16_t) { return true; }
-
 struct Definitions {
   TMsgEventList messages;
   TGateEventList gates;
@@ -204,18 +165,17 @@ void feed(benchmark::State& state, Log& log, Definitions& defs, bool plain) {
     auto results = std::make_unique<TActEventsResult>();
     results->PlainMessagePass = plain;
     results->SetNetType(2);
-    results->OnGetRecord = {&loadRecord, &log};
-    results->OnEventFilter = {&acceptAll, nullptr};
+    results->OnGetRecord = {&bench::LoadRecord<Log>, &log};
+    results->OnEventFilter = {&bench::AcceptAll, nullptr};
     state.ResumeTiming();
     auto start = std::chrono::steady_clock::now();
-    allocations = 0;
-    counting = true;
+    const uint64_t allocationsBefore = counting_allocator::Count;
     for (size_t i = 0; i < log.records.size(); ++i) {
       const HandsetRecord& r = log.records[i];
       results->FeedRecord(0, static_cast<int32_t>(i), r.MessageCode != 0, !r.Items.empty(), false, 2,
                           &defs.messages, &defs.gates, &defs.tests);
     }
-    counting = false;
+    const uint64_t allocations = counting_allocator::Count - allocationsBefore;
     wall += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     allocs += allocations;
     fed += log.records.size();

@@ -50,40 +50,7 @@ namespace fs = std::filesystem;
 
 // Every allocation of the process, the events library's included (it is
 // loaded into this process and its operator new resolves to this one).
-namespace {
-std::atomic<uint64_t> g_allocations{0};
-}  // namespace
-
-// g++ 12 sees std::free in a replaced operator delete inlined into code that
-// allocated with operator new and warns of a mismatch: here both are ours.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-
-void* operator new(size_t n) {
-  g_allocations.fetch_add(1, std::memory_order_relaxed);
-  if (void* p = std::malloc(n ? n : 1)) return p;
-  throw std::bad_alloc();
-}
-void* operator new[](size_t n) { return operator new(n); }
-void* operator new(size_t n, const std::nothrow_t&) noexcept {
-  g_allocations.fetch_add(1, std::memory_order_relaxed);
-  return std::malloc(n ? n : 1);
-}
-void* operator new[](size_t n, const std::nothrow_t& t) noexcept { return operator new(n, t); }
-void* operator new(size_t n, std::align_val_t a) {
-  g_allocations.fetch_add(1, std::memory_order_relaxed);
-  const size_t align = static_cast<size_t>(a);
-  if (void* p = std::aligned_alloc(align, (n + align - 1) / align * align)) return p;
-  throw std::bad_alloc();
-}
-void* operator new[](size_t n, std::align_val_t a) { return operator new(n, a); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, size_t) noexcept { std::free(p); }
-void operator delete[](void* p, size_t) noexcept { std::free(p); }
-void operator delete(void* p, std::align_val_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::align_val_t) noexcept { std::free(p); }
-void operator delete(void* p, size_t, std::align_val_t) noexcept { std::free(p); }
-void operator delete[](void* p, size_t, std::align_val_t) noexcept { std::free(p); }
+#include "../tests/support/counting_allocator.h"
 
 namespace {
 
@@ -385,11 +352,11 @@ int feedWorker(const std::string& home, const std::string& logPath, size_t recor
   for (const HandsetRecord& r : log.Records) items.push_back(r.Items.size());
   for (int rep = 0; rep <= reps; ++rep) {
     eventscan::HostSession session(library, log.Header.Network);
-    const uint64_t allocations = g_allocations.load();
+    const uint64_t allocations = counting_allocator::Count.load();
     const double cpu = cpuSeconds(), wall = wallSeconds();
     session.Feed(log);
     const double cpuUsed = cpuSeconds() - cpu, wallUsed = wallSeconds() - wall;
-    const uint64_t allocated = g_allocations.load() - allocations;
+    const uint64_t allocated = counting_allocator::Count.load() - allocations;
     if (rep > 0)  // the first feed warms caches and the allocator
       std::printf("%.6f %.6f %llu %zu %d\n", cpuUsed, wallUsed, static_cast<unsigned long long>(allocated),
                   log.Records.size(), session.Results().GetCount());

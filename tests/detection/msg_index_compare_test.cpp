@@ -26,33 +26,7 @@
 #include "properties/event_property_list.h"
 #include "support/fake_host.h"
 
-// Heap allocations of this test program while `counting` is set.
-namespace {
-bool counting = false;
-int allocations = 0;
-}  // namespace
-
-// AddressSanitizer brings its own operators and checks that each block is
-// freed the way it was allocated; allocations are not counted there.
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define ADDRESS_SANITIZED 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__)
-#define ADDRESS_SANITIZED 1
-#endif
-#ifndef ADDRESS_SANITIZED
-#define COUNTS_ALLOCATIONS 1
-// Not inlined, so that the compiler never pairs a new-expression with free().
-__attribute__((noinline)) void* operator new(std::size_t size) {
-  if (counting) ++allocations;
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-__attribute__((noinline)) void operator delete(void* p) noexcept { std::free(p); }
-__attribute__((noinline)) void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-#endif
+#include "support/counting_allocator.h"
 
 namespace {
 
@@ -314,11 +288,9 @@ TEST(MsgIndexCompare, RecordsThatMatchNothingAllocateNothing) {
         results.FeedRecord(0, i, log[i].MessageCode != 0, false, true, 0, &messages, &gates, &tests);
     };
     feedAll();  // builds the index and the scratch lists once
-    allocations = 0;
-    counting = true;
+    const uint64_t before = counting_allocator::Count;
     feedAll();
-    counting = false;
-    EXPECT_EQ(allocations, 0) << (plain ? "plain" : "indexed") << " pass, feeding 140 unmatched records";
+    EXPECT_EQ(counting_allocator::Count - before, 0u) << (plain ? "plain" : "indexed") << " pass, feeding 140 unmatched records";
     EXPECT_EQ(results.GetCount(), 0);
   }
 }
