@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <string>
 
-#include "capture_reader.h"
+#include "capture/capture_columns.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 # eventscan end to end against reading the same log without detection. The
 # benchmark loads the events library with dlopen like any host; it does not
 # link the library's internals. The ctest smoke run uses a small log.
-if(TARGET eventmanager AND TARGET eventscan_host AND TARGET loggen_core)
+if(TARGET eventmanager AND TARGET eventscan_output AND TARGET loggen_core)
   add_executable(eventscan_bench ${CMAKE_CURRENT_LIST_DIR}/eventscan_bench.cpp)
-  target_link_libraries(eventscan_bench PRIVATE eventscan_host loggen_core benchmark::benchmark)
+  target_link_libraries(eventscan_bench PRIVATE eventscan_output loggen_core benchmark::benchmark)
   target_compile_definitions(eventscan_bench PRIVATE
     EVENTMANAGER_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     EVENTMANAGER_LIBRARY="$<TARGET_FILE:eventmanager>"

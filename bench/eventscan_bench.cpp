@@ -20,12 +20,12 @@
 #include <sstream>
 #include <string>
 
-#include "host_library.h"
-#include "host_session.h"
-#include "large_pages.h"
+#include "host/host_library.h"
+#include "host/host_session.h"
+#include "host/large_pages.h"
+#include "log/log_reader.h"
 #include "log_generator.h"
-#include "log_reader.h"
-#include "result_rows.h"
+#include "output/output_formats.h"
 
 namespace fs = std::filesystem;
 

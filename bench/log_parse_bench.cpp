@@ -20,9 +20,9 @@
 #include <string>
 #include <string_view>
 
+#include "log/log_reader.h"
+#include "log/record_parser.h"
 #include "log_generator.h"
-#include "log_reader.h"
-#include "record_parser.h"
 
 namespace fs = std::filesystem;
 namespace od = simdjson::ondemand;

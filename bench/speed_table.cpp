@@ -40,11 +40,11 @@
 
 #include <simdjson.h>
 
-#include "host_library.h"
-#include "host_session.h"
-#include "large_pages.h"
+#include "host/host_library.h"
+#include "host/host_session.h"
+#include "host/large_pages.h"
+#include "log/log_reader.h"
 #include "log_generator.h"
-#include "log_reader.h"
 
 namespace fs = std::filesystem;
 

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "capture_reader.h"
+#include "capture/capture_mapper.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string_view text(reinterpret_cast<const char*>(data), size);

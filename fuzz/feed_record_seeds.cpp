@@ -10,7 +10,7 @@
 
 #include "eventmanager/outside/data_access.h"
 #include "feed_records.h"
-#include "log_reader.h"
+#include "log/log_reader.h"
 
 namespace {
 

@@ -7,7 +7,8 @@
 #include <string_view>
 
 #include "fuzz_support.h"
-#include "log_reader.h"
+#include "log/log_reader.h"
+#include "testing/record_json.h"
 
 namespace {
 
@@ -41,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } catch (const eventscan::LogError&) {
     return 0;
   }
-  options.FastPath = false;
+  options.LineReader = eventscan::ParseRecordReference;
   full = eventscan::ReadLogText(text, "fuzz.jsonl", options);
   for (size_t i = 0; i < std::min(fast.Faults.size(), full.Faults.size()); ++i)
     if (fast.Faults[i].Line != full.Faults[i].Line)

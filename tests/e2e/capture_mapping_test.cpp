@@ -4,7 +4,7 @@
 
 #include <map>
 
-#include "capture_reader.h"
+#include "capture/capture_mapper.h"
 #include "eventmanager/outside/message_bytes.h"
 
 using namespace eventscan;

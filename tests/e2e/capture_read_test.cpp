@@ -8,9 +8,10 @@
 #include <set>
 #include <sstream>
 
-#include "capture_commands.h"
-#include "capture_pcap.h"
-#include "e2e_support.h"
+#include "capture/capture_import.h"
+#include "capture/capture_reader.h"
+#include "testing/capture_pcap.h"
+#include "testing/e2e_support.h"
 
 using namespace eventscan;
 

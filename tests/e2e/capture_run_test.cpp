@@ -9,9 +9,8 @@
 #include <filesystem>
 #include <sstream>
 
-#include "capture_commands.h"
-#include "capture_pcap.h"
-#include "e2e_support.h"
+#include "testing/capture_pcap.h"
+#include "testing/e2e_support.h"
 
 using namespace eventscan;
 

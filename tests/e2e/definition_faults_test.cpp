@@ -5,8 +5,8 @@
 
 #include <regex>
 
-#include "commands.h"
-#include "e2e_support.h"
+#include "cli/commands.h"
+#include "testing/e2e_support.h"
 
 using namespace eventscan;
 

@@ -12,9 +12,9 @@
 #include <functional>
 #include <regex>
 
-#include "commands.h"
-#include "e2e_support.h"
+#include "cli/commands.h"
 #include "eventmanager/event_property.h"
+#include "testing/e2e_support.h"
 
 using namespace eventscan;
 

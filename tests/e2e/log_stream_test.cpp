@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <sstream>
 
-#include "e2e_support.h"
+#include "testing/e2e_support.h"
 
 using namespace eventscan;
 

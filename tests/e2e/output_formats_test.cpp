@@ -7,7 +7,7 @@
 #include <random>
 #include <sstream>
 
-#include "e2e_support.h"
+#include "testing/e2e_support.h"
 
 using namespace eventscan;
 

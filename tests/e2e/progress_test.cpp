@@ -5,7 +5,7 @@
 
 #include <sstream>
 
-#include "progress.h"
+#include "output/progress.h"
 
 using eventscan::ProgressMeter;
 using namespace std::chrono_literals;

@@ -9,9 +9,10 @@
 #include <random>
 #include <regex>
 
-#include "e2e_support.h"
-#include "log_time.h"
-#include "record_parser.h"
+#include "log/log_time.h"
+#include "log/record_parser.h"
+#include "testing/e2e_support.h"
+#include "testing/record_json.h"
 
 using namespace eventscan;
 
@@ -30,7 +31,7 @@ Parsed parse(const std::string& line, const LogHeader& header, bool fast) {
   p.Feed = RecordFeed{RecordKind::Measurement, header.DeviceType, 2};
   LineTarget target{p.Record, p.Feed, p.Events, p.Origins, 7};
   try {
-    ParseRecordLine(line, header, target, fast);
+    (fast ? ParseRecordLine : ParseRecordReference)(line, header, target);
   } catch (const RecordError& e) {
     p.Fault = e.what();
   }

@@ -16,7 +16,7 @@
 
 #include <pugixml.hpp>
 
-#include "e2e_support.h"
+#include "testing/e2e_support.h"
 
 namespace {
 

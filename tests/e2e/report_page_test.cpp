@@ -12,12 +12,12 @@
 #include <nlohmann/json.hpp>
 #include <stb/stb_image.h>
 
-#include "e2e_support.h"
-#include "report_command.h"
-#include "report_data.h"
-#include "report_icons.h"
-#include "report_page.h"
-#include "report_svg.h"
+#include "report/report_data.h"
+#include "report/report_file.h"
+#include "report/report_icons.h"
+#include "report/report_page.h"
+#include "report/report_svg.h"
+#include "testing/e2e_support.h"
 
 using namespace eventscan;
 

@@ -6,8 +6,8 @@
 #include <map>
 #include <set>
 
-#include "e2e_support.h"
 #include "eventmanager/errors.h"
+#include "testing/e2e_support.h"
 
 using namespace eventscan;
 

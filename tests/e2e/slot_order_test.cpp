@@ -7,10 +7,10 @@
 #include <algorithm>
 #include <cctype>
 
-#include "e2e_support.h"
 #include "eventmanager/event_property.h"
 #include "eventmanager/outside/utility.h"
-#include "log_time.h"
+#include "log/log_time.h"
+#include "testing/e2e_support.h"
 
 using namespace eventscan;
 

@@ -25,7 +25,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "e2e_support.h"
+#include "testing/e2e_support.h"
 
 namespace {
 

@@ -28,8 +28,8 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
-#include "e2e_support.h"
 #include "eventmanager/integer_array.h"
+#include "testing/e2e_support.h"
 
 namespace {
 

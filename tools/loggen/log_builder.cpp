@@ -4,7 +4,7 @@
 
 #include <fmt/format.h>
 
-#include "log_time.h"
+#include "log/log_time.h"
 
 namespace loggen {
 

@@ -1,8 +1,8 @@
 #include "log_generator.h"
 
 #include "drive.h"
-#include "log_time.h"
-#include "networks.h"
+#include "log/log_time.h"
+#include "log/networks.h"
 
 namespace loggen {
 

@@ -5,8 +5,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include "log/networks.h"
 #include "log_generator.h"
-#include "networks.h"
 
 int main(int argc, char** argv) {
   CLI::App app{"loggen: writes deterministic drive-test logs in the eventscan log format"};

@@ -1,0 +1,37 @@
+#include "testing/hex_text.h"
+
+namespace eventscan {
+namespace {
+
+int nibble(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+}  // namespace
+
+std::optional<std::string> HexToBytes(std::string_view hex) {
+  if (hex.size() % 2 != 0) return std::nullopt;
+  std::string out(hex.size() / 2, '\0');
+  for (size_t i = 0; i < out.size(); ++i) {
+    int hi = nibble(hex[2 * i]), lo = nibble(hex[2 * i + 1]);
+    if (hi < 0 || lo < 0) return std::nullopt;
+    out[i] = static_cast<char>(hi << 4 | lo);
+  }
+  return out;
+}
+
+std::string BytesToHex(std::string_view bytes) {
+  static const char digits[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(bytes.size() * 2);
+  for (unsigned char b : bytes) {
+    out.push_back(digits[b >> 4]);
+    out.push_back(digits[b & 15]);
+  }
+  return out;
+}
+
+}  // namespace eventscan

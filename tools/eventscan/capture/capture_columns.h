@@ -1,0 +1,46 @@
+// The columns of tshark's field lines: the -e fields eventscan asks tshark
+// for, in column order, a line split at its tabs, and the values read from a
+// column (tshark separates repeated values of a field by commas). Read-only
+// data; any thread.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+namespace eventscan {
+
+// The -e fields given to tshark, in column order.
+const std::vector<const char*>& CaptureFields();
+
+namespace capture {
+
+// Columns of a tshark line. NAS type and cause columns follow NasProtocols().
+enum Column : size_t {
+  ColFrame, ColTime, ColType, ColUplink, ColRrcChannel, ColRrcMessage, ColMalformed,
+  ColNasType,                       // 7 columns, one per protocol
+  ColNasCause = ColNasType + 7,     // 7 columns
+  ColServiceType = ColNasCause + 7, ColUpdatingType, ColEstablishment, ColRelease, ColRejection,
+  ColCellUpdate, ColFailure, ColRxLevFull, ColRxLevSub, ColRxQualFull, ColRxQualSub, ColEcNo, ColRscp,
+  ColBcchArfcn, ColNcc, ColBcc, ColCount
+};
+
+using Columns = std::vector<std::string_view>;
+
+// The line's columns, views into the line; as many as it has tabs, plus one.
+Columns SplitColumns(std::string_view line);
+
+// A whole integer, decimal or "0x" hexadecimal; none for anything else.
+std::optional<int64_t> ColumnNumber(std::string_view text);
+// A decimal number such as "1521877211.472500000"; none for anything else.
+std::optional<double> ColumnDecimal(std::string_view text);
+// The first value of a column.
+std::string_view FirstValue(std::string_view column);
+// The first value of column `c` as a 32-bit integer; none when it is empty,
+// not a number or out of range.
+std::optional<int32_t> ColumnValue(const Columns& cols, size_t c);
+
+}  // namespace capture
+}  // namespace eventscan

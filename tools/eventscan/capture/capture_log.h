@@ -1,0 +1,63 @@
+// What a GSMTAP capture becomes: one record per mapped frame (a NAS message
+// inside an RRC direct transfer is a record of its own), the frames skipped
+// and the message types left unmapped, counted by kind, and the faults of
+// malformed frames. And what eventscan makes of it: records of a UMTS log.
+// Plain values; the log owns everything.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "log/log_types.h"
+
+namespace eventscan {
+
+class CaptureError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// One record made from a frame, before it becomes a HandsetRecord or a log line.
+struct CaptureRecord {
+  uint32_t Frame = 0;
+  double Time = 0;          // days; never earlier than the record before
+  uint8_t Net = 2;          // 0 GSM, 2 UMTS
+  bool Message = true;      // else a measurement record
+  uint32_t Code = 0;
+  uint32_t Mode = 0;        // 0 idle, 2 dedicated
+  int Uplink = -1;          // 1 uplink, 0 downlink, -1 not known
+  int32_t SubType = -1;
+  std::optional<int32_t> Cause;
+  std::optional<int32_t> CmServiceType;
+  std::optional<std::pair<int32_t, int32_t>> TargetCell;  // BCCH, BSIC
+  std::vector<std::pair<int32_t, int32_t>> Fields;        // (identifier, value)
+};
+
+struct CaptureStats {
+  size_t Frames = 0;
+  std::map<std::string, size_t> Skipped;   // kind of frame -> count
+  std::map<std::string, size_t> Unmapped;  // message type tshark named -> count
+  size_t SkippedTotal() const;
+};
+
+struct CaptureLog {
+  std::vector<CaptureRecord> Records;
+  CaptureStats Stats;
+  std::vector<LogFault> Faults;  // malformed frames, by frame number
+};
+
+// The records as eventscan feeds them: a UMTS log (header network 2).
+ParsedLog ToParsedLog(const CaptureLog& capture, const std::string& path);
+HandsetRecord ToHandsetRecord(const CaptureRecord& record);
+
+// "1621 frames: 1012 records, 609 skipped (LTE RRC 141, ...)".
+std::string CaptureSummary(const CaptureLog& capture);
+// The faults on stderr, by frame number ("<path>: frame 12: ...").
+void PrintCaptureFaults(const CaptureLog& capture, const std::string& path);
+
+}  // namespace eventscan

@@ -1,0 +1,48 @@
+// Maps tshark's field lines of a GSMTAP capture (the columns of
+// CaptureFields(), tab-separated) one by one to capture records: GSM frames
+// become records of network GSM, UMTS RRC frames records of network UMTS,
+// with the NAS message of a direct transfer as a record of its own. What is
+// not mapped is counted, never dropped silently. Kept apart from the tshark
+// process so that it can be fed by hand; single-threaded.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "capture/capture_columns.h"
+#include "capture/capture_log.h"
+
+namespace eventscan {
+
+class CaptureMapper {
+ public:
+  explicit CaptureMapper(std::string name) : name_(std::move(name)) {}
+  void MapLine(std::string_view line);
+  CaptureLog& Result() { return log_; }
+
+ private:
+  struct Frame;
+  // The frame's number, time, direction and NAS protocol; none when the frame
+  // is skipped (counted, with its fault when it has one).
+  std::optional<Frame> readFrame(const capture::Columns& cols);
+  // A UMTS RRC frame's records; false when the frame is skipped.
+  bool mapRrc(Frame& frame);
+  // The record of the NAS message of protocol `protocol`, made from `rec`.
+  void mapNas(size_t protocol, CaptureRecord rec, Frame& frame);
+  // A frame of a kind no record is made of: counted, with its fault when it is malformed.
+  void skipKind(const Frame& frame);
+
+  void fault(uint32_t frame, const std::string& reason);
+  void skipped(const std::string& kind) { ++log_.Stats.Skipped[kind]; }
+  void unmapped(const std::string& type) { ++log_.Stats.Unmapped[type]; }
+
+  std::string name_;
+  CaptureLog log_;
+  size_t lines_ = 0;
+  double lastTime_ = 0;
+};
+
+}  // namespace eventscan

@@ -1,0 +1,33 @@
+// What the commands do before and after they run a log: open the events
+// library for the common options (the home directory chosen first, as the
+// library reads it when it loads), turn the log options into reading options
+// and an event filter, and print the faults of the library's files.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+#include "host/event_filter.h"
+#include "host/host_library.h"
+#include "log/log_stream.h"
+
+namespace eventscan {
+
+// The library named by --library (else the default one) with the home of
+// --home (else as ChooseHomeDirectory picks it). Raises HostError.
+std::unique_ptr<HostLibrary> OpenCommandLibrary(const CommonOptions& options);
+
+// Turns the shared options into reading options and an event filter; on wrong
+// usage prints why and returns false.
+bool PrepareLogOptions(const LogOptions& options, ReadOptions& read, EventFilter& filter);
+
+// Faults of the library's files (a file it could not read stays as it is and
+// is reported by every run).
+std::vector<std::string> LibraryFaults(HostLibrary& library);
+// Prints them from position `from` on, "fault: ..." each.
+void ReportLibraryFaults(const std::vector<std::string>& faults, size_t from = 0);
+
+}  // namespace eventscan

@@ -1,0 +1,81 @@
+// The eventscan commands behind the command line and their options: run one
+// log, check the definition files, list the defined events, run the bundled
+// sample logs, write a report page, import a capture, and open the library's
+// windows. Each returns its exit status (cli/exit_codes.h); messages go to
+// stderr and name the file and line concerned.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+#include "cli/exit_codes.h"
+#include "output/output_formats.h"
+
+namespace eventscan {
+
+struct CommonOptions {
+  std::optional<std::string> Home;     // EVENTMANAGER_HOME for the library
+  std::optional<std::string> Library;  // libeventmanager.so to load
+};
+
+// What the commands that run one log share: the log or capture, how it is
+// read, and which events are kept.
+struct LogOptions : CommonOptions {
+  std::string Log;
+  std::optional<std::string> Network;
+  bool Strict = false;
+  size_t MaxLineBytes = size_t(16) << 20;  // longer log lines are skipped as faults
+  std::string Only;
+  std::string Skip;
+};
+
+struct RunOptions : LogOptions {
+  OutputFormat Format = OutputFormat::Table;
+  std::optional<std::string> Output;
+  bool ParseOnly = false;  // read and parse every record, feed nothing
+};
+
+struct DemoOptions : CommonOptions {
+  std::optional<std::string> Data;  // the sample directory (with logs/)
+};
+
+// eventscan report: runs one log through the library as `eventscan run` does
+// and writes the drive-test report page instead of rows.
+struct ReportOptions : LogOptions {
+  std::string Output;
+};
+
+// eventscan import: a capture written as a log in our format.
+struct ImportOptions {
+  std::string Capture;
+  std::optional<std::string> Output;  // the log; stdout when absent (unless --stats)
+  bool Stats = false;                 // list skipped frames and unmapped message types
+};
+
+// eventscan properties: opens the library's "Internal Event Manage" window
+// for a person to change how events are shown; the library saves
+// EventsProperty.cfg when the window closes with changes.
+struct PropertiesOptions : CommonOptions {
+  std::string Networks;  // "GSM,UMTS"; empty for all four
+};
+
+// eventscan maintain: opens the library's "Configure User Events" window for
+// a person to create, edit and delete message and warning events; the
+// library writes EventsDefine.cfg when the window closes after a change.
+struct MaintainOptions : CommonOptions {
+  std::string Networks;  // "GSM,UMTS"; empty for all four
+  bool ReadOnly = false;
+};
+
+int RunCommand(const RunOptions& options);
+int CheckCommand(const CommonOptions& options);
+int ListCommand(const CommonOptions& options, const std::optional<std::string>& network);
+int DemoCommand(const DemoOptions& options);
+int ReportCommand(const ReportOptions& options);
+int ImportCommand(const ImportOptions& options);
+// The window commands take main's arguments for the QApplication they run.
+int PropertiesCommand(const PropertiesOptions& options, int argc, char** argv);
+int MaintainCommand(const MaintainOptions& options, int argc, char** argv);
+
+}  // namespace eventscan

@@ -1,0 +1,117 @@
+// eventscan: the reference host of the events library. Loads
+// libeventmanager.so as any host does and runs logs through it.
+#include <map>
+
+#include <CLI/CLI.hpp>
+
+#include "cli/commands.h"
+#include "host/large_pages.h"
+
+using namespace eventscan;
+
+namespace {
+
+void addCommon(CLI::App* cmd, CommonOptions& o) {
+  cmd->add_option("--home", o.Home, "directory with EventsDefine.cfg and EventsProperty.cfg (sets EVENTMANAGER_HOME)");
+  cmd->add_option("--library", o.Library, "the events library to load (default: libeventmanager.so beside eventscan)");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  UseLargeHeapPages(argv);
+  CLI::App app{"eventscan: runs drive-test logs through the events library and prints the detected events"};
+  app.require_subcommand(1);
+  const std::string exitStatus =
+      "Exit status: 0 ok, 1 wrong usage, 2 input fault (a log, definition file or output that cannot be read or "
+      "written), 3 results written but the library could not save its properties file.";
+  app.footer(exitStatus);
+
+  RunOptions run;
+  CLI::App* runCmd = app.add_subcommand("run", "detect the events of one log");
+  runCmd->add_option("log", run.Log,
+                     "the log (JSON Lines, see docs/log-format.md; - reads it from standard input) or a GSMTAP capture "
+                     "(pcap, pcapng)")
+      ->required();
+  addCommon(runCmd, run);
+  runCmd->add_option("--network", run.Network, "network of the log (GSM, CDMA, UMTS, TD-SCDMA) instead of the header's");
+  std::map<std::string, OutputFormat> formats{
+      {"table", OutputFormat::Table}, {"csv", OutputFormat::Csv}, {"json", OutputFormat::Json},
+      {"jsonl", OutputFormat::JsonLines}};
+  runCmd->add_option("--format", run.Format,
+                     "table, csv (RFC 4180), json (one array) or jsonl (one object a line, written as it goes)")
+      ->transform(CLI::CheckedTransformer(formats, CLI::ignore_case));
+  runCmd->add_option("--output", run.Output, "write the rows to this file instead of stdout");
+  runCmd->add_flag("--strict", run.Strict, "stop at the first malformed line (exit status 2)");
+  runCmd->add_flag("--parse-only", run.ParseOnly,
+                   "read and parse every record, detect nothing: prints the record count and the malformed lines");
+  runCmd->add_option("--max-line-bytes", run.MaxLineBytes,
+                     "skip log lines longer than this as malformed (default 16777216)")
+      ->check(CLI::PositiveNumber);
+  auto* only = runCmd->add_option("--only", run.Only, "report only these events (identifiers or names, comma-separated)");
+  runCmd->add_option("--skip", run.Skip, "report all events but these (identifiers or names)")->excludes(only);
+
+  CommonOptions check;
+  CLI::App* checkCmd = app.add_subcommand("check", "load the definition files and report every fault");
+  addCommon(checkCmd, check);
+
+  CommonOptions list;
+  std::optional<std::string> listNetwork;
+  CLI::App* listCmd = app.add_subcommand("list", "list the defined events with their display properties");
+  addCommon(listCmd, list);
+  listCmd->add_option("--network", listNetwork, "only this network (GSM, CDMA, UMTS, TD-SCDMA)");
+
+  ReportOptions report;
+  CLI::App* reportCmd = app.add_subcommand("report", "write a drive-test report page (route map, signal graph, events)");
+  reportCmd->add_option("log", report.Log, "the log (JSON Lines, see docs/log-format.md; - reads standard input)")
+      ->required();
+  reportCmd->add_option("-o,--output", report.Output, "the HTML page to write")->required();
+  addCommon(reportCmd, report);
+  reportCmd->add_option("--network", report.Network, "network of the log instead of the header's");
+  reportCmd->add_flag("--strict", report.Strict, "stop at the first malformed line (exit status 2)");
+  auto* reportOnly = reportCmd->add_option("--only", report.Only, "report only these events");
+  reportCmd->add_option("--skip", report.Skip, "report all events but these")->excludes(reportOnly);
+
+  DemoOptions demo;
+  CLI::App* demoCmd = app.add_subcommand("demo", "run every bundled sample log against the sample definitions");
+  addCommon(demoCmd, demo);
+  demoCmd->add_option("--data", demo.Data, "a sample directory with logs/ (default: the installed or built sample)");
+
+  ImportOptions import;
+  CLI::App* importCmd = app.add_subcommand("import", "write a GSMTAP capture (pcap, pcapng) as a log, through tshark");
+  importCmd->add_option("capture", import.Capture, "the capture")->required();
+  importCmd->add_option("-o,--output", import.Output, "the log to write (default: stdout)");
+  importCmd->add_flag("--stats", import.Stats, "list the skipped frames and the message types without a catalogue code");
+
+  PropertiesOptions properties;
+  CLI::App* propertiesCmd =
+      app.add_subcommand("properties", "open the window in which a person sets how events are shown (needs a display)");
+  addCommon(propertiesCmd, properties);
+  propertiesCmd->add_option("--networks", properties.Networks, "only these networks, comma-separated (GSM,UMTS)");
+
+  MaintainOptions maintain;
+  CLI::App* maintainCmd = app.add_subcommand(
+      "maintain", "open the window in which a person creates and edits message and warning events (needs a display)");
+  addCommon(maintainCmd, maintain);
+  maintainCmd->add_option("--networks", maintain.Networks, "only these networks, comma-separated (GSM,UMTS)");
+  maintainCmd->add_flag("--read-only", maintain.ReadOnly, "show the events without changing them");
+
+  for (CLI::App* sub : {runCmd, checkCmd, listCmd, demoCmd, importCmd, reportCmd, propertiesCmd, maintainCmd})
+    sub->footer(exitStatus);
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    int status = app.exit(e);
+    return status == 0 ? ExitOk : ExitUsage;
+  }
+  if (*runCmd) return RunCommand(run);
+  if (*checkCmd) return CheckCommand(check);
+  if (*listCmd) return ListCommand(list, listNetwork);
+  if (*demoCmd) return DemoCommand(demo);
+  if (*importCmd) return ImportCommand(import);
+  if (*reportCmd) return ReportCommand(report);
+  if (*propertiesCmd) return PropertiesCommand(properties, argc, argv);
+  if (*maintainCmd) return MaintainCommand(maintain, argc, argv);
+  return ExitUsage;
+}

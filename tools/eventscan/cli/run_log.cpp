@@ -1,0 +1,80 @@
+#include "cli/run_log.h"
+
+#include <unistd.h>
+
+#include <iostream>
+#include <vector>
+
+#include <fmt/format.h>
+
+#include "cli/command_setup.h"
+#include "host/host_library.h"
+#include "host/host_session.h"
+#include "log/networks.h"
+#include "output/progress.h"
+
+namespace eventscan {
+namespace {
+
+void warnWithoutDefinitions(HostLibrary& library, uint8_t network, const LogHeader& header) {
+  if (network > 3) {
+    std::cerr << fmt::format("warning: no definitions exist for the network \"{}\": only test items give results\n",
+                             header.NetworkName);
+    return;
+  }
+  std::vector<TEventListing> events;
+  library.EventManagerListEvents(network, events);
+  for (const TEventListing& e : events)
+    if (e.Kind != 2) return;
+  std::cerr << fmt::format("warning: {}EventsDefine.cfg defines no message or gate events for {}: only test items "
+                           "give results\n",
+                           EffectiveHomeDirectory(), NetworkName(network));
+}
+
+// Result rows of a capture show the frame number in place of the record index.
+void numberRowByFrame(ResultRow& row, const std::vector<uint32_t>& frames) {
+  if (row.RecordIndex >= 0 && static_cast<size_t>(row.RecordIndex) < frames.size())
+    row.RecordIndex = static_cast<int32_t>(frames[static_cast<size_t>(row.RecordIndex)]);
+}
+
+}  // namespace
+
+std::ostream& StandardOutput() { return std::cout; }
+
+int RunLog(HostLibrary& library, LogInput& input, const EventFilter& filter, OutputFormat format,
+           const std::function<std::ostream&()>& output, bool tableOnStdout,
+           std::chrono::steady_clock::time_point started) {
+  const LogHeader& header = input.Header();
+  const uint8_t network = header.Network;
+  warnWithoutDefinitions(library, network, header);
+  const size_t faultsBefore = LibraryFaults(library).size();
+  {
+    HostSession session(library, network, filter);
+    ProgressMeter progress(std::cerr, isatty(STDERR_FILENO) != 0, started);
+    if (input.Stream) {
+      session.Feed(*input.Stream, {}, [&](const LogStream& s, bool complete) {
+        progress.Reading(s.RecordsFound(), s.BytesRead(), s.Size(), complete);
+      });
+      if (!FinishInput(input)) return ExitInput;
+    } else {
+      session.Feed(*input.Parsed, std::ref(progress));
+    }
+    RowAdjust byFrame;
+    if (!input.Frames.empty()) byFrame = [&input](ResultRow& row) { numberRowByFrame(row, input.Frames); };
+    std::ostream& out = output();
+    const size_t rows = WriteResults(out, session.Results(), session.Filter(), format, byFrame);
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    std::string summary = fmt::format("{} records, {} results, {:.3f} seconds", input.Records(), rows, seconds);
+    if (input.Faults()) summary += fmt::format(", {} malformed lines skipped", input.Faults());
+    if (tableOnStdout)
+      out << summary << '\n';
+    else
+      std::cerr << summary << '\n';
+    out.flush();
+  }  // the session ends here: the library saves what changed
+  std::vector<std::string> faults = LibraryFaults(library);
+  ReportLibraryFaults(faults, faultsBefore);
+  return faults.size() == faultsBefore ? ExitOk : ExitSave;
+}
+
+}  // namespace eventscan

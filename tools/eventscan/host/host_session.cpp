@@ -1,0 +1,133 @@
+#include "host/host_session.h"
+
+#include "eventmanager/outside/data_access.h"
+
+namespace eventscan {
+
+HostSession::HostSession(HostLibrary& library, uint8_t network, EventFilter filter)
+    : library_(library), network_(network), filter_(std::move(filter)) {
+  library_.InitEventManagerDllApplication(nullptr);
+  msgEvents_ = library_.CreateMsgEventList();
+  gateEvents_ = library_.CreateGateEventList();
+  testEvents_ = library_.CreateTestEvents();
+  results_ = library_.CreateEventsResult();
+  results_->OnGetRecord = {&HostSession::getRecord, this};
+  results_->OnEventFilter = {&HostSession::filterEvent, this};
+  results_->OnEventAdded = {&HostSession::eventAdded, this};
+  try {
+    Reload(network);
+  } catch (...) {
+    release();  // no destructor runs for a constructor that throws
+    throw;
+  }
+}
+
+HostSession::~HostSession() { release(); }
+
+void HostSession::release() {
+  SetEventTable(nullptr);
+  library_.ClearMsgEventList(msgEvents_);
+  library_.ClearGateEventList(gateEvents_);
+  delete results_;
+  FreeEventObject(testEvents_);
+  FreeEventObject(gateEvents_);
+  FreeEventObject(msgEvents_);
+  library_.FinalEventManagerDllApplication();
+}
+
+void HostSession::Reload(uint8_t network) {
+  network_ = network;
+  if (network <= 3) {
+    library_.LoadMsg_Gate_TestEvents(msgEvents_, gateEvents_, testEvents_, results_, network);
+  } else {
+    // The test events link to the one test-event property list whatever the
+    // network; the message and gate lists are emptied again at once.
+    library_.LoadMsg_Gate_TestEvents(msgEvents_, gateEvents_, testEvents_, results_, 0);
+    library_.ClearMsgEventList(msgEvents_);
+    library_.ClearGateEventList(gateEvents_);
+    results_->SetNetType(255);
+  }
+  testNames_.clear();
+  std::vector<TEventListing> listed;
+  library_.EventManagerListEvents(network <= 3 ? network : 0, listed);
+  for (const TEventListing& e : listed)
+    if (e.Kind == 2) testNames_.emplace(e.Id, e.Name);
+}
+
+void HostSession::Feed(ParsedLog& log, const std::function<void(size_t, size_t)>& progress) {
+  log_ = &log;
+  stream_ = nullptr;
+  SetEventTable(&log.Events);
+  const size_t total = log.Records.size();
+  size_t nextEvent = 0;
+  for (size_t i = 0; i < total; ++i) {
+    const RecordFeed& feed = log.Feeds[i];
+    HandsetRecord& rec = log.Records[i];
+    auto index = static_cast<int32_t>(i);
+    results_->FeedRecord(static_cast<uint32_t>(i), index, feed.Kind == RecordKind::Message, !rec.Items.empty(), true,
+                         feed.DeviceType, msgEvents_, gateEvents_, testEvents_);
+    for (; nextEvent < log.Events.size() && log.EventOrigins[nextEvent].DeclaredBy == index; ++nextEvent)
+      results_->FeedEvent(static_cast<int32_t>(nextEvent), log.EventOrigins[nextEvent].ItemIndex, msgEvents_,
+                          gateEvents_, testEvents_, feed.DeviceType);
+    if (progress && (i & 0x3FFF) == 0x3FFF) progress(i + 1, total);
+  }
+  if (progress) progress(total, total);
+}
+
+void HostSession::Feed(LogStream& log, const std::function<void(const HandsetRecord&)>& each,
+                       const std::function<void(const LogStream&, bool)>& progress) {
+  stream_ = &log;
+  log_ = nullptr;
+  // The table grows as lines declare entries; the library reads it by
+  // position when an entry is fed, so the vector itself is installed.
+  SetEventTable(&log.Events());
+  size_t nextEvent = 0;
+  while (log.Next()) {
+    const int32_t index = log.CurrentIndex();
+    const RecordFeed feed = log.CurrentFeed();
+    HandsetRecord& rec = log.Current();
+    results_->FeedRecord(static_cast<uint32_t>(index), index, feed.Kind == RecordKind::Message, !rec.Items.empty(),
+                         true, feed.DeviceType, msgEvents_, gateEvents_, testEvents_);
+    if (each) each(log.Current());
+    // A check may read ahead, and the lines read ahead add entries: the table
+    // is looked up again each time.
+    for (; nextEvent < log.EventOrigins().size() && log.EventOrigins()[nextEvent].DeclaredBy == index; ++nextEvent) {
+      const int32_t item = log.EventOrigins()[nextEvent].ItemIndex;
+      if (log.CheckEvent(nextEvent))
+        results_->FeedEvent(static_cast<int32_t>(nextEvent), item, msgEvents_, gateEvents_, testEvents_,
+                            feed.DeviceType);
+      if (log.Stopped()) break;
+    }
+    if (progress && (index & 0x3FFF) == 0x3FFF) progress(log, false);
+  }
+  if (progress) progress(log, true);
+}
+
+int32_t HostSession::getRecord(void* self, RecordView* view, int32_t index) {
+  auto* s = static_cast<HostSession*>(self);
+  if (s->stream_) {
+    HandsetRecord* record = s->stream_->Record(index);
+    view->Load(record);
+    return record ? 1 : 0;
+  }
+  if (!s->log_ || index < 0 || static_cast<size_t>(index) >= s->log_->Records.size()) {
+    view->Load(nullptr);
+    return 0;
+  }
+  view->Load(&s->log_->Records[static_cast<size_t>(index)]);
+  return 1;
+}
+
+bool HostSession::filterEvent(void* self, int16_t id) {
+  auto* s = static_cast<HostSession*>(self);
+  if (s->filter_.GetMode() == EventFilter::Mode::All) return true;
+  auto it = s->testNames_.find(id);
+  return s->filter_.AcceptsId(id, it == s->testNames_.end() ? std::string_view() : std::string_view(it->second));
+}
+
+void HostSession::eventAdded(void* self, uint32_t context, TEventResult* /*result*/, uint8_t flag, uint8_t kind,
+                             int32_t index) {
+  static_cast<HostSession*>(self)->notices_.push_back({context, index, flag, kind});
+}
+
+}  // namespace eventscan

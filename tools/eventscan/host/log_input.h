@@ -1,0 +1,45 @@
+// What a command runs: a capture, read into memory through tshark with the
+// frame number of each record, or a log ("-" standard input), streamed as it
+// is fed. Faults go to stderr as the commands report them: a capture's at
+// once, a log's in line order once it has been fed.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "log/log_stream.h"
+#include "log/log_types.h"
+
+namespace eventscan {
+
+struct LogInput {
+  std::optional<ParsedLog> Parsed;
+  std::vector<uint32_t> Frames;
+  std::unique_ptr<LogStream> Stream;
+  const LogHeader& Header() const { return Stream ? Stream->Header() : Parsed->Header; }
+  size_t Records() const { return Stream ? Stream->RecordsFound() : Parsed->Records.size(); }
+  size_t Faults() const { return Stream ? Stream->Faults().size() : Parsed->Faults.size(); }
+};
+
+// Opens the log at `path` or reads the capture (recognised by its first
+// bytes), with `read`'s strictness and network. A capture's faults are printed
+// at once; a log's as it ends (FinishInput). None when nothing can be run
+// (--strict stopped, or the capture could not be read); a log that cannot be
+// opened raises LogError.
+std::optional<LogInput> OpenLogOrCapture(const std::string& path, const ReadOptions& read);
+// After feeding: prints a streamed log's faults in line order; false when
+// strict reading stopped (the message is printed).
+bool FinishInput(const LogInput& input);
+
+// Reads a capture for a run: prints its faults and summary, and gives the
+// frame of every record. None when strict reading stops at a malformed frame.
+std::optional<ParsedLog> ReadCaptureForRun(const std::string& path, bool strict, std::vector<uint32_t>& frames);
+
+// The faults of a log read into memory, one line each, as runs print them.
+void PrintLogFaults(const ParsedLog& log);
+
+}  // namespace eventscan

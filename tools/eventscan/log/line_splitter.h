@@ -1,0 +1,80 @@
+// Lines out of a log source, read in fixed-size blocks: a line that straddles
+// two blocks is moved to the front of the buffer and completed by the next
+// read; the buffer grows only for a line longer than a block, and never past
+// the line limit (a longer line is passed over without being kept). Owned by
+// one stream; single-threaded.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "log/log_source.h"
+
+namespace eventscan {
+
+class LineSplitter {
+ public:
+  enum class Got { Line, TooLong, End };
+
+  LineSplitter(std::unique_ptr<LogSource> source, size_t block, size_t maxLine)
+      : source_(std::move(source)), buffer_(std::max<size_t>(block, 2)), maxLine_(maxLine) {}
+
+  // The next line without its line end, and the input offset of its first
+  // byte; for TooLong, `size` is the line's length. The line stays valid
+  // until the next call. Raises LogError.
+  Got NextLine(std::string_view& line, uint64_t& offset, size_t& size) {
+    for (;;) {
+      const char* b = buffer_.data();
+      const char* nl = begin_ < end_ ? static_cast<const char*>(std::memchr(b + begin_, '\n', end_ - begin_)) : nullptr;
+      if (nl || (eof_ && begin_ < end_)) {
+        const size_t stop = nl ? static_cast<size_t>(nl - b) : end_;
+        offset = bufferOffset_ + begin_;
+        line = std::string_view(b + begin_, stop - begin_);
+        begin_ = nl ? stop + 1 : end_;
+        ++line_;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        size = line.size();
+        return size > maxLine_ ? Got::TooLong : Got::Line;
+      }
+      if (eof_) return Got::End;
+      // No line end yet. Past the limit (and a '\r' that may end it) the line
+      // is too long whatever follows.
+      if (end_ - begin_ > maxLine_ + 1) return skipLong(offset, size);
+      if (begin_ > 0) {
+        std::memmove(buffer_.data(), b + begin_, end_ - begin_);
+        bufferOffset_ += begin_;
+        end_ -= begin_;
+        begin_ = 0;
+      }
+      if (end_ == buffer_.size()) buffer_.resize(std::min(buffer_.size() * 2, maxLine_ + 2));
+      size_t n = source_->Read(buffer_.data() + end_, buffer_.size() - end_);
+      if (n == 0) eof_ = true;
+      end_ += n;
+    }
+  }
+
+  // Lines passed so far: the number of the line NextLine gave last (1-based).
+  int LineNumber() const { return line_; }
+  // Bytes of the input passed so far.
+  uint64_t Passed() const { return bufferOffset_ + begin_; }
+  LogSource& Source() { return *source_; }
+  const LogSource& Source() const { return *source_; }
+
+ private:
+  // Passes over the rest of a line that does not fit, counting its bytes.
+  Got skipLong(uint64_t& offset, size_t& size);
+
+  std::unique_ptr<LogSource> source_;
+  std::vector<char> buffer_;
+  size_t begin_ = 0, end_ = 0;  // unread bytes
+  uint64_t bufferOffset_ = 0;   // input offset of buffer_[0]
+  bool eof_ = false;
+  int line_ = 0;                // lines passed
+  size_t maxLine_;
+};
+
+}  // namespace eventscan

@@ -1,0 +1,22 @@
+// Reads a whole eventscan log (JSON Lines: a header line, then one record a
+// line) into a ParsedLog, through the same stream that a run feeds from. A
+// malformed record line is kept as a fault with its line number and skipped;
+// strict reading stops at the first one. An input that cannot be read at all
+// (no file, no header) raises LogError.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "log/log_header.h"
+#include "log/log_source.h"
+#include "log/log_stream.h"
+#include "log/log_types.h"
+
+namespace eventscan {
+
+ParsedLog ReadLog(const std::string& path, const ReadOptions& options = {});
+// The same for a log held in memory; `name` stands for the file in messages.
+ParsedLog ReadLogText(std::string_view text, const std::string& name, const ReadOptions& options = {});
+
+}  // namespace eventscan

@@ -1,0 +1,33 @@
+// Where a log's bytes come from: a file, standard input or a pipe, or text in
+// memory. Every source is read in order and read again at an offset it has
+// passed, which is how the stream answers for a record it no longer holds.
+// A source belongs to one stream; single-threaded.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "log/log_types.h"
+
+namespace eventscan {
+
+class LogSource {
+ public:
+  virtual ~LogSource() = default;
+  // Up to `size` bytes; 0 at the end. Raises LogError.
+  virtual size_t Read(char* buffer, size_t size) = 0;
+  // Exactly `size` bytes at `offset`, which Read has already passed. Raises LogError.
+  virtual void ReadAt(uint64_t offset, size_t size, char* out) = 0;
+  // The whole size when known in advance (a file), else 0.
+  virtual uint64_t Size() const { return 0; }
+};
+
+// A file ("-": standard input; a pipe is kept in an unlinked temporary file as
+// it is read, so that its lines can be read again). Raises LogError.
+std::unique_ptr<LogSource> OpenLogSource(const std::string& path);
+// Text held by the caller, which must outlive the source.
+std::unique_ptr<LogSource> TextLogSource(std::string_view text);
+
+}  // namespace eventscan

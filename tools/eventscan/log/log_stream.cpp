@@ -1,0 +1,192 @@
+#include "log/log_stream.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+
+#include <fmt/format.h>
+
+#include "log/line_splitter.h"
+#include "log/log_header.h"
+
+namespace eventscan {
+namespace {
+
+std::string longLine(size_t size, size_t limit) {
+  return fmt::format("the line has {} bytes, more than the limit of {} bytes (raise it with --max-line-bytes)", size,
+                     limit);
+}
+
+bool blank(std::string_view line) { return line.find_first_not_of(" \t") == std::string_view::npos; }
+
+// A record emptied for the next line; its buffers keep their capacity, so a
+// reused record allocates nothing for lines no longer than those before.
+void resetRecord(HandsetRecord& r) {
+  HandsetRecord fresh;
+  fresh.MessageBytes = std::move(r.MessageBytes);
+  fresh.MessageBytes.clear();
+  fresh.Fields = std::move(r.Fields);
+  fresh.Fields.clear();
+  fresh.Items = std::move(r.Items);
+  fresh.Items.clear();
+  fresh.ExtraPool = std::move(r.ExtraPool);
+  fresh.ExtraPool.clear();
+  r = std::move(fresh);
+}
+
+size_t cacheRecords(const ReadOptions& options) {
+  if (options.CacheRecords) return options.CacheRecords;
+  if (const char* text = std::getenv("EVENTSCAN_RECORD_CACHE"))
+    if (auto n = ParseDecimalOrHex<size_t>(text); n && *n > 0) return *n;
+  return 4096;
+}
+
+}  // namespace
+
+LogStream::LogStream(std::unique_ptr<LogSource> source, std::string name, const ReadOptions& options)
+    : name_(std::move(name)), options_(options),
+      currentRecord_(std::make_unique<HandsetRecord>()), scratch_(std::make_unique<HandsetRecord>()) {
+  const size_t maxLine = std::min<size_t>(options.MaxLineBytes, UINT32_MAX);
+  lines_ = std::make_unique<LineSplitter>(std::move(source), options.BlockBytes, maxLine);
+  options_.MaxLineBytes = maxLine;
+  cache_.resize(cacheRecords(options));
+  std::string_view line;
+  uint64_t offset = 0;
+  size_t size = 0;
+  for (;;) {
+    LineSplitter::Got got = lines_->NextLine(line, offset, size);
+    if (got == LineSplitter::Got::End)
+      throw LogError(fmt::format("{}:1: the log is empty (no {} header)", name_, LogFormatName));
+    if (got == LineSplitter::Got::TooLong)
+      throw LogError(fmt::format("{}:{}: {}", name_, lines_->LineNumber(), longLine(size, options_.MaxLineBytes)));
+    if (blank(line)) continue;
+    header_ = ReadLogHeader(line, name_, options_.Network);
+    return;
+  }
+}
+
+LogStream::~LogStream() = default;
+
+uint64_t LogStream::BytesRead() const { return lines_->Passed(); }
+uint64_t LogStream::Size() const { return lines_->Source().Size(); }
+
+RecordFeed LogStream::feedOf(int32_t index) const {
+  if (index < 0 || static_cast<size_t>(index) >= index_.size()) return {};
+  const RecordIndexEntry& e = index_[static_cast<size_t>(index)];
+  return RecordFeed{static_cast<RecordKind>(e.Kind), static_cast<uint8_t>(e.DeviceType), e.Line};
+}
+
+bool LogStream::scanNext(HandsetRecord& into) {
+  std::string_view line;
+  uint64_t offset = 0;
+  size_t size = 0;
+  while (!stopped_) {
+    LineSplitter::Got got = lines_->NextLine(line, offset, size);
+    if (got == LineSplitter::Got::End) return false;
+    const int lineNumber = lines_->LineNumber();
+    if (got == LineSplitter::Got::TooLong) {
+      faults_.push_back({name_, lineNumber, longLine(size, options_.MaxLineBytes)});
+      if (options_.Strict) stopped_ = true;
+      continue;
+    }
+    if (blank(line)) continue;
+    const size_t events = events_.size();
+    const auto index = static_cast<int32_t>(index_.size());
+    resetRecord(into);
+    RecordFeed feed{RecordKind::Measurement, header_.DeviceType, lineNumber};
+    LineTarget target{into, feed, events_, origins_, index};
+    try {
+      options_.LineReader(line, header_, target);
+    } catch (const std::exception& e) {
+      faults_.push_back({name_, lineNumber, e.what()});
+      events_.resize(events);
+      origins_.resize(events);
+      if (options_.Strict) stopped_ = true;
+      continue;
+    }
+    RecordIndexEntry entry{};
+    entry.Offset = offset;
+    entry.Kind = static_cast<uint8_t>(feed.Kind);
+    entry.DeviceType = feed.DeviceType;
+    entry.Line = lineNumber;
+    entry.Length = static_cast<uint32_t>(line.size());
+    index_.push_back(entry);
+    return true;
+  }
+  return false;
+}
+
+void LogStream::reread(int32_t index, HandsetRecord& into) {
+  ++rereads_;
+  const RecordIndexEntry& e = index_[static_cast<size_t>(index)];
+  lineBuffer_.resize(e.Length);
+  lines_->Source().ReadAt(e.Offset, e.Length, lineBuffer_.data());
+  resetRecord(into);
+  RecordFeed feed{RecordKind::Measurement, header_.DeviceType, e.Line};
+  // The line's entries are in the table already.
+  scratchEvents_.clear();
+  scratchOrigins_.clear();
+  LineTarget target{into, feed, scratchEvents_, scratchOrigins_, index};
+  try {
+    options_.LineReader(lineBuffer_, header_, target);
+  } catch (const std::exception& error) {
+    throw LogError(fmt::format("{}:{}: the line changed while the log was read: {}", name_, e.Line, error.what()));
+  }
+}
+
+bool LogStream::Next() {
+  if (stopped_) return false;
+  // The record leaving is the one the library most likely asks for again.
+  if (current_ >= 0 && static_cast<size_t>(current_) < index_.size()) {
+    Slot& slot = cache_[static_cast<size_t>(current_) % cache_.size()];
+    std::swap(slot.Record, currentRecord_);
+    slot.Index = current_;
+    if (!currentRecord_) currentRecord_ = std::make_unique<HandsetRecord>();
+  }
+  const int32_t next = current_ + 1;
+  if (static_cast<size_t>(next) < index_.size()) {
+    reread(next, *currentRecord_);  // read ahead before
+  } else if (!scanNext(*currentRecord_)) {
+    current_ = static_cast<int32_t>(index_.size());  // past the end: every record is answered from its line
+    return false;
+  }
+  current_ = next;
+  return true;
+}
+
+HandsetRecord* LogStream::Record(int32_t index) {
+  if (index < 0) return nullptr;
+  if (index == current_ && static_cast<size_t>(index) < index_.size()) return currentRecord_.get();
+  Slot& slot = cache_[static_cast<size_t>(index) % cache_.size()];
+  if (static_cast<size_t>(index) >= index_.size()) {
+    while (static_cast<size_t>(index) >= index_.size())
+      if (!scanNext(*scratch_)) return nullptr;
+    std::swap(slot.Record, scratch_);
+    slot.Index = index;
+    if (!scratch_) scratch_ = std::make_unique<HandsetRecord>();
+    return slot.Record.get();
+  }
+  if (slot.Index == index) return slot.Record.get();
+  if (!slot.Record) slot.Record = std::make_unique<HandsetRecord>();
+  slot.Index = -1;  // until the line is read
+  reread(index, *slot.Record);
+  slot.Index = index;
+  return slot.Record.get();
+}
+
+bool LogStream::Reaches(int32_t index) {
+  return index >= 0 && (static_cast<size_t>(index) < index_.size() || Record(index) != nullptr);
+}
+
+bool LogStream::CheckEvent(size_t position) {
+  const int32_t record = events_[position].RecordIndex;
+  const int32_t declaredBy = origins_[position].DeclaredBy;
+  if (Reaches(record)) return true;
+  if (stopped_) return false;  // strict reading stopped at a line read ahead
+  faults_.push_back({name_, index_[static_cast<size_t>(declaredBy)].Line,
+                     fmt::format("events: record {} is not in the log ({} records)", record, index_.size())});
+  if (options_.Strict) stopped_ = true;
+  return false;
+}
+
+}  // namespace eventscan

@@ -1,0 +1,118 @@
+// A log read in one pass through a fixed block buffer: LogStream keeps only a
+// small index entry per record and a cache of recent records, and gives back
+// any record again on request (re-reading its line). A malformed record line
+// is kept as a fault with its line number and skipped; strict reading stops
+// at the first one. Single-threaded: the stream and its records belong to
+// the caller's thread.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "log/log_source.h"
+#include "log/log_types.h"
+#include "log/record_index.h"
+#include "log/record_parser.h"
+
+namespace eventscan {
+
+class LineSplitter;
+
+inline constexpr size_t DefaultMaxLineBytes = size_t(16) << 20;
+
+struct ReadOptions {
+  bool Strict = false;
+  std::optional<uint8_t> Network;  // replaces the header's network
+  // The reader of record lines. Tests and the fuzz target put the reference
+  // reader here to compare the two on whole logs.
+  RecordLineReader LineReader = ParseRecordLine;
+  // A line longer than this is a fault of that line and is skipped, so one
+  // huge line cannot take the memory of the whole machine. Default 16 MiB.
+  size_t MaxLineBytes = DefaultMaxLineBytes;
+  // Bytes read from the input at a time; a line may straddle blocks.
+  size_t BlockBytes = size_t(4) << 20;
+  // Earlier records kept parsed for the library to ask for again, at least 1;
+  // older ones are read again from their line. 0: EVENTSCAN_RECORD_CACHE when
+  // set (tests set it to 1 to force re-reading), else 4096.
+  size_t CacheRecords = 0;
+};
+
+class LogStream {
+ public:
+  // Reads the header; raises LogError when there is none.
+  LogStream(std::unique_ptr<LogSource> source, std::string name, const ReadOptions& options = {});
+  ~LogStream();
+  LogStream(const LogStream&) = delete;
+  LogStream& operator=(const LogStream&) = delete;
+
+  const std::string& Name() const { return name_; }
+  const LogHeader& Header() const { return header_; }
+
+  // Moves to the next record of the log; false at its end or when strict
+  // reading stopped at a fault.
+  bool Next();
+  int32_t CurrentIndex() const { return current_; }
+  HandsetRecord& Current() { return *currentRecord_; }
+  RecordFeed CurrentFeed() const { return feedOf(current_); }
+
+  // Any record of the log by index: the current one, a recent one kept
+  // parsed, an earlier one read again, a later one read ahead. Null when the
+  // log has no such record. The record stays put until the next call of
+  // Record or Next.
+  HandsetRecord* Record(int32_t index);
+  // Whether the log has this record (reads ahead as far as needed).
+  bool Reaches(int32_t index);
+
+  // The event table as far as it has been read; entries are added as lines
+  // declare them (a read ahead declares them early).
+  std::vector<EventTableEntry>& Events() { return events_; }
+  const std::vector<DeclaredEvent>& EventOrigins() const { return origins_; }
+  // Whether entry `position` names a record of the log; when it does not the
+  // entry is a fault of the line that declared it (and stops strict reading).
+  bool CheckEvent(size_t position);
+
+  // Faults in the order they were found.
+  const std::vector<LogFault>& Faults() const { return faults_; }
+  bool Stopped() const { return stopped_; }
+  // Records found so far (read ahead included).
+  size_t RecordsFound() const { return index_.size(); }
+  const RecordIndexEntry& Entry(int32_t index) const { return index_[static_cast<size_t>(index)]; }
+  // Bytes of the input passed so far, and its size when known (else 0).
+  uint64_t BytesRead() const;
+  uint64_t Size() const;
+  size_t CacheSize() const { return cache_.size(); }
+  // Lines parsed again because a record was asked for after it left the cache.
+  size_t Rereads() const { return rereads_; }
+
+ private:
+  struct Slot {
+    int32_t Index = -1;
+    std::unique_ptr<HandsetRecord> Record;
+  };
+  RecordFeed feedOf(int32_t index) const;
+  bool scanNext(HandsetRecord& into);
+  void reread(int32_t index, HandsetRecord& into);
+
+  std::string name_;
+  ReadOptions options_;
+  LogHeader header_;
+  std::unique_ptr<LineSplitter> lines_;
+  RecordIndex index_;
+  std::vector<EventTableEntry> events_;
+  std::vector<DeclaredEvent> origins_;
+  std::vector<LogFault> faults_;
+  bool stopped_ = false;
+  size_t rereads_ = 0;
+  int32_t current_ = -1;
+  std::unique_ptr<HandsetRecord> currentRecord_;
+  std::unique_ptr<HandsetRecord> scratch_;
+  std::vector<Slot> cache_;  // record i in slot i % size
+  std::string lineBuffer_;
+  std::vector<EventTableEntry> scratchEvents_;
+  std::vector<DeclaredEvent> scratchOrigins_;
+};
+
+}  // namespace eventscan

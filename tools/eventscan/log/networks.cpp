@@ -1,0 +1,84 @@
+#include "log/networks.h"
+
+#include <array>
+#include <cctype>
+#include <string>
+#include <unordered_map>
+
+#include "eventmanager/outside/cdma_decoder.h"
+#include "eventmanager/outside/gsm_decoder.h"
+#include "eventmanager/outside/tdscdma_decoder.h"
+#include "eventmanager/outside/wcdma_decoder.h"
+
+namespace eventscan {
+namespace {
+
+std::string lower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+struct Catalogue {
+  int (*Count)();
+  uint32_t (*Code)(int);
+  std::string (*Desc)(int);
+  std::string (*Name)(uint32_t);
+};
+
+const std::array<Catalogue, 4>& catalogues() {
+  static const std::array<Catalogue, 4> all{{
+      {NetGSML3LogMsgTypesCount, NetGSML3LogMsgTypeCode, NetGSML3LogMsgTypeDesc, NetGSML3LogMsgTypeName},
+      {NetCDMAL3LogMsgTypesCount, NetCDMAL3LogMsgTypeCode, NetCDMAL3LogMsgTypeDesc, NetCDMAL3LogMsgTypeName},
+      {NetWCDMAL3LogMsgTypesCount, NetWCDMAL3LogMsgTypeCode, NetWCDMAL3LogMsgTypeDesc, NetWCDMAL3LogMsgTypeName},
+      {NetTDSCDMAL3LogMsgTypesCount, NetTDSCDMAL3LogMsgTypeCode, NetTDSCDMAL3LogMsgTypeDesc,
+       NetTDSCDMAL3LogMsgTypeName},
+  }};
+  return all;
+}
+
+using NameIndex = std::unordered_map<std::string, uint32_t>;
+
+// Names and descriptions of one network; where two messages share a name the
+// first in catalogue order keeps it (the description tells them apart).
+NameIndex buildIndex(const Catalogue& c) {
+  NameIndex index;
+  for (int i = 0; i < c.Count(); ++i) {
+    uint32_t code = c.Code(i);
+    index.emplace(lower(c.Desc(i)), code);
+    index.emplace(lower(c.Name(code)), code);
+  }
+  return index;
+}
+
+}  // namespace
+
+std::optional<uint8_t> NetworkIndex(std::string_view name) {
+  std::string n = lower(name);
+  if (n == "gsm" || n == "0") return 0;
+  if (n == "cdma" || n == "1") return 1;
+  if (n == "umts" || n == "wcdma" || n == "2") return 2;
+  if (n == "td-scdma" || n == "tdscdma" || n == "3") return 3;
+  return std::nullopt;
+}
+
+const char* NetworkName(uint8_t network) {
+  static const char* const names[] = {"GSM", "CDMA", "UMTS", "TD-SCDMA"};
+  return network < 4 ? names[network] : "none";
+}
+
+uint32_t MessageCodeByName(uint8_t network, std::string_view name) {
+  if (network > 3) return 0;
+  // Built once for all networks; the initialisation is thread-safe, so names
+  // may be looked up from any thread.
+  static const std::array<NameIndex, 4> indexes{buildIndex(catalogues()[0]), buildIndex(catalogues()[1]),
+                                                buildIndex(catalogues()[2]), buildIndex(catalogues()[3])};
+  auto it = indexes[network].find(lower(name));
+  return it == indexes[network].end() ? 0 : it->second;
+}
+
+std::string MessageNameByCode(uint8_t network, uint32_t code) {
+  return network > 3 ? std::string() : catalogues()[network].Name(code);
+}
+
+}  // namespace eventscan

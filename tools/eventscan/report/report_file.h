@@ -1,0 +1,14 @@
+// The report page's file: written whole or not at all, so that a failed write
+// never leaves half a page where a reader expects the last good one.
+#pragma once
+
+#include <string>
+
+namespace eventscan {
+
+// Writes `text` to `path` through a unique temporary file in the same
+// directory renamed over it, so a failed write leaves any earlier file whole.
+// Raises std::runtime_error naming the file and the reason.
+void WriteFileAtomically(const std::string& path, const std::string& text);
+
+}  // namespace eventscan
