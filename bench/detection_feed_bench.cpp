@@ -10,7 +10,7 @@
 // (default one million).
 #include <benchmark/benchmark.h>
 
-#include "in_memory_host.h"
+#include "testing/in_memory_host.h"
 #include "honest.h"
 
 #include <cstdlib>

@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "in_memory_host.h"
+#include "testing/in_memory_host.h"
 #include "definitions/gate_event.h"
 #include "definitions/gate_event_list.h"
 #include "definitions/msg_event_list.h"
@@ -31,7 +31,7 @@
 #include "properties/event_property_list.h"
 
 // Every allocation of the process, the libraries' included, is counted.
-#include "../tests/support/counting_allocator.h"
+#include "testing/counting_allocator.h"
 
 namespace {
 

@@ -24,9 +24,9 @@
 #include "eventmanager/outside/tdscdma_decoder.h"
 #include "eventmanager/outside/wcdma_decoder.h"
 #include "properties/event_property_list.h"
-#include "support/fake_host.h"
+#include "testing/fake_host.h"
 
-#include "support/counting_allocator.h"
+#include "testing/counting_allocator.h"
 
 namespace {
 

@@ -18,7 +18,7 @@
 #include "eventmanager/outside/message_bytes.h"
 #include "platform/component_registry.h"
 #include "properties/event_property_list.h"
-#include "support/fake_host.h"
+#include "testing/fake_host.h"
 
 struct DetectionFixture : ::testing::Test {
   FakeHost host;
