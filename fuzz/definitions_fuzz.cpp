@@ -4,6 +4,7 @@
 #include "definitions/all_events.h"
 #include "eventmanager/errors.h"
 #include "fuzz_support.h"
+#include "linking/property_linking.h"
 #include "platform/component_registry.h"
 #include "platform/xml_file.h"
 #include "properties/event_propertys.h"
@@ -25,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!FileFaults().empty()) return 0;
 
   TEventPropertys registry;
-  all.LinkProperties(&registry, true);
+  LinkAllProperties(all, &registry, true);
 
   const std::string first = FuzzHome() + "first.cfg", second = FuzzHome() + "second.cfg";
   all.SaveToFile(first);

@@ -3,9 +3,9 @@
 #include <fmt/format.h>
 #include <pugixml.hpp>
 
-#include "definitions/network.h"
+#include "core/network.h"
 #include "eventmanager/outside/utility.h"
-#include "platform/text_trim.h"
+#include "support/text_trim.h"
 
 namespace {
 

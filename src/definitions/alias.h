@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "definitions/object_list.h"
+#include "core/object_list.h"
 
 namespace pugi { class xml_node; }
 

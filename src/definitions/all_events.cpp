@@ -6,7 +6,6 @@
 #include "definitions/definitions_file.h"
 #include "definitions/test_events.h"
 #include "platform/xml_file.h"
-#include "properties/event_propertys.h"
 
 namespace {
 
@@ -28,12 +27,6 @@ void loadNetworks(pugi::xml_node section, Lists& lists, bool* read) {
 template <class Lists>
 void saveNetworks(pugi::xml_node section, Lists& lists) {
   for (auto* list : lists) list->SaveToNode(section.append_child(list->Name.c_str()));
-}
-
-void prune(TEventPropertyList* list) {
-  if (!list) return;
-  list->DeleteUnmarked();
-  list->Renumber();
 }
 
 }  // namespace
@@ -89,25 +82,4 @@ bool TAllEvents::IsModified() {
   for (int net = 0; net < kNetworks; ++net)
     if (MsgLists[net]->IsModified() || GateLists[net]->IsModified() || AliasLists[net]->IsModified()) return true;
   return false;
-}
-
-void TAllEvents::LinkProperties(TEventPropertys* registry, bool pruneUnused) {
-  link(registry, pruneUnused, false);
-}
-
-void TAllEvents::LinkPropertiesPruningRead(TEventPropertys* registry) { link(registry, true, true); }
-
-void TAllEvents::link(TEventPropertys* registry, bool pruneUnused, bool onlyRead) {
-  if (!registry) return;
-  for (int net = 0; net < kNetworks; ++net) {
-    TEventPropertyList* messages = registry->GetList(static_cast<uint8_t>(net), 0);
-    TEventPropertyList* warnings = registry->GetList(static_cast<uint8_t>(net), 1);
-    MsgLists[net]->LinkProperties(messages);
-    GateLists[net]->LinkProperties(warnings);
-    if (pruneUnused && (!onlyRead || MsgRead[net])) prune(messages);
-    if (pruneUnused && (!onlyRead || GateRead[net])) prune(warnings);
-  }
-  // The test events are built in, so their list is always complete.
-  TestEvents->LinkProperties(registry->TestList);
-  if (pruneUnused) prune(registry->TestList);
 }

@@ -1,19 +1,19 @@
 // TAllEvents: the user's definitions of all four networks at once (message
 // events, gate events, aliases) and the built-in test events; reads and
-// writes the whole EventsDefine.cfg. Used at library start-up to link and
-// prune the property records, and by the maintenance window. Owns all lists.
+// writes the whole EventsDefine.cfg. Used at library start-up (where the
+// linking part joins it to the property records) and by the maintenance
+// window. Owns all lists.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
+#include "core/object.h"
 #include "definitions/alias.h"
 #include "definitions/gate_event_list.h"
 #include "definitions/msg_event_list.h"
-#include "definitions/object.h"
 
 class TTestEvents;
-class TEventPropertys;
 
 class TAllEvents : public TObject {
   EM_CLASS(TAllEvents, TObject)
@@ -50,20 +50,9 @@ class TAllEvents : public TObject {
   static std::string DefaultPath();
 
   bool IsModified();
-  // Links every definition to its display-property record (created when
-  // missing); with `prune`, records nothing uses are deleted and the rest
-  // renumbered. A missing registry does nothing.
-  void LinkProperties(TEventPropertys* registry, bool prune);
-  // The same with pruning, but a network's message or warning records are
-  // pruned only when LoadFromFile read that network's element in full: the
-  // records of definitions that are missing or failed to load stay.
-  void LinkPropertiesPruningRead(TEventPropertys* registry);
 
   // Set by LoadFromFile: true for each network whose Message (Gate) element
-  // was read in full.
+  // was read in full. Linking to the display properties prunes only those.
   bool MsgRead[kNetworks] = {};
   bool GateRead[kNetworks] = {};
-
- private:
-  void link(TEventPropertys* registry, bool prune, bool onlyRead);
 };

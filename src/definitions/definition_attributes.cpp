@@ -5,7 +5,7 @@
 
 #include <fmt/format.h>
 
-#include "platform/text_trim.h"
+#include "support/text_trim.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <fmt/format.h>
 #include <pugixml.hpp>
 
+#include "core/property_source.h"
 #include "definitions/definition_attributes.h"
 #include "definitions/gate_event_list.h"
-#include "definitions/property_link.h"
 #include "eventmanager/errors.h"
 #include "eventmanager/outside/data_access.h"
 #include "eventmanager/outside/utility.h"
@@ -177,7 +177,7 @@ void TGateEvent::SaveToNode(pugi::xml_node e) {
   Modified = false;
 }
 
-void TGateEvent::LinkProperty(TEventPropertyList* list) {
+void TGateEvent::LinkProperty(TPropertySource* list) {
   Property = EventName.empty() || !list ? nullptr : LinkPropertyByName(list, EventName);
 }
 

@@ -17,7 +17,7 @@
 namespace pugi { class xml_node; }
 class TGateEventList;
 class TEventProperty;
-class TEventPropertyList;
+class TPropertySource;
 class RecordView;
 
 inline constexpr double MillisecondsPerDay = 8.64e7;
@@ -102,7 +102,7 @@ class TGateEvent : public TNodeItem {
   // integer raises EConvertError (EAttributeError).
   void LoadFromNode(pugi::xml_node element);
   void SaveToNode(pugi::xml_node element);
-  void LinkProperty(TEventPropertyList* list);
+  void LinkProperty(TPropertySource* list);
 
   // For the evaluation pass: reads the values of FieldIds on the record
   // loaded in HandsetFields into FieldValues, in order; false when one of

@@ -3,10 +3,10 @@
 #include <fmt/format.h>
 #include <pugixml.hpp>
 
-#include "definitions/definitions_file.h"
+#include "core/network.h"
+#include "core/property_source.h"
 #include "definitions/definition_attributes.h"
-#include "definitions/network.h"
-#include "definitions/property_link.h"
+#include "definitions/definitions_file.h"
 #include "eventmanager/outside/utility.h"
 
 TGateEventList::TGateEventList() : THashObjectList(TGateEvent::StaticClass(), true) { RebuildName(); }
@@ -75,7 +75,7 @@ TGateEvent* TGateEventList::FindByName(std::string_view name) const {
   return index < 0 ? nullptr : Event(index);
 }
 
-void TGateEventList::LinkProperties(TEventPropertyList* warnings) {
+void TGateEventList::LinkProperties(TPropertySource* warnings) {
   if (!warnings) return;
   ClearPropertyUsedMarks(warnings);
   for (int i = 0; i < Count(); ++i) Event(i)->LinkProperty(warnings);

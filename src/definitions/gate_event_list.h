@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/hash_object_list.h"
 #include "definitions/gate_event.h"
-#include "definitions/hash_object_list.h"
 
 class TGateEventList : public THashObjectList {
   EM_CLASS(TGateEventList, THashObjectList)
@@ -39,7 +39,7 @@ class TGateEventList : public THashObjectList {
   TGateEvent* Items(int index) const { return ItemAs<TGateEvent>(index); }
   TGateEvent* Event(int index) const { return ItemAs<TGateEvent>(index); }
   // Clears the used marks of the network's warning list, then links every event.
-  void LinkProperties(TEventPropertyList* warnings);
+  void LinkProperties(TPropertySource* warnings);
   // "GateEvent-n 'name': <error>" for every event whose expression did not parse.
   std::vector<std::string> ExpressionErrors() const;
 

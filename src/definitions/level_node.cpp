@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
+#include "core/property_source.h"
 #include "definitions/msg_event.h"
 #include "definitions/msg_event_list.h"
-#include "definitions/property_link.h"
 #include "eventmanager/event_property.h"
 #include "eventmanager/outside/data_access.h"
 #include "eventmanager/outside/utility.h"
-#include "platform/text_trim.h"
+#include "support/text_trim.h"
 
 namespace {
 
@@ -178,7 +178,7 @@ void TLevelNode::ClearRunState() {
   for (int i = 0; i < ChildCount(); ++i) Child(i)->ClearRunState();
 }
 
-void TLevelNode::LinkProperty(TEventPropertyList* list) {
+void TLevelNode::LinkProperty(TPropertySource* list) {
   Property = ReportName.empty() ? nullptr : LinkPropertyByName(list, ReportName);
   for (int i = 0; i < ChildCount(); ++i) Child(i)->LinkProperty(list);
 }

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "definitions/integer_array.h"
+#include "core/integer_array.h"
 #include "definitions/match_input.h"
 #include "definitions/msg_node.h"
 #include "definitions/node_item.h"
@@ -16,7 +16,7 @@
 namespace pugi { class xml_node; }
 class TMsgEvent;
 class TEventProperty;
-class TEventPropertyList;
+class TPropertySource;
 class RecordView;
 
 class TLevelNode : public TNodeItem {
@@ -73,7 +73,7 @@ class TLevelNode : public TNodeItem {
   void CollectReportNames(std::vector<std::string>& names) const;
   void CollectMessageCodes(TIntegerArray& codes) const;
   void ClearRunState();
-  void LinkProperty(TEventPropertyList* list);
+  void LinkProperty(TPropertySource* list);
 
   // Definitions file (EventsDefine.cfg).
   void LoadFromNode(pugi::xml_node element);

@@ -1,7 +1,7 @@
 #include "definitions/msg_event.h"
 
+#include "core/property_source.h"
 #include "definitions/msg_event_list.h"
-#include "definitions/property_link.h"
 #include "eventmanager/outside/utility.h"
 
 TMsgEvent::TMsgEvent(TMsgEventList* owner) : TNodeItem(owner) {
@@ -127,7 +127,7 @@ void TMsgEvent::CollectReportNames(std::vector<std::string>& names) const {
   for (int i = 0; i < LevelCount(); ++i) Level(i)->CollectReportNames(names);
 }
 
-void TMsgEvent::LinkProperties(TEventPropertyList* list) {
+void TMsgEvent::LinkProperties(TPropertySource* list) {
   for (int i = 0; i < LevelCount(); ++i) Level(i)->LinkProperty(list);
 }
 

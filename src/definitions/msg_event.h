@@ -60,7 +60,7 @@ class TMsgEvent : public TNodeItem {
   void ResetRun();
   TLevelNode* FindLevelByReportName(const std::string& name);
   void CollectReportNames(std::vector<std::string>& names) const;
-  void LinkProperties(TEventPropertyList* list);
+  void LinkProperties(TPropertySource* list);
   void ShowInTree(TTreeNodes* tree);
 
   bool MatchStart(const TMatchInput& in);

@@ -1,7 +1,7 @@
 #include "definitions/msg_event_list.h"
 
-#include "definitions/network.h"
-#include "definitions/property_link.h"
+#include "core/network.h"
+#include "core/property_source.h"
 
 TMsgEventList::TMsgEventList() : THashObjectList(TMsgEvent::StaticClass(), true), CodeFilter(new TIntegerArray) {
   RebuildName();
@@ -69,7 +69,7 @@ TEventProperty* TMsgEventList::FindPropertyByName(const std::string& name) const
   return ::FindPropertyByName(Properties, name);
 }
 
-void TMsgEventList::LinkProperties(TEventPropertyList* list) {
+void TMsgEventList::LinkProperties(TPropertySource* list) {
   Properties = list;
   ClearPropertyUsedMarks(list);
   for (int i = 0; i < Count(); ++i) Event(i)->LinkProperties(list);

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "definitions/hash_object_list.h"
-#include "definitions/integer_array.h"
+#include "core/hash_object_list.h"
+#include "core/integer_array.h"
 #include "definitions/msg_code_index.h"
 #include "definitions/msg_event.h"
 
@@ -27,7 +27,7 @@ class TMsgEventList : public THashObjectList {
   // The network's message property list the events were last linked to (not
   // owned). Internal message events of the log's event table are shown with
   // the record of their event name in it.
-  TEventPropertyList* Properties = nullptr;
+  TPropertySource* Properties = nullptr;
 
   void Notify(TObject* item, TListNotification action) override;
   void Sort(const std::function<bool(TObject*, TObject*)>& less) override;
@@ -46,7 +46,7 @@ class TMsgEventList : public THashObjectList {
   // The record named `name` in Properties; none when missing (none is created).
   TEventProperty* FindPropertyByName(const std::string& name) const;
   void CollectReportNames(std::vector<std::string>& names) const;
-  void LinkProperties(TEventPropertyList* list);
+  void LinkProperties(TPropertySource* list);
   void RebuildCodeFilter();
   // True when a record with this message code is to be offered to the events.
   bool Offers(uint32_t messageCode) const {

@@ -4,10 +4,10 @@
 // some states.
 #include <cstring>
 
+#include "core/network.h"
 #include "definitions/level_node.h"
 #include "definitions/msg_event.h"
 #include "definitions/msg_event_list.h"
-#include "definitions/network.h"
 #include "eventmanager/outside/cdma_decoder.h"
 #include "eventmanager/outside/data_access.h"
 #include "eventmanager/outside/gsm_decoder.h"

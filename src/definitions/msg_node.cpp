@@ -2,7 +2,7 @@
 
 #include <fmt/format.h>
 
-#include "definitions/network.h"
+#include "core/network.h"
 
 void TMsgNode::GetMessageName(std::string& name) const {
   if (NetType == 1 && MessageCode == 0x10130000)

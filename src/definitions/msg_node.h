@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "definitions/object_list.h"
+#include "core/object_list.h"
 
 class TMsgNode : public TObject {
   EM_CLASS(TMsgNode, TObject)

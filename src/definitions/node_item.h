@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "definitions/object.h"
+#include "core/object.h"
 #include "eventmanager/tree_view.h"
 
 class TNodeItem : public TObject {

@@ -1,6 +1,6 @@
 #include "definitions/test_events.h"
 
-#include "definitions/property_link.h"
+#include "core/property_source.h"
 
 namespace {
 
@@ -59,7 +59,7 @@ std::string TTestEvents::NameOf(int16_t id) {
   return name ? name : std::string();
 }
 
-void TTestEvents::LinkProperties(TEventPropertyList* list) {
+void TTestEvents::LinkProperties(TPropertySource* list) {
   ClearPropertyUsedMarks(list);
   for (TNameEntry& entry : *Names) entry.Property = LinkPropertyByName(list, entry.Name);
 }

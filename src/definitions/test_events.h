@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "definitions/integer_array.h"
-#include "definitions/object.h"
+#include "core/integer_array.h"
+#include "core/object.h"
 
 class TEventProperty;
-class TEventPropertyList;
+class TPropertySource;
 
 inline constexpr int kTestEventIdCount = 245;
 
@@ -50,5 +50,5 @@ class TTestEvents : public TObject {
   static std::string NameOf(int16_t id);
   // Links every entry to the record of its name in the test property list,
   // creating missing records; 16 and 26 share a name and so a record.
-  void LinkProperties(TEventPropertyList* list);
+  void LinkProperties(TPropertySource* list);
 };

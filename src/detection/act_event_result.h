@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "definitions/object.h"
+#include "core/object.h"
 #include "detection/detail_lines.h"
 #include "eventmanager/event_result.h"
 

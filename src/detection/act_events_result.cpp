@@ -7,8 +7,8 @@
 
 #include <fmt/format.h>
 
-#include "definitions/hash_object_list.h"
-#include "definitions/object_list.h"
+#include "core/hash_object_list.h"
+#include "core/object_list.h"
 #include "eventmanager/errors.h"
 #include "eventmanager/outside/data_access.h"
 #include "eventmanager/outside/utility.h"

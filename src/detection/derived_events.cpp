@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "definitions/network.h"
+#include "core/network.h"
 #include "detection/act_events_result.h"
 #include "eventmanager/outside/cdma_decoder.h"
 #include "eventmanager/outside/data_access.h"

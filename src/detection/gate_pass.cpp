@@ -12,9 +12,9 @@
 #include <span>
 #include <memory>
 
+#include "core/network.h"
 #include "definitions/gate_event.h"
 #include "definitions/gate_event_list.h"
-#include "definitions/network.h"
 #include "detection/act_events_result.h"
 #include "detection/elapsed_time.h"
 #include "detection/gate_plan.h"

@@ -6,8 +6,8 @@
 #include <iterator>
 #include <memory>
 
+#include "core/network.h"
 #include "definitions/msg_event_list.h"
-#include "definitions/network.h"
 #include "detection/act_events_result.h"
 #include "detection/elapsed_time.h"
 #include "eventmanager/outside/cdma_decoder.h"

@@ -5,6 +5,7 @@
 
 #include "definitions/all_events.h"
 #include "detection/act_event_result.h"
+#include "linking/property_linking.h"
 #include "platform/component_registry.h"
 #include "platform/host_paths.h"
 #include "platform/ini_file.h"
@@ -40,7 +41,7 @@ void linkAllDefinitions() {
     if (!FileIsFaulty(DefinitionsPath())) RecordStartUpFault(DefinitionsPath(), e);
   }
   try {
-    all.LinkPropertiesPruningRead(registry.get());
+    LinkAllPropertiesPruningRead(all, registry.get());
   } catch (const std::exception& e) {
     RecordStartUpFault(DefinitionsPath(), e);
   }

@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "platform/file_io.h"
+#include "support/file_io.h"
 
-#include "platform/text_trim.h"
+#include "support/text_trim.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <fmt/format.h>
 
 #include "eventmanager/errors.h"
-#include "platform/file_io.h"
+#include "support/file_io.h"
 
 namespace fs = std::filesystem;
 

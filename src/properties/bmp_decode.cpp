@@ -8,7 +8,7 @@
 #include <fmt/format.h>
 #include <stb/stb_image.h>
 
-#include "platform/file_io.h"
+#include "support/file_io.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "definitions/hash_object_list.h"
-#include "definitions/object.h"
+#include "core/hash_object_list.h"
+#include "core/object.h"
 #include "eventmanager/bitmap.h"
 #include "properties/bmp_decode.h"
 

@@ -5,12 +5,12 @@
 #include <string_view>
 
 #include "eventmanager/outside/utility.h"
-#include "platform/text_trim.h"
 #include "platform/xml_file.h"
 #include "properties/bmp_decode.h"
 #include "properties/event_bitmap_list.h"
 #include "properties/icon_files.h"
 #include "properties/property_attributes.h"
+#include "support/text_trim.h"
 
 namespace {
 

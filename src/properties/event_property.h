@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "definitions/object.h"
+#include "core/object.h"
 #include "eventmanager/event_property.h"
 
 class TEventPropertyList;

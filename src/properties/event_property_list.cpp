@@ -3,7 +3,7 @@
 #include <fmt/format.h>
 #include <pugixml.hpp>
 
-#include "definitions/network.h"
+#include "core/network.h"
 
 TEventPropertyList::TEventPropertyList(int32_t kind, uint8_t netType, std::string kindName)
     : THashObjectList(TActEventProperty::StaticClass(), true),
@@ -92,6 +92,11 @@ TActEventProperty* TEventPropertyList::LinkProperty(const std::string& name) {
   }
   record->Used = true;
   return record;
+}
+
+TActEventProperty* TEventPropertyList::FindProperty(const std::string& name) {
+  int index = IndexOfName(name);
+  return index >= 0 ? Items(index) : nullptr;
 }
 
 void TEventPropertyList::DeleteUnmarked() {

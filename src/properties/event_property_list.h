@@ -7,10 +7,11 @@
 #include <cstdint>
 #include <string>
 
-#include "definitions/hash_object_list.h"
+#include "core/hash_object_list.h"
+#include "core/property_source.h"
 #include "properties/event_property.h"
 
-class TEventPropertyList : public THashObjectList {
+class TEventPropertyList : public THashObjectList, public TPropertySource {
   EM_CLASS(TEventPropertyList, THashObjectList)
  public:
   // Kind 1 message events, 2 warning (gate) events, 0 test events.
@@ -34,10 +35,11 @@ class TEventPropertyList : public THashObjectList {
 
   // Typed access; raises EListError outside the list.
   TActEventProperty* Items(int index) const { return ItemAs<TActEventProperty>(index); }
-  void ClearUsedMarks();
+  void ClearUsedMarks() override;
   // The record named `name` (created with defaults and added when missing),
   // marked used; none for an empty name.
-  TActEventProperty* LinkProperty(const std::string& name);
+  TActEventProperty* LinkProperty(const std::string& name) override;
+  TActEventProperty* FindProperty(const std::string& name) override;
   void DeleteUnmarked();
   void Renumber();
   void SetNetType(uint8_t net);

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "definitions/object.h"
+#include "core/object.h"
 #include "eventmanager/errors.h"
 #include "platform/xml_file.h"
 #include "properties/event_property_list.h"

@@ -7,7 +7,7 @@
 
 #include "eventmanager/outside/utility.h"
 #include "platform/xml_file.h"
-#include "platform/text_trim.h"
+#include "support/text_trim.h"
 
 namespace {
 

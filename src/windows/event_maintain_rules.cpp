@@ -5,8 +5,8 @@
 #include "definitions/alias.h"
 #include "definitions/all_events.h"
 #include "eventmanager/outside/utility.h"
-#include "platform/text_trim.h"
 #include "platform/xml_file.h"
+#include "support/text_trim.h"
 
 namespace event_maintain {
 

@@ -11,8 +11,8 @@
 #include <QTabBar>
 #include <QVBoxLayout>
 
+#include "core/network.h"
 #include "definitions/all_events.h"
-#include "definitions/network.h"
 #include "windows/event_aliases_dialog.h"
 #include "windows/event_maintain_rules.h"
 #include "windows/event_modify_dialog.h"

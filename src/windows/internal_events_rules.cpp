@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "eventmanager/outside/utility.h"
-#include "platform/text_trim.h"
 #include "properties/event_propertys.h"
+#include "support/text_trim.h"
 
 namespace internal_events {
 

@@ -11,11 +11,12 @@
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
 
+#include "core/network.h"
 #include "definitions/all_events.h"
 #include "definitions/definition_attributes.h"
-#include "definitions/network.h"
 #include "definitions/test_events.h"
 #include "eventmanager/errors.h"
+#include "linking/property_linking.h"
 #include "platform/component_registry.h"
 #include "platform/xml_file.h"
 #include "properties/event_propertys.h"
@@ -347,7 +348,7 @@ TEST_F(DefinitionsFile, PruningSkipsListsWhoseDefinitionsWereNotRead) {
       all.LoadFromFile(path_);
     } catch (const EEventManagerError&) {
     }
-    all.LinkPropertiesPruningRead(&registry);
+    LinkAllPropertiesPruningRead(all, &registry);
     EXPECT_EQ(registry.MsgLists[0]->IndexOfName("Old Message Event") < 0, c.gsmMessagesPruned);
     EXPECT_EQ(registry.WarningLists[0]->IndexOfName("Old Gate Event") < 0, c.gsmGatesPruned);
     EXPECT_LT(registry.TestList->IndexOfName("No Such Test Event"), 0) << "built-in test events are always complete";
@@ -359,7 +360,7 @@ TEST_F(DefinitionsFile, SampleFileLoadsAndEveryEventHasAPropertyRecord) {
   TAllEvents all;
   ASSERT_NO_THROW(all.LoadFromFile(sample));
   TEventPropertys registry;
-  all.LinkProperties(&registry, true);
+  LinkAllProperties(all, &registry, true);
   int events = 0;
   for (int net = 0; net < 4; ++net) {
     SCOPED_TRACE(all.MsgLists[net]->Name);

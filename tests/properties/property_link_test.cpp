@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "definitions/property_link.h"
+#include "core/property_source.h"
 #include "eventmanager/errors.h"
 #include "properties/event_propertys.h"
 #include "properties/property_queries.h"

@@ -9,6 +9,7 @@
 
 #include "definitions/all_events.h"
 #include "definitions/test_events.h"
+#include "linking/property_linking.h"
 #include "platform/component_registry.h"
 #include "platform/xml_file.h"
 #include "properties/event_propertys.h"
@@ -65,7 +66,7 @@ TEST(SampleData, PropertiesFitTheSampleDefinitions) {
   }
   TAllEvents all;
   all.LoadFromFile(TempHome::SampleDir() + "EventsDefine.cfg");
-  all.LinkProperties(&p, true);
+  LinkAllProperties(all, &p, true);
   for (int net = 0; net < 4; ++net) {
     EXPECT_EQ(namesOf(*p.MsgLists[net]), before[2 * net]) << p.MsgLists[net]->Name;
     EXPECT_EQ(namesOf(*p.WarningLists[net]), before[2 * net + 1]) << p.WarningLists[net]->Name;

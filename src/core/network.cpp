@@ -1,4 +1,4 @@
-#include "definitions/network.h"
+#include "core/network.h"
 
 #include "eventmanager/outside/cdma_decoder.h"
 #include "eventmanager/outside/gsm_decoder.h"

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "definitions/object_list.h"
+#include "core/object_list.h"
 
 namespace pugi { class xml_node; }
 

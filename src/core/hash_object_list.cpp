@@ -1,4 +1,4 @@
-#include "definitions/hash_object_list.h"
+#include "core/hash_object_list.h"
 
 #include <algorithm>
 

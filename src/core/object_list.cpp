@@ -1,4 +1,4 @@
-#include "definitions/object_list.h"
+#include "core/object_list.h"
 
 #include <algorithm>
 

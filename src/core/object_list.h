@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "definitions/object.h"
+#include "core/object.h"
 
 enum class TListNotification { Added, Deleted, Extracted };
 

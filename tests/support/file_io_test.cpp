@@ -14,8 +14,8 @@
 #include <pugixml.hpp>
 
 #include "eventmanager/errors.h"
-#include "platform/file_io.h"
 #include "platform/xml_file.h"
+#include "support/file_io.h"
 
 namespace fs = std::filesystem;
 

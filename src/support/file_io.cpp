@@ -1,4 +1,4 @@
-#include "platform/file_io.h"
+#include "support/file_io.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

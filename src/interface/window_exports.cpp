@@ -6,16 +6,17 @@
 #include <QComboBox>
 #include <QTreeWidget>
 
+#include "definitions/all_events.h"
 #include "eventmanager/errors.h"
 #include "eventmanager/exports.h"
 #include "eventmanager/integer_array.h"
-#include "definitions/all_events.h"
 #include "interface/host_application.h"
 #include "interface/library_state.h"
+#include "linking/property_linking.h"
 #include "platform/xml_file.h"
 #include "properties/event_propertys.h"
-#include "windows/fill_controls.h"
 #include "windows/event_maintain_window.h"
+#include "windows/fill_controls.h"
 #include "windows/internal_events_window.h"
 
 namespace {
@@ -82,7 +83,7 @@ void saveDefinitions(TAllEvents& events) {
   if (!r) return;
   const size_t records = recordCount(*r);
   try {
-    events.LinkProperties(r, false);
+    LinkAllProperties(events, r, false);
   } catch (const std::exception& e) {
     RecordStartUpFault(path, e, false);
   }
