@@ -1,12 +1,9 @@
 // The streamed log: read in blocks and fed in one pass, records the library
-// asks for again read back from their lines. Whatever the block size, the
-// cache size or the input (file, pipe), the rows and faults are those of the
-// log read into memory.
+// asks for again read back from their lines. Whatever the block size or the
+// cache size, the rows and faults are those of the log read into memory
+// (eventscan on a pipe: tests/e2e/standard_input_run_test.cpp).
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdio>
 #include <sstream>
 
 #include "testing/e2e_support.h"
@@ -43,26 +40,6 @@ Outcome outcomeOf(const ParsedLog& log) {
   for (const LogFault& f : log.Faults) o.Faults.push_back(f.Text());
   return o;
 }
-
-struct Command {
-  int Status = -1;
-  std::string Out, Err;
-};
-
-// Runs a shell command line; stdout and stderr kept apart.
-Command shell(const std::string& line, const e2e::fs::path& work) {
-  const e2e::fs::path err = work / "stderr.txt";
-  Command c;
-  FILE* pipe = popen((line + " 2>" + err.string()).c_str(), "r");
-  char buf[4096];
-  for (size_t n; (n = fread(buf, 1, sizeof buf, pipe)) > 0;) c.Out.append(buf, n);
-  int status = pclose(pipe);
-  c.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  c.Err = e2e::ReadFile(err);
-  return c;
-}
-
-std::string program() { return EVENTSCAN_PROGRAM; }
 
 }  // namespace
 
@@ -170,59 +147,4 @@ TEST(LogStream, EventTableEntriesAheadAndPastTheEnd) {
       EXPECT_EQ(log.Faults()[0].Text(), "t.jsonl:3: events: record 9 is not in the log (4 records)");
     }
   });
-}
-
-// eventscan itself: a pipe on standard input, a file on standard input, a
-// named pipe and the file named give the same rows; --parse-only counts records and faults;
-// a strict run that stops leaves an existing output file as it was.
-TEST(LogStream, EventscanReadsStandardInputAndParsesOnly) {
-  e2e::TempHome home;
-  const std::string log = e2e::SampleLog("umts").string();
-  const std::string run = program() + " run --home " + home.Path().string() + " --format csv ";
-  Command named = shell(run + log, home.Path());
-  ASSERT_EQ(named.Status, 0) << named.Err;
-  EXPECT_NE(named.Out.find("UMTS"), std::string::npos);
-  Command piped = shell("cat " + log + " | EVENTSCAN_RECORD_CACHE=1 " + run + "-", home.Path());
-  EXPECT_EQ(piped.Status, 0) << piped.Err;
-  EXPECT_EQ(piped.Out, named.Out);
-  Command redirected = shell(run + "- < " + log, home.Path());
-  EXPECT_EQ(redirected.Status, 0) << redirected.Err;
-  EXPECT_EQ(redirected.Out, named.Out);
-  // A pipe by name (a process substitution): it cannot be read at an offset either.
-  Command substituted = shell("bash -c 'EVENTSCAN_RECORD_CACHE=1 " + run + "<(cat " + log + ")'", home.Path());
-  EXPECT_EQ(substituted.Status, 0) << substituted.Err;
-  EXPECT_EQ(substituted.Out, named.Out);
-
-  const e2e::fs::path faulty = home.Path() / "faulty.jsonl";
-  e2e::WriteFile(faulty, Header + "\n" + Good + "\n{broken\n" + Good + "\n");
-  struct Case {
-    std::string args;
-    int status;
-    std::string err;
-  };
-  const std::vector<Case> cases = {
-      {"run --parse-only " + log, 0, " records, 0 malformed lines skipped, "},
-      {"run --parse-only " + faulty.string(), 0, "faulty.jsonl:3: not valid JSON"},
-      {"run --parse-only " + faulty.string(), 0, "2 records, 1 malformed lines skipped, "},
-      {"run --parse-only --strict " + faulty.string(), 2, "stopped at the first malformed line"},
-      {"run --parse-only - < " + faulty.string(), 0, "<stdin>:3: not valid JSON"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.args);
-    Command got = shell(program() + " " + c.args, home.Path());
-    EXPECT_EQ(got.Status, c.status) << got.Err;
-    EXPECT_NE(got.Err.find(c.err), std::string::npos) << got.Err;
-    EXPECT_EQ(got.Out, "");
-  }
-  Command counted = shell(program() + " run --parse-only " + log, home.Path());
-  EXPECT_EQ(counted.Err.rfind(std::to_string(ReadLog(log).Records.size()) + " records, ", 0), 0u) << counted.Err;
-
-  const e2e::fs::path kept = home.Path() / "rows.csv";
-  e2e::WriteFile(kept, "rows of an earlier run\n");
-  Command strict = shell(run + "--strict --output " + kept.string() + " " + faulty.string(), home.Path());
-  EXPECT_EQ(strict.Status, 2) << strict.Err;
-  EXPECT_EQ(e2e::ReadFile(kept), "rows of an earlier run\n");
-  const e2e::fs::path fresh = home.Path() / "fresh.csv";
-  shell(run + "--strict --output " + fresh.string() + " " + faulty.string(), home.Path());
-  EXPECT_FALSE(e2e::fs::exists(fresh)) << "a stopped run leaves no empty output behind";
 }
