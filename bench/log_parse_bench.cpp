@@ -2,8 +2,8 @@
 // a plain simdjson on-demand pass over every line that reads every key and
 // value and builds nothing (the floor), eventscan's reader of record lines on
 // every line, both on one thread over the log in memory, and ReadLog on the
-// file as eventscan reads it (two threads on a large log). Prints the ratio
-// of our reader to the plain pass, CPU and wall.
+// file as eventscan reads it (streamed in blocks). Prints the ratio of our
+// reader to the plain pass, CPU and wall.
 // Usage: log_parse_bench [--records=N] [--log=PATH] [benchmark flags]
 //   --log=PATH  parse this log; it is generated there first when missing and
 //               then kept, so that paired runs read the same file.
