@@ -1,8 +1,7 @@
-// Helpers of the tests that drive the events library as a host does (the
-// end-to-end, eventscan and window tests): temporary home directories (copies
-// of the sample definitions), the library opened through dlopen exactly as a
-// host opens it, and the sample logs. Only public headers and eventscan's
-// rooms are used; the library's own sources are never linked.
+// Helpers of the tests that drive the events library as a host does:
+// temporary homes (copies of the sample definitions), the library opened
+// through dlopen exactly as a host opens it, and the sample logs. Only public
+// headers and eventscan's rooms are used, never the library's own sources.
 #pragma once
 
 #include <filesystem>

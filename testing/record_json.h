@@ -1,8 +1,7 @@
 // The reference reader of record lines: the whole line parsed into an
-// nlohmann tree, then read key by key in the order of their names. It is
-// written apart from the on-demand reader that eventscan runs, so that tests
-// and the log-reader fuzz target can hold the two against each other: both
-// make the same record of every line, or both find it malformed.
+// nlohmann tree, then read key by key in the order of their names. Written
+// apart from the reader eventscan runs, so that tests and the fuzz target can
+// hold the two against each other: the same record of every line, or a fault.
 #pragma once
 
 #include <string_view>

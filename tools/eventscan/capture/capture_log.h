@@ -1,8 +1,7 @@
-// What a GSMTAP capture becomes: one record per mapped frame (a NAS message
-// inside an RRC direct transfer is a record of its own), the frames skipped
-// and the message types left unmapped, counted by kind, and the faults of
-// malformed frames. And what eventscan makes of it: records of a UMTS log.
-// Plain values; the log owns everything.
+// What a GSMTAP capture becomes: a record per mapped frame, the frames
+// skipped and the message types left unmapped (counted by kind), the faults
+// of malformed frames; and what eventscan feeds of it, a UMTS log. Plain
+// values; the log owns everything.
 #pragma once
 
 #include <cstdint>

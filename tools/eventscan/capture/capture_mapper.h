@@ -1,9 +1,7 @@
-// Maps tshark's field lines of a GSMTAP capture (the columns of
-// CaptureFields(), tab-separated) one by one to capture records: GSM frames
-// become records of network GSM, UMTS RRC frames records of network UMTS,
-// with the NAS message of a direct transfer as a record of its own. What is
-// not mapped is counted, never dropped silently. Kept apart from the tshark
-// process so that it can be fed by hand; single-threaded.
+// Maps tshark's field lines of a GSMTAP capture one by one to records: GSM
+// frames to records of network GSM, UMTS RRC frames to records of UMTS, the
+// NAS message of a direct transfer to a record of its own. What is not mapped
+// is counted, never dropped silently. Fed by hand in tests; single-threaded.
 #pragma once
 
 #include <cstddef>

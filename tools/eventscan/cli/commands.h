@@ -1,6 +1,5 @@
-// The eventscan commands behind the command line and their options: run one
-// log, check the definition files, list the defined events, run the bundled
-// sample logs, write a report page, import a capture, and open the library's
+// The eventscan commands behind the command line and their options: run,
+// check, list, demo, report, import, and the two that open the library's
 // windows. Each returns its exit status (cli/exit_codes.h); messages go to
 // stderr and name the file and line concerned.
 #pragma once

@@ -1,8 +1,7 @@
 // Lines out of a log source, read in fixed-size blocks: a line that straddles
-// two blocks is moved to the front of the buffer and completed by the next
-// read; the buffer grows only for a line longer than a block, and never past
-// the line limit (a longer line is passed over without being kept). Owned by
-// one stream; single-threaded.
+// two blocks is completed by the next read; the buffer grows only for a line
+// longer than a block and never past the line limit (a longer line is passed
+// over without being kept). Owned by one stream; single-threaded.
 #pragma once
 
 #include <algorithm>

@@ -1,8 +1,7 @@
 // Reads a whole eventscan log (JSON Lines: a header line, then one record a
-// line) into a ParsedLog, through the same stream that a run feeds from. A
-// malformed record line is kept as a fault with its line number and skipped;
-// strict reading stops at the first one. An input that cannot be read at all
-// (no file, no header) raises LogError.
+// line) into a ParsedLog, through the same stream a run feeds from. Malformed
+// record lines are faults with their line number, skipped (strict reading
+// stops at the first); an input that cannot be read at all raises LogError.
 #pragma once
 
 #include <string>

@@ -1,9 +1,7 @@
-// A log read in one pass through a fixed block buffer: LogStream keeps only a
+// A log read in one pass through a fixed block buffer: the stream keeps a
 // small index entry per record and a cache of recent records, and gives back
-// any record again on request (re-reading its line). A malformed record line
-// is kept as a fault with its line number and skipped; strict reading stops
-// at the first one. Single-threaded: the stream and its records belong to
-// the caller's thread.
+// any record again on request by re-reading its line. Malformed lines are
+// faults, skipped or, when strict, the end. Single-threaded.
 #pragma once
 
 #include <cstdint>
