@@ -14,6 +14,7 @@
 #include "definitions/test_events.h"
 #include "detection/act_events_result.h"
 #include "eventmanager/outside/data_access.h"
+#include "eventmanager/outside/message_codes.h"
 #include "platform/component_registry.h"
 #include "properties/event_property_list.h"
 
@@ -34,10 +35,10 @@ struct EventList {
       auto* event = new TMsgEvent(&list);
       event->EventName = "Event " + std::to_string(i);
       auto* first = new TLevelNode(event, nullptr);
-      first->MsgNodes->AddNode(0, 0x012F0500 + i, 0);
+      first->MsgNodes->AddNode(0, (gsm::Prefix | 0x0500) + i, 0);
       event->AddLevel(first);
       auto* second = new TLevelNode(event, first);
-      second->MsgNodes->AddNode(0, 0x012F1300 + i, 0);
+      second->MsgNodes->AddNode(0, (gsm::Prefix | 0x1300) + i, 0);
       second->ReportName = "Report " + std::to_string(i);
       first->AddChild(second);
       list.Add(event);
@@ -93,8 +94,8 @@ void feedAll(benchmark::State& state, uint32_t code) {
   bench::ReportRates(state, static_cast<double>(log.records.size()));
 }
 
-void BM_MessagePassUnusedCode(benchmark::State& state) { feedAll(state, 0x012F0777); }
-void BM_MessagePassStartingCode(benchmark::State& state) { feedAll(state, 0x012F0540); }
+void BM_MessagePassUnusedCode(benchmark::State& state) { feedAll(state, gsm::Prefix | 0x0777); }
+void BM_MessagePassStartingCode(benchmark::State& state) { feedAll(state, gsm::Prefix | 0x0540); }
 
 }  // namespace
 

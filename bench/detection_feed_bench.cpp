@@ -23,12 +23,11 @@
 #include "definitions/test_events.h"
 #include "detection/act_events_result.h"
 #include "eventmanager/outside/data_access.h"
+#include "eventmanager/outside/message_codes.h"
 #include "platform/component_registry.h"
 #include "properties/event_property_list.h"
 
 namespace {
-
-constexpr uint32_t Gsm = 0x012F0000;
 
 size_t recordCount() { return bench::RecordCount(1000000); }
 
@@ -51,9 +50,12 @@ struct Log {
       if (kind < 25) {
         // Most messages are measurement reports and system information,
         // which no event uses; a few are call control.
-        static const uint32_t common[] = {0x0615, 0x0619, 0x061A, 0x061B};
-        static const uint32_t used[] = {0x0524, 0x1301, 0x1307, 0x1325, 0x0508, 0x0502};
-        r.MessageCode = Gsm | (kind < 22 ? common[random() % 4] : used[random() % 6]);
+        static const uint32_t common[] = {gsm::MeasurementReport, gsm::SystemInformationType1,
+                                          gsm::SystemInformationType2, gsm::SystemInformationType3};
+        static const uint32_t used[] = {gsm::CmServiceRequest, gsm::Alerting,
+                                        gsm::Connect,          gsm::Disconnect,
+                                        gsm::LocationUpdatingRequest, gsm::LocationUpdatingAccept};
+        r.MessageCode = kind < 22 ? common[random() % 4] : used[random() % 6];
       } else if (kind >= 95) {
         TestItem item{};
         item.EventId = static_cast<int16_t>(1 + random() % 60);
@@ -86,14 +88,14 @@ struct Definitions {
       // messages this log never carries, as most definitions of a real set
       // do on any one log.
       auto* request = new TLevelNode(event, nullptr);
-      request->MsgNodes->AddNode(0, Gsm | (i < 5 ? 0x0524 : 0x0700 + i), 0);
+      request->MsgNodes->AddNode(0, i < 5 ? gsm::CmServiceRequest : gsm::Prefix | (0x0700 + i), 0);
       event->AddLevel(request);
       auto* alerting = new TLevelNode(event, request);
-      alerting->MsgNodes->AddNode(0, Gsm | 0x1301, 0);
+      alerting->MsgNodes->AddNode(0, gsm::Alerting, 0);
       alerting->ReportName = "Alerting " + std::to_string(i);
       request->AddChild(alerting);
       auto* connect = new TLevelNode(event, alerting);
-      connect->MsgNodes->AddNode(0, Gsm | 0x1307, 0);
+      connect->MsgNodes->AddNode(0, gsm::Connect, 0);
       connect->ReportName = "Connect " + std::to_string(i);
       alerting->AddChild(connect);
       messages.Add(event);

@@ -27,6 +27,7 @@
 #include "definitions/test_events.h"
 #include "detection/act_events_result.h"
 #include "eventmanager/outside/data_access.h"
+#include "eventmanager/outside/message_codes.h"
 #include "platform/component_registry.h"
 #include "properties/event_property_list.h"
 
@@ -34,8 +35,6 @@
 #include "../tests/support/counting_allocator.h"
 
 namespace {
-
-constexpr uint32_t Gsm = 0x012F0000;
 
 size_t recordCount() { return bench::RecordCount(20000); }
 
@@ -50,7 +49,7 @@ struct Log {
       HandsetRecord& r = records[i];
       r.Time = r.OrderTime = 46000.0 + i * (0.5 / 86400.0);
       r.NetType = 0;
-      r.MessageCode = Gsm | 0x0615;  // measurement report: no message event waits for it
+      r.MessageCode = gsm::MeasurementReport;  // no message event waits for it
       r.SetField(0, 60 + static_cast<int>(random() % 40));    // BCCH
       r.SetField(1, static_cast<int>(random() % 64));         // BSIC
       r.SetField(2, -60 - static_cast<int>(random() % 55));   // RxLevFull

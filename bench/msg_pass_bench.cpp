@@ -28,6 +28,7 @@
 #include "definitions/test_events.h"
 #include "detection/act_events_result.h"
 #include "eventmanager/outside/data_access.h"
+#include "eventmanager/outside/message_codes.h"
 #include "platform/component_registry.h"
 #include "properties/event_property_list.h"
 
@@ -35,9 +36,6 @@
 #include "../tests/support/counting_allocator.h"
 
 namespace {
-
-constexpr uint32_t Rrc = 0x412F0000;
-constexpr uint32_t Nas = 0x512F0000;
 
 size_t recordCount() { return bench::RecordCount(500000); }
 
@@ -60,13 +58,16 @@ Log unmatchedLog() {
   std::mt19937 random(11);
   const size_t n = recordCount();
   log.records.resize(n);
-  static const uint32_t codes[] = {0x0102, 0x0102, 0x0102, 0x0102, 0x0103, 0x000E, 0x000E, 0x000E, 0x0001, 0x0203};
+  static const uint32_t codes[] = {rrc::MeasurementReport,      rrc::MeasurementReport,      rrc::MeasurementReport,
+                                   rrc::MeasurementReport,      rrc::ActiveSetUpdate,        rrc::SystemInformationBlock,
+                                   rrc::SystemInformationBlock, rrc::SystemInformationBlock, rrc::ConnectionRequest,
+                                   rrc::SignallingConnectionRelease};
   for (size_t i = 0; i < n; ++i) {
     HandsetRecord& r = log.records[i];
     r.Time = r.OrderTime = 46000.0 + i * (0.1 / 86400.0);
     r.NetType = 2;
     r.Reference = static_cast<uint32_t>(i);
-    if (random() % 10) r.MessageCode = Rrc | codes[random() % 10];
+    if (random() % 10) r.MessageCode = codes[random() % 10];
   }
   log.keepCounts();
   return log;
@@ -79,10 +80,12 @@ Log mixLog() {
   std::mt19937 random(7);
   const size_t n = recordCount();
   log.records.resize(n);
-  static const uint32_t common[] = {Rrc | 0x0102, Rrc | 0x0102, Rrc | 0x0103, Rrc | 0x000E, Rrc | 0x000E,
-                                    Rrc | 0x0101, Rrc | 0x020D};
-  static const uint32_t flow[] = {Rrc | 0x0001, Rrc | 0x0201, Rrc | 0x0202, Nas | 0x0524,
-                                  Rrc | 0x0304, Rrc | 0x0301, Rrc | 0x0203};
+  static const uint32_t common[] = {rrc::MeasurementReport,      rrc::MeasurementReport, rrc::ActiveSetUpdate,
+                                    rrc::SystemInformationBlock, rrc::SystemInformationBlock,
+                                    rrc::MeasurementControl,     rrc::Status};
+  static const uint32_t flow[] = {rrc::ConnectionRequest, rrc::ConnectionSetup,          rrc::ConnectionSetupComplete,
+                                  nas::CmServiceRequest,  rrc::RadioBearerSetup,         rrc::RadioBearerSetupComplete,
+                                  rrc::SignallingConnectionRelease};
   for (size_t i = 0; i < n; ++i) {
     HandsetRecord& r = log.records[i];
     r.Time = r.OrderTime = 46000.0 + i * (0.1 / 86400.0);
@@ -117,27 +120,30 @@ struct Definitions {
     CoInitialize();
     messages.SetNetType(2);
     gates.SetNetType(2);
-    static const uint32_t absent[] = {0x0508, 0x0512, 0x0518, 0x0501, 0x051A, 0x0504, 0x0511, 0x051C};
+    static const uint32_t absent[] = {nas::LocationUpdatingRequest, nas::AuthenticationRequest,
+                                      nas::IdentityRequest,         nas::ImsiDetachIndication,
+                                      nas::TmsiReallocationCommand, nas::LocationUpdatingReject,
+                                      nas::AuthenticationReject,    nas::AuthenticationFailure};
     for (int i = 0; i < eventCount; ++i) {
       auto* event = new TMsgEvent(&messages);
       event->EventName = "Call " + std::to_string(i);
       auto* first = new TLevelNode(event, nullptr);
-      first->MsgNodes->AddNode(2, i < starting ? Rrc | 0x0001 : Nas | absent[i % 8], 0);
+      first->MsgNodes->AddNode(2, i < starting ? rrc::ConnectionRequest : absent[i % 8], 0);
       event->AddLevel(first);
       auto* setup = new TLevelNode(event, first);
-      setup->MsgNodes->AddNode(2, Rrc | 0x0201, 0);
-      setup->MsgNodes->AddNode(2, Rrc | 0x0102, 0);
+      setup->MsgNodes->AddNode(2, rrc::ConnectionSetup, 0);
+      setup->MsgNodes->AddNode(2, rrc::MeasurementReport, 0);
       first->AddChild(setup);
       auto* complete = new TLevelNode(event, setup);
-      complete->MsgNodes->AddNode(2, Rrc | 0x0202, 0);
+      complete->MsgNodes->AddNode(2, rrc::ConnectionSetupComplete, 0);
       complete->ReportName = "Connected " + std::to_string(i);
       setup->AddChild(complete);
       auto* bearer = new TLevelNode(event, complete);
-      bearer->MsgNodes->AddNode(2, Rrc | 0x0304, 0);
-      bearer->MsgNodes->AddNode(2, Rrc | 0x0103, 0);
+      bearer->MsgNodes->AddNode(2, rrc::RadioBearerSetup, 0);
+      bearer->MsgNodes->AddNode(2, rrc::ActiveSetUpdate, 0);
       complete->AddChild(bearer);
       auto* done = new TLevelNode(event, bearer);
-      done->MsgNodes->AddNode(2, Rrc | 0x0301, 0);
+      done->MsgNodes->AddNode(2, rrc::RadioBearerSetupComplete, 0);
       done->ReportName = "Bearer " + std::to_string(i);
       bearer->AddChild(done);
       messages.Add(event);

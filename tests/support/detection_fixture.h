@@ -16,6 +16,7 @@
 #include "definitions/test_events.h"
 #include "detection/act_events_result.h"
 #include "eventmanager/outside/message_bytes.h"
+#include "eventmanager/outside/message_codes.h"
 #include "platform/component_registry.h"
 #include "properties/event_property_list.h"
 #include "support/fake_host.h"
@@ -75,7 +76,8 @@ struct DetectionFixture : ::testing::Test {
   }
   // A CDMA handoff message (field 20 = 4) whose handoff direction is `direction`.
   HandsetRecord& cdmaHandoff(int direction) {
-    HandsetRecord& r = host.Add(FakeHost::At(10, 0, static_cast<double>(host.Records.size())), 0x10082200);
+    HandsetRecord& r =
+        host.Add(FakeHost::At(10, 0, static_cast<double>(host.Records.size())), cdma::UniversalHandoffDirection);
     r.MessageInfo = 2u << 24;
     r.SetField(20, 4);
     r.MessageBytes =
