@@ -10,7 +10,7 @@
 #include "eventmanager/outside/message_codes.h"
 #include "eventmanager/outside/tdscdma_decoder.h"
 #include "eventmanager/outside/wcdma_decoder.h"
-#include "support/fake_host.h"
+#include "testing/fake_host.h"
 
 namespace {
 

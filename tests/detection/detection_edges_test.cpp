@@ -13,7 +13,7 @@
 #include "eventmanager/outside/message_bytes.h"
 #include "eventmanager/outside/message_codes.h"
 #include "properties/event_property_list.h"
-#include "support/detection_fixture.h"
+#include "testing/detection_fixture.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include "eventmanager/outside/message_codes.h"
 #include "platform/component_registry.h"
 #include "properties/event_property_list.h"
-#include "support/detection_fixture.h"
+#include "testing/detection_fixture.h"
 
 namespace {
 

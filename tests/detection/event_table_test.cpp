@@ -9,7 +9,7 @@
 #include "eventmanager/event_property.h"
 #include "eventmanager/outside/message_codes.h"
 #include "properties/event_property_list.h"
-#include "support/fake_host.h"
+#include "testing/fake_host.h"
 
 namespace {
 
