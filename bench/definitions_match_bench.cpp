@@ -9,6 +9,7 @@
 
 #include "detection/act_events_result.h"
 #include "eventmanager/outside/data_access.h"
+#include "eventmanager/outside/message_codes.h"
 #include "honest.h"
 #include "platform/component_registry.h"
 #include "testing/definition_set.h"
@@ -25,8 +26,8 @@ struct EventList : TDefinitionSet {
     SetNetwork(0);
     for (int i = 0; i < 100; ++i) {
       TMsgEvent* event = AddEvent("Event " + std::to_string(i));
-      TLevelNode* first = AddLevel(event, nullptr, 0x012F0500 + i);
-      AddLevel(event, first, 0x012F1300 + i, "Report " + std::to_string(i));
+      TLevelNode* first = AddLevel(event, nullptr, (gsm::Prefix | 0x0500) + i);
+      AddLevel(event, first, (gsm::Prefix | 0x1300) + i, "Report " + std::to_string(i));
     }
     Link();
   }
@@ -64,8 +65,8 @@ void feedAll(benchmark::State& state, uint32_t code) {
   bench::ReportRates(state, static_cast<double>(log.records.size()));
 }
 
-void BM_MessagePassUnusedCode(benchmark::State& state) { feedAll(state, 0x012F0777); }
-void BM_MessagePassStartingCode(benchmark::State& state) { feedAll(state, 0x012F0540); }
+void BM_MessagePassUnusedCode(benchmark::State& state) { feedAll(state, gsm::Prefix | 0x0777); }
+void BM_MessagePassStartingCode(benchmark::State& state) { feedAll(state, gsm::Prefix | 0x0540); }
 
 }  // namespace
 

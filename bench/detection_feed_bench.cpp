@@ -16,6 +16,7 @@
 
 #include "detection/act_events_result.h"
 #include "eventmanager/outside/data_access.h"
+#include "eventmanager/outside/message_codes.h"
 #include "honest.h"
 #include "platform/component_registry.h"
 #include "testing/definition_set.h"
@@ -23,8 +24,6 @@
 #include "testing/record_builder.h"
 
 namespace {
-
-constexpr uint32_t Gsm = 0x012F0000;
 
 size_t recordCount() { return bench::RecordCount(1000000); }
 
@@ -47,9 +46,12 @@ struct Log {
       if (kind < 25) {
         // Most messages are measurement reports and system information,
         // which no event uses; a few are call control.
-        static const uint32_t common[] = {0x0615, 0x0619, 0x061A, 0x061B};
-        static const uint32_t used[] = {0x0524, 0x1301, 0x1307, 0x1325, 0x0508, 0x0502};
-        r.MessageCode = Gsm | (kind < 22 ? common[random() % 4] : used[random() % 6]);
+        static const uint32_t common[] = {gsm::MeasurementReport, gsm::SystemInformationType1,
+                                          gsm::SystemInformationType2, gsm::SystemInformationType3};
+        static const uint32_t used[] = {gsm::CmServiceRequest, gsm::Alerting,
+                                        gsm::Connect,          gsm::Disconnect,
+                                        gsm::LocationUpdatingRequest, gsm::LocationUpdatingAccept};
+        r.MessageCode = kind < 22 ? common[random() % 4] : used[random() % 6];
       } else if (kind >= 95) {
         AddTestItem(r, static_cast<int16_t>(1 + random() % 60), r.Time, std::string(8, '\1'));
       }
@@ -71,9 +73,9 @@ struct Definitions : TDefinitionSet {
       // Five events start on a CM service request; the others wait for
       // messages this log never carries, as most definitions of a real set
       // do on any one log.
-      TLevelNode* request = AddLevel(event, nullptr, Gsm | (i < 5 ? 0x0524 : 0x0700 + i));
-      TLevelNode* alerting = AddLevel(event, request, Gsm | 0x1301, "Alerting " + std::to_string(i));
-      AddLevel(event, alerting, Gsm | 0x1307, "Connect " + std::to_string(i));
+      TLevelNode* request = AddLevel(event, nullptr, i < 5 ? gsm::CmServiceRequest : gsm::Prefix | (0x0700 + i));
+      TLevelNode* alerting = AddLevel(event, request, gsm::Alerting, "Alerting " + std::to_string(i));
+      AddLevel(event, alerting, gsm::Connect, "Connect " + std::to_string(i));
     }
     for (int i = 0; i < gateCount; ++i)
       AddExpressionGate("Low level " + std::to_string(i), "RxLevSub < " + std::to_string(-105 - i) + " and RxQualSub >= 5", 3);

@@ -22,6 +22,7 @@
 
 #include "detection/act_events_result.h"
 #include "eventmanager/outside/data_access.h"
+#include "eventmanager/outside/message_codes.h"
 #include "platform/component_registry.h"
 #include "testing/definition_set.h"
 #include "testing/in_memory_host.h"
@@ -31,8 +32,6 @@
 #include "testing/counting_allocator.h"
 
 namespace {
-
-constexpr uint32_t Gsm = 0x012F0000;
 
 size_t recordCount() { return bench::RecordCount(20000); }
 
@@ -47,7 +46,7 @@ struct Log {
       HandsetRecord& r = records[i];
       SetRecordTime(r, i, 0.5);
       r.NetType = 0;
-      r.MessageCode = Gsm | 0x0615;  // measurement report: no message event waits for it
+      r.MessageCode = gsm::MeasurementReport;  // no message event waits for it
       r.SetField(0, 60 + static_cast<int>(random() % 40));    // BCCH
       r.SetField(1, static_cast<int>(random() % 64));         // BSIC
       r.SetField(2, -60 - static_cast<int>(random() % 55));   // RxLevFull

@@ -23,6 +23,7 @@
 
 #include "detection/act_events_result.h"
 #include "eventmanager/outside/data_access.h"
+#include "eventmanager/outside/message_codes.h"
 #include "platform/component_registry.h"
 #include "testing/definition_set.h"
 #include "testing/in_memory_host.h"
@@ -32,9 +33,6 @@
 #include "testing/counting_allocator.h"
 
 namespace {
-
-constexpr uint32_t Rrc = 0x412F0000;
-constexpr uint32_t Nas = 0x512F0000;
 
 size_t recordCount() { return bench::RecordCount(500000); }
 
@@ -57,13 +55,16 @@ Log unmatchedLog() {
   std::mt19937 random(11);
   const size_t n = recordCount();
   log.records.resize(n);
-  static const uint32_t codes[] = {0x0102, 0x0102, 0x0102, 0x0102, 0x0103, 0x000E, 0x000E, 0x000E, 0x0001, 0x0203};
+  static const uint32_t codes[] = {rrc::MeasurementReport,      rrc::MeasurementReport,      rrc::MeasurementReport,
+                                   rrc::MeasurementReport,      rrc::ActiveSetUpdate,        rrc::SystemInformationBlock,
+                                   rrc::SystemInformationBlock, rrc::SystemInformationBlock, rrc::ConnectionRequest,
+                                   rrc::SignallingConnectionRelease};
   for (size_t i = 0; i < n; ++i) {
     HandsetRecord& r = log.records[i];
     SetRecordTime(r, i, 0.1);
     r.NetType = 2;
     r.Reference = static_cast<uint32_t>(i);
-    if (random() % 10) r.MessageCode = Rrc | codes[random() % 10];
+    if (random() % 10) r.MessageCode = codes[random() % 10];
   }
   log.keepCounts();
   return log;
@@ -76,10 +77,12 @@ Log mixLog() {
   std::mt19937 random(7);
   const size_t n = recordCount();
   log.records.resize(n);
-  static const uint32_t common[] = {Rrc | 0x0102, Rrc | 0x0102, Rrc | 0x0103, Rrc | 0x000E, Rrc | 0x000E,
-                                    Rrc | 0x0101, Rrc | 0x020D};
-  static const uint32_t flow[] = {Rrc | 0x0001, Rrc | 0x0201, Rrc | 0x0202, Nas | 0x0524,
-                                  Rrc | 0x0304, Rrc | 0x0301, Rrc | 0x0203};
+  static const uint32_t common[] = {rrc::MeasurementReport,      rrc::MeasurementReport, rrc::ActiveSetUpdate,
+                                    rrc::SystemInformationBlock, rrc::SystemInformationBlock,
+                                    rrc::MeasurementControl,     rrc::Status};
+  static const uint32_t flow[] = {rrc::ConnectionRequest, rrc::ConnectionSetup,  rrc::ConnectionSetupComplete,
+                                  nas::CmServiceRequest,  rrc::RadioBearerSetup, rrc::RadioBearerSetupComplete,
+                                  rrc::SignallingConnectionRelease};
   for (size_t i = 0; i < n; ++i) {
     HandsetRecord& r = log.records[i];
     SetRecordTime(r, i, 0.1);
@@ -105,16 +108,19 @@ struct Definitions : TDefinitionSet {
   Definitions(int eventCount, int starting, int gateCount) {
     CoInitialize();
     SetNetwork(2);
-    static const uint32_t absent[] = {0x0508, 0x0512, 0x0518, 0x0501, 0x051A, 0x0504, 0x0511, 0x051C};
+    static const uint32_t absent[] = {nas::LocationUpdatingRequest, nas::AuthenticationRequest,
+                                      nas::IdentityRequest,         nas::ImsiDetachIndication,
+                                      nas::TmsiReallocationCommand, nas::LocationUpdatingReject,
+                                      nas::AuthenticationReject,    nas::AuthenticationFailure};
     for (int i = 0; i < eventCount; ++i) {
       TMsgEvent* event = AddEvent("Call " + std::to_string(i));
-      TLevelNode* first = AddLevel(event, nullptr, i < starting ? Rrc | 0x0001 : Nas | absent[i % 8]);
-      TLevelNode* setup = AddLevel(event, first, Rrc | 0x0201);
-      setup->MsgNodes->AddNode(2, Rrc | 0x0102, 0);
-      TLevelNode* complete = AddLevel(event, setup, Rrc | 0x0202, "Connected " + std::to_string(i));
-      TLevelNode* bearer = AddLevel(event, complete, Rrc | 0x0304);
-      bearer->MsgNodes->AddNode(2, Rrc | 0x0103, 0);
-      AddLevel(event, bearer, Rrc | 0x0301, "Bearer " + std::to_string(i));
+      TLevelNode* first = AddLevel(event, nullptr, i < starting ? rrc::ConnectionRequest : absent[i % 8]);
+      TLevelNode* setup = AddLevel(event, first, rrc::ConnectionSetup);
+      setup->MsgNodes->AddNode(2, rrc::MeasurementReport, 0);
+      TLevelNode* complete = AddLevel(event, setup, rrc::ConnectionSetupComplete, "Connected " + std::to_string(i));
+      TLevelNode* bearer = AddLevel(event, complete, rrc::RadioBearerSetup);
+      bearer->MsgNodes->AddNode(2, rrc::ActiveSetUpdate, 0);
+      AddLevel(event, bearer, rrc::RadioBearerSetupComplete, "Bearer " + std::to_string(i));
     }
     for (int i = 0; i < gateCount; ++i)
       AddExpressionGate("Low level " + std::to_string(i), "RxLevSub < " + std::to_string(-105 - i) + " and RxQualSub >= 5", 3);

@@ -40,6 +40,7 @@
 
 #include <simdjson.h>
 
+#include "eventmanager/outside/message_codes.h"
 #include "host/host_library.h"
 #include "host/host_session.h"
 #include "host/large_pages.h"
@@ -225,8 +226,8 @@ std::string extraMessageEvents(int first, int count) {
   std::string out;
   for (int i = 0; i < count; ++i) {
     const int n = first + i;
-    // Codes 0x412F8000 and up: RRC codes no generated log carries.
-    const uint32_t start = 0x412F8000u + static_cast<uint32_t>(2 * i), next = start + 1;
+    // Low 16 bits 0x8000 and up: RRC codes no generated log carries.
+    const uint32_t start = (rrc::Prefix | 0x8000u) + static_cast<uint32_t>(2 * i), next = start + 1;
     out += "\n      <MsgEvent-" + std::to_string(n) + " EventName=\"Unmatched " + std::to_string(i) +
            "\" StartedFlag=\"0\">\n"
            "        <LevelNode-0 ReportName=\"\" DetailFlag=\"0\" Expression=\"\" ReasonNum=\"-9999\">\n"

@@ -10,6 +10,7 @@
 
 #include "detection/act_events_result.h"
 #include "eventmanager/outside/message_bytes.h"
+#include "eventmanager/outside/message_codes.h"
 #include "platform/component_registry.h"
 #include "testing/definition_set.h"
 #include "testing/fake_host.h"
@@ -49,7 +50,8 @@ struct DetectionFixture : ::testing::Test, TDefinitionSet {
   }
   // A CDMA handoff message (field 20 = 4) whose handoff direction is `direction`.
   HandsetRecord& cdmaHandoff(int direction) {
-    HandsetRecord& r = host.Add(FakeHost::At(10, 0, static_cast<double>(host.Records.size())), 0x10082200);
+    HandsetRecord& r =
+        host.Add(FakeHost::At(10, 0, static_cast<double>(host.Records.size())), cdma::UniversalHandoffDirection);
     r.MessageInfo = 2u << 24;
     r.SetField(20, 4);
     r.MessageBytes =

@@ -10,8 +10,8 @@ namespace {
 uint16_t keyOf(uint32_t code) { return static_cast<uint16_t>(code & 0xFFFF); }
 
 // Calls fn(key) for every non-zero key of the nodes of `level`'s children.
-// Key 0 is never offered by the code filter except through 0x10130000, which
-// visits every event anyway.
+// Key 0 is never offered by the code filter except through
+// cdma::AccessProbeInfo, which visits every event anyway.
 template <class Fn>
 void forChildKeys(const TLevelNode* level, Fn fn) {
   for (int c = 0; c < level->ChildCount(); ++c) {

@@ -4,11 +4,11 @@
 //
 // Codes are compared only through the decoders, and the list's code filter
 // already relies on a code being accepted only by a node code with the same
-// low 16 bits (0x10130000 aside), so the index is keyed by those 16 bits and
-// holds, per key, the events whose first-step levels have a node with it and
-// the events whose current level has a child with it. 0x10130000 concerns
-// every event. A superset is harmless: an event that the message cannot
-// match is left exactly as it was by the pass.
+// low 16 bits (cdma::AccessProbeInfo aside), so the index is keyed by those
+// 16 bits and holds, per key, the events whose first-step levels have a node
+// with it and the events whose current level has a child with it.
+// cdma::AccessProbeInfo concerns every event. A superset is harmless: an
+// event that the message cannot match is left exactly as it was by the pass.
 //
 // The static part follows the definitions: it is rebuilt when the list
 // changes (events added, removed or sorted, RebuildCodeFilter, a changed
@@ -20,13 +20,15 @@
 #include <cstdint>
 #include <vector>
 
+#include "eventmanager/outside/message_codes.h"
+
 class TMsgEventList;
 class TMsgEvent;
 class TLevelNode;
 
 class TMsgCodeIndex {
  public:
-  static constexpr uint32_t AlwaysScanned = 0x10130000;
+  static constexpr uint32_t AlwaysScanned = cdma::AccessProbeInfo;
 
   bool Fresh(const TMsgEventList& list) const;
   void Invalidate() { stale_ = true; }

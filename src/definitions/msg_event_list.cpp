@@ -2,6 +2,7 @@
 
 #include "core/network.h"
 #include "core/property_source.h"
+#include "eventmanager/outside/message_codes.h"
 
 TMsgEventList::TMsgEventList() : THashObjectList(TMsgEvent::StaticClass(), true), CodeFilter(new TIntegerArray) {
   RebuildName();
@@ -82,7 +83,12 @@ void TMsgEventList::RebuildCodeFilter() {
     TMsgEvent* event = Event(i);
     for (int l = 0; l < event->LevelCount(); ++l) event->Level(l)->CollectMessageCodes(*CodeFilter);
   }
-  for (int32_t code : {0x0001, 0x0201, 0x0304, 0x010A, 0x0203, 0x0310, 0x0401, 0x0204, 0x0002}) CodeFilter->Add(code);
+  // Always offered: the low 16 bits of the waiting window's watch codes and
+  // of the RRC connection reject.
+  for (uint32_t code : {rrc::ConnectionRequest, rrc::ConnectionSetup, rrc::RadioBearerSetup, rrc::CellChangeOrderFromUtran,
+                        rrc::SignallingConnectionRelease, rrc::RadioBearerRelease, rrc::ConnectionRelease,
+                        rrc::SignallingConnectionReleaseIndication, rrc::ConnectionReject})
+    CodeFilter->Add(static_cast<int32_t>(code & 0xFFFF));
   CodeFilter->SetSorted(true);
   InvalidateCodeIndex();
 }

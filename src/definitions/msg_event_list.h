@@ -11,6 +11,7 @@
 #include "core/integer_array.h"
 #include "definitions/msg_code_index.h"
 #include "definitions/msg_event.h"
+#include "eventmanager/outside/message_codes.h"
 
 class TMsgEventList : public THashObjectList {
   EM_CLASS(TMsgEventList, THashObjectList)
@@ -50,7 +51,7 @@ class TMsgEventList : public THashObjectList {
   void RebuildCodeFilter();
   // True when a record with this message code is to be offered to the events.
   bool Offers(uint32_t messageCode) const {
-    if (messageCode == 0x10130000) return true;
+    if (messageCode == cdma::AccessProbeInfo) return true;
     int32_t low = static_cast<int32_t>(messageCode & 0xFFFF);
     return low != 0 && CodeFilter->Contains(low);
   }

@@ -11,6 +11,7 @@
 #include "eventmanager/outside/cdma_decoder.h"
 #include "eventmanager/outside/data_access.h"
 #include "eventmanager/outside/gsm_decoder.h"
+#include "eventmanager/outside/message_codes.h"
 #include "eventmanager/outside/tdscdma_decoder.h"
 #include "eventmanager/outside/tdscdma_diagnosis.h"
 #include "eventmanager/outside/umts_diagnosis.h"
@@ -20,13 +21,13 @@ double LastHangupTime = 0;
 
 namespace {
 
-constexpr uint32_t CodeCauseByMessage = 0x412F0002;
-constexpr uint32_t CodeReconfigA = 0x412F030B;
-constexpr uint32_t CodeReconfigB = 0x412F030D;
-constexpr uint32_t CodeReconfigC = 0x412F0313;
-constexpr uint32_t CodeTdInProgress = 0x412F0401;
-constexpr uint32_t CodeNotInGsmIdle = 0x512F062B;
-constexpr uint32_t CodeDedicatedOnly = 0x512F062E;
+constexpr uint32_t CodeCauseByMessage = rrc::ConnectionReject;
+constexpr uint32_t CodeReconfigA = rrc::RadioBearerReconfiguration;
+constexpr uint32_t CodeReconfigB = rrc::TransportChannelReconfiguration;
+constexpr uint32_t CodeReconfigC = rrc::PhysicalChannelReconfiguration;
+constexpr uint32_t CodeTdInProgress = rrc::ConnectionRelease;
+constexpr uint32_t CodeNotInGsmIdle = nas::HandoverCommand;
+constexpr uint32_t CodeDedicatedOnly = nas::AssignmentCommand;
 
 int32_t firstI32(const std::string& record) {
   int32_t v = -9999;
@@ -38,7 +39,7 @@ void loadRecord(TLevelNode& level, const TMatchInput& in) {
   if (in.OnGetRecord) in.OnGetRecord(level.HandsetFields, static_cast<int32_t>(in.RecordRef));
 }
 
-// The 3G cause: the message-cause reader for 0x412F0002, otherwise the CM
+// The 3G cause: the message-cause reader for CodeCauseByMessage, otherwise the CM
 // service type reader.
 template <class CauseReader, class ServiceReader>
 int32_t cause3g(uint8_t net, const TMatchInput& in, CauseReader causeReader, ServiceReader serviceReader) {

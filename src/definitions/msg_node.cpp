@@ -3,9 +3,10 @@
 #include <fmt/format.h>
 
 #include "core/network.h"
+#include "eventmanager/outside/message_codes.h"
 
 void TMsgNode::GetMessageName(std::string& name) const {
-  if (NetType == 1 && MessageCode == 0x10130000)
+  if (NetType == 1 && MessageCode == cdma::AccessProbeInfo)
     name = "CDMA Access Probe Info";
   else
     name = DecoderMessageName(NetType, MessageCode);

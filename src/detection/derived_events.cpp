@@ -9,6 +9,7 @@
 #include "detection/act_events_result.h"
 #include "eventmanager/outside/cdma_decoder.h"
 #include "eventmanager/outside/data_access.h"
+#include "eventmanager/outside/message_codes.h"
 #include "eventmanager/outside/tdscdma_decoder.h"
 
 namespace {
@@ -17,9 +18,8 @@ constexpr int16_t IdTimerOut = 161;
 constexpr int16_t IdCellReselection = 162;
 constexpr int16_t IdHandoffSuccess = 194;
 constexpr int16_t IdHandoffFailure = 195;
-constexpr uint32_t CodeTdTimerExpiry = 0x60860000;
-constexpr uint32_t CodeHandoffCompletion = 0x10050A00;
-constexpr uint32_t HandoffDirectionCodes[] = {0x10082200, 0x10081F00, 0x10080500, 0x10081100};
+constexpr uint32_t HandoffDirectionCodes[] = {cdma::UniversalHandoffDirection, cdma::GeneralHandoffDirection,
+                                              cdma::HandoffDirection, cdma::ExtendedHandoffDirection};
 
 // Field identifiers of the serving cell, by network.
 struct CellFields {
@@ -79,7 +79,7 @@ void TActEventsResult::DerivedEventsPass(uint32_t context, int32_t recordIndex) 
 void TActEventsResult::DeriveTimerExpiry(uint32_t context, int32_t recordIndex) {
   if (NetType != 3) return;
   LoadRecord(RecordView, recordIndex);
-  if (RecordView->HasData() == 0 || RecordView->MessageCode() != CodeTdTimerExpiry) return;
+  if (RecordView->HasData() == 0 || RecordView->MessageCode() != tdscdma::MmTimerExpiryIndication) return;
   auto block = Gain_TDSCDMA_MM_TimeOut_Indication_Data_Point(DeviceType, RecordView->MessageCode(),
                                                              RecordView->MessageBytes());
   if (block) DeriveItem(context, recordIndex, IdTimerOut, *block);
@@ -173,7 +173,7 @@ void TActEventsResult::DeriveHandoff(uint32_t context, int32_t recordIndex) {
     }
     return;
   }
-  if (HandoffCurrent != NoValue && CompareMsgInfo(DeviceType, NetType, code, CodeHandoffCompletion)) {
+  if (HandoffCurrent != NoValue && CompareMsgInfo(DeviceType, NetType, code, cdma::HandoffCompletion)) {
     uint8_t handoffType = RecordView->FieldByte(20);
     if (handoffType == 0) return;
     DeriveHandoffItem(context, recordIndex, IdHandoffSuccess, handoffType);

@@ -13,6 +13,7 @@
 #include "eventmanager/outside/cdma_decoder.h"
 #include "eventmanager/outside/data_access.h"
 #include "eventmanager/outside/gsm_decoder.h"
+#include "eventmanager/outside/message_codes.h"
 #include "eventmanager/outside/tdscdma_decoder.h"
 #include "eventmanager/outside/wcdma_decoder.h"
 
@@ -24,14 +25,14 @@ constexpr int64_t WindowMilliseconds = 5000;
 bool windowExpired(double now, double start) { return ElapsedMilliseconds(start, now) > WindowMilliseconds; }
 
 // Watch codes of the waiting window.
-constexpr uint32_t WatchOpen = 0x412F0001;
-constexpr uint32_t WatchCancelEarly = 0x412F0204;
-constexpr uint32_t WatchSecondA = 0x412F0201;
-constexpr uint32_t WatchSecondB = 0x412F0304;
-constexpr uint32_t WatchBackA = 0x412F0203;
-constexpr uint32_t WatchBackB = 0x412F0310;
-constexpr uint32_t WatchCancelLate = 0x412F010A;
-constexpr uint32_t WatchBackC = 0x412F0401;
+constexpr uint32_t WatchOpen = rrc::ConnectionRequest;
+constexpr uint32_t WatchCancelEarly = rrc::SignallingConnectionReleaseIndication;
+constexpr uint32_t WatchSecondA = rrc::ConnectionSetup;
+constexpr uint32_t WatchSecondB = rrc::RadioBearerSetup;
+constexpr uint32_t WatchBackA = rrc::SignallingConnectionRelease;
+constexpr uint32_t WatchBackB = rrc::RadioBearerRelease;
+constexpr uint32_t WatchCancelLate = rrc::CellChangeOrderFromUtran;
+constexpr uint32_t WatchBackC = rrc::ConnectionRelease;
 
 // The decoders accept a code only for a wanted code with the same low 16
 // bits (the code filter relies on it too), so these keys cover every record

@@ -8,6 +8,7 @@
 #include "definitions/msg_event_list.h"
 #include "eventmanager/outside/cdma_decoder.h"
 #include "eventmanager/outside/gsm_decoder.h"
+#include "eventmanager/outside/message_codes.h"
 #include "eventmanager/outside/tdscdma_decoder.h"
 #include "eventmanager/outside/utility.h"
 #include "eventmanager/outside/wcdma_decoder.h"
@@ -16,7 +17,6 @@
 
 namespace {
 
-constexpr uint32_t CdmaAccessProbeInfo = 0x10130000;
 constexpr const char* ProbeName = "CDMA Access Probe Info";
 constexpr int32_t NoReason = -9999;
 
@@ -86,16 +86,16 @@ std::vector<TMessageType> AvailableMessages(uint8_t net) {
   // The probe record is the handset's, not a layer-3 message: a decoder may
   // not list it, or list it under a description of its own. Either way it is
   // offered once, under the name its conditions are shown with.
-  const bool cdma = net == 1;
+  const bool isCdma = net == 1;
   bool probeListed = false;
   for (int i = 0, n = catalogue->Count(); i < n; ++i) {
     const uint32_t code = catalogue->Code(i);
-    const bool probe = cdma && code == CdmaAccessProbeInfo;
+    const bool probe = isCdma && code == cdma::AccessProbeInfo;
     if (probe && probeListed) continue;
     types.push_back({probe ? std::string(ProbeName) : catalogue->Desc(i), code});
     probeListed = probeListed || probe;
   }
-  if (cdma && !probeListed) types.push_back({ProbeName, CdmaAccessProbeInfo});
+  if (isCdma && !probeListed) types.push_back({ProbeName, cdma::AccessProbeInfo});
   std::stable_sort(types.begin(), types.end(), [](const TMessageType& a, const TMessageType& b) {
     std::string ua = AsciiLowerCopy(a.Description), ub = AsciiLowerCopy(b.Description);
     return ua != ub ? ua < ub : a.Description < b.Description;

@@ -33,8 +33,8 @@ struct TMessageType {
   uint32_t Code;
 };
 // Every message type of the network's decoder, sorted by description (letter
-// case aside); CDMA adds "CDMA Access Probe Info" (0x10130000), which its
-// decoder does not list. Empty for a network outside 0..3.
+// case aside); CDMA adds "CDMA Access Probe Info" (cdma::AccessProbeInfo)
+// when its decoder does not list it. Empty for a network outside 0..3.
 std::vector<TMessageType> AvailableMessages(uint8_t net);
 
 // The reason number typed by the user; -9999 (none) unless the whole text,

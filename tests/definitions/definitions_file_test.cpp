@@ -16,6 +16,7 @@
 #include "definitions/definition_attributes.h"
 #include "definitions/test_events.h"
 #include "eventmanager/errors.h"
+#include "eventmanager/outside/message_codes.h"
 #include "linking/property_linking.h"
 #include "platform/component_registry.h"
 #include "platform/xml_file.h"
@@ -98,8 +99,10 @@ std::string snapshot(TAllEvents& all) {
 
 TEST_F(DefinitionsFile, EveryNetworkComesBackEqualAliasesIncluded) {
   TAllEvents all;
-  const uint32_t codes[4][2] = {{0x012F0524, 0x012F1325}, {0x10040400, 0x10082A00},
-                                {0x412F0001, 0x512F1325}, {0x412F0201, 0x412F0401}};
+  const uint32_t codes[4][2] = {{gsm::CmServiceRequest, gsm::Disconnect},
+                                {cdma::Origination, cdma::ExtendedRelease},
+                                {rrc::ConnectionRequest, nas::Disconnect},
+                                {rrc::ConnectionSetup, rrc::ConnectionRelease}};
   for (int net = 0; net < 4; ++net) {
     addCallEvent(all.MsgLists[net], codes[net][0], codes[net][1], 16 + net);
     auto* gate = new TGateEvent(all.GateLists[net]);
@@ -152,7 +155,7 @@ TEST_F(DefinitionsFile, MissingNetworksAndSectionsLeaveTheirListsAlone) {
   </Message>
 </Events>)");
   TAllEvents all;
-  addCallEvent(all.MsgLists[2], 0x412F0001, 0x412F0401, 16);
+  addCallEvent(all.MsgLists[2], rrc::ConnectionRequest, rrc::ConnectionRelease, 16);
   auto* gate = new TGateEvent(all.GateLists[0]);
   gate->SetEventName("Kept");
   all.GateLists[0]->Add(gate);
@@ -209,7 +212,7 @@ TEST_F(DefinitionsFile, ReadsChildrenByPositionWhateverTheirNames) {
   EXPECT_EQ(first->MsgNodes->Node(0)->NetType, 1);
   ASSERT_EQ(first->ChildCount(), 1);
   EXPECT_EQ(first->Child(0)->ReportName, "Second");
-  EXPECT_TRUE(all.MsgLists[1]->Offers(268698624));
+  EXPECT_TRUE(all.MsgLists[1]->Offers(cdma::Origination));
 
   // Alias names come from positions; the second alias keeps its text.
   TAliasesList* aliases = all.AliasLists[0];

@@ -7,6 +7,7 @@
 
 #include "definitions/all_events.h"
 #include "definitions/msg_node.h"
+#include "eventmanager/outside/message_codes.h"
 #include "platform/component_registry.h"
 
 namespace {
@@ -34,9 +35,9 @@ TEST(DefinitionsModified, OnlyAChangeAfterLoadingReportsModified) {
   const Case cases[] = {
       {"nothing", [](TAllEvents&) {}, false},
       {"a message added to a first-step level",
-       [&](TAllEvents& all) { first(all)->MsgNodes->AddNode(0, 19862273, 0); }, true},
+       [&](TAllEvents& all) { first(all)->MsgNodes->AddNode(0, gsm::Alerting, 0); }, true},
       {"a message added to a second-step level",
-       [&](TAllEvents& all) { first(all)->Child(0)->MsgNodes->AddNode(0, 19862273, 0); }, true},
+       [&](TAllEvents& all) { first(all)->Child(0)->MsgNodes->AddNode(0, gsm::Alerting, 0); }, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -4,6 +4,7 @@
 
 #include "definitions/msg_event_list.h"
 #include "eventmanager/errors.h"
+#include "eventmanager/outside/message_codes.h"
 
 namespace {
 
@@ -96,12 +97,12 @@ TEST(MsgEvents, CloningCopiesTheWholeTreeWithNewOwners) {
   to.SetNetType(2);
   TMsgEvent* source = addEvent(from, "RRC Setup");
   source->StartedFlag = 1;
-  TLevelNode* first = addLevel(source, nullptr, 0x412F0001);
-  TLevelNode* second = addLevel(source, first, 0x412F0201, "RRC Connection Setup");
+  TLevelNode* first = addLevel(source, nullptr, rrc::ConnectionRequest);
+  TLevelNode* second = addLevel(source, first, rrc::ConnectionSetup, "RRC Connection Setup");
   second->ReasonNum = 7;
   second->DetailFlag = 6;
   second->Expression = "x";
-  addLevel(source, second, 0x412F0304, "RRC Connection Complete");
+  addLevel(source, second, rrc::RadioBearerSetup, "RRC Connection Complete");
 
   TMsgEvent* copy = TMsgEvent::CloneEvent(source, &to);
   to.Add(copy);
@@ -124,7 +125,7 @@ TEST(MsgEvents, CloningCopiesTheWholeTreeWithNewOwners) {
   EXPECT_EQ(c2->ReasonNum, 7);
   EXPECT_EQ(c2->DetailFlag, 6);
   EXPECT_EQ(c2->Expression, "x");
-  EXPECT_EQ(c3->MsgNodes->Node(0)->MessageCode, 0x412F0304u);
+  EXPECT_EQ(c3->MsgNodes->Node(0)->MessageCode, rrc::RadioBearerSetup);
   EXPECT_EQ(to.FindLevelByReportName("RRC Connection Complete"), c3);
   EXPECT_EQ(to.FindLevelByReportName("rrc connection complete"), nullptr);
 
@@ -134,8 +135,8 @@ TEST(MsgEvents, CloningCopiesTheWholeTreeWithNewOwners) {
   EXPECT_EQ(from.FindLevelByReportName("RRC Connection Complete")->ParentLevel, second);
 
   // A level copy keeps the destination's own children before the copies.
-  TLevelNode* other = addLevel(source, nullptr, 0x412F0203);
-  TLevelNode* own = addLevel(source, other, 0x412F0310);
+  TLevelNode* other = addLevel(source, nullptr, rrc::SignallingConnectionRelease);
+  TLevelNode* own = addLevel(source, other, rrc::RadioBearerRelease);
   other->Assign(first);
   ASSERT_EQ(other->ChildCount(), 2);
   EXPECT_EQ(other->Child(0), own);
@@ -148,9 +149,9 @@ TEST(MsgEvents, AssigningAnItemToItselfKeepsIt) {
   TMsgEventList list;
   list.SetNetType(0);
   TMsgEvent* event = addEvent(list, "Call Setup");
-  TLevelNode* first = addLevel(event, nullptr, 0x412F0001, "Start");
-  addLevel(event, first, 0x412F0201, "Middle");
-  addLevel(event, first, 0x412F0203, "Other");
+  TLevelNode* first = addLevel(event, nullptr, rrc::ConnectionRequest, "Start");
+  addLevel(event, first, rrc::ConnectionSetup, "Middle");
+  addLevel(event, first, rrc::SignallingConnectionRelease, "Other");
 
   first->Assign(first);
   ASSERT_EQ(first->ChildCount(), 2);
@@ -170,12 +171,12 @@ TEST(MsgEvents, CaptionsAndSetters) {
   list.SetNetType(2);
   TMsgEvent* event = addEvent(list, "E");
   auto* top = new TLevelNode(event, nullptr);
-  top->MsgNodes->AddNode(2, 0x412F0001, 0);
-  top->MsgNodes->AddNode(2, 0x412F0002, 0);
+  top->MsgNodes->AddNode(2, rrc::ConnectionRequest, 0);
+  top->MsgNodes->AddNode(2, rrc::ConnectionReject, 0);
   event->AddLevel(top);
   auto* child = new TLevelNode(event, top);
-  child->MsgNodes->AddNode(2, 0x412F0201, 0);
-  child->MsgNodes->AddNode(2, 0x412F0204, 0);
+  child->MsgNodes->AddNode(2, rrc::ConnectionSetup, 0);
+  child->MsgNodes->AddNode(2, rrc::SignallingConnectionReleaseIndication, 0);
   top->AddChild(child);
   EXPECT_EQ(top->Caption(), "Level 1");
   EXPECT_EQ(child->Caption(), "Level 2");
@@ -187,11 +188,11 @@ TEST(MsgEvents, CaptionsAndSetters) {
   EXPECT_EQ(name.substr(name.size() - 4), "(10)");
   EXPECT_EQ(child->Caption(), name);
 
-  TMsgNode cdma;
-  cdma.NetType = 1;
-  cdma.MessageCode = 0x10130000;
-  cdma.SubCode = 5;
-  EXPECT_EQ(cdma.MessageName(), "CDMA Access Probe Info(05)");
+  TMsgNode probe;
+  probe.NetType = 1;
+  probe.MessageCode = cdma::AccessProbeInfo;
+  probe.SubCode = 5;
+  EXPECT_EQ(probe.MessageName(), "CDMA Access Probe Info(05)");
 
   child->Modified = false;
   child->SetReportName("  Call Setup  ");
@@ -212,19 +213,29 @@ TEST(MsgEvents, CodeFilterHoldsUsedCodesAndTheFixedOnes) {
   TMsgEventList list;
   list.SetNetType(2);
   TMsgEvent* event = addEvent(list, "Reconfiguration");
-  TLevelNode* top = addLevel(event, nullptr, 0x412F0313);
-  addLevel(event, top, 0x412F0313);
+  TLevelNode* top = addLevel(event, nullptr, rrc::PhysicalChannelReconfiguration);
+  addLevel(event, top, rrc::PhysicalChannelReconfiguration);
   list.RebuildCodeFilter();
-  std::vector<int32_t> expected = {0x0001, 0x0002, 0x010A, 0x0201, 0x0203, 0x0204, 0x0304, 0x0310, 0x0313, 0x0401};
+  auto low = [](uint32_t code) { return static_cast<int32_t>(code & 0xFFFF); };
+  std::vector<int32_t> expected = {low(rrc::ConnectionRequest),
+                                   low(rrc::ConnectionReject),
+                                   low(rrc::CellChangeOrderFromUtran),
+                                   low(rrc::ConnectionSetup),
+                                   low(rrc::SignallingConnectionRelease),
+                                   low(rrc::SignallingConnectionReleaseIndication),
+                                   low(rrc::RadioBearerSetup),
+                                   low(rrc::RadioBearerRelease),
+                                   low(rrc::PhysicalChannelReconfiguration),
+                                   low(rrc::ConnectionRelease)};
   EXPECT_EQ(list.CodeFilter->Values(), expected);
-  EXPECT_TRUE(list.Offers(0x412F0313));
-  EXPECT_TRUE(list.Offers(0x10130000));
-  EXPECT_FALSE(list.Offers(0x412F0000));
-  EXPECT_FALSE(list.Offers(0x412F0555));
+  EXPECT_TRUE(list.Offers(rrc::PhysicalChannelReconfiguration));
+  EXPECT_TRUE(list.Offers(cdma::AccessProbeInfo));
+  EXPECT_FALSE(list.Offers(rrc::Prefix));
+  EXPECT_FALSE(list.Offers(rrc::Prefix | 0x0555));
   list.Clear();
   EXPECT_EQ(list.CodeFilter->Count(), 0);
-  EXPECT_TRUE(list.Offers(0x10130000));
-  EXPECT_FALSE(list.Offers(0x412F0313));
+  EXPECT_TRUE(list.Offers(cdma::AccessProbeInfo));
+  EXPECT_FALSE(list.Offers(rrc::PhysicalChannelReconfiguration));
 }
 
 TEST(MsgEvents, TreeBindingFollowsTheLevels) {
@@ -262,8 +273,8 @@ TEST(MsgEvents, TreeBindingFollowsTheLevels) {
   TMsgEventList list;
   list.SetNetType(0);
   TMsgEvent* event = addEvent(list, "Location Update");
-  TLevelNode* top = addLevel(event, nullptr, 0x0008, "LU Request");
-  addLevel(event, top, 0x0002, "LU Accept");
+  TLevelNode* top = addLevel(event, nullptr, gsm::LocationUpdatingRequest, "LU Request");
+  addLevel(event, top, gsm::LocationUpdatingAccept, "LU Accept");
   event->ShowInTree(&tree);
   ASSERT_EQ(tree.nodes.size(), 3u);
   EXPECT_EQ(tree.nodes[0]->text, "Location Update");

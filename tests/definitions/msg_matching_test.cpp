@@ -7,6 +7,7 @@
 #include "eventmanager/outside/cdma_decoder.h"
 #include "eventmanager/outside/gsm_decoder.h"
 #include "eventmanager/outside/message_bytes.h"
+#include "eventmanager/outside/message_codes.h"
 #include "eventmanager/outside/tdscdma_decoder.h"
 #include "eventmanager/outside/wcdma_decoder.h"
 #include "testing/fake_host.h"
@@ -102,7 +103,7 @@ TEST_F(Matching, GsmCauseComesFromTheServiceTypeReader) {
 
 TEST_F(Matching, CdmaCauseLoadsTheRecordForItsCauseState) {
   TMsgEvent* e = event(1);
-  uint32_t release = 0x10050115;  // a release order carries the cause
+  uint32_t release = cdma::ReleaseOrderMobileStation;  // a release order carries the cause
   TLevelNode* l = level(e, nullptr, {release}, 0, 9);
   HandsetRecord& withCause = host.Add(1, release);
   withCause.MessageBytes = msgbytes::Writer().U16(msgbytes::CdmaCause, 9).Bytes();
@@ -123,12 +124,12 @@ TEST_F(Matching, ThreeGCausesUseTheMessageCauseReaderForTheRejectCode) {
   for (uint8_t net : {uint8_t(2), uint8_t(3)}) {
     SCOPED_TRACE(int(net));
     TMsgEvent* e = event(net);
-    TLevelNode* reject = level(e, nullptr, {0x412F0002}, 0, 5);
+    TLevelNode* reject = level(e, nullptr, {rrc::ConnectionReject}, 0, 5);
     uint32_t request = codeNamed(net, "CM Service Request");
     TLevelNode* service = level(e, nullptr, {request}, 0, 1);
     host.Records.clear();
-    host.Add(1, 0x412F0002).MessageBytes = msgbytes::Writer().I32(msgbytes::Cause, 5).Bytes();
-    host.Add(1, 0x412F0002).MessageBytes = msgbytes::Writer().I32(msgbytes::CmServiceType, 5).Bytes();
+    host.Add(1, rrc::ConnectionReject).MessageBytes = msgbytes::Writer().I32(msgbytes::Cause, 5).Bytes();
+    host.Add(1, rrc::ConnectionReject).MessageBytes = msgbytes::Writer().I32(msgbytes::CmServiceType, 5).Bytes();
     host.Add(1, request).MessageBytes = msgbytes::Writer().I32(msgbytes::CmServiceType, 1).Bytes();
     EXPECT_TRUE(reject->MatchLevel(input(0)));
     EXPECT_FALSE(reject->MatchLevel(input(1)));
@@ -143,11 +144,12 @@ TEST_F(Matching, ReconfigurationCountsOnlyWithANewFrequency) {
     TMsgEvent* e = event(net);
     // The second node would match the same message, but the failed check of
     // the first ends the level.
-    TLevelNode* l = level(e, nullptr, {0x412F0313, 0x412F0313});
+    constexpr uint32_t reconfiguration = rrc::PhysicalChannelReconfiguration;
+    TLevelNode* l = level(e, nullptr, {reconfiguration, reconfiguration});
     host.Records.clear();
-    host.Add(1, 0x412F0313).MessageBytes = msgbytes::Writer().I32(msgbytes::NewUarfcn, 10700).Bytes();
-    host.Add(1, 0x412F0313).MessageBytes = msgbytes::Writer().I32(msgbytes::PscList, 100).Bytes();
-    host.Add(1, 0x412F0313).MessageBytes = std::string("\x07\x04\x01", 3);  // truncated block
+    host.Add(1, reconfiguration).MessageBytes = msgbytes::Writer().I32(msgbytes::NewUarfcn, 10700).Bytes();
+    host.Add(1, reconfiguration).MessageBytes = msgbytes::Writer().I32(msgbytes::PscList, 100).Bytes();
+    host.Add(1, reconfiguration).MessageBytes = std::string("\x07\x04\x01", 3);  // truncated block
     EXPECT_TRUE(l->MatchLevel(input(0)));
     EXPECT_FALSE(l->MatchLevel(input(1)));
     EXPECT_FALSE(l->MatchLevel(input(2)));
@@ -164,14 +166,14 @@ TEST_F(Matching, StateDependentMessages) {
   for (uint8_t net : {uint8_t(2), uint8_t(3)}) {
     SCOPED_TRACE(int(net));
     TMsgEvent* e = event(net);
-    TLevelNode* dedicatedOnly = level(e, nullptr, {0x512F062E});
-    TLevelNode* notIn3gIdle = level(e, nullptr, {0x512F062B});
+    TLevelNode* dedicatedOnly = level(e, nullptr, {nas::AssignmentCommand});
+    TLevelNode* notIn3gIdle = level(e, nullptr, {nas::HandoverCommand});
     host.Records.clear();
-    host.Add(1, 0x512F062E).MessageInfo = 2u << 24;
-    host.Add(1, 0x512F062E).MessageInfo = 1u << 24;
-    HandsetRecord& own = host.Add(1, 0x512F062B);
+    host.Add(1, nas::AssignmentCommand).MessageInfo = 2u << 24;
+    host.Add(1, nas::AssignmentCommand).MessageInfo = 1u << 24;
+    HandsetRecord& own = host.Add(1, nas::HandoverCommand);
     own.NetType = net;  // in the event's own network and not in GSM mode
-    HandsetRecord& gsm = host.Add(1, 0x512F062B);
+    HandsetRecord& gsm = host.Add(1, nas::HandoverCommand);
     gsm.NetType = 0;  // in GSM mode
     EXPECT_TRUE(dedicatedOnly->MatchLevel(input(0)));
     EXPECT_FALSE(dedicatedOnly->MatchLevel(input(1)));
@@ -181,23 +183,23 @@ TEST_F(Matching, StateDependentMessages) {
   }
   // The same codes on GSM are plain messages.
   TMsgEvent* g = event(0);
-  TLevelNode* plain = level(g, nullptr, {0x512F062E});
+  TLevelNode* plain = level(g, nullptr, {nas::AssignmentCommand});
   host.Records.clear();
-  host.Add(1, 0x512F062E);
+  host.Add(1, nas::AssignmentCommand);
   EXPECT_TRUE(plain->MatchLevel(input(0)));
 }
 
 TEST_F(Matching, TdProgressCodeMarksTheEventAndClearsTheHangupTime) {
   TMsgEvent* e = event(3);
-  TLevelNode* l = level(e, nullptr, {0x412F0401});
-  host.Add(1, 0x412F0401);
+  TLevelNode* l = level(e, nullptr, {rrc::ConnectionRelease});
+  host.Add(1, rrc::ConnectionRelease);
   LastHangupTime = 5;
   EXPECT_TRUE(l->MatchLevel(input(0)));
   EXPECT_TRUE(e->InProgress);
   EXPECT_EQ(LastHangupTime, 0);
 
   TMsgEvent* u = event(2);  // the list was cleared with the network change
-  TLevelNode* lu = level(u, nullptr, {0x412F0401});
+  TLevelNode* lu = level(u, nullptr, {rrc::ConnectionRelease});
   LastHangupTime = 5;
   EXPECT_TRUE(lu->MatchLevel(input(0)));
   EXPECT_FALSE(u->InProgress);
@@ -206,12 +208,12 @@ TEST_F(Matching, TdProgressCodeMarksTheEventAndClearsTheHangupTime) {
 
 TEST_F(Matching, ArmingAndBranches) {
   TMsgEvent* e = event(2);
-  TLevelNode* a = level(e, nullptr, {0x412F0001});
-  TLevelNode* a2 = level(e, a, {0x412F0201});
-  TLevelNode* b = level(e, nullptr, {0x412F0203});
-  host.Add(1, 0x412F0001);
-  host.Add(1, 0x412F0201);
-  host.Add(1, 0x412F0203);
+  TLevelNode* a = level(e, nullptr, {rrc::ConnectionRequest});
+  TLevelNode* a2 = level(e, a, {rrc::ConnectionSetup});
+  TLevelNode* b = level(e, nullptr, {rrc::SignallingConnectionRelease});
+  host.Add(1, rrc::ConnectionRequest);
+  host.Add(1, rrc::ConnectionSetup);
+  host.Add(1, rrc::SignallingConnectionRelease);
 
   EXPECT_FALSE(e->MatchNext(input(0)));  // nothing under way
   EXPECT_TRUE(host.Loads.empty());

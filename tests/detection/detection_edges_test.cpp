@@ -11,6 +11,7 @@
 #include "definitions/test_events.h"
 #include "detection/act_events_result.h"
 #include "eventmanager/outside/message_bytes.h"
+#include "eventmanager/outside/message_codes.h"
 #include "properties/event_property_list.h"
 #include "testing/detection_fixture.h"
 
@@ -43,16 +44,16 @@ struct Edges : DetectionFixture {
 TEST_F(Edges, ResultsAnswerAfterTheirDefinitionsAreCleared) {
   network(0);
   TMsgEvent* call = event("Call");
-  level(call, level(call, nullptr, 0x012F0524), 0x012F1301, "Call Setup", 6);
+  level(call, level(call, nullptr, gsm::CmServiceRequest), gsm::Alerting, "Call Setup", 6);
   TMsgEvent* lu = event("LU");
-  level(lu, nullptr, 0x012F0508, "LU Request", 1);
-  gate("LU Not Answered", 2)->SetMessageCodeA(0x012F0508);
-  gates.ItemAs<TGateEvent>(0)->SetMessageCodeB(0x012F0502);
+  level(lu, nullptr, gsm::LocationUpdatingRequest, "LU Request", 1);
+  gate("LU Not Answered", 2)->SetMessageCodeA(gsm::LocationUpdatingRequest);
+  gates.ItemAs<TGateEvent>(0)->SetMessageCodeB(gsm::LocationUpdatingAccept);
   ready();
-  host.Add(sec(0), 0x012F0524);
-  host.Add(sec(1), 0x012F1301);
-  host.Add(sec(2), 0x012F0508);
-  host.Add(sec(3), 0x012F0615);
+  host.Add(sec(0), gsm::CmServiceRequest);
+  host.Add(sec(1), gsm::Alerting);
+  host.Add(sec(2), gsm::LocationUpdatingRequest);
+  host.Add(sec(3), gsm::MeasurementReport);
   feedAll(0, false);
   ASSERT_EQ(results.GetCount(), 3);
   std::vector<bool> flags;
@@ -85,13 +86,13 @@ TEST_F(Edges, MatchingLoadsRecordsByTheirReference) {
     int32_t reason;
     void (*fill)(HandsetRecord&);
   } cases[] = {
-      {"CDMA cause state", 1, 0x10050115, 9, [](HandsetRecord& r) { r.SetField(21, 9); }},
-      {"WCDMA reconfiguration", 2, 0x412F030B, -9999,
+      {"CDMA cause state", 1, cdma::ReleaseOrderMobileStation, 9, [](HandsetRecord& r) { r.SetField(21, 9); }},
+      {"WCDMA reconfiguration", 2, rrc::RadioBearerReconfiguration, -9999,
        [](HandsetRecord& r) { r.MessageBytes = msgbytes::Writer().I32(msgbytes::NewUarfcn, 10700).Bytes(); }},
-      {"TD-SCDMA reconfiguration", 3, 0x412F0313, -9999,
+      {"TD-SCDMA reconfiguration", 3, rrc::PhysicalChannelReconfiguration, -9999,
        [](HandsetRecord& r) { r.MessageBytes = msgbytes::Writer().I32(msgbytes::NewUarfcn, 10055).Bytes(); }},
-      {"dedicated only", 2, 0x512F062E, -9999, [](HandsetRecord& r) { r.MessageInfo = 2u << 24; }},
-      {"not in 3G idle", 3, 0x512F062B, -9999, [](HandsetRecord& r) { r.NetType = 0; }},
+      {"dedicated only", 2, nas::AssignmentCommand, -9999, [](HandsetRecord& r) { r.MessageInfo = 2u << 24; }},
+      {"not in 3G idle", 3, nas::HandoverCommand, -9999, [](HandsetRecord& r) { r.NetType = 0; }},
   };
   constexpr uint32_t Base = 7000;
   // References are Base + index; the loader takes both kinds of number.
@@ -136,8 +137,8 @@ TEST_F(Edges, GateTimeLimitsAreMetToTheMillisecond) {
   held->SetExpTimes(1);
   held->SetExpDuringTime(1500);
   TGateEvent* unanswered = gate("LU Not Answered", 2);
-  unanswered->SetMessageCodeA(0x012F0508);
-  unanswered->SetMessageCodeB(0x012F0502);
+  unanswered->SetMessageCodeA(gsm::LocationUpdatingRequest);
+  unanswered->SetMessageCodeB(gsm::LocationUpdatingAccept);
   unanswered->SetMsgDuringTime(3000);
   ready();
   std::vector<int> heldMissed, answeredTooSoon;
@@ -148,11 +149,11 @@ TEST_F(Edges, GateTimeLimitsAreMetToTheMillisecond) {
     held->SpanStart = 0;
     unanswered->WaitingForB = false;
     // Expression false at s, true 1.5 s later: held exactly ExpDuringTime.
-    host.Add(sec(s), 0x012F0615).SetField(3, -90);
-    host.Add(sec(s + 1.5), 0x012F0615).SetField(3, -105);
+    host.Add(sec(s), gsm::MeasurementReport).SetField(3, -90);
+    host.Add(sec(s + 1.5), gsm::MeasurementReport).SetField(3, -105);
     // A at s + 2, then an unrelated message exactly MsgDuringTime later.
-    host.Add(sec(s + 2), 0x012F0508);
-    host.Add(sec(s + 5), 0x012F0615);
+    host.Add(sec(s + 2), gsm::LocationUpdatingRequest);
+    host.Add(sec(s + 5), gsm::MeasurementReport);
     feedAll(0, false);
     std::vector<std::pair<int32_t, double>> fired = of(3);
     bool heldFired = false, unansweredFired = false;
@@ -167,8 +168,8 @@ TEST_F(Edges, GateTimeLimitsAreMetToTheMillisecond) {
   results.Clear();
   host.Records.clear();
   unanswered->WaitingForB = false;
-  host.Add(sec(2), 0x012F0508);
-  host.Add(sec(5.001), 0x012F0615);
+  host.Add(sec(2), gsm::LocationUpdatingRequest);
+  host.Add(sec(5.001), gsm::MeasurementReport);
   feedAll(0, false);
   EXPECT_EQ(of(3).size(), 1u);
 }
@@ -195,7 +196,7 @@ TEST_F(Edges, NotifyEvaluatesEveryRecordOnce) {
     host.Records.clear();
     low->TrueSpan = low->TrueCount = 0;
     low->SpanStart = 0;
-    for (size_t i = 0; i < c.rxlev.size(); ++i) host.Add(sec(i), 0x012F0615).SetField(3, c.rxlev[i]);
+    for (size_t i = 0; i < c.rxlev.size(); ++i) host.Add(sec(i), gsm::MeasurementReport).SetField(3, c.rxlev[i]);
     feedAll(0, true);
     std::vector<int32_t> fired;
     for (auto& f : of(3)) fired.push_back(f.first);
@@ -209,12 +210,12 @@ TEST_F(Edges, NotifyEvaluatesEveryRecordOnce) {
 TEST_F(Edges, InProgressAlwaysHasAWindow) {
   network(3);
   TMsgEvent* td = event("TD Call");
-  TLevelNode* end = level(td, nullptr, 0x412F0401, "TD Call End");
-  level(td, end, 0x412F0305, "TD Call Again");
+  TLevelNode* end = level(td, nullptr, rrc::ConnectionRelease, "TD Call End");
+  level(td, end, rrc::RadioBearerReconfigurationComplete, "TD Call Again");
   ready();
   host.Add(sec(0));                   // measurement
-  host.Add(sec(1), 0x412F0401);       // first step, in progress
-  host.Add(sec(7), 0x412F0313);       // the window has aged out
+  host.Add(sec(1), rrc::ConnectionRelease);               // first step, in progress
+  host.Add(sec(7), rrc::PhysicalChannelReconfiguration);  // the window has aged out
   feedAll();
   EXPECT_EQ(of(1), (std::vector<std::pair<int32_t, double>>{{1, sec(1)}}));
   EXPECT_FALSE(td->InProgress);
@@ -224,13 +225,14 @@ TEST_F(Edges, InProgressAlwaysHasAWindow) {
   messages.Clear();
   host.Records.clear();
   TMsgEvent* two = event("Two Branches");
-  level(two, level(two, nullptr, 0x412F0305, "A Start"), 0x412F0313, "A Done");
-  level(two, nullptr, 0x412F0401, "B Start");
+  level(two, level(two, nullptr, rrc::RadioBearerReconfigurationComplete, "A Start"),
+        rrc::PhysicalChannelReconfiguration, "A Done");
+  level(two, nullptr, rrc::ConnectionRelease, "B Start");
   ready();
   host.Add(sec(0));
-  host.Add(sec(1), 0x412F0305);
-  host.Add(sec(2), 0x412F0401);
-  host.Add(sec(9), 0x412F0001);
+  host.Add(sec(1), rrc::RadioBearerReconfigurationComplete);
+  host.Add(sec(2), rrc::ConnectionRelease);
+  host.Add(sec(9), rrc::ConnectionRequest);
   feed(0);
   feed(1);
   feed(2);
@@ -244,12 +246,12 @@ TEST_F(Edges, InProgressAlwaysHasAWindow) {
 TEST_F(Edges, RestartWhileWaitingReportsTheOldRunFirst) {
   network(3);
   TMsgEvent* td = event("TD Call");
-  level(td, level(td, nullptr, 0x412F0305), 0x412F0401, "TD Call End", 6);
+  level(td, level(td, nullptr, rrc::RadioBearerReconfigurationComplete), rrc::ConnectionRelease, "TD Call End", 6);
   ready();
   host.Add(sec(0));
-  host.Add(sec(1), 0x412F0305);
-  host.Add(sec(2.5), 0x412F0401);  // waits
-  host.Add(sec(3), 0x412F0305);    // starts again
+  host.Add(sec(1), rrc::RadioBearerReconfigurationComplete);
+  host.Add(sec(2.5), rrc::ConnectionRelease);                 // waits
+  host.Add(sec(3), rrc::RadioBearerReconfigurationComplete);  // starts again
   feedAll();
   ASSERT_EQ(of(1).size(), 1u);
   TEventResult* waited = results.GetResult(0);
@@ -268,16 +270,16 @@ TEST_F(Edges, StartDialClearsTheWatchState) {
   TMsgEvent* td = event("TD Call");
   td->StartedFlag = 1;
   td->Armed = true;
-  level(td, level(td, nullptr, 0x412F0305), 0x412F0401, "TD Call End");
+  level(td, level(td, nullptr, rrc::RadioBearerReconfigurationComplete), rrc::ConnectionRelease, "TD Call End");
   ready();
-  host.Add(sec(0), 0x412F0305);
-  host.Add(sec(1), 0x412F0401);          // waits
-  host.Add(sec(2), 0x412F0001);          // first watch code seen
+  host.Add(sec(0), rrc::RadioBearerReconfigurationComplete);
+  host.Add(sec(1), rrc::ConnectionRelease);  // waits
+  host.Add(sec(2), rrc::ConnectionRequest);  // first watch code seen
   addItem(host.Add(sec(3)), 54, sec(3));  // Start Dial reports the call
-  host.Add(sec(4), 0x412F0305);
-  host.Add(sec(5), 0x412F0401);          // the next call waits
-  host.Add(sec(6), 0x412F0204);          // and is cancelled
-  host.Add(sec(12), 0x412F0313);
+  host.Add(sec(4), rrc::RadioBearerReconfigurationComplete);
+  host.Add(sec(5), rrc::ConnectionRelease);                      // the next call waits
+  host.Add(sec(6), rrc::SignallingConnectionReleaseIndication);  // and is cancelled
+  host.Add(sec(12), rrc::PhysicalChannelReconfiguration);
   feedAll();
   EXPECT_EQ(of(1), (std::vector<std::pair<int32_t, double>>{{1, sec(1)}}));
   EXPECT_FALSE(td->InProgress);
@@ -288,7 +290,7 @@ TEST_F(Edges, StartDialClearsTheWatchState) {
 // first direction value is only remembered, not compared with a zero.
 TEST_F(Edges, CdmaLogStartingInACallDerivesNoHandoffFailure) {
   network(1);
-  host.Add(sec(0), 0x10082200).MessageInfo = 2u << 24;
+  host.Add(sec(0), cdma::UniversalHandoffDirection).MessageInfo = 2u << 24;
   for (int v : {3, 5, 7}) cdmaHandoff(v);
   feedAll();
   std::vector<int32_t> ids;

@@ -12,6 +12,7 @@
 #include "detection/act_events_result.h"
 #include "eventmanager/event_property.h"
 #include "eventmanager/outside/message_bytes.h"
+#include "eventmanager/outside/message_codes.h"
 #include "platform/component_registry.h"
 #include "properties/event_property_list.h"
 #include "testing/detection_fixture.h"
@@ -66,18 +67,18 @@ TEST_F(Passes, TestItemsBecomeResultsForAcceptedIdentifiers) {
 TEST_F(Passes, TwoAndThreeLevelSequencesReportAtTheirRecords) {
   network(0);
   TMsgEvent* call = event("Call");
-  TLevelNode* request = level(call, nullptr, 0x012F0524, "");
-  TLevelNode* alerting = level(call, request, 0x012F1301, "Call Alerting");
-  level(call, alerting, 0x012F1307, "Call Connect");
+  TLevelNode* request = level(call, nullptr, gsm::CmServiceRequest, "");
+  TLevelNode* alerting = level(call, request, gsm::Alerting, "Call Alerting");
+  level(call, alerting, gsm::Connect, "Call Connect");
   TMsgEvent* lu = event("LU");
-  level(lu, level(lu, nullptr, 0x012F0508), 0x012F0502, "Location Update Success");
+  level(lu, level(lu, nullptr, gsm::LocationUpdatingRequest), gsm::LocationUpdatingAccept, "Location Update Success");
   ready();
   host.Add(sec(0));                   // measurement
-  host.Add(sec(1), 0x012F0524);       // CM service request
-  host.Add(sec(2), 0x012F0508);       // location updating request
-  host.Add(sec(3), 0x012F1301);       // alerting
-  host.Add(sec(4), 0x012F0502);       // LU accept
-  host.Add(sec(5), 0x012F1307);       // connect
+  host.Add(sec(1), gsm::CmServiceRequest);
+  host.Add(sec(2), gsm::LocationUpdatingRequest);
+  host.Add(sec(3), gsm::Alerting);
+  host.Add(sec(4), gsm::LocationUpdatingAccept);
+  host.Add(sec(5), gsm::Connect);
   feedAll();
   ASSERT_EQ(names(), (std::vector<std::string>{"Call Alerting", "Location Update Success", "Call Connect"}));
   EXPECT_EQ(results.GetResult(0)->RecordIndex, 3);
@@ -105,16 +106,16 @@ TEST_F(Passes, TwoAndThreeLevelSequencesReportAtTheirRecords) {
 TEST_F(Passes, WaitingWindowClosesAfterFiveSecondsOfRecordTime) {
   network(3);
   TMsgEvent* call = event("TD Call");
-  TLevelNode* start = level(call, nullptr, 0x412F0305);
-  level(call, start, 0x412F0401, "TD Call End");
+  TLevelNode* start = level(call, nullptr, rrc::RadioBearerReconfigurationComplete);
+  level(call, start, rrc::ConnectionRelease, "TD Call End");
   ready();
-  host.Add(sec(0), 0x412F0305);
-  host.Add(sec(1), 0x412F0401);  // the window opens here
-  host.Add(sec(6), 0x412F0313);  // exactly 5 s later: still open
+  host.Add(sec(0), rrc::RadioBearerReconfigurationComplete);
+  host.Add(sec(1), rrc::ConnectionRelease);               // the window opens here
+  host.Add(sec(6), rrc::PhysicalChannelReconfiguration);  // exactly 5 s later: still open
   feedAll();
   EXPECT_TRUE(call->InProgress);
   EXPECT_EQ(results.GetCount(), 0);
-  host.Add(sec(6.5), 0x412F0313);
+  host.Add(sec(6.5), rrc::PhysicalChannelReconfiguration);
   feed(3);
   EXPECT_FALSE(call->InProgress);
   ASSERT_EQ(results.GetCount(), 1);
@@ -128,20 +129,24 @@ TEST_F(Passes, WatchCodesCancelOrRewindTheWindow) {
     std::vector<uint32_t> codes;
     bool waiting;
   } cases[] = {
-      {{0x412F0204}, false},                          // cancels before the first watch code
-      {{0x412F0001, 0x412F0204}, true},               // but not after it
-      {{0x412F0001, 0x412F0201, 0x412F010A}, false},  // cancels after both
-      {{0x412F0001, 0x412F0201, 0x412F0203}, true},   // back to the first state
+      // cancels before the first watch code
+      {{rrc::SignallingConnectionReleaseIndication}, false},
+      // but not after it
+      {{rrc::ConnectionRequest, rrc::SignallingConnectionReleaseIndication}, true},
+      // cancels after both
+      {{rrc::ConnectionRequest, rrc::ConnectionSetup, rrc::CellChangeOrderFromUtran}, false},
+      // back to the first state
+      {{rrc::ConnectionRequest, rrc::ConnectionSetup, rrc::SignallingConnectionRelease}, true},
   };
   for (const Case& c : cases) {
     messages.Clear();
     host.Records.clear();
     network(3);
     TMsgEvent* call = event("TD Call");
-    level(call, level(call, nullptr, 0x412F0305), 0x412F0401, "TD Call End");
+    level(call, level(call, nullptr, rrc::RadioBearerReconfigurationComplete), rrc::ConnectionRelease, "TD Call End");
     ready();
-    host.Add(sec(0), 0x412F0305);
-    host.Add(sec(1), 0x412F0401);
+    host.Add(sec(0), rrc::RadioBearerReconfigurationComplete);
+    host.Add(sec(1), rrc::ConnectionRelease);
     double t = 1.5;
     for (uint32_t code : c.codes) host.Add(sec(t += 0.5), code);
     feedAll();
@@ -158,10 +163,10 @@ TEST_F(Passes, StartDialReportsTheWaitingCallFirst) {
   TMsgEvent* call = event("TD Call");
   call->StartedFlag = 1;
   call->Armed = true;
-  level(call, level(call, nullptr, 0x412F0305), 0x412F0401, "TD Call End");
+  level(call, level(call, nullptr, rrc::RadioBearerReconfigurationComplete), rrc::ConnectionRelease, "TD Call End");
   ready();
-  host.Add(sec(0), 0x412F0305);
-  host.Add(sec(1), 0x412F0401);
+  host.Add(sec(0), rrc::RadioBearerReconfigurationComplete);
+  host.Add(sec(1), rrc::ConnectionRelease);
   addItem(host.Add(sec(2)), 54, sec(2));  // Start Dial
   feedAll();
   ASSERT_EQ(results.GetCount(), 2);
@@ -181,11 +186,11 @@ TEST_F(Passes, StartDialReportsTheWaitingCallFirst) {
 TEST_F(Passes, FailingHostCallbackLeavesNoEventWaiting) {
   network(3);
   TMsgEvent* call = event("TD Call");
-  level(call, level(call, nullptr, 0x412F0305), 0x412F0401, "TD Call End");
+  level(call, level(call, nullptr, rrc::RadioBearerReconfigurationComplete), rrc::ConnectionRelease, "TD Call End");
   ready();
-  host.Add(sec(0), 0x412F0305);
-  host.Add(sec(1), 0x412F0401);
-  host.Add(sec(9), 0x412F0313);
+  host.Add(sec(0), rrc::RadioBearerReconfigurationComplete);
+  host.Add(sec(1), rrc::ConnectionRelease);
+  host.Add(sec(9), rrc::PhysicalChannelReconfiguration);
   feed(0);
   feed(1);
   ASSERT_TRUE(call->InProgress);
@@ -210,7 +215,7 @@ TEST_F(Passes, ExpressionGatesCountTimeAndRecords) {
   gate->SetExpTimes(3);
   gates.Add(gate);
   ready();
-  for (int i = 0; i < 7; ++i) host.Add(sec(i), 0x012F0615).SetField(3, -105);
+  for (int i = 0; i < 7; ++i) host.Add(sec(i), gsm::MeasurementReport).SetField(3, -105);
   for (int i = 0; i < 7; ++i) feed(i, 0, false);
   ASSERT_EQ(results.GetCount(), 2);
   EXPECT_EQ(results.GetResult(0)->RecordIndex, 2);  // the third true record
@@ -224,9 +229,9 @@ TEST_F(Passes, ExpressionGatesCountTimeAndRecords) {
   gate->SpanStart = 0;
   gate->SetExpTimes(1);
   gate->SetExpDuringTime(1500);
-  host.Add(sec(0), 0x012F0615).SetField(3, -90);
-  for (int i = 1; i < 4; ++i) host.Add(sec(i), 0x012F0615).SetField(3, -105);
-  host.Add(sec(4), 0x012F0615);  // no value: skipped, counters untouched
+  host.Add(sec(0), gsm::MeasurementReport).SetField(3, -90);
+  for (int i = 1; i < 4; ++i) host.Add(sec(i), gsm::MeasurementReport).SetField(3, -105);
+  host.Add(sec(4), gsm::MeasurementReport);  // no value: skipped, counters untouched
   for (int i = 0; i < 5; ++i) feed(i, 0, false);
   ASSERT_EQ(results.GetCount(), 1);
   EXPECT_EQ(results.GetResult(0)->RecordIndex, 2);
@@ -247,20 +252,20 @@ TEST_F(Passes, MessageGatesFireWhenNoAnswerCameInTime) {
   auto* gate = new TGateEvent(&gates);
   gate->EventName = "LU Not Answered";
   gate->SetGateType(2);
-  gate->SetMessageCodeA(0x012F0508);
-  gate->SetMessageCodeB(0x012F0502);
+  gate->SetMessageCodeA(gsm::LocationUpdatingRequest);
+  gate->SetMessageCodeB(gsm::LocationUpdatingAccept);
   gate->SetMsgDuringTime(3000);
   gates.Add(gate);
   ready();
-  host.Add(sec(0), 0x012F0508);
-  host.Add(sec(2), 0x012F0615);
-  host.Add(sec(4), 0x012F0615);
+  host.Add(sec(0), gsm::LocationUpdatingRequest);
+  host.Add(sec(2), gsm::MeasurementReport);
+  host.Add(sec(4), gsm::MeasurementReport);
   for (int i = 0; i < 3; ++i) feed(i, 0, false);
   ASSERT_EQ(results.GetCount(), 1);
   EXPECT_EQ(results.GetResult(0)->RecordIndex, 2);
 
   results.Clear();
-  host.Records[1].MessageCode = 0x012F0502;  // answered at 10:00:02
+  host.Records[1].MessageCode = gsm::LocationUpdatingAccept;  // answered at 10:00:02
   for (int i = 0; i < 3; ++i) feed(i, 0, false);
   EXPECT_EQ(results.GetCount(), 0);
 }
@@ -268,7 +273,7 @@ TEST_F(Passes, MessageGatesFireWhenNoAnswerCameInTime) {
 TEST_F(Passes, EventTableEntriesNeedAMatchingDefinition) {
   network(0);
   TMsgEvent* call = event("Outgoing Call Attempt");
-  level(call, nullptr, 0x012F0524, "Outgoing Call Attempt");
+  level(call, nullptr, gsm::CmServiceRequest, "Outgoing Call Attempt");
   ready();
   host.Add(sec(0));
   std::vector<EventTableEntry> table = {{10003, 0}, {10004, 0}, {1, 0}};
@@ -384,8 +389,10 @@ TEST_F(Passes, ThreeGCellMemoryAndTimerExpiry) {
   host.Records.clear();
   network(3);
   host.Add(sec(0));
-  host.Add(sec(1), 0x60860000).MessageBytes = msgbytes::Writer().I32s(msgbytes::TimerExpiry, {3210, 15}).Bytes();
-  host.Add(sec(2), 0x60860000).MessageBytes = std::string("\x0B\x08\x01", 3);  // truncated: nothing
+  host.Add(sec(1), tdscdma::MmTimerExpiryIndication).MessageBytes =
+      msgbytes::Writer().I32s(msgbytes::TimerExpiry, {3210, 15}).Bytes();
+  // truncated: nothing
+  host.Add(sec(2), tdscdma::MmTimerExpiryIndication).MessageBytes = std::string("\x0B\x08\x01", 3);
   feedAll();
   ASSERT_EQ(results.GetCount(), 1);
   EXPECT_EQ(results.GetResult(0)->GetTestEventId(), 161);

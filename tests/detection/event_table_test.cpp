@@ -7,6 +7,7 @@
 #include "definitions/test_events.h"
 #include "detection/act_events_result.h"
 #include "eventmanager/event_property.h"
+#include "eventmanager/outside/message_codes.h"
 #include "properties/event_property_list.h"
 #include "testing/fake_host.h"
 
@@ -35,7 +36,7 @@ std::vector<std::string> resultsOf(int16_t id, const std::vector<Definition>& de
     auto* event = new TMsgEvent(&messages);
     event->EventName = d.EventName;
     auto* level = new TLevelNode(event, nullptr);
-    level->MsgNodes->AddNode(0, 0x012F0524, 0);
+    level->MsgNodes->AddNode(0, gsm::CmServiceRequest, 0);
     level->ReportName = d.ReportName;
     event->AddLevel(level);
     messages.Add(event);

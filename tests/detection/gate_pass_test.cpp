@@ -19,6 +19,7 @@
 #include "detection/act_events_result.h"
 #include "eventmanager/errors.h"
 #include "eventmanager/outside/data_access.h"
+#include "eventmanager/outside/message_codes.h"
 #include "platform/component_registry.h"
 #include "properties/event_property.h"
 #include "properties/event_property_list.h"
@@ -27,8 +28,8 @@
 
 namespace {
 
-constexpr uint32_t Gsm = 0x012F0000;
-const uint32_t kCodes[] = {Gsm | 0x0508, Gsm | 0x0502, Gsm | 0x0524, Gsm | 0x1301, Gsm | 0x0615};
+const uint32_t kCodes[] = {gsm::LocationUpdatingRequest, gsm::LocationUpdatingAccept, gsm::CmServiceRequest,
+                           gsm::Alerting, gsm::MeasurementReport};
 
 struct Runtime {
   Runtime() { CoInitialize(); }
@@ -267,7 +268,7 @@ TEST(GatePass, HostIsAskedOnceUnlessItRefusesAndAgainAfterAResult) {
       host.mode = c.mode;
       HandsetRecord& r = host.records.emplace_back();
       r.Time = r.OrderTime = FakeHost::At(10, 0, 0);
-      r.MessageCode = Gsm | 0x0615;
+      r.MessageCode = gsm::MeasurementReport;
       r.SetField(3, c.rxLev);
       r.SetField(5, 2);
       TActEventsResult results;

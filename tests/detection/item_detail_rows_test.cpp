@@ -7,6 +7,7 @@
 #include "block_builder.h"
 #include "detection/item_detail.h"
 #include "eventmanager/outside/cdma_diagnosis.h"
+#include "eventmanager/outside/message_codes.h"
 #include "eventmanager/outside/tdscdma_decoder.h"
 #include "eventmanager/outside/tdscdma_diagnosis.h"
 #include "eventmanager/outside/umts_diagnosis.h"
@@ -314,7 +315,7 @@ TEST(ItemDetailRows, InternalHandoversAndCalls) {
   });
   // The cause texts belong to the diagnosis components: the row hands them
   // the message code at 0 and the cause record after it, and shows their text.
-  uint32_t code = 0x412F0401;
+  uint32_t code = rrc::ConnectionRelease;
   std::string causeRecord = BlockBuilder().I32(0, 16).I32(4, 0).Bytes();
   std::string block = BlockBuilder().U32(0, code).Bytes() + causeRecord;
   EXPECT_EQ(detail(10013, block, 2), GainUMTSMessageCauseInfo(code, causeRecord));

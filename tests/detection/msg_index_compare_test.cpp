@@ -21,6 +21,7 @@
 #include "eventmanager/outside/cdma_decoder.h"
 #include "eventmanager/outside/gsm_decoder.h"
 #include "eventmanager/outside/message_bytes.h"
+#include "eventmanager/outside/message_codes.h"
 #include "eventmanager/outside/tdscdma_decoder.h"
 #include "eventmanager/outside/wcdma_decoder.h"
 #include "properties/event_property_list.h"
@@ -31,8 +32,10 @@
 
 namespace {
 
-constexpr uint32_t Watch[] = {0x412F0001, 0x412F0201, 0x412F0304, 0x412F0203,
-                              0x412F0310, 0x412F0401, 0x412F010A, 0x412F0204};
+constexpr uint32_t Watch[] = {rrc::ConnectionRequest,         rrc::ConnectionSetup,
+                              rrc::RadioBearerSetup,          rrc::SignallingConnectionRelease,
+                              rrc::RadioBearerRelease,        rrc::ConnectionRelease,
+                              rrc::CellChangeOrderFromUtran,  rrc::SignallingConnectionReleaseIndication};
 constexpr int16_t StateItems[] = {139, 50, 51, 140, 52, 53, 54, 55, 147, 148, 56, 157, 1, 2};
 const char* const Reports[] = {"", "", "", "Report A", "Report B", "Report C", "Hidden", "Unlinked"};
 
@@ -56,10 +59,11 @@ struct Codes {
     all = catalogue(net);
     for (int i = 0; i < 8 && !all.empty(); ++i) used.push_back(all[rng() % all.size()]);
     if (net >= 2)
-      for (uint32_t c : {0x412F030Bu, 0x412F0313u, 0x512F062Eu, 0x512F062Bu, 0x412F0002u, 0x412F0401u, 0x412F0401u,
-                         0x412F0001u})
+      for (uint32_t c : {rrc::RadioBearerReconfiguration, rrc::PhysicalChannelReconfiguration, nas::AssignmentCommand,
+                         nas::HandoverCommand, rrc::ConnectionReject, rrc::ConnectionRelease, rrc::ConnectionRelease,
+                         rrc::ConnectionRequest})
         used.push_back(c);
-    used.push_back(0x10130000);
+    used.push_back(cdma::AccessProbeInfo);
   }
   uint32_t forRecord(std::mt19937& rng) const {
     unsigned pick = rng() % 100;
@@ -69,7 +73,7 @@ struct Codes {
     // The same low 16 bits under another prefix: passes the code filter, but
     // no decoder takes it for the defined code.
     if (pick < 92) return (used[rng() % used.size()] & 0xFFFF) | 0x7A2F0000;
-    if (pick < 95) return 0x10130000;
+    if (pick < 95) return cdma::AccessProbeInfo;
     return 0x5F000000 | (rng() % 0x10000);
   }
 };
@@ -241,10 +245,11 @@ TEST(MsgIndexCompare, RecordsThatMatchNothingAllocateNothing) {
 #ifndef COUNTS_ALLOCATIONS
   GTEST_SKIP() << "allocations are not counted under AddressSanitizer";
 #endif
-  constexpr uint32_t Rrc = 0x412F0000, Nas = 0x512F0000;
   for (bool plain : {false, true}) {
     std::vector<HandsetRecord> log;
-    const uint32_t codes[] = {Rrc | 0x0102, Rrc | 0x0103, Rrc | 0x000E, Rrc | 0x0001, Rrc | 0x0203, Rrc | 0x0304, 0};
+    const uint32_t codes[] = {rrc::MeasurementReport, rrc::ActiveSetUpdate,
+                              rrc::SystemInformationBlock, rrc::ConnectionRequest,
+                              rrc::SignallingConnectionRelease, rrc::RadioBearerSetup, 0};
     for (int i = 0; i < 140; ++i) {
       HandsetRecord& r = log.emplace_back();
       r.Time = r.OrderTime = FakeHost::At(9, 0, i * 0.5);
@@ -267,11 +272,11 @@ TEST(MsgIndexCompare, RecordsThatMatchNothingAllocateNothing) {
       auto* event = new TMsgEvent(&messages);
       event->EventName = "Event " + std::to_string(e);
       auto* first = new TLevelNode(event, nullptr);
-      first->MsgNodes->AddNode(2, Nas | (0x0508 + e), 0);
+      first->MsgNodes->AddNode(2, nas::LocationUpdatingRequest + e, 0);
       event->AddLevel(first);
       auto* next = new TLevelNode(event, first);
-      next->MsgNodes->AddNode(2, Rrc | 0x0102, 0);
-      next->MsgNodes->AddNode(2, Rrc | 0x0304, 0);
+      next->MsgNodes->AddNode(2, rrc::MeasurementReport, 0);
+      next->MsgNodes->AddNode(2, rrc::RadioBearerSetup, 0);
       next->ReportName = "Next";
       first->AddChild(next);
       messages.Add(event);

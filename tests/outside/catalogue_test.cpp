@@ -1,5 +1,5 @@
-// Message catalogues: consistency of positions, codes and names, and the
-// codes the library treats specially.
+// Message catalogues: consistency of positions, codes and names, sub-types
+// and comparison (the named codes: message_codes_test.cpp).
 #include <functional>
 #include <set>
 
@@ -7,6 +7,7 @@
 
 #include "eventmanager/outside/cdma_decoder.h"
 #include "eventmanager/outside/gsm_decoder.h"
+#include "eventmanager/outside/message_codes.h"
 #include "eventmanager/outside/tdscdma_decoder.h"
 #include "eventmanager/outside/wcdma_decoder.h"
 
@@ -49,42 +50,14 @@ TEST(MessageCatalogue, PositionsCodesAndNamesAgree) {
   }
 }
 
-TEST(MessageCatalogue, SpecialCodesHaveFittingNames) {
-  const std::pair<uint32_t, const char*> threeG[] = {
-      {0x412F0001, "RRC Connection Request"},       {0x412F0002, "RRC Connection Reject"},
-      {0x412F0201, "RRC Connection Setup"},         {0x412F0203, "Signalling Connection Release"},
-      {0x412F0204, "Signalling Connection Release Indication"},
-      {0x412F0304, "Radio Bearer Setup"},           {0x412F030B, "Radio Bearer Reconfiguration"},
-      {0x412F030D, "Transport Channel Reconfiguration"}, {0x412F0310, "Radio Bearer Release"},
-      {0x412F0313, "Physical Channel Reconfiguration"},  {0x412F010A, "Cell Change Order from UTRAN"},
-      {0x412F0401, "RRC Connection Release"},       {0x512F062B, "Handover Command"},
-      {0x512F062E, "Assignment Command"},
-  };
-  for (auto [code, name] : threeG) {
-    EXPECT_EQ(NetWCDMAL3LogMsgTypeName(code), name);
-    EXPECT_EQ(NetTDSCDMAL3LogMsgTypeName(code), name);
-  }
-  EXPECT_EQ(NetTDSCDMAL3LogMsgTypeName(0x60860000), "MM Timer Expiry Indication");
-  EXPECT_EQ(NetWCDMAL3LogMsgTypeName(0x60860000), "");
-  const std::pair<uint32_t, const char*> cdma[] = {
-      {0x10130000, "CDMA Access Probe Info"},   {0x10082200, "Universal Handoff Direction"},
-      {0x10081F00, "General Handoff Direction"}, {0x10080500, "Handoff Direction"},
-      {0x10081100, "Extended Handoff Direction"}, {0x10050A00, "Handoff Completion"},
-      {0x10040400, "Origination"},              {0x10080115, "Release Order"},
-  };
-  for (auto [code, name] : cdma) EXPECT_EQ(NetCDMAL3LogMsgTypeName(code), name);
-  EXPECT_EQ(NetGSML3LogMsgTypeName(0x012F062B), "Handover Command");
-  EXPECT_EQ(NetGSML3LogMsgTypeName(0x012F0524), "CM Service Request");
-}
-
 TEST(MessageCatalogue, SubTypesAndComparison) {
-  EXPECT_TRUE(NetWCDMAL3LogMsgTypeHasSubTypes(0x412F0001));
-  EXPECT_TRUE(NetTDSCDMAL3LogMsgTypeHasSubTypes(0x412F0102));
-  EXPECT_FALSE(NetWCDMAL3LogMsgTypeHasSubTypes(0x412F0401));
-  EXPECT_TRUE(NetGSML3LogMsgTypeHasSubTypes(0x012F0524));
+  EXPECT_TRUE(NetWCDMAL3LogMsgTypeHasSubTypes(rrc::ConnectionRequest));
+  EXPECT_TRUE(NetTDSCDMAL3LogMsgTypeHasSubTypes(rrc::MeasurementReport));
+  EXPECT_FALSE(NetWCDMAL3LogMsgTypeHasSubTypes(rrc::ConnectionRelease));
+  EXPECT_TRUE(NetGSML3LogMsgTypeHasSubTypes(gsm::CmServiceRequest));
   EXPECT_FALSE(NetCDMAL3LogMsgTypeHasSubTypes(0x12345678));
-  EXPECT_TRUE(Compare_WCDMA_MsgInfo(7, 0x412F0002, 0x412F0002));
-  EXPECT_FALSE(Compare_TDSCDMA_MsgInfo(0, 0x412F0002, 0x512F0002));
-  EXPECT_FALSE(Compare_GSM_MsgInfo(0, 0x012F062B, 0x012F062E));
-  EXPECT_TRUE(Compare_CDMA_MsgInfo(0, 0x10130000, 0x10130000));
+  EXPECT_TRUE(Compare_WCDMA_MsgInfo(7, rrc::ConnectionReject, rrc::ConnectionReject));
+  EXPECT_FALSE(Compare_TDSCDMA_MsgInfo(0, rrc::ConnectionReject, nas::Prefix | (rrc::ConnectionReject & 0xFFFF)));
+  EXPECT_FALSE(Compare_GSM_MsgInfo(0, gsm::HandoverCommand, gsm::AssignmentCommand));
+  EXPECT_TRUE(Compare_CDMA_MsgInfo(0, cdma::AccessProbeInfo, cdma::AccessProbeInfo));
 }

@@ -4,6 +4,7 @@
 
 #include "eventmanager/outside/cdma_diagnosis.h"
 #include "eventmanager/outside/message_bytes.h"
+#include "eventmanager/outside/message_codes.h"
 #include "eventmanager/outside/tdscdma_decoder.h"
 #include "eventmanager/outside/tdscdma_diagnosis.h"
 #include "eventmanager/outside/umts_diagnosis.h"
@@ -23,32 +24,32 @@ TEST(Diagnosis, CauseTextsNameTheCause) {
     const char* text;
   };
   const Case cases[] = {
-      {0x412F0002, Record(0, 0), "Reject Cause: congestion"},
-      {0x412F0401, Record(0, 0), "Release Cause: normal event"},
-      {0x412F0001, Record(9, 0), "Establishment Cause: emergency call"},
-      {0x412F0003, Record(5, 0), "Cell Update Cause: radio link failure"},
-      {0x412F0401, Record(40, 0), "Release Cause: unknown(40)"},
-      {0x512F132D, Record(16, 1), "Cause: Normal call clearing(16)"},
-      {0x512F0504, Record(17, 2), "Cause: Network failure(17)"},
-      {0x512F060D, Record(3, 3), "Cause: Abnormal release, timer expired(3)"},
-      {0x512F132D, Record(200, 1), "Cause: Unknown cause(200)"},
-      {0x412F0002, Record(0, 0).substr(0, 7), ""},
+      {rrc::ConnectionReject, Record(0, 0), "Reject Cause: congestion"},
+      {rrc::ConnectionRelease, Record(0, 0), "Release Cause: normal event"},
+      {rrc::ConnectionRequest, Record(9, 0), "Establishment Cause: emergency call"},
+      {rrc::CellUpdate, Record(5, 0), "Cell Update Cause: radio link failure"},
+      {rrc::ConnectionRelease, Record(40, 0), "Release Cause: unknown(40)"},
+      {nas::Release, Record(16, 1), "Cause: Normal call clearing(16)"},
+      {nas::LocationUpdatingReject, Record(17, 2), "Cause: Network failure(17)"},
+      {nas::ChannelRelease, Record(3, 3), "Cause: Abnormal release, timer expired(3)"},
+      {nas::Release, Record(200, 1), "Cause: Unknown cause(200)"},
+      {rrc::ConnectionReject, Record(0, 0).substr(0, 7), ""},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(GainUMTSMessageCauseInfo(c.code, c.record), c.text);
     EXPECT_EQ(GainTDSCDMAMessageCauseInfo(c.code, c.record), c.text);
   }
-  EXPECT_EQ(GainCDMAMessageCauseInfo(0x10080115, Record(0, 5)), "Cause: Normal release(0)");
-  EXPECT_EQ(GainCDMAMessageCauseInfo(0x10080115, ""), "");
+  EXPECT_EQ(GainCDMAMessageCauseInfo(cdma::ReleaseOrder, Record(0, 5)), "Cause: Normal release(0)");
+  EXPECT_EQ(GainCDMAMessageCauseInfo(cdma::ReleaseOrder, ""), "");
 }
 
 TEST(Diagnosis, CauseRecordFromTheMessageFeedsTheText) {
-  auto record = GainUMTSMessageCauseCode(0x412F0002, msgbytes::Writer().I32(msgbytes::Cause, 1).Bytes());
+  auto record = GainUMTSMessageCauseCode(rrc::ConnectionReject, msgbytes::Writer().I32(msgbytes::Cause, 1).Bytes());
   ASSERT_TRUE(record);
-  EXPECT_EQ(GainUMTSMessageCauseInfo(0x412F0002, *record), "Reject Cause: unspecified");
-  auto cc = GainTDSCDMAMessageCauseCode(0x512F1325, msgbytes::Writer().I32(msgbytes::Cause, 17).Bytes());
+  EXPECT_EQ(GainUMTSMessageCauseInfo(rrc::ConnectionReject, *record), "Reject Cause: unspecified");
+  auto cc = GainTDSCDMAMessageCauseCode(nas::Disconnect, msgbytes::Writer().I32(msgbytes::Cause, 17).Bytes());
   ASSERT_TRUE(cc);
-  EXPECT_EQ(GainTDSCDMAMessageCauseInfo(0x512F1325, *cc), "Cause: User busy(17)");
+  EXPECT_EQ(GainTDSCDMAMessageCauseInfo(nas::Disconnect, *cc), "Cause: User busy(17)");
 }
 
 TEST(Diagnosis, TimerNames) {

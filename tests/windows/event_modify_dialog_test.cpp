@@ -21,6 +21,7 @@
 #include <pugixml.hpp>
 
 #include "definitions/msg_event_list.h"
+#include "eventmanager/outside/message_codes.h"
 #include "platform/component_registry.h"
 #include "windows/event_modify_dialog.h"
 #include "windows/event_modify_rules.h"
@@ -189,7 +190,7 @@ TEST(EventModifyRules, AvailableMessagesAreTheSortedCatalogueWithTheCdmaProbe) {
                                  QString::fromStdString(types[i].Description), Qt::CaseInsensitive),
                 0);
     const auto probes = std::count_if(types.begin(), types.end(), [](const TMessageType& t) {
-      return t.Description == "CDMA Access Probe Info" && t.Code == 0x10130000;
+      return t.Description == "CDMA Access Probe Info" && t.Code == cdma::AccessProbeInfo;
     });
     EXPECT_EQ(probes, net == 1 ? 1 : 0);
   }
@@ -599,13 +600,13 @@ TEST_F(EventModifyDialog, Screenshots) {
   run(dialog, event, [&] {
     clickNode(dialog, root(dialog));
     click(dialog, "New SubItem");
-    chooseAvailable(dialog, 0x10130000);
-    EXPECT_EQ(available(dialog, 0x10130000)->text(), "CDMA Access Probe Info");
+    chooseAvailable(dialog, cdma::AccessProbeInfo);
+    EXPECT_EQ(available(dialog, cdma::AccessProbeInfo)->text(), "CDMA Access Probe Info");
     click(dialog, "Select Msg");
     EXPECT_EQ(selectedMessages(dialog), QStringList{"CDMA Access Probe Info"});
     screenshot(dialog, "event_modify_cdma.png");
     click(dialog, "OK");
   });
   ASSERT_EQ(event->LevelCount(), 1);
-  EXPECT_EQ(event->Level(0)->MsgNodes->Node(0)->MessageCode, 0x10130000u);
+  EXPECT_EQ(event->Level(0)->MsgNodes->Node(0)->MessageCode, cdma::AccessProbeInfo);
 }

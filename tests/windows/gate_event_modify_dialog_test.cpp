@@ -22,6 +22,7 @@
 #include <QToolButton>
 
 #include "definitions/gate_event_list.h"
+#include "eventmanager/outside/message_codes.h"
 #include "platform/component_registry.h"
 #include "windows/gate_event_modify_dialog.h"
 #include "windows/gate_event_modify_rules.h"
@@ -35,7 +36,6 @@ class ComponentEnvironment : public ::testing::Environment {
 };
 const auto* environment = ::testing::AddGlobalTestEnvironment(new ComponentEnvironment);
 
-constexpr uint32_t AccessProbeInfo = 0x10130000;
 constexpr uint32_t Unlisted = 0xDEADBEEF;
 
 template <class T>
@@ -154,12 +154,12 @@ TEST(GateEditor, MessageBoxesListTheNetworksCatalogueWithAccessProbeOnCdma) {
       const int probe = box->findText("CDMA Access Probe Info");
       EXPECT_EQ(probe >= 0, net == 1);
       if (probe >= 0) {
-        EXPECT_EQ(box->itemData(probe).toLongLong(), AccessProbeInfo);
+        EXPECT_EQ(box->itemData(probe).toLongLong(), cdma::AccessProbeInfo);
       }
       // One entry for the code, as in the message event editor: a second
       // name for the same code would leave the user guessing which to pick.
       int probeEntries = 0;
-      for (int i = 0; i < box->count(); ++i) probeEntries += box->itemData(i).toLongLong() == AccessProbeInfo;
+      for (int i = 0; i < box->count(); ++i) probeEntries += box->itemData(i).toLongLong() == cdma::AccessProbeInfo;
       EXPECT_EQ(probeEntries, net == 1 ? 1 : 0);
       for (int i = 1; i < box->count(); ++i)
         EXPECT_LE(box->itemText(i - 1).localeAwareCompare(box->itemText(i)), 0) << "sorted";
@@ -326,7 +326,7 @@ TEST(GateEditor, Screenshots) {
   OneGate g(1);
   g.gate->SetEventName("Probe Unanswered");
   g.gate->SetGateType(2);
-  g.gate->SetMessageCodeA(AccessProbeInfo);
+  g.gate->SetMessageCodeA(cdma::AccessProbeInfo);
   g.gate->SetMessageCodeB(GateMessageTypes(1).at(0).Code);
   g.gate->SetMsgDuringTime(2000);
   TfmGateEventModify dialog(nullptr, 1, 1);

@@ -68,6 +68,7 @@ constexpr MsgRow kReverseTraffic[] = {
     {0x1500, "Periodic Pilot Strength Measurement"}, {0x1800, "Extended Release Response"},
 };
 
+// The handset's own records: one, whose code is the group's prefix.
 constexpr MsgRow kInternal[] = {{0x0000, "CDMA Access Probe Info"}};
 
 constexpr MsgRow kEvdo[] = {
@@ -81,9 +82,10 @@ constexpr MsgRow kEvdo[] = {
 };
 
 constexpr uint32_t kCauseCarriers[] = {
-    0x10060704, 0x10060709, 0x10060715, 0x1006071B, 0x1006071E, 0x10061000, 0x10061200,
-    0x10080115, 0x10081700, 0x10082A00, 0x10082B00, 0x10050115, 0x10051800, AccessProbeInfo,
-    0x10200200, 0x10200500, 0x10200A00,
+    ReorderOrder, InterceptOrder, ReleaseOrderPagingChannel, RegistrationAcceptedRejectedOrder, RetryOrder,
+    ServiceRedirection, GlobalServiceRedirection, ReleaseOrder, ServiceRedirectionTrafficChannel, ExtendedRelease,
+    ExtendedReleaseMini, ReleaseOrderMobileStation, ExtendedReleaseResponse, AccessProbeInfo, ConnectionDeny,
+    ConnectionClose, SessionClose,
 };
 
 }  // namespace
@@ -92,7 +94,7 @@ const MsgCatalogue& Catalogue() {
   static const MsgGroup groups[] = {
       {0x10030000, "Sync Channel", kSync},         {0x10060000, "Paging Channel", kPaging},
       {0x10040000, "Access Channel", kAccess},     {0x10080000, "Forward Traffic Channel", kForwardTraffic},
-      {0x10050000, "Reverse Traffic Channel", kReverseTraffic}, {0x10130000, "Handset", kInternal},
+      {0x10050000, "Reverse Traffic Channel", kReverseTraffic}, {AccessProbeInfo, "Handset", kInternal},
       {0x10200000, "EV-DO", kEvdo},
   };
   static const MsgCatalogue catalogue(groups);

@@ -3,6 +3,7 @@
 
 #include "cdma_catalogue.h"
 #include "eventmanager/outside/message_bytes.h"
+#include "eventmanager/outside/message_codes.h"
 
 using outside::cdma::Catalogue;
 
@@ -34,9 +35,8 @@ std::optional<uint16_t> Gain_cdma_Cause_code_Data_Point_With_Prev(uint8_t previo
 
 std::optional<std::string> Gain_CDMA_Handoff_Dir_Param_Data_Point(uint8_t /*deviceType*/, uint32_t code,
                                                                   const std::string& bytes) {
-  using namespace outside::cdma;
-  if (!outside::OneOf(code, {HandoffDirection, ExtendedHandoffDirection, GeneralHandoffDirection,
-                             UniversalHandoffDirection}))
+  if (!outside::OneOf(code, {cdma::HandoffDirection, cdma::ExtendedHandoffDirection, cdma::GeneralHandoffDirection,
+                             cdma::UniversalHandoffDirection}))
     return std::nullopt;
   auto value = msgbytes::FindChecked(bytes, msgbytes::HandoffDirection);
   if (!value || value->size() < 2) return std::nullopt;

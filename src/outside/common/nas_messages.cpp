@@ -174,20 +174,42 @@ constexpr MsgRow kSmsRp[] = {
 };
 
 struct CauseCarrier {
-  uint16_t Low;
+  uint32_t Code;  // the 3G code; a GSM code has the same low 16 bits
   int32_t Family;
 };
 
 // Messages whose decoded elements include a cause value.
 constexpr CauseCarrier kCauseCarriers[] = {
-    {0x060D, FamilyRr}, {0x062F, FamilyRr}, {0x0628, FamilyRr}, {0x0612, FamilyRr},
-    {0x0504, FamilyMm}, {0x0522, FamilyMm}, {0x0529, FamilyMm}, {0x0531, FamilyMm},
-    {0x1325, FamilyCc}, {0x132D, FamilyCc}, {0x132A, FamilyCc}, {0x133D, FamilyCc},
-    {0x1313, FamilyCc}, {0x131A, FamilyCc}, {0x131E, FamilyCc}, {0x1337, FamilyCc},
-    {0x0804, FamilyMm}, {0x0805, FamilyMm}, {0x080B, FamilyMm}, {0x080E, FamilyMm},
-    {0x0820, FamilyMm}, {0x0A43, FamilySm}, {0x0A45, FamilySm}, {0x0A46, FamilySm},
-    {0x0A4C, FamilySm}, {0x0A4F, FamilySm}, {0x0A55, FamilySm}, {0x0910, FamilySms},
-    {0x1A04, FamilySms}, {0x1A05, FamilySms},
+    {ChannelRelease, FamilyRr},
+    {AssignmentFailure, FamilyRr},
+    {HandoverFailure, FamilyRr},
+    {RrStatus, FamilyRr},
+    {LocationUpdatingReject, FamilyMm},
+    {CmServiceReject, FamilyMm},
+    {Abort, FamilyMm},
+    {MmStatus, FamilyMm},
+    {Disconnect, FamilyCc},
+    {Release, FamilyCc},
+    {ReleaseComplete, FamilyCc},
+    {Status, FamilyCc},
+    {ModifyReject, FamilyCc},
+    {HoldReject, FamilyCc},
+    {RetrieveReject, FamilyCc},
+    {StartDtmfReject, FamilyCc},
+    {AttachReject, FamilyMm},
+    {DetachRequest, FamilyMm},
+    {RoutingAreaUpdateReject, FamilyMm},
+    {ServiceReject, FamilyMm},
+    {GmmStatus, FamilyMm},
+    {ActivatePdpContextReject, FamilySm},
+    {RequestPdpContextActivationReject, FamilySm},
+    {DeactivatePdpContextRequest, FamilySm},
+    {ModifyPdpContextReject, FamilySm},
+    {ActivateSecondaryPdpContextReject, FamilySm},
+    {SmStatus, FamilySm},
+    {CpError, FamilySms},
+    {RpErrorMsToNetwork, FamilySms},
+    {RpErrorNetworkToMs, FamilySms},
 };
 
 }  // namespace
@@ -202,7 +224,7 @@ std::span<const MsgRow> SmsRpRows() { return kSmsRp; }
 
 int32_t CauseFamilyOf(uint16_t low) {
   for (const CauseCarrier& c : kCauseCarriers)
-    if (c.Low == low) return c.Family;
+    if ((c.Code & 0xFFFFu) == low) return c.Family;
   return -1;
 }
 

@@ -72,17 +72,28 @@ constexpr MsgRow kRrc[] = {
 };
 
 struct KindRow {
-  uint16_t Low;
+  uint32_t Code;
   CauseKind Kind;
 };
 
 constexpr KindRow kKinds[] = {
-    {0x0001, CauseKind::Establishment}, {0x0002, CauseKind::Reject},     {0x0003, CauseKind::CellUpdate},
-    {0x0007, CauseKind::Release},       {0x0401, CauseKind::Release},    {0x0105, CauseKind::Failure},
-    {0x0107, CauseKind::InterRatFailure}, {0x010B, CauseKind::InterRatFailure}, {0x010E, CauseKind::Failure},
-    {0x010F, CauseKind::Failure},       {0x0204, CauseKind::SignallingRelease}, {0x0207, CauseKind::Failure},
-    {0x0302, CauseKind::Failure},       {0x0306, CauseKind::Failure},    {0x0308, CauseKind::Failure},
-    {0x030A, CauseKind::Failure},       {0x030E, CauseKind::Failure},
+    {ConnectionRequest, CauseKind::Establishment},
+    {ConnectionReject, CauseKind::Reject},
+    {CellUpdate, CauseKind::CellUpdate},
+    {ConnectionReleaseCcch, CauseKind::Release},
+    {ConnectionRelease, CauseKind::Release},
+    {ActiveSetUpdateFailure, CauseKind::Failure},
+    {HandoverFromUtranFailure, CauseKind::InterRatFailure},
+    {CellChangeOrderFromUtranFailure, CauseKind::InterRatFailure},
+    {UtranMobilityInformationFailure, CauseKind::Failure},
+    {MeasurementControlFailure, CauseKind::Failure},
+    {SignallingConnectionReleaseIndication, CauseKind::SignallingRelease},
+    {SecurityModeFailure, CauseKind::Failure},
+    {RadioBearerSetupFailure, CauseKind::Failure},
+    {RadioBearerReconfigurationFailure, CauseKind::Failure},
+    {TransportChannelReconfigurationFailure, CauseKind::Failure},
+    {PhysicalChannelReconfigurationFailure, CauseKind::Failure},
+    {RadioBearerReleaseFailure, CauseKind::Failure},
 };
 
 }  // namespace
@@ -90,9 +101,8 @@ constexpr KindRow kKinds[] = {
 std::span<const MsgRow> RrcRows() { return kRrc; }
 
 CauseKind CauseKindOf(uint32_t code) {
-  if ((code & 0xFFFF0000u) != RrcPrefix) return CauseKind::None;
   for (const KindRow& k : kKinds)
-    if (k.Low == (code & 0xFFFFu)) return k.Kind;
+    if (k.Code == code) return k.Kind;
   return CauseKind::None;
 }
 

@@ -6,12 +6,11 @@
 namespace outside {
 
 std::vector<MsgGroup> UmtsGroups(std::span<const MsgGroup> own) {
-  using rrc::NasPrefix;
   std::vector<MsgGroup> groups = {
-      {rrc::RrcPrefix, "RRC", rrc::RrcRows()}, {NasPrefix, "MM", nas::MmRows()},
-      {NasPrefix, "CC", nas::CcRows()},        {NasPrefix, "GMM", nas::GmmRows()},
-      {NasPrefix, "SM", nas::SmRows()},        {NasPrefix, "SMS CP", nas::SmsCpRows()},
-      {NasPrefix, "SMS RP", nas::SmsRpRows()}, {NasPrefix, "RR", nas::RrRows()},
+      {rrc::Prefix, "RRC", rrc::RrcRows()},      {nas::Prefix, "MM", nas::MmRows()},
+      {nas::Prefix, "CC", nas::CcRows()},        {nas::Prefix, "GMM", nas::GmmRows()},
+      {nas::Prefix, "SM", nas::SmRows()},        {nas::Prefix, "SMS CP", nas::SmsCpRows()},
+      {nas::Prefix, "SMS RP", nas::SmsRpRows()}, {nas::Prefix, "RR", nas::RrRows()},
   };
   groups.insert(groups.end(), own.begin(), own.end());
   return groups;

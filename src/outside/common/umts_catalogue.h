@@ -1,5 +1,5 @@
-// The message list of a 3G network (RRC under 0x412F0000, core-network layer
-// 3 under 0x512F0000), followed by the network's own messages.
+// The message list of a 3G network (RRC under rrc::Prefix, core-network
+// layer 3 under nas::Prefix), followed by the network's own messages.
 #pragma once
 
 #include <span>

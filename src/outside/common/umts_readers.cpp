@@ -9,12 +9,12 @@ namespace outside {
 
 int32_t CauseFamily3G(uint32_t code) {
   if (rrc::CauseKindOf(code) != rrc::CauseKind::None) return nas::FamilyRrc;
-  if ((code & 0xFFFF0000u) == rrc::NasPrefix) return nas::CauseFamilyOf(code & 0xFFFFu);
+  if ((code & 0xFFFF0000u) == nas::Prefix) return nas::CauseFamilyOf(code & 0xFFFFu);
   return -1;
 }
 
 static bool IsCmServiceRequest3G(uint32_t code) {
-  return code == (rrc::NasPrefix | nas::CmServiceRequest) || code == (rrc::NasPrefix | nas::CmReestablishmentRequest);
+  return code == nas::CmServiceRequest || code == nas::CmReestablishmentRequest;
 }
 
 std::optional<int32_t> CmServiceOrCause3G(uint32_t code, std::string_view bytes) {
@@ -69,8 +69,7 @@ static bool ServingOnGsmOnly(const RecordView& view, int32_t channel3g, int32_t 
 }
 
 std::optional<HandoverTarget> GsmHandoverTarget3G(uint32_t code, std::string_view bytes) {
-  if (!OneOf(code, {rrc::NasPrefix | nas::HandoverCommand, rrc::HandoverFromUtranCommand,
-                    rrc::CellChangeOrderFromUtran}))
+  if (!OneOf(code, {nas::HandoverCommand, rrc::HandoverFromUtranCommand, rrc::CellChangeOrderFromUtran}))
     return std::nullopt;
   return TargetCellOf(bytes);
 }

@@ -2,12 +2,12 @@
 #include "eventmanager/outside/gsm_decoder.h"
 
 #include "eventmanager/outside/message_bytes.h"
+#include "eventmanager/outside/message_codes.h"
 #include "gsm_catalogue.h"
 #include "nas_messages.h"
 #include "umts_readers.h"
 
 using outside::gsm::Catalogue;
-using outside::gsm::Prefix;
 
 int NetGSML3LogMsgTypesCount() { return Catalogue().Count(); }
 uint32_t NetGSML3LogMsgTypeCode(int position) { return Catalogue().Code(position); }
@@ -25,12 +25,11 @@ bool Compare_GSM_MsgInfo(uint8_t /*deviceType*/, uint32_t recordCode, uint32_t d
 
 std::optional<int32_t> Gain_GSM_CM_Service_Type_Data_Point(uint8_t /*deviceType*/, uint32_t code,
                                                            const std::string& bytes) {
-  if ((code & 0xFFFF0000u) != Prefix) return std::nullopt;
-  uint16_t low = code & 0xFFFFu;
+  if ((code & 0xFFFF0000u) != gsm::Prefix) return std::nullopt;
   uint8_t tag;
-  if (low == outside::nas::CmServiceRequest || low == outside::nas::CmReestablishmentRequest)
+  if (code == gsm::CmServiceRequest || code == gsm::CmReestablishmentRequest)
     tag = msgbytes::CmServiceType;
-  else if (outside::nas::CauseFamilyOf(low) >= 0)
+  else if (outside::nas::CauseFamilyOf(code & 0xFFFFu) >= 0)
     tag = msgbytes::Cause;
   else
     return std::nullopt;
@@ -41,7 +40,7 @@ std::optional<int32_t> Gain_GSM_CM_Service_Type_Data_Point(uint8_t /*deviceType*
 
 std::optional<HandoverTarget> Gain_GSM_Handover_Data_Point(uint8_t /*deviceType*/, uint32_t code,
                                                            const std::string& bytes) {
-  if (!outside::OneOf(code, {Prefix | outside::nas::HandoverCommand, Prefix | outside::nas::AssignmentCommand}))
+  if (!outside::OneOf(code, {gsm::HandoverCommand, gsm::AssignmentCommand}))
     return std::nullopt;
   return outside::TargetCellOf(bytes);
 }

@@ -4,6 +4,7 @@
 
 #include "eventmanager/outside/data_access.h"
 #include "eventmanager/outside/message_bytes.h"
+#include "eventmanager/outside/message_codes.h"
 #include "nas_messages.h"
 #include "rrc_messages.h"
 #include "umts_catalogue.h"
@@ -11,12 +12,11 @@
 
 namespace {
 
-constexpr uint32_t MmTimerExpiry = 0x60860000;
-
+// The network's own group: one message, whose code is the group's prefix.
 constexpr outside::MsgRow kUeMm[] = {{0x0000, "MM Timer Expiry Indication"}};
 
 const outside::MsgCatalogue& Catalogue() {
-  static const outside::MsgGroup own[] = {{0x60860000, "UE MM", kUeMm}};
+  static const outside::MsgGroup own[] = {{tdscdma::MmTimerExpiryIndication, "UE MM", kUeMm}};
   static const outside::MsgCatalogue catalogue(outside::UmtsGroups(own));
   return catalogue;
 }
@@ -61,7 +61,7 @@ bool TDSCDMAInGSMDedicateState(const RecordView& view) {
 
 std::optional<std::string> Gain_TDSCDMA_MM_TimeOut_Indication_Data_Point(uint8_t /*deviceType*/, uint32_t code,
                                                                          const std::string& bytes) {
-  if (code != MmTimerExpiry) return std::nullopt;
+  if (code != tdscdma::MmTimerExpiryIndication) return std::nullopt;
   auto value = msgbytes::FindChecked(bytes, msgbytes::TimerExpiry);
   if (!value || value->size() < 8) return std::nullopt;
   return std::string(value->substr(0, 8));

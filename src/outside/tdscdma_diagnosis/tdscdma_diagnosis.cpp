@@ -5,6 +5,7 @@
 #include "cause_texts.h"
 #include "eventmanager/outside/data_access.h"
 #include "eventmanager/outside/message_bytes.h"
+#include "eventmanager/outside/message_codes.h"
 #include "reconfiguration.h"
 #include "umts_readers.h"
 
@@ -29,7 +30,6 @@ std::optional<TdscdmaReconfigurationInfo> GainTDSCDMAPhysicalChannelReconfigurat
 }
 
 std::optional<HandoverTarget> GainTDSCDMAInterRatHandoverToGSMInfo(uint32_t code, const std::string& bytes) {
-  using namespace outside::rrc;
-  if (!outside::OneOf(code, {HandoverFromUtranCommand, CellChangeOrderFromUtran})) return std::nullopt;
+  if (!outside::OneOf(code, {rrc::HandoverFromUtranCommand, rrc::CellChangeOrderFromUtran})) return std::nullopt;
   return outside::TargetCellOf(bytes);
 }

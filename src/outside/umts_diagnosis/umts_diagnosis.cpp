@@ -5,6 +5,7 @@
 #include "cause_texts.h"
 #include "eventmanager/outside/data_access.h"
 #include "eventmanager/outside/message_bytes.h"
+#include "eventmanager/outside/message_codes.h"
 #include "reconfiguration.h"
 #include "umts_readers.h"
 
@@ -28,7 +29,7 @@ std::optional<WcdmaReconfigurationInfo> GainWCDMAPhysicalChannelReconfigurationI
 }
 
 std::optional<ActiveSetUpdateInfo> GainWCDMAActiveSetUpdateInfo(uint32_t code, const std::string& bytes) {
-  if (code != outside::rrc::ActiveSetUpdate) return std::nullopt;
+  if (code != rrc::ActiveSetUpdate) return std::nullopt;
   bool hasRemoved = false, hasAdded = false;
   auto removed = outside::OptionalList(bytes, msgbytes::PscRemoved, hasRemoved);
   auto added = outside::OptionalList(bytes, msgbytes::PscAdded, hasAdded);
@@ -37,7 +38,6 @@ std::optional<ActiveSetUpdateInfo> GainWCDMAActiveSetUpdateInfo(uint32_t code, c
 }
 
 std::optional<HandoverTarget> GainInterRatHandoverToGSMInfo(uint32_t code, const std::string& bytes) {
-  using namespace outside::rrc;
-  if (!outside::OneOf(code, {HandoverFromUtranCommand, CellChangeOrderFromUtran})) return std::nullopt;
+  if (!outside::OneOf(code, {rrc::HandoverFromUtranCommand, rrc::CellChangeOrderFromUtran})) return std::nullopt;
   return outside::TargetCellOf(bytes);
 }

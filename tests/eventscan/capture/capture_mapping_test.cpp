@@ -6,6 +6,7 @@
 
 #include "capture/capture_mapper.h"
 #include "eventmanager/outside/message_bytes.h"
+#include "eventmanager/outside/message_codes.h"
 
 using namespace eventscan;
 
@@ -52,30 +53,30 @@ TEST(CaptureMapping, FramesBecomeRecordsWithCodesCausesAndModes) {
   const std::vector<Case> cases = {
       {"GSM CC Disconnect with its cause",
        with(frame(961, "2"), {{"gsm_a.dtap.msg_cc_type", "0x25"}, {"gsm_a.dtap.cause", "0x15"}, {"gsmtap.uplink", "0"}}),
-       {{0x512F1325, 0, 2, 21, -1}}},
+       {{nas::Disconnect, 0, 2, 21, -1}}},
       {"GSM RR Channel Release with the RR cause",
        with(frame(978, "2"), {{"gsm_a.dtap.msg_rr_type", "0x0d"}, {"gsm_a.rr.RRcause", "0"}}),
-       {{0x512F060D, 0, 2, 0, -1}}},
+       {{nas::ChannelRelease, 0, 2, 0, -1}}},
       {"GSM Immediate Assignment is sent in idle mode",
-       with(frame(601, "2"), {{"gsm_a.dtap.msg_rr_type", "0x3f"}}), {{0x512F063F, 0, 0, NoValue, -1}}},
+       with(frame(601, "2"), {{"gsm_a.dtap.msg_rr_type", "0x3f"}}), {{nas::ImmediateAssignment, 0, 0, NoValue, -1}}},
       {"GSM Location Updating Request: the updating type is its sub-type",
        with(frame(599, "2"), {{"gsm_a.dtap.msg_mm_type", "0x08"}, {"gsm_a.dtap.updating_type", "2"}}),
-       {{0x512F0508, 0, 2, NoValue, 2}}},
+       {{nas::LocationUpdatingRequest, 0, 2, NoValue, 2}}},
       {"GMM over GPRS is not dedicated",
-       with(frame(615, "2"), {{"gsm_a.dtap.msg_gmm_type", "0x08"}}), {{0x512F0808, 0, 0, NoValue, -1}}},
+       with(frame(615, "2"), {{"gsm_a.dtap.msg_gmm_type", "0x08"}}), {{nas::RoutingAreaUpdateRequest, 0, 0, NoValue, -1}}},
       {"RRC Connection Request on the CCCH with its establishment cause",
        with(frame(45, "12"), {{"gsmtap.rrc_sub_type", "3"}, {"rrc.message", "1"}, {"rrc.establishmentCause", "12"}}),
-       {{0x412F0001, 2, 0, 12, 12}}},
+       {{rrc::ConnectionRequest, 2, 0, 12, 12}}},
       {"RRC Connection Release on the DCCH with its release cause",
        with(frame(69, "12"), {{"gsmtap.rrc_sub_type", "0"}, {"rrc.message", "15"}, {"rrc.releaseCause", "0"}}),
-       {{0x412F0401, 2, 2, 0, -1}}},
+       {{rrc::ConnectionRelease, 2, 2, 0, -1}}},
       {"a direct transfer gives the RRC record and the NAS record inside",
        with(frame(285, "12"), {{"gsmtap.rrc_sub_type", "1"}, {"rrc.message", "5"}, {"gsm_a.dtap.msg_mm_type", "0x24"},
                                {"gsm_a.dtap.service_type", "1"}}),
-       {{0x412F0008, 2, 2, NoValue, -1}, {0x512F0524, 2, 2, NoValue, 1}}},
+       {{rrc::InitialDirectTransfer, 2, 2, NoValue, -1}, {nas::CmServiceRequest, 2, 2, NoValue, 1}}},
       {"CP-DATA carrying RP-DATA gives both",
        with(frame(825, "2"), {{"gsm_a.dtap.msg_sms_type", "0x01"}, {"gsm_a.rp.msg_type", "0x00"}}),
-       {{0x512F0901, 0, 2, NoValue, -1}, {0x512F1A00, 0, 2, NoValue, -1}}},
+       {{nas::CpData, 0, 2, NoValue, -1}, {nas::RpDataMsToNetwork, 0, 2, NoValue, -1}}},
       {"a GSM Measurement Report is a measurement record",
        with(frame(605, "2"), {{"gsm_a.dtap.msg_rr_type", "0x15"}, {"gsm_a.rr.rxlev_full_serv_cell", "30"},
                               {"gsm_a.rr.rxlev_sub_serv_cell", "28"}, {"gsm_a.rr.rxqual_sub_serv_cell", "3"}}),

@@ -10,6 +10,7 @@
 
 #include "capture/capture_import.h"
 #include "capture/capture_reader.h"
+#include "eventmanager/outside/message_codes.h"
 #include "testing/capture_pcap.h"
 #include "testing/e2e_support.h"
 
@@ -75,7 +76,8 @@ TEST(CaptureRead, TruncatedAndMalformedFramesAreReportedAndNothingElseIsLost) {
   std::vector<std::pair<uint32_t, uint32_t>> frameCodes;
   for (const CaptureRecord& r : log.Records) frameCodes.emplace_back(r.Frame, r.Code);
   const std::vector<std::pair<uint32_t, uint32_t>> expected = {
-      {1, 0x512F0524}, {2, 0x512F1325}, {3, 0x512F1325}, {6, 0x412F0201}, {7, 0x512F132A}};
+      {1, nas::CmServiceRequest}, {2, nas::Disconnect},     {3, nas::Disconnect},
+      {6, rrc::ConnectionSetup},  {7, nas::ReleaseComplete}};
   EXPECT_EQ(frameCodes, expected);
   EXPECT_EQ(log.Records[0].CmServiceType.value_or(-1), 1);
   EXPECT_EQ(log.Records[0].Uplink, 1);

@@ -6,6 +6,7 @@
 #include <regex>
 
 #include "eventmanager/outside/message_bytes.h"
+#include "eventmanager/outside/message_codes.h"
 #include "log/log_time.h"
 #include "testing/e2e_support.h"
 #include "testing/record_json.h"
@@ -82,13 +83,13 @@ TEST(LogReader, FastAndFullReadersAgreeOnSampleLogsAndOddLines) {
   EXPECT_TRUE(fast.Faults.empty()) << fast.Faults.front().Text();
   expectSameRecords(fast, slow);
   EXPECT_EQ(fast.Records[0].NetType, 2);  // "net" after "msg" still decides the catalogue
-  EXPECT_EQ(fast.Records[0].MessageCode, 0x512F1305u);
+  EXPECT_EQ(fast.Records[0].MessageCode, nas::Setup);
   EXPECT_EQ(fast.Records[1].MessageInfo, 0x02070000u);
   EXPECT_EQ(fast.Feeds[1].DeviceType, 26);
   EXPECT_EQ(fast.Feeds[2].DeviceType, 7);
   EXPECT_EQ(fast.Records[2].Field(3), -99);
   EXPECT_EQ(fast.Feeds[4].Kind, RecordKind::Trace);
-  EXPECT_EQ(fast.Records[5].MessageCode, 0x012F0615u);
+  EXPECT_EQ(fast.Records[5].MessageCode, gsm::MeasurementReport);
 }
 
 TEST(LogReader, MalformedLinesAreReportedWithTheirLineAndSkipped) {
