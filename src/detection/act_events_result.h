@@ -2,7 +2,9 @@
 // It owns the detected results (kept in time order), the distinct event names
 // found so far, its record views, and the state of the detection passes.
 // Single-threaded: callbacks run synchronously and reuse RecordView, so a host
-// must not call back into the container from inside a callback.
+// must not call back into the container from inside a callback. Results,
+// RecordView and EventView are owned through the raw pointers the host's
+// TEventsResult fixes, so the container is neither copied nor moved.
 #pragma once
 
 #include <cstdint>
@@ -24,6 +26,10 @@ class TActEventsResult : public TEventsResult, public TObject {
  public:
   TActEventsResult();
   ~TActEventsResult() override;
+  TActEventsResult(const TActEventsResult&) = delete;
+  TActEventsResult& operator=(const TActEventsResult&) = delete;
+  TActEventsResult(TActEventsResult&&) = delete;
+  TActEventsResult& operator=(TActEventsResult&&) = delete;
 
   // State of the detection passes, set by every fed record.
   TMsgEventList* MsgEvents = nullptr;
