@@ -3,15 +3,15 @@
 #include "core/network.h"
 #include "core/property_source.h"
 
-TMsgEventList::TMsgEventList() : THashObjectList(TMsgEvent::StaticClass(), true), CodeFilter(new TIntegerArray) {
+TMsgEventList::TMsgEventList() : THashObjectList(TMsgEvent::StaticClass(), true) {
   RebuildName();
 }
 
-TMsgEventList::~TMsgEventList() { delete CodeFilter; }
+TMsgEventList::~TMsgEventList() = default;
 
 void TMsgEventList::Clear() {
   THashObjectList::Clear();
-  CodeFilter->Clear();
+  CodeFilter.Clear();
   InvalidateCodeIndex();
 }
 
@@ -76,13 +76,13 @@ void TMsgEventList::LinkProperties(TPropertySource* list) {
 }
 
 void TMsgEventList::RebuildCodeFilter() {
-  CodeFilter->Clear();
-  CodeFilter->SetSorted(false);
+  CodeFilter.Clear();
+  CodeFilter.SetSorted(false);
   for (int i = 0; i < Count(); ++i) {
     TMsgEvent* event = Event(i);
-    for (int l = 0; l < event->LevelCount(); ++l) event->Level(l)->CollectMessageCodes(*CodeFilter);
+    for (int l = 0; l < event->LevelCount(); ++l) event->Level(l)->CollectMessageCodes(CodeFilter);
   }
-  for (int32_t code : {0x0001, 0x0201, 0x0304, 0x010A, 0x0203, 0x0310, 0x0401, 0x0204, 0x0002}) CodeFilter->Add(code);
-  CodeFilter->SetSorted(true);
+  for (int32_t code : {0x0001, 0x0201, 0x0304, 0x010A, 0x0203, 0x0310, 0x0401, 0x0204, 0x0002}) CodeFilter.Add(code);
+  CodeFilter.SetSorted(true);
   InvalidateCodeIndex();
 }

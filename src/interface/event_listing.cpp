@@ -40,7 +40,7 @@ void ListDefinedEvents(TEventPropertys& registry, uint8_t network, std::vector<T
   tests.LinkProperties(registry.TestList);
   for (int i = 0; i < tests.Count(); ++i)
     if (TEventProperty* p = tests.PropertyAt(i)) {
-      int32_t id = (*tests.Ids)[i];
+      int32_t id = tests.Ids[i];
       events.push_back({2, id, TTestEvents::NameOf(static_cast<int16_t>(id)), {}, p});
     }
 }

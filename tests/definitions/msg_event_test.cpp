@@ -216,13 +216,13 @@ TEST(MsgEvents, CodeFilterHoldsUsedCodesAndTheFixedOnes) {
   addLevel(event, top, 0x412F0313);
   list.RebuildCodeFilter();
   std::vector<int32_t> expected = {0x0001, 0x0002, 0x010A, 0x0201, 0x0203, 0x0204, 0x0304, 0x0310, 0x0313, 0x0401};
-  EXPECT_EQ(list.CodeFilter->Values(), expected);
+  EXPECT_EQ(list.CodeFilter.Values(), expected);
   EXPECT_TRUE(list.Offers(0x412F0313));
   EXPECT_TRUE(list.Offers(0x10130000));
   EXPECT_FALSE(list.Offers(0x412F0000));
   EXPECT_FALSE(list.Offers(0x412F0555));
   list.Clear();
-  EXPECT_EQ(list.CodeFilter->Count(), 0);
+  EXPECT_EQ(list.CodeFilter.Count(), 0);
   EXPECT_TRUE(list.Offers(0x10130000));
   EXPECT_FALSE(list.Offers(0x412F0313));
 }

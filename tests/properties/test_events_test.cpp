@@ -15,7 +15,7 @@ TEST(TestEvents, IdentifiersAndNames) {
   EXPECT_EQ(events.IndexOfId(1), 0);
   EXPECT_EQ(events.IndexOfId(245), 242);
   for (int32_t id : {0, -1, 139, 140, 246, 10001, 20001}) EXPECT_EQ(events.IndexOfId(id), -1) << id;
-  for (int i = 1; i < events.Count(); ++i) EXPECT_LT((*events.Ids)[i - 1], (*events.Ids)[i]);
+  for (int i = 1; i < events.Count(); ++i) EXPECT_LT(events.Ids[i - 1], events.Ids[i]);
 
   EXPECT_EQ(TTestEvents::NameOf(1), "PPP Dial Start");
   EXPECT_EQ(TTestEvents::NameOf(104), "U-IMAP Send Connnect Server Failure");
@@ -27,7 +27,7 @@ TEST(TestEvents, IdentifiersAndNames) {
   EXPECT_EQ(TTestEvents::NameOf(246), "");
 
   std::set<std::string> distinct;
-  for (const auto& entry : *events.Names) {
+  for (const auto& entry : events.Names) {
     EXPECT_FALSE(entry.Name.empty());
     distinct.insert(entry.Name);
   }
