@@ -37,7 +37,7 @@ void ListDefinedEvents(TEventPropertys& registry, uint8_t network, std::vector<T
     if (gate->Property) events.push_back({3, 0, gate->EventName, {}, gate->Property});
   }
   TTestEvents tests;
-  tests.LinkProperties(registry.TestList);
+  tests.LinkProperties(registry.TestList.get());
   for (int i = 0; i < tests.Count(); ++i)
     if (TEventProperty* p = tests.PropertyAt(i)) {
       int32_t id = tests.Ids[i];

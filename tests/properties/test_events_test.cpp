@@ -40,10 +40,10 @@ TEST(TestEvents, LinkingSharesRecordsByName) {
   TTestEvents events;
   for (int16_t id = -1; id <= 246; ++id) ASSERT_EQ(events.FindById(id), nullptr) << "unlinked";
 
-  p.TestList->Add(new TActEventProperty(p.TestList, "ping success"));
-  p.TestList->Add(new TActEventProperty(p.TestList, "No Such Test Event"));
+  p.TestList->Add(new TActEventProperty(p.TestList.get(), "ping success"));
+  p.TestList->Add(new TActEventProperty(p.TestList.get(), "No Such Test Event"));
   TEventProperty* kept = p.TestList->Items(0);
-  events.LinkProperties(p.TestList);
+  events.LinkProperties(p.TestList.get());
 
   EXPECT_EQ(p.TestList->Count(), 2 + 241) << "one new record per distinct name still missing";
   EXPECT_EQ(events.PropertyOf(48), kept);
@@ -56,7 +56,7 @@ TEST(TestEvents, LinkingSharesRecordsByName) {
   EXPECT_FALSE(p.TestList->Items(1)->Used);
 
   TEventPropertys empty;
-  events.LinkProperties(empty.TestList);
+  events.LinkProperties(empty.TestList.get());
   EXPECT_EQ(empty.TestList->Count(), 242);
   EXPECT_EQ(events.PropertyAt(0), empty.TestList->Items(0));
 }
