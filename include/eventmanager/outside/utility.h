@@ -38,12 +38,5 @@ inline constexpr size_t DateTimeTextCapacity = 40;
 EM_UTILITY_API size_t WriteDateTimeText(double days, char* out);
 // Speaks the text through espeak-ng when available; otherwise does nothing.
 // The text is synthesised into memory unless EVENTMANAGER_SPEECH=play asks
-// for the sound device; EVENTMANAGER_SPEECH=0 turns synthesis off. Every call
-// is counted so a host (or a test) can observe it.
+// for the sound device; EVENTMANAGER_SPEECH=0 turns synthesis off.
 EM_UTILITY_API void Speech(const std::string& text, int flags);
-EM_UTILITY_API uint64_t SpeechCallCount();
-EM_UTILITY_API const std::string& LastSpokenText();
-// Samples synthesised for the last text (0 when off or without espeak-ng).
-EM_UTILITY_API uint64_t LastSpeechSampleCount();
-// The component was built with espeak-ng.
-EM_UTILITY_API bool SpeechEngineBuiltIn();
