@@ -80,7 +80,9 @@ class TActEventsResult : public TEventsResult, public TObject {
 
   // Gate pass (gate_pass.cpp). True: every gate loads the record into its own
   // view and searches its fields, as the pass did before it shared one load;
-  // kept so tests can compare the two.
+  // kept so tests can compare the two. The plain way is no test code: it is
+  // the pass's own fallback once a host refuses the shared load, so only
+  // this switch is for tests (hosts never see this class).
   bool PlainGatePass = false;
 
  private:
@@ -115,7 +117,9 @@ class TActEventsResult : public TEventsResult, public TObject {
   // lists are kept between records so that a record allocates nothing.
  public:
   // Offers every message to every event and applies test states by scanning
-  // the whole list, as the index must behave; for comparisons in tests.
+  // the whole list, as the index must behave; for comparisons in tests. The
+  // scan is what the pass does anyway while the list's code index cannot be
+  // trusted, so it stays in the library and only the switch is for tests.
   bool PlainMessagePass = false;
 
  private:
