@@ -3,6 +3,8 @@
 #   ./run.sh demo   install what is missing, build, run eventscan on the bundled sample data
 #   ./run.sh test   install what is missing, build, run the whole test suite through ctest
 #   ./run.sh asan   the same test suite built with AddressSanitizer and UBSan
+#   ./run.sh headless  the library and eventscan without windows (no Qt) and
+#                   with warnings as errors, then the demo on that library
 #   ./run.sh fuzz [SECONDS]  build the fuzz targets with clang and run each for
 #                   SECONDS (default 45); see fuzz/run.sh
 # Every step is idempotent: packages already present are not fetched again,
@@ -61,6 +63,17 @@ case "${1:-}" in
     build asan
     ctest --preset asan -j"$(nproc)"
     ;;
+  headless)
+    install_missing
+    build headless
+    # The headless library has no window exports, and runs the samples as the full one does.
+    if nm -D --defined-only build/headless/bin/libeventmanager.so | grep -q CreateInternalEventsWin; then
+      echo "headless build: libeventmanager.so still exports the windows" >&2
+      exit 1
+    fi
+    build/headless/bin/eventscan demo >/dev/null
+    echo "headless build: library without windows, demo ran"
+    ;;
   fuzz)
     # clang, its fuzzer runtime and the symbolizer are needed for this command only.
     PACKAGES+=(clang-14 libclang-rt-14-dev llvm-14)
@@ -68,7 +81,7 @@ case "${1:-}" in
     fuzz/run.sh "${2:-45}"
     ;;
   *)
-    echo "usage: $0 demo|test|asan|fuzz [SECONDS]" >&2
+    echo "usage: $0 demo|test|asan|headless|fuzz [SECONDS]" >&2
     exit 1
     ;;
 esac

@@ -4,48 +4,31 @@
 // item is one message record; ns per message is the time per item.
 #include <benchmark/benchmark.h>
 
-#include "honest.h"
-
 #include <string>
 #include <vector>
 
-#include "definitions/gate_event_list.h"
-#include "definitions/msg_event_list.h"
-#include "definitions/test_events.h"
 #include "detection/act_events_result.h"
 #include "eventmanager/outside/data_access.h"
+#include "honest.h"
 #include "platform/component_registry.h"
-#include "properties/event_property_list.h"
+#include "testing/definition_set.h"
+#include "testing/in_memory_host.h"
+#include "testing/record_builder.h"
 
 namespace {
 
 constexpr size_t Messages = 20000;
 
-struct EventList {
-  TMsgEventList list;
-  TGateEventList gates;
-  TTestEvents tests;
-  TEventPropertyList msgProps{1, 0, "Message"}, gateProps{2, 0, "Warning"}, testProps{0, 255, ""};
+struct EventList : TDefinitionSet {
   EventList() {
     CoInitialize();
-    list.SetNetType(0);
-    gates.SetNetType(0);
+    SetNetwork(0);
     for (int i = 0; i < 100; ++i) {
-      auto* event = new TMsgEvent(&list);
-      event->EventName = "Event " + std::to_string(i);
-      auto* first = new TLevelNode(event, nullptr);
-      first->MsgNodes->AddNode(0, 0x012F0500 + i, 0);
-      event->AddLevel(first);
-      auto* second = new TLevelNode(event, first);
-      second->MsgNodes->AddNode(0, 0x012F1300 + i, 0);
-      second->ReportName = "Report " + std::to_string(i);
-      first->AddChild(second);
-      list.Add(event);
+      TMsgEvent* event = AddEvent("Event " + std::to_string(i));
+      TLevelNode* first = AddLevel(event, nullptr, 0x012F0500 + i);
+      AddLevel(event, first, 0x012F1300 + i, "Report " + std::to_string(i));
     }
-    list.RebuildCodeFilter();
-    list.LinkProperties(&msgProps);
-    gates.LinkProperties(&gateProps);
-    tests.LinkProperties(&testProps);
+    Link();
   }
 };
 
@@ -54,24 +37,12 @@ struct Log {
   explicit Log(uint32_t code) : records(Messages) {
     for (size_t i = 0; i < records.size(); ++i) {
       HandsetRecord& r = records[i];
-      r.Time = r.OrderTime = 46000.0 + static_cast<double>(i) * (0.1 / 86400.0);
+      SetRecordTime(r, i, 0.1);
       r.MessageCode = code;
       for (int16_t field = 0; field < 10; ++field) r.SetField(field, -70 - field);
     }
   }
 };
-
-int32_t loadRecord(void* object, RecordView* view, int32_t index) {
-  auto* l = static_cast<Log*>(object);
-  if (index < 0 || static_cast<size_t>(index) >= l->records.size()) {
-    view->Reset();
-    return 0;
-  }
-  view->Load(&l->records[static_cast<size_t>(index)]);
-  return 1;
-}
-
-bool acceptAll(void*, int16_t) { return true; }
 
 void feedAll(benchmark::State& state, uint32_t code) {
   static EventList events;
@@ -80,11 +51,11 @@ void feedAll(benchmark::State& state, uint32_t code) {
     state.PauseTiming();
     TActEventsResult results;
     results.SetNetType(0);
-    results.OnGetRecord = {&loadRecord, &log};
-    results.OnEventFilter = {&acceptAll, nullptr};
+    results.OnGetRecord = {&bench::LoadRecord<Log>, &log};
+    results.OnEventFilter = {&bench::AcceptAll, nullptr};
     state.ResumeTiming();
     for (size_t i = 0; i < log.records.size(); ++i)
-      results.FeedRecord(0, static_cast<int32_t>(i), true, false, false, 0, &events.list, &events.gates,
+      results.FeedRecord(0, static_cast<int32_t>(i), true, false, false, 0, &events.messages, &events.gates,
                          &events.tests);
     state.PauseTiming();
     state.counters["results"] = results.GetCount();

@@ -10,21 +10,17 @@
 // (default one million).
 #include <benchmark/benchmark.h>
 
-#include "in_memory_host.h"
-#include "honest.h"
-
 #include <cstdlib>
 #include <memory>
 #include <random>
 
-#include "definitions/gate_event.h"
-#include "definitions/gate_event_list.h"
-#include "definitions/msg_event_list.h"
-#include "definitions/test_events.h"
 #include "detection/act_events_result.h"
 #include "eventmanager/outside/data_access.h"
+#include "honest.h"
 #include "platform/component_registry.h"
-#include "properties/event_property_list.h"
+#include "testing/definition_set.h"
+#include "testing/in_memory_host.h"
+#include "testing/record_builder.h"
 
 namespace {
 
@@ -40,7 +36,7 @@ struct Log {
     records.resize(n);
     for (size_t i = 0; i < n; ++i) {
       HandsetRecord& r = records[i];
-      r.Time = r.OrderTime = 46000.0 + i * (0.1 / 86400.0);
+      SetRecordTime(r, i, 0.1);
       r.NetType = 0;
       unsigned kind = random() % 100;
       // Ten fields, as a measurement record has: RxLevSub (3) and
@@ -55,10 +51,7 @@ struct Log {
         static const uint32_t used[] = {0x0524, 0x1301, 0x1307, 0x1325, 0x0508, 0x0502};
         r.MessageCode = Gsm | (kind < 22 ? common[random() % 4] : used[random() % 6]);
       } else if (kind >= 95) {
-        TestItem item{};
-        item.EventId = static_cast<int16_t>(1 + random() % 60);
-        item.Time = r.Time;
-        r.AddItem(item, std::string(8, '\1'));
+        AddTestItem(r, static_cast<int16_t>(1 + random() % 60), r.Time, std::string(8, '\1'));
       }
     }
   }
@@ -69,47 +62,22 @@ Log& log() {
   return l;
 }
 
-struct Definitions {
-  TMsgEventList messages;
-  TGateEventList gates;
-  TTestEvents tests;
-  TEventPropertyList msgProps{1, 0, "Message"}, gateProps{2, 0, "Warning"}, testProps{0, 255, ""};
-
+struct Definitions : TDefinitionSet {
   Definitions(int eventCount, int gateCount) {
     CoInitialize();
-    messages.SetNetType(0);
-    gates.SetNetType(0);
+    SetNetwork(0);
     for (int i = 0; i < eventCount; ++i) {
-      auto* event = new TMsgEvent(&messages);
-      event->EventName = "Call " + std::to_string(i);
+      TMsgEvent* event = AddEvent("Call " + std::to_string(i));
       // Five events start on a CM service request; the others wait for
       // messages this log never carries, as most definitions of a real set
       // do on any one log.
-      auto* request = new TLevelNode(event, nullptr);
-      request->MsgNodes->AddNode(0, Gsm | (i < 5 ? 0x0524 : 0x0700 + i), 0);
-      event->AddLevel(request);
-      auto* alerting = new TLevelNode(event, request);
-      alerting->MsgNodes->AddNode(0, Gsm | 0x1301, 0);
-      alerting->ReportName = "Alerting " + std::to_string(i);
-      request->AddChild(alerting);
-      auto* connect = new TLevelNode(event, alerting);
-      connect->MsgNodes->AddNode(0, Gsm | 0x1307, 0);
-      connect->ReportName = "Connect " + std::to_string(i);
-      alerting->AddChild(connect);
-      messages.Add(event);
+      TLevelNode* request = AddLevel(event, nullptr, Gsm | (i < 5 ? 0x0524 : 0x0700 + i));
+      TLevelNode* alerting = AddLevel(event, request, Gsm | 0x1301, "Alerting " + std::to_string(i));
+      AddLevel(event, alerting, Gsm | 0x1307, "Connect " + std::to_string(i));
     }
-    for (int i = 0; i < gateCount; ++i) {
-      auto* gate = new TGateEvent(&gates);
-      gate->EventName = "Low level " + std::to_string(i);
-      gate->SetGateType(1);
-      gate->SetExpression("RxLevSub < " + std::to_string(-105 - i) + " and RxQualSub >= 5");
-      gate->SetExpTimes(3);
-      gates.Add(gate);
-    }
-    messages.RebuildCodeFilter();
-    messages.LinkProperties(&msgProps);
-    gates.LinkProperties(&gateProps);
-    tests.LinkProperties(&testProps);
+    for (int i = 0; i < gateCount; ++i)
+      AddExpressionGate("Low level " + std::to_string(i), "RxLevSub < " + std::to_string(-105 - i) + " and RxQualSub >= 5", 3);
+    Link();
   }
 };
 

@@ -20,18 +20,15 @@
 #include <string>
 #include <vector>
 
-#include "in_memory_host.h"
-#include "definitions/gate_event.h"
-#include "definitions/gate_event_list.h"
-#include "definitions/msg_event_list.h"
-#include "definitions/test_events.h"
 #include "detection/act_events_result.h"
 #include "eventmanager/outside/data_access.h"
 #include "platform/component_registry.h"
-#include "properties/event_property_list.h"
+#include "testing/definition_set.h"
+#include "testing/in_memory_host.h"
+#include "testing/record_builder.h"
 
 // Every allocation of the process, the libraries' included, is counted.
-#include "../tests/support/counting_allocator.h"
+#include "testing/counting_allocator.h"
 
 namespace {
 
@@ -48,7 +45,7 @@ struct Log {
     records.resize(n);
     for (size_t i = 0; i < n; ++i) {
       HandsetRecord& r = records[i];
-      r.Time = r.OrderTime = 46000.0 + i * (0.5 / 86400.0);
+      SetRecordTime(r, i, 0.5);
       r.NetType = 0;
       r.MessageCode = Gsm | 0x0615;  // measurement report: no message event waits for it
       r.SetField(0, 60 + static_cast<int>(random() % 40));    // BCCH
@@ -83,28 +80,12 @@ std::string expressionFor(int i) {
   }
 }
 
-struct Definitions {
-  TMsgEventList messages;
-  TGateEventList gates;
-  TTestEvents tests;
-  TEventPropertyList msgProps{1, 0, "Message"}, gateProps{2, 0, "Warning"}, testProps{0, 255, ""};
-
+struct Definitions : TDefinitionSet {
   explicit Definitions(int gateCount) {
     CoInitialize();
-    messages.SetNetType(0);
-    gates.SetNetType(0);
-    for (int i = 0; i < gateCount; ++i) {
-      auto* gate = new TGateEvent(&gates);
-      gate->EventName = "Gate " + std::to_string(i);
-      gate->SetGateType(1);
-      gate->SetExpression(expressionFor(i));
-      gate->SetExpTimes(3);
-      gates.Add(gate);
-    }
-    messages.RebuildCodeFilter();
-    messages.LinkProperties(&msgProps);
-    gates.LinkProperties(&gateProps);
-    tests.LinkProperties(&testProps);
+    SetNetwork(0);
+    for (int i = 0; i < gateCount; ++i) AddExpressionGate("Gate " + std::to_string(i), expressionFor(i), 3);
+    Link();
   }
 };
 

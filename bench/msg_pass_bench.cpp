@@ -21,18 +21,15 @@
 #include <string>
 #include <vector>
 
-#include "in_memory_host.h"
-#include "definitions/gate_event.h"
-#include "definitions/gate_event_list.h"
-#include "definitions/msg_event_list.h"
-#include "definitions/test_events.h"
 #include "detection/act_events_result.h"
 #include "eventmanager/outside/data_access.h"
 #include "platform/component_registry.h"
-#include "properties/event_property_list.h"
+#include "testing/definition_set.h"
+#include "testing/in_memory_host.h"
+#include "testing/record_builder.h"
 
 // Every allocation of the program is counted.
-#include "../tests/support/counting_allocator.h"
+#include "testing/counting_allocator.h"
 
 namespace {
 
@@ -63,7 +60,7 @@ Log unmatchedLog() {
   static const uint32_t codes[] = {0x0102, 0x0102, 0x0102, 0x0102, 0x0103, 0x000E, 0x000E, 0x000E, 0x0001, 0x0203};
   for (size_t i = 0; i < n; ++i) {
     HandsetRecord& r = log.records[i];
-    r.Time = r.OrderTime = 46000.0 + i * (0.1 / 86400.0);
+    SetRecordTime(r, i, 0.1);
     r.NetType = 2;
     r.Reference = static_cast<uint32_t>(i);
     if (random() % 10) r.MessageCode = Rrc | codes[random() % 10];
@@ -85,7 +82,7 @@ Log mixLog() {
                                   Rrc | 0x0304, Rrc | 0x0301, Rrc | 0x0203};
   for (size_t i = 0; i < n; ++i) {
     HandsetRecord& r = log.records[i];
-    r.Time = r.OrderTime = 46000.0 + i * (0.1 / 86400.0);
+    SetRecordTime(r, i, 0.1);
     r.NetType = 2;
     r.Reference = static_cast<uint32_t>(i);
     r.SetField(3, -70 - static_cast<int>(random() % 45));
@@ -94,66 +91,34 @@ Log mixLog() {
     if (kind < 70) {
       r.MessageCode = kind < 60 ? common[random() % 7] : flow[random() % 7];
     } else if (kind >= 95) {
-      TestItem item{};
-      item.EventId = static_cast<int16_t>(1 + random() % 60);
-      item.Time = r.Time;
-      r.AddItem(item, std::string(8, '\1'));
+      AddTestItem(r, static_cast<int16_t>(1 + random() % 60), r.Time, std::string(8, '\1'));
     }
   }
   log.keepCounts();
   return log;
 }
 
-struct Definitions {
-  TMsgEventList messages;
-  TGateEventList gates;
-  TTestEvents tests;
-  TEventPropertyList msgProps{1, 0, "Message"}, gateProps{2, 0, "Warning"}, testProps{0, 255, ""};
-
+struct Definitions : TDefinitionSet {
   // `starting` of the events start on an RRC connection request that the
   // mix log carries; the others start on NAS messages that no log here
   // carries, and all wait below for messages that the logs do carry.
   Definitions(int eventCount, int starting, int gateCount) {
     CoInitialize();
-    messages.SetNetType(2);
-    gates.SetNetType(2);
+    SetNetwork(2);
     static const uint32_t absent[] = {0x0508, 0x0512, 0x0518, 0x0501, 0x051A, 0x0504, 0x0511, 0x051C};
     for (int i = 0; i < eventCount; ++i) {
-      auto* event = new TMsgEvent(&messages);
-      event->EventName = "Call " + std::to_string(i);
-      auto* first = new TLevelNode(event, nullptr);
-      first->MsgNodes->AddNode(2, i < starting ? Rrc | 0x0001 : Nas | absent[i % 8], 0);
-      event->AddLevel(first);
-      auto* setup = new TLevelNode(event, first);
-      setup->MsgNodes->AddNode(2, Rrc | 0x0201, 0);
+      TMsgEvent* event = AddEvent("Call " + std::to_string(i));
+      TLevelNode* first = AddLevel(event, nullptr, i < starting ? Rrc | 0x0001 : Nas | absent[i % 8]);
+      TLevelNode* setup = AddLevel(event, first, Rrc | 0x0201);
       setup->MsgNodes->AddNode(2, Rrc | 0x0102, 0);
-      first->AddChild(setup);
-      auto* complete = new TLevelNode(event, setup);
-      complete->MsgNodes->AddNode(2, Rrc | 0x0202, 0);
-      complete->ReportName = "Connected " + std::to_string(i);
-      setup->AddChild(complete);
-      auto* bearer = new TLevelNode(event, complete);
-      bearer->MsgNodes->AddNode(2, Rrc | 0x0304, 0);
+      TLevelNode* complete = AddLevel(event, setup, Rrc | 0x0202, "Connected " + std::to_string(i));
+      TLevelNode* bearer = AddLevel(event, complete, Rrc | 0x0304);
       bearer->MsgNodes->AddNode(2, Rrc | 0x0103, 0);
-      complete->AddChild(bearer);
-      auto* done = new TLevelNode(event, bearer);
-      done->MsgNodes->AddNode(2, Rrc | 0x0301, 0);
-      done->ReportName = "Bearer " + std::to_string(i);
-      bearer->AddChild(done);
-      messages.Add(event);
+      AddLevel(event, bearer, Rrc | 0x0301, "Bearer " + std::to_string(i));
     }
-    for (int i = 0; i < gateCount; ++i) {
-      auto* gate = new TGateEvent(&gates);
-      gate->EventName = "Low level " + std::to_string(i);
-      gate->SetGateType(1);
-      gate->SetExpression("RxLevSub < " + std::to_string(-105 - i) + " and RxQualSub >= 5");
-      gate->SetExpTimes(3);
-      gates.Add(gate);
-    }
-    messages.RebuildCodeFilter();
-    messages.LinkProperties(&msgProps);
-    gates.LinkProperties(&gateProps);
-    tests.LinkProperties(&testProps);
+    for (int i = 0; i < gateCount; ++i)
+      AddExpressionGate("Low level " + std::to_string(i), "RxLevSub < " + std::to_string(-105 - i) + " and RxQualSub >= 5", 3);
+    Link();
   }
 };
 

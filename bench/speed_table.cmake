@@ -4,7 +4,7 @@
 find_package(simdjson CONFIG QUIET)
 if(TARGET eventmanager AND TARGET eventscan_host AND TARGET loggen_core AND simdjson_FOUND)
   add_executable(speed_table ${CMAKE_CURRENT_LIST_DIR}/speed_table.cpp)
-  target_link_libraries(speed_table PRIVATE eventscan_host loggen_core simdjson::simdjson)
+  target_link_libraries(speed_table PRIVATE eventscan_host loggen_core eventmanager_testing simdjson::simdjson)
   target_compile_definitions(speed_table PRIVATE
     EVENTMANAGER_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     EVENTMANAGER_LIBRARY="$<TARGET_FILE:eventmanager>"

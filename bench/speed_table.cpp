@@ -50,7 +50,7 @@ namespace fs = std::filesystem;
 
 // Every allocation of the process, the events library's included (it is
 // loaded into this process and its operator new resolves to this one).
-#include "../tests/support/counting_allocator.h"
+#include "testing/counting_allocator.h"
 
 namespace {
 

@@ -44,23 +44,30 @@ function(eventmanager_layer target)
     file(CREATE_LINK "${folder}" "${root}/${folder_name}" SYMBOLIC)
   endforeach()
 
+  # One line a layer for the layering test: its folder, then what it may see.
+  list(JOIN visible "|" seen_text)
+
   list(TRANSFORM ARG_SOURCES PREPEND "${dir}/")
   if(ARG_SHARED)
     add_library(${target} SHARED ${ARG_SOURCES})
     set(scope PRIVATE)
+  elseif(NOT ARG_SOURCES)
+    # Headers only: nothing to compile, the include root and links are all.
+    add_library(${target} INTERFACE)
+    set(scope INTERFACE)
   else()
     add_library(${target} STATIC ${ARG_SOURCES})
     set(scope PUBLIC)
   endif()
-  set_target_properties(${target} PROPERTIES
-    EVENTMANAGER_LAYER_FOLDERS "${visible}"
-    CXX_VISIBILITY_PRESET hidden
-    VISIBILITY_INLINES_HIDDEN ON)
-  target_include_directories(${target} ${scope} "$<BUILD_INTERFACE:${root}>" PUBLIC "${PROJECT_SOURCE_DIR}/include")
-  target_link_libraries(${target} ${scope} ${ARG_BELOW} ${ARG_LIBS} PRIVATE ${ARG_PRIVATE_LIBS})
-
-  # One line a layer for the layering test: its folder, then what it may see.
-  list(JOIN visible "|" seen_text)
+  set_target_properties(${target} PROPERTIES EVENTMANAGER_LAYER_FOLDERS "${visible}")
+  if(scope STREQUAL INTERFACE)
+    target_include_directories(${target} INTERFACE "$<BUILD_INTERFACE:${root}>" "${PROJECT_SOURCE_DIR}/include")
+    target_link_libraries(${target} INTERFACE ${ARG_BELOW} ${ARG_LIBS} ${ARG_PRIVATE_LIBS})
+  else()
+    set_target_properties(${target} PROPERTIES CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
+    target_include_directories(${target} ${scope} "$<BUILD_INTERFACE:${root}>" PUBLIC "${PROJECT_SOURCE_DIR}/include")
+    target_link_libraries(${target} ${scope} ${ARG_BELOW} ${ARG_LIBS} PRIVATE ${ARG_PRIVATE_LIBS})
+  endif()
   set_property(GLOBAL APPEND PROPERTY EVENTMANAGER_LAYER_TABLE "${dir}=${seen_text}")
 endfunction()
 

@@ -20,7 +20,7 @@
 #include "fuzz_support.h"
 #include "platform/component_registry.h"
 #include "properties/event_propertys.h"
-#include "support/fake_host.h"
+#include "testing/fake_host.h"
 
 namespace {
 

@@ -1,7 +1,6 @@
 #include "windows/event_modify_rules.h"
 
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 
 #include "definitions/level_node.h"
@@ -12,6 +11,8 @@
 #include "eventmanager/outside/tdscdma_decoder.h"
 #include "eventmanager/outside/utility.h"
 #include "eventmanager/outside/wcdma_decoder.h"
+#include "support/text_case.h"
+#include "support/text_trim.h"
 
 namespace {
 
@@ -43,19 +44,6 @@ const TCatalogue* catalogueOf(uint8_t net) {
       {NetTDSCDMAL3LogMsgTypesCount, NetTDSCDMAL3LogMsgTypeCode, NetTDSCDMAL3LogMsgTypeDesc,
        NetTDSCDMAL3LogMsgTypeHasSubTypes}};
   return net < 4 ? &catalogues[net] : nullptr;
-}
-
-std::string lower(std::string_view text) {
-  std::string u(text);
-  for (char& c : u) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return u;
-}
-
-std::string_view trimmed(std::string_view text) {
-  auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-  return text;
 }
 
 }  // namespace
@@ -109,14 +97,14 @@ std::vector<TMessageType> AvailableMessages(uint8_t net) {
   }
   if (cdma && !probeListed) types.push_back({ProbeName, CdmaAccessProbeInfo});
   std::stable_sort(types.begin(), types.end(), [](const TMessageType& a, const TMessageType& b) {
-    std::string ua = lower(a.Description), ub = lower(b.Description);
+    std::string ua = AsciiLowerCopy(a.Description), ub = AsciiLowerCopy(b.Description);
     return ua != ub ? ua < ub : a.Description < b.Description;
   });
   return types;
 }
 
 int32_t ReasonFromText(std::string_view text) {
-  text = trimmed(text);
+  text = TrimBlanks(text);
   if (!text.empty() && text.front() == '+') text.remove_prefix(1);
   int32_t value = NoReason;
   auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);

@@ -9,7 +9,7 @@
 #include "eventmanager/outside/message_bytes.h"
 #include "eventmanager/outside/tdscdma_decoder.h"
 #include "eventmanager/outside/wcdma_decoder.h"
-#include "support/fake_host.h"
+#include "testing/fake_host.h"
 
 namespace {
 

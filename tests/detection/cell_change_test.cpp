@@ -10,7 +10,7 @@
 #include "definitions/test_events.h"
 #include "detection/act_events_result.h"
 #include "properties/event_property_list.h"
-#include "support/fake_host.h"
+#include "testing/fake_host.h"
 
 namespace {
 

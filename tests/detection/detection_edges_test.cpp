@@ -12,7 +12,7 @@
 #include "detection/act_events_result.h"
 #include "eventmanager/outside/message_bytes.h"
 #include "properties/event_property_list.h"
-#include "support/detection_fixture.h"
+#include "testing/detection_fixture.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "eventmanager/outside/message_bytes.h"
 #include "platform/component_registry.h"
 #include "properties/event_property_list.h"
-#include "support/detection_fixture.h"
+#include "testing/detection_fixture.h"
 
 namespace {
 

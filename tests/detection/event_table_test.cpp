@@ -8,7 +8,7 @@
 #include "detection/act_events_result.h"
 #include "eventmanager/event_property.h"
 #include "properties/event_property_list.h"
-#include "support/fake_host.h"
+#include "testing/fake_host.h"
 
 namespace {
 

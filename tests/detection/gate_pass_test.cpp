@@ -22,8 +22,8 @@
 #include "platform/component_registry.h"
 #include "properties/event_property.h"
 #include "properties/event_property_list.h"
-#include "support/expression_generator.h"
-#include "support/fake_host.h"
+#include "testing/expression_generator.h"
+#include "testing/fake_host.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "eventmanager/outside/tdscdma_diagnosis.h"
 #include "eventmanager/outside/umts_diagnosis.h"
 #include "eventmanager/outside/wcdma_decoder.h"
-#include "support/fake_host.h"
+#include "testing/fake_host.h"
 
 namespace {
 

@@ -24,9 +24,10 @@
 #include "eventmanager/outside/tdscdma_decoder.h"
 #include "eventmanager/outside/wcdma_decoder.h"
 #include "properties/event_property_list.h"
-#include "support/fake_host.h"
+#include "testing/definition_set.h"
+#include "testing/fake_host.h"
 
-#include "support/counting_allocator.h"
+#include "testing/counting_allocator.h"
 
 namespace {
 
@@ -90,15 +91,9 @@ TLevelNode* randomLevel(std::mt19937& rng, const Codes& codes, TMsgEvent* event,
 }
 
 // One container with its host and definitions, as a host sets them up.
-struct World {
+struct World : TDefinitionSet {
   FakeHost host;
   TActEventsResult results;
-  TMsgEventList messages;
-  TGateEventList gates;
-  TTestEvents tests;
-  TEventPropertyList testProps{0, 255, ""};
-  TEventPropertyList msgProps{1, 0, "Message"};
-  TEventPropertyList gateProps{2, 0, "Warning"};
 
   World(bool plain, uint8_t net, uint32_t seed, const std::vector<HandsetRecord>& log) {
     results.PlainMessagePass = plain;

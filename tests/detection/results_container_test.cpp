@@ -8,7 +8,7 @@
 
 #include "detection/act_events_result.h"
 #include "eventmanager/errors.h"
-#include "support/fake_host.h"
+#include "testing/fake_host.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "expression_text.h"
 #include "platform/component_registry.h"
 #include "simple_expression.h"
-#include "support/expression_generator.h"
+#include "testing/expression_generator.h"
 
 namespace {
 

@@ -2,16 +2,13 @@
 
 #include <cctype>
 
+#include "support/text_case.h"
+
 namespace {
 
 bool nameStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; }
 bool isDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
 bool nameChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
-
-std::string lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
 
 void put(TRewrittenExpression& out, const std::string& text, int origin) {
   for (char c : text) {
@@ -22,7 +19,7 @@ void put(TRewrittenExpression& out, const std::string& text, int origin) {
 
 // A word operator, or the word itself.
 std::string wordToken(const std::string& word) {
-  std::string w = lower(word);
+  std::string w = AsciiLowerCopy(word);
   if (w == "and") return "&&";
   if (w == "or") return "||";
   if (w == "not") return "!";

@@ -5,17 +5,9 @@
 #include <utf8proc.h>
 
 #include "eventmanager/outside/utility.h"
+#include "support/text_case.h"
 
-namespace {
-
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-}  // namespace
-
-bool CompText(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Lower(x) == Lower(y); });
-}
+bool CompText(std::string_view a, std::string_view b) { return EqualsIgnoringAsciiCase(a, b); }
 
 std::string FoldCase(std::string_view text) {
   std::string folded(text);
@@ -33,7 +25,7 @@ std::string FoldCase(std::string_view text) {
     }
     std::free(out);
   }
-  for (char& c : folded) c = Lower(c);
+  for (char& c : folded) c = AsciiLower(c);
   return folded;
 }
 

@@ -8,27 +8,16 @@
 #include <cstdint>
 #include <string>
 
-#include "definitions/gate_event.h"
-#include "definitions/gate_event_list.h"
-#include "definitions/level_node.h"
-#include "definitions/msg_event.h"
-#include "definitions/msg_event_list.h"
-#include "definitions/test_events.h"
 #include "detection/act_events_result.h"
 #include "eventmanager/outside/message_bytes.h"
 #include "platform/component_registry.h"
-#include "properties/event_property_list.h"
-#include "support/fake_host.h"
+#include "testing/definition_set.h"
+#include "testing/fake_host.h"
+#include "testing/record_builder.h"
 
-struct DetectionFixture : ::testing::Test {
+struct DetectionFixture : ::testing::Test, TDefinitionSet {
   FakeHost host;
   TActEventsResult results;
-  TMsgEventList messages;
-  TGateEventList gates;
-  TTestEvents tests;
-  TEventPropertyList testProps{0, 255, ""};
-  TEventPropertyList msgProps{1, 0, "Message"};
-  TEventPropertyList gateProps{2, 0, "Warning"};
 
   static void SetUpTestSuite() { CoInitialize(); }
   void SetUp() override {
@@ -39,8 +28,7 @@ struct DetectionFixture : ::testing::Test {
   }
   void network(uint8_t net) {
     results.SetNetType(net);
-    messages.SetNetType(net);
-    gates.SetNetType(net);
+    SetNetwork(net);
   }
   // Record i of the fake log is fed at position 100 + i.
   void feed(int32_t i, uint8_t deviceType = 0, bool notify = true) {
@@ -51,27 +39,13 @@ struct DetectionFixture : ::testing::Test {
   void feedAll(uint8_t deviceType = 0, bool notify = true) {
     for (size_t i = 0; i < host.Records.size(); ++i) feed(static_cast<int32_t>(i), deviceType, notify);
   }
-  TMsgEvent* event(const std::string& name) {
-    auto* e = new TMsgEvent(&messages);
-    e->EventName = name;
-    messages.Add(e);
-    return e;
-  }
+  TMsgEvent* event(const std::string& name) { return AddEvent(name); }
   TLevelNode* level(TMsgEvent* e, TLevelNode* parent, uint32_t code, const std::string& report = "",
                     int32_t detailFlag = 0, int32_t reason = -9999) {
-    auto* l = new TLevelNode(e, parent);
-    l->MsgNodes->AddNode(e->Network(), code, 0);
-    l->ReportName = report;
-    l->DetailFlag = detailFlag;
-    l->ReasonNum = reason;
-    parent ? parent->AddChild(l) : e->AddLevel(l);
-    return l;
+    return AddLevel(e, parent, code, report, detailFlag, reason);
   }
   void addItem(HandsetRecord& r, int16_t id, double time, std::string extra = {}) {
-    TestItem item{};
-    item.EventId = id;
-    item.Time = time;
-    r.AddItem(item, extra);
+    AddTestItem(r, id, time, extra);
   }
   // A CDMA handoff message (field 20 = 4) whose handoff direction is `direction`.
   HandsetRecord& cdmaHandoff(int direction) {
