@@ -9,8 +9,8 @@
 
 #include "e2e_support.h"
 #include "eventmanager/event_property.h"
-#include "eventmanager/outside/utility.h"
 #include "log_time.h"
+#include "speech_probes.h"
 
 using namespace eventscan;
 
