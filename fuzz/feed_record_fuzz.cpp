@@ -116,7 +116,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   TTestEvents tests;
   messages.LinkProperties(sample().Registry.GetList(net, 0));
   gates.LinkProperties(sample().Registry.GetList(net, 1));
-  tests.LinkProperties(sample().Registry.TestList);
+  tests.LinkProperties(sample().Registry.TestList.get());
 
   FakeHost host;
   FakeLog log;

@@ -64,8 +64,8 @@ void TAliasesList::AssignAliases(const TAliasesList& source) {
   Modified = true;
 }
 
-TAliasesList* TAliasesList::CloneAliases(const TAliasesList& source) {
-  auto* copy = new TAliasesList;
+std::unique_ptr<TAliasesList> TAliasesList::CloneAliases(const TAliasesList& source) {
+  auto copy = std::make_unique<TAliasesList>();
   copy->SetNetType(source.NetType);
   for (int i = 0; i < source.Count(); ++i) copy->AddAlias(source.Alias(i)->AliasName, source.Alias(i)->AliasText);
   return copy;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "core/object_list.h"
@@ -43,9 +44,9 @@ class TAliasesList : public TObjectList {
   void AssignAliases(const TAliasesList& source);
   TAlias* Alias(int index) const { return ItemAs<TAlias>(index); }
   TAlias* AddAlias(const std::string& name, const std::string& text);
-  // A new list (the caller owns it) with the source's network and a copy of
-  // every alias, set through the setters.
-  static TAliasesList* CloneAliases(const TAliasesList& source);
+  // A new list with the source's network and a copy of every alias, set
+  // through the setters.
+  static std::unique_ptr<TAliasesList> CloneAliases(const TAliasesList& source);
 
   // Adds one alias per attribute of the element (the list is not cleared).
   // The i-th alias is named "Alias-i"; its text is the attribute of that

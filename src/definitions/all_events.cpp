@@ -14,7 +14,7 @@ template <class Lists>
 void loadNetworks(pugi::xml_node section, Lists& lists, bool* read) {
   if (!section) return;
   int i = 0;
-  for (auto* list : lists) {
+  for (auto& list : lists) {
     pugi::xml_node network = ChildElement(section, list->Name.c_str());
     if (network) {
       list->LoadFromNode(network);
@@ -26,30 +26,31 @@ void loadNetworks(pugi::xml_node section, Lists& lists, bool* read) {
 
 template <class Lists>
 void saveNetworks(pugi::xml_node section, Lists& lists) {
-  for (auto* list : lists) list->SaveToNode(section.append_child(list->Name.c_str()));
+  for (auto& list : lists) list->SaveToNode(section.append_child(list->Name.c_str()));
 }
 
 }  // namespace
 
 TAllEvents::TAllEvents() {
   for (int net = 0; net < kNetworks; ++net) {
-    MsgLists[net] = new TMsgEventList;
+    MsgLists[net] = std::make_unique<TMsgEventList>();
     MsgLists[net]->SetNetType(static_cast<uint8_t>(net));
-    GateLists[net] = new TGateEventList;
+    GateLists[net] = std::make_unique<TGateEventList>();
     GateLists[net]->SetNetType(static_cast<uint8_t>(net));
-    AliasLists[net] = new TAliasesList;
+    AliasLists[net] = std::make_unique<TAliasesList>();
     AliasLists[net]->SetNetType(static_cast<uint8_t>(net));
   }
-  TestEvents = new TTestEvents;
+  TestEvents = std::make_unique<TTestEvents>();
 }
 
+// Freed network by network, as the lists were made.
 TAllEvents::~TAllEvents() {
   for (int net = 0; net < kNetworks; ++net) {
-    delete MsgLists[net];
-    delete GateLists[net];
-    delete AliasLists[net];
+    MsgLists[net].reset();
+    GateLists[net].reset();
+    AliasLists[net].reset();
   }
-  delete TestEvents;
+  TestEvents.reset();
 }
 
 std::string TAllEvents::DefaultPath() { return DefinitionsFilePath(); }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "core/object.h"
@@ -26,15 +27,15 @@ class TAllEvents : public TObject {
   TAllEvents& operator=(const TAllEvents&) = delete;
 
   // Index = network index 0..3, each list set to its network.
-  TMsgEventList* MsgLists[kNetworks];
-  TGateEventList* GateLists[kNetworks];
-  TAliasesList* AliasLists[kNetworks];
-  TTestEvents* TestEvents;
+  std::unique_ptr<TMsgEventList> MsgLists[kNetworks];
+  std::unique_ptr<TGateEventList> GateLists[kNetworks];
+  std::unique_ptr<TAliasesList> AliasLists[kNetworks];
+  std::unique_ptr<TTestEvents> TestEvents;
 
   // None for a network above 3.
-  TMsgEventList* MsgEvents(uint8_t net) const { return net < kNetworks ? MsgLists[net] : nullptr; }
-  TGateEventList* GateEvents(uint8_t net) const { return net < kNetworks ? GateLists[net] : nullptr; }
-  TAliasesList* Aliases(uint8_t net) const { return net < kNetworks ? AliasLists[net] : nullptr; }
+  TMsgEventList* MsgEvents(uint8_t net) const { return net < kNetworks ? MsgLists[net].get() : nullptr; }
+  TGateEventList* GateEvents(uint8_t net) const { return net < kNetworks ? GateLists[net].get() : nullptr; }
+  TAliasesList* Aliases(uint8_t net) const { return net < kNetworks ? AliasLists[net].get() : nullptr; }
 
   // Reads the file once; a section or network element that is missing
   // leaves its lists as they were; a missing file changes nothing. A file

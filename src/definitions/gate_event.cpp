@@ -31,7 +31,7 @@ void store(T& field, T value, bool& modified) {
 
 TGateEvent::TGateEvent(TGateEventList* owner) : TNodeItem(owner) {
   Filter = CoExpressionFilter::Create();
-  HandsetFields = NewHandsetFieldsInstance();
+  HandsetFields.reset(NewHandsetFieldsInstance());
   ParseStamp = nextParseStamp();
   Construct();
 }
@@ -40,7 +40,7 @@ TGateEvent::~TGateEvent() {
   Destruct();
   FieldIds = nullptr;
   Filter.reset();
-  delete HandsetFields;
+  HandsetFields.reset();
 }
 
 void TGateEvent::Reset() {

@@ -64,7 +64,9 @@ class TGateEvent : public TNodeItem {
   double SpanStart = 0;
   bool WaitingForB = false;
 
-  RecordView* HandsetFields = nullptr;  // owned
+  // The view the gate pass loads the record into; made by the data-access
+  // component's factory, which news it.
+  std::unique_ptr<RecordView> HandsetFields;
   TEventProperty* Property = nullptr;   // not owned
 
   void Reset() override;

@@ -1,5 +1,7 @@
 #include "definitions/gate_event_list.h"
 
+#include <memory>
+
 #include <fmt/format.h>
 #include <pugixml.hpp>
 
@@ -35,14 +37,9 @@ void TGateEventList::LoadFromNode(pugi::xml_node element) {
   if (!element) return;
   Clear();
   for (pugi::xml_node child = FirstElement(element); child; child = NextElement(child)) {
-    auto* event = new TGateEvent(this);
-    try {
-      event->LoadFromNode(child);
-    } catch (...) {
-      delete event;
-      throw;
-    }
-    Add(event);
+    auto event = std::make_unique<TGateEvent>(this);
+    event->LoadFromNode(child);  // an event that fails to load is freed
+    Add(event.release());
   }
   Modified = false;
 }

@@ -27,18 +27,15 @@ bool TLevelNode::RebuildTreeChildren() {
 }
 
 void TLevelNode::Initialize() {
-  ChildLevels = new TObjectList(TLevelNode::StaticClass(), true);
-  MsgNodes = new TMsgNodes;
-  HandsetFields = NewHandsetFieldsInstance();
+  ChildLevels = std::make_unique<TObjectList>(TLevelNode::StaticClass(), true);
+  MsgNodes = std::make_unique<TMsgNodes>();
+  HandsetFields.reset(NewHandsetFieldsInstance());
 }
 
 void TLevelNode::Finalize() {
-  delete ChildLevels;
-  ChildLevels = nullptr;
-  delete MsgNodes;
-  MsgNodes = nullptr;
-  delete HandsetFields;
-  HandsetFields = nullptr;
+  ChildLevels.reset();
+  MsgNodes.reset();
+  HandsetFields.reset();
 }
 
 void TLevelNode::AssignTo(TNodeItem* destination) {

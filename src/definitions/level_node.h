@@ -1,10 +1,13 @@
 // TLevelNode: one step of a message-sequence event. It holds the message
 // conditions of the step, the admissible next steps (child levels), what the
 // step reports, and the run-time state the detection passes keep in it.
-// Owned by its TMsgEvent (first-step levels) or its parent level.
+// Owned by its TMsgEvent (first-step levels) or its parent level. Owns its
+// conditions, its child levels and its record view, made by Initialize and
+// freed by Finalize (so a level between the two holds none).
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,17 +28,19 @@ class TLevelNode : public TNodeItem {
   TLevelNode(TMsgEvent* owner, TLevelNode* parent);
   ~TLevelNode() override;
 
-  TMsgNodes* MsgNodes = nullptr;
+  std::unique_ptr<TMsgNodes> MsgNodes;
   TLevelNode* ParentLevel;
   std::string ReportName;
   std::string Expression;
   int32_t ReasonNum = -9999;
-  TObjectList* ChildLevels = nullptr;
+  std::unique_ptr<TObjectList> ChildLevels;
   int32_t DetailFlag = 0;
   int32_t RecordIndex = 0;
   bool DetailDone = false;
   TEventProperty* Property = nullptr;
-  RecordView* HandsetFields = nullptr;
+  // The view matching loads the level's record into; made by the
+  // data-access component's factory, which news it.
+  std::unique_ptr<RecordView> HandsetFields;
 
   bool RebuildTreeChildren() override;
   void Initialize() override;

@@ -15,7 +15,7 @@ uint16_t keyOf(uint32_t code) { return static_cast<uint16_t>(code & 0xFFFF); }
 template <class Fn>
 void forChildKeys(const TLevelNode* level, Fn fn) {
   for (int c = 0; c < level->ChildCount(); ++c) {
-    const TMsgNodes* nodes = level->Child(c)->MsgNodes;
+    const TMsgNodes* nodes = level->Child(c)->MsgNodes.get();
     for (int n = 0; n < nodes->Count(); ++n)
       if (uint16_t key = keyOf(nodes->Node(n)->MessageCode)) fn(key);
   }

@@ -22,14 +22,13 @@ bool TMsgEvent::RebuildTreeChildren() {
 void TMsgEvent::Initialize() {
   Modified = false;
   Armed = false;
-  Levels = new TObjectList(TLevelNode::StaticClass(), true);
+  Levels = std::make_unique<TObjectList>(TLevelNode::StaticClass(), true);
 }
 
 void TMsgEvent::Finalize() {
   // Levels point back at the event; drop the run-time references first.
   CurrentLevel = PreviousLevel = nullptr;
-  delete Levels;
-  Levels = nullptr;
+  Levels.reset();
 }
 
 void TMsgEvent::AssignTo(TNodeItem* destination) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,7 +20,7 @@ class TMsgEvent : public TNodeItem {
 
   bool Armed = false;
   std::string EventName = "New User Event";
-  TObjectList* Levels = nullptr;
+  std::unique_ptr<TObjectList> Levels;  // made by Initialize, freed by Finalize
   TLevelNode* CurrentLevel = nullptr;
   int32_t StartedFlag = 0;
   TLevelNode* PreviousLevel = nullptr;

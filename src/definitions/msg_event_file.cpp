@@ -2,6 +2,8 @@
 // EventsDefine.cfg. Child elements are taken by position, their names are
 // written for people and never read.
 
+#include <memory>
+
 #include <fmt/format.h>
 #include <pugixml.hpp>
 
@@ -14,14 +16,9 @@ namespace {
 // Loads `item` from `element` and hands it to `add`; an item that fails to
 // load is freed, so the error leaves only the items read before it.
 template <class T, class Add>
-void loadChild(T* item, pugi::xml_node element, Add add) {
-  try {
-    item->LoadFromNode(element);
-  } catch (...) {
-    delete item;
-    throw;
-  }
-  add(item);
+void loadChild(std::unique_ptr<T> item, pugi::xml_node element, Add add) {
+  item->LoadFromNode(element);
+  add(item.release());
 }
 
 }  // namespace
@@ -46,7 +43,7 @@ void TLevelNode::LoadFromNode(pugi::xml_node element) {
         DefinitionsError(child, fmt::format("is nested deeper than {} levels", kMaxLevelDepth));
     }
     for (; child; child = NextElement(child))
-      loadChild(new TLevelNode(Event(), this), child, [this](TLevelNode* l) { AddChild(l); });
+      loadChild(std::make_unique<TLevelNode>(Event(), this), child, [this](TLevelNode* l) { AddChild(l); });
   }
   // Adding the nodes read marks the node list; what was just read is not a change.
   MsgNodes->Modified = false;
@@ -78,7 +75,7 @@ void TMsgEvent::LoadFromNode(pugi::xml_node element) {
   EventName = ReadText(element, "EventName");
   StartedFlag = ReadInt32(element, "StartedFlag", 0);
   for (pugi::xml_node child = FirstElement(element); child; child = NextElement(child))
-    loadChild(new TLevelNode(this, nullptr), child, [this](TLevelNode* l) { AddLevel(l); });
+    loadChild(std::make_unique<TLevelNode>(this, nullptr), child, [this](TLevelNode* l) { AddLevel(l); });
   Modified = false;
 }
 
@@ -97,7 +94,7 @@ void TMsgEventList::LoadFromNode(pugi::xml_node element) {
   Clear();
   try {
     for (pugi::xml_node child = FirstElement(element); child; child = NextElement(child))
-      loadChild(new TMsgEvent(this), child, [this](TMsgEvent* e) { Add(e); });
+      loadChild(std::make_unique<TMsgEvent>(this), child, [this](TMsgEvent* e) { Add(e); });
   } catch (...) {
     RebuildCodeFilter();  // the events read so far stay usable
     throw;

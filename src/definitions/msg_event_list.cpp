@@ -4,15 +4,15 @@
 #include "core/property_source.h"
 #include "eventmanager/outside/message_codes.h"
 
-TMsgEventList::TMsgEventList() : THashObjectList(TMsgEvent::StaticClass(), true), CodeFilter(new TIntegerArray) {
+TMsgEventList::TMsgEventList() : THashObjectList(TMsgEvent::StaticClass(), true) {
   RebuildName();
 }
 
-TMsgEventList::~TMsgEventList() { delete CodeFilter; }
+TMsgEventList::~TMsgEventList() = default;
 
 void TMsgEventList::Clear() {
   THashObjectList::Clear();
-  CodeFilter->Clear();
+  CodeFilter.Clear();
   InvalidateCodeIndex();
 }
 
@@ -77,18 +77,18 @@ void TMsgEventList::LinkProperties(TPropertySource* list) {
 }
 
 void TMsgEventList::RebuildCodeFilter() {
-  CodeFilter->Clear();
-  CodeFilter->SetSorted(false);
+  CodeFilter.Clear();
+  CodeFilter.SetSorted(false);
   for (int i = 0; i < Count(); ++i) {
     TMsgEvent* event = Event(i);
-    for (int l = 0; l < event->LevelCount(); ++l) event->Level(l)->CollectMessageCodes(*CodeFilter);
+    for (int l = 0; l < event->LevelCount(); ++l) event->Level(l)->CollectMessageCodes(CodeFilter);
   }
   // Always offered: the low 16 bits of the waiting window's watch codes and
   // of the RRC connection reject.
   for (uint32_t code : {rrc::ConnectionRequest, rrc::ConnectionSetup, rrc::RadioBearerSetup, rrc::CellChangeOrderFromUtran,
                         rrc::SignallingConnectionRelease, rrc::RadioBearerRelease, rrc::ConnectionRelease,
                         rrc::SignallingConnectionReleaseIndication, rrc::ConnectionReject})
-    CodeFilter->Add(static_cast<int32_t>(code & 0xFFFF));
-  CodeFilter->SetSorted(true);
+    CodeFilter.Add(static_cast<int32_t>(code & 0xFFFF));
+  CodeFilter.SetSorted(true);
   InvalidateCodeIndex();
 }

@@ -20,7 +20,7 @@ class TMsgEventList : public THashObjectList {
   ~TMsgEventList() override;
 
   uint8_t NetType = 255;
-  TIntegerArray* CodeFilter;
+  TIntegerArray CodeFilter;
   // Run-time hint for the detection pass: set whenever matching puts an event
   // in progress, cleared by the pass once no event waits any more. Lets the
   // pass skip the window ages on the many records while nothing waits.
@@ -53,7 +53,7 @@ class TMsgEventList : public THashObjectList {
   bool Offers(uint32_t messageCode) const {
     if (messageCode == cdma::AccessProbeInfo) return true;
     int32_t low = static_cast<int32_t>(messageCode & 0xFFFF);
-    return low != 0 && CodeFilter->Contains(low);
+    return low != 0 && CodeFilter.Contains(low);
   }
   // The code index of the events, rebuilt first when the definitions
   // changed; none when it cannot be trusted (then every event is to be

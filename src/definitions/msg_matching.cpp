@@ -36,7 +36,7 @@ int32_t firstI32(const std::string& record) {
 }
 
 void loadRecord(TLevelNode& level, const TMatchInput& in) {
-  if (in.OnGetRecord) in.OnGetRecord(level.HandsetFields, static_cast<int32_t>(in.RecordRef));
+  if (in.OnGetRecord) in.OnGetRecord(level.HandsetFields.get(), static_cast<int32_t>(in.RecordRef));
 }
 
 // The 3G cause: the message-cause reader for CodeCauseByMessage, otherwise the CM

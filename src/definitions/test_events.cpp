@@ -10,27 +10,22 @@ bool registered(int id) { return id != 139 && id != 140; }
 
 }  // namespace
 
-TTestEvents::TTestEvents() : Ids(new TIntegerArray(TDuplicates::Error)), Names(new std::vector<TNameEntry>) {
-  Fill();
-}
+TTestEvents::TTestEvents() { Fill(); }
 
-TTestEvents::~TTestEvents() {
-  delete Names;
-  delete Ids;
-}
+TTestEvents::~TTestEvents() = default;
 
 void TTestEvents::Clear() {
-  Ids->Clear();
-  Names->clear();
+  Ids.Clear();
+  Names.clear();
 }
 
 void TTestEvents::Fill() {
   Clear();
-  Ids->SetSorted(true);
+  Ids.SetSorted(true);
   for (int id = 1; id <= kTestEventIdCount; ++id) {
     if (!registered(id)) continue;
-    Ids->Add(id);
-    Names->push_back({TestEventTableName(id), nullptr});
+    Ids.Add(id);
+    Names.push_back({TestEventTableName(id), nullptr});
   }
 }
 
@@ -39,7 +34,7 @@ int TTestEvents::IndexOfId(int32_t id) const {
   int high = Count() - 1;
   while (low <= high) {
     int middle = low + (high - low) / 2;
-    int32_t value = (*Ids)[middle];
+    int32_t value = Ids[middle];
     if (value == id) return middle;
     if (value < id)
       low = middle + 1;
@@ -51,7 +46,7 @@ int TTestEvents::IndexOfId(int32_t id) const {
 
 TEventProperty* TTestEvents::PropertyAt(int position) const {
   if (position < 0 || position >= Count()) return nullptr;
-  return (*Names)[position].Property;
+  return Names[position].Property;
 }
 
 std::string TTestEvents::NameOf(int16_t id) {
@@ -61,5 +56,5 @@ std::string TTestEvents::NameOf(int16_t id) {
 
 void TTestEvents::LinkProperties(TPropertySource* list) {
   ClearPropertyUsedMarks(list);
-  for (TNameEntry& entry : *Names) entry.Property = LinkPropertyByName(list, entry.Name);
+  for (TNameEntry& entry : Names) entry.Property = LinkPropertyByName(list, entry.Name);
 }

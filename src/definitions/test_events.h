@@ -30,16 +30,16 @@ class TTestEvents : public TObject {
 
   // Registered identifiers, strictly ascending; entry i of Names belongs to
   // entry i of Ids and carries its record (none until linked).
-  TIntegerArray* Ids;
+  TIntegerArray Ids{TDuplicates::Error};
   struct TNameEntry {
     std::string Name;
     TEventProperty* Property = nullptr;  // not owned
   };
-  std::vector<TNameEntry>* Names;
+  std::vector<TNameEntry> Names;
 
   void Clear();
   void Fill();
-  int32_t Count() const { return Ids->Count(); }
+  int32_t Count() const { return Ids.Count(); }
   int IndexOfId(int32_t id) const;
   TEventProperty* PropertyAt(int position) const;
   TEventProperty* FindById(int32_t id) const { return PropertyAt(IndexOfId(id)); }

@@ -10,16 +10,12 @@
 
 uint8_t PublishId = 0;
 
-TActEventResult::TActEventResult(TEventsResult* owner) {
+TActEventResult::TActEventResult(TEventsResult* owner) : RecordView(NewHandsetFieldsInstance()) {
   Owner = owner;
   Details = new TResultDetails;
-  RecordView = NewHandsetFieldsInstance();
 }
 
-TActEventResult::~TActEventResult() {
-  delete Details;
-  delete RecordView;
-}
+TActEventResult::~TActEventResult() { delete Details; }
 
 TActEventResult* AsActResult(TEventResult* result) { return dynamic_cast<TActEventResult*>(result); }
 
@@ -62,7 +58,7 @@ std::unique_ptr<TActEventResult> TActEventResult::CreateForGate(TEventsResult* o
 }
 
 void TActEventResult::BuildItemDetails() {
-  LoadRecord(RecordView, RecordIndex);
+  LoadRecord(RecordView.get(), RecordIndex);
   if (RecordView->HasData() == 0) return;
   int count = RecordView->ItemCount();
   if (ItemIndex < 0 || ItemIndex >= count) return;
@@ -95,7 +91,7 @@ int32_t TActEventResult::GetFontColor() { return Property ? Property->FontColor 
 
 double TActEventResult::GetTime() {
   if (Time != 0) return Time;
-  LoadRecord(RecordView, RecordIndex);
+  LoadRecord(RecordView.get(), RecordIndex);
   return RecordView->HasData() ? RecordView->Time() : 0;
 }
 

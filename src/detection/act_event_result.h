@@ -1,7 +1,9 @@
 // TActEventResult: one detected event occurrence (a completed message
 // sequence, a fired gate, or a test event). Created by the results container's
 // passes and owned by its result list; holds no copy of its record, only the
-// record index, an optional cached time and its detail lines.
+// record index, an optional cached time and its detail lines. It owns Details
+// through the raw pointer the host's TEventResult fixes, so it is neither
+// copied nor moved: a copy would free the lines twice.
 #pragma once
 
 #include <cstdint>
@@ -21,6 +23,10 @@ class TActEventResult : public TEventResult, public TObject {
   EM_CLASS(TActEventResult, TObject)
  public:
   ~TActEventResult() override;
+  TActEventResult(const TActEventResult&) = delete;
+  TActEventResult& operator=(const TActEventResult&) = delete;
+  TActEventResult(TActEventResult&&) = delete;
+  TActEventResult& operator=(TActEventResult&&) = delete;
 
   int32_t Kind = 0;
   // What the result reports about its source, taken when it is made: the
@@ -31,7 +37,9 @@ class TActEventResult : public TEventResult, public TObject {
   // The reporting level's DetailFlag (kind 1 from a sequence), else 0.
   int32_t SourceDetailFlag = 0;
   uint8_t DeviceType = 0;
-  class RecordView* RecordView = nullptr;
+  // The view the result loads its own record into (time, item details); made
+  // by the data-access component's factory, which news it.
+  std::unique_ptr<::RecordView> RecordView;
   // The container whose list owns this result; none before it is added.
   TEventsResult* ListedIn = nullptr;
   // Sort keys cached by the container for the record and time they were

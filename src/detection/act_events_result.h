@@ -2,7 +2,9 @@
 // It owns the detected results (kept in time order), the distinct event names
 // found so far, its record views, and the state of the detection passes.
 // Single-threaded: callbacks run synchronously and reuse RecordView, so a host
-// must not call back into the container from inside a callback.
+// must not call back into the container from inside a callback. Results,
+// RecordView and EventView are owned through the raw pointers the host's
+// TEventsResult fixes, so the container is neither copied nor moved.
 #pragma once
 
 #include <cstdint>
@@ -24,6 +26,10 @@ class TActEventsResult : public TEventsResult, public TObject {
  public:
   TActEventsResult();
   ~TActEventsResult() override;
+  TActEventsResult(const TActEventsResult&) = delete;
+  TActEventsResult& operator=(const TActEventsResult&) = delete;
+  TActEventsResult(TActEventsResult&&) = delete;
+  TActEventsResult& operator=(TActEventsResult&&) = delete;
 
   // State of the detection passes, set by every fed record.
   TMsgEventList* MsgEvents = nullptr;
@@ -74,7 +80,9 @@ class TActEventsResult : public TEventsResult, public TObject {
 
   // Gate pass (gate_pass.cpp). True: every gate loads the record into its own
   // view and searches its fields, as the pass did before it shared one load;
-  // kept so tests can compare the two.
+  // kept so tests can compare the two. The plain way is no test code: it is
+  // the pass's own fallback once a host refuses the shared load, so only
+  // this switch is for tests (hosts never see this class).
   bool PlainGatePass = false;
 
  private:
@@ -109,7 +117,9 @@ class TActEventsResult : public TEventsResult, public TObject {
   // lists are kept between records so that a record allocates nothing.
  public:
   // Offers every message to every event and applies test states by scanning
-  // the whole list, as the index must behave; for comparisons in tests.
+  // the whole list, as the index must behave; for comparisons in tests. The
+  // scan is what the pass does anyway while the list's code index cannot be
+  // trusted, so it stays in the library and only the switch is for tests.
   bool PlainMessagePass = false;
 
  private:

@@ -86,7 +86,7 @@ std::unique_ptr<TActEventResult> evaluateLoaded(TGateEvent& gate, TEventsResult*
 std::unique_ptr<TActEventResult> EvaluateRecord(TGateEvent& gate, TEventsResult* owner, int32_t record,
                                                 const TGetRecordEvent& loader, uint8_t deviceType) {
   if (!loader || !needsRecord(gate)) return nullptr;
-  loader(gate.HandsetFields, record);
+  loader(gate.HandsetFields.get(), record);
   return evaluateLoaded(gate, owner, record, deviceType);
 }
 
@@ -156,11 +156,11 @@ void TActEventsResult::GatePass(TGateEventList* gates, int32_t recordIndex, bool
       // A host that reports it could not load the record may answer each
       // gate differently (or not at all): from here on every gate asks it,
       // as each did before the load was shared.
-      if (OnGetRecord(gate.HandsetFields, record) == 0) {
+      if (OnGetRecord(gate.HandsetFields.get(), record) == 0) {
         eachLoads = true;
         result = evaluateLoaded(gate, this, record, DeviceType);
       } else {
-        loaded = gate.HandsetFields;
+        loaded = gate.HandsetFields.get();
         valuesRead = false;
       }
     } else {

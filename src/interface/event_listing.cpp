@@ -37,10 +37,10 @@ void ListDefinedEvents(TEventPropertys& registry, uint8_t network, std::vector<T
     if (gate->Property) events.push_back({3, 0, gate->EventName, {}, gate->Property});
   }
   TTestEvents tests;
-  tests.LinkProperties(registry.TestList);
+  tests.LinkProperties(registry.TestList.get());
   for (int i = 0; i < tests.Count(); ++i)
     if (TEventProperty* p = tests.PropertyAt(i)) {
-      int32_t id = (*tests.Ids)[i];
+      int32_t id = tests.Ids[i];
       events.push_back({2, id, TTestEvents::NameOf(static_cast<int16_t>(id)), {}, p});
     }
 }

@@ -68,7 +68,7 @@ void LoadMsg_Gate_TestEvents(TMsgEventList* msgEvents, TGateEventList* gateEvent
   if (gateEvents) gateEvents->LoadFromFile();
   if (msgEvents) msgEvents->LinkProperties(props.GetList(network, 0));
   if (gateEvents) gateEvents->LinkProperties(props.GetList(network, 1));
-  if (testEvents) testEvents->LinkProperties(props.TestList);
+  if (testEvents) testEvents->LinkProperties(props.TestList.get());
 }
 
 void EventPropertyListKeyWord(TEventPropertyList* list, std::string& keyWord) {

@@ -23,8 +23,8 @@ void link(TAllEvents& events, TEventPropertys* registry, bool pruneUnused, bool 
     if (pruneUnused && (!onlyRead || events.GateRead[net])) prune(warnings);
   }
   // The test events are built in, so their list is always complete.
-  events.TestEvents->LinkProperties(registry->TestList);
-  if (pruneUnused) prune(registry->TestList);
+  events.TestEvents->LinkProperties(registry->TestList.get());
+  if (pruneUnused) prune(registry->TestList.get());
 }
 
 }  // namespace

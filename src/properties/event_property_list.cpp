@@ -1,5 +1,7 @@
 #include "properties/event_property_list.h"
 
+#include <memory>
+
 #include <fmt/format.h>
 #include <pugixml.hpp>
 
@@ -59,14 +61,9 @@ void TEventPropertyList::LoadFromNode(pugi::xml_node element) {
   Clear();
   for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling()) {
     if (child.type() != pugi::node_element) continue;
-    auto* record = new TActEventProperty(this);
-    try {
-      record->LoadFromNode(child);
-    } catch (...) {
-      delete record;
-      throw;
-    }
-    Add(record);
+    auto record = std::make_unique<TActEventProperty>(this);
+    record->LoadFromNode(child);  // a record that fails to load is freed
+    Add(record.release());
   }
   Modified = false;
 }

@@ -27,25 +27,27 @@ void SetPropertyRegistry(TEventPropertys* registry) { registrySlot() = registry;
 
 TEventPropertys::TEventPropertys() {
   for (int net = 0; net < kNetworks; ++net) {
-    MsgLists[net] = new TEventPropertyList(TEventPropertyList::KindMessage, static_cast<uint8_t>(net), "Message");
-    WarningLists[net] = new TEventPropertyList(TEventPropertyList::KindWarning, static_cast<uint8_t>(net), "Warning");
+    MsgLists[net] =
+        std::make_unique<TEventPropertyList>(TEventPropertyList::KindMessage, static_cast<uint8_t>(net), "Message");
+    WarningLists[net] =
+        std::make_unique<TEventPropertyList>(TEventPropertyList::KindWarning, static_cast<uint8_t>(net), "Warning");
   }
-  TestList = new TEventPropertyList(TEventPropertyList::KindTest, 255, "");
+  TestList = std::make_unique<TEventPropertyList>(TEventPropertyList::KindTest, 255, "");
 }
 
 TEventPropertys::~TEventPropertys() {
   ClearAll();
   for (int net = 0; net < kNetworks; ++net) {
-    delete MsgLists[net];
-    delete WarningLists[net];
+    MsgLists[net].reset();
+    WarningLists[net].reset();
   }
-  delete TestList;
+  TestList.reset();
 }
 
 TEventPropertyList* TEventPropertys::GetList(uint8_t net, int which) const {
   if (net >= kNetworks) return nullptr;
-  if (which == 0) return MsgLists[net];
-  if (which == 1) return WarningLists[net];
+  if (which == 0) return MsgLists[net].get();
+  if (which == 1) return WarningLists[net].get();
   return nullptr;
 }
 

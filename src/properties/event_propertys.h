@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "core/object.h"
@@ -30,9 +31,9 @@ class TEventPropertys : public TObject {
   TEventPropertys(const TEventPropertys&) = delete;
   TEventPropertys& operator=(const TEventPropertys&) = delete;
 
-  TEventPropertyList* MsgLists[kNetworks];
-  TEventPropertyList* WarningLists[kNetworks];
-  TEventPropertyList* TestList;
+  std::unique_ptr<TEventPropertyList> MsgLists[kNetworks];
+  std::unique_ptr<TEventPropertyList> WarningLists[kNetworks];
+  std::unique_ptr<TEventPropertyList> TestList;
 
   // `which` 0: the network's message list, 1: its warning list; none for a
   // network above 3 or any other selector.

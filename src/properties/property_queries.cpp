@@ -37,7 +37,7 @@ const TBitmap* QueryBitmapByEvent(const TEventPropertys& registry, const std::st
   std::string name = key.substr(2);
   TEventPropertyList* list = nullptr;
   if (kind == 1)
-    list = registry.TestList;
+    list = registry.TestList.get();
   else if (kind == 2)
     list = messageList(registry, net);
   else

@@ -99,7 +99,7 @@ TfrmEventAliases::~TfrmEventAliases() = default;
 
 bool TfrmEventAliases::Execute(TAliasesList* aliases) {
   if (!aliases) return false;
-  working_.reset(TAliasesList::CloneAliases(*aliases));
+  working_ = TAliasesList::CloneAliases(*aliases);
   refill();
   const bool ok = exec() == QDialog::Accepted;
   if (ok && !readOnly_) aliases->AssignAliases(*working_);

@@ -80,19 +80,19 @@ void SetColors(TEventProperty& record, int32_t fontColor, int32_t backColor) {
 std::vector<TEventPropertyList*> CategoryLists(TEventPropertys& store, uint8_t networks) {
   std::vector<TEventPropertyList*> lists;
   for (int net = 0; net < TEventPropertys::kNetworks; ++net)
-    if (inSet(networks, net)) lists.push_back(store.MsgLists[net]);
+    if (inSet(networks, net)) lists.push_back(store.MsgLists[net].get());
   for (int net = 0; net < TEventPropertys::kNetworks; ++net)
-    if (inSet(networks, net)) lists.push_back(store.WarningLists[net]);
-  lists.push_back(store.TestList);
+    if (inSet(networks, net)) lists.push_back(store.WarningLists[net].get());
+  lists.push_back(store.TestList.get());
   return lists;
 }
 
 TEventPropertyList* ListForCategory(TEventPropertys& store, uint8_t networks, const std::string& name) {
   for (int net = 0; net < TEventPropertys::kNetworks; ++net)
-    if (inSet(networks, net) && CompText(store.MsgLists[net]->Name, name)) return store.MsgLists[net];
+    if (inSet(networks, net) && CompText(store.MsgLists[net]->Name, name)) return store.MsgLists[net].get();
   for (int net = 0; net < TEventPropertys::kNetworks; ++net)
-    if (inSet(networks, net) && CompText(store.WarningLists[net]->Name, name)) return store.WarningLists[net];
-  if (CompText(store.TestList->Name, name)) return store.TestList;
+    if (inSet(networks, net) && CompText(store.WarningLists[net]->Name, name)) return store.WarningLists[net].get();
+  if (CompText(store.TestList->Name, name)) return store.TestList.get();
   return nullptr;
 }
 

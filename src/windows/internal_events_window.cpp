@@ -114,7 +114,7 @@ TFrmInternalEvents::TFrmInternalEvents(QWidget* owner, uint8_t networks, TEventP
     move(screen->availableGeometry().center() - rect().center());
 
   fillCategories();
-  fillEvents(store_.MsgLists[0]);
+  fillEvents(store_.MsgLists[0].get());
   if (VSTEventsRoot->topLevelItemCount() > 0) VSTEventsRoot->setCurrentItem(VSTEventsRoot->topLevelItem(0));
 }
 

@@ -104,8 +104,8 @@ TEST_F(DefinitionsFile, EveryNetworkComesBackEqualAliasesIncluded) {
                                 {rrc::ConnectionRequest, nas::Disconnect},
                                 {rrc::ConnectionSetup, rrc::ConnectionRelease}};
   for (int net = 0; net < 4; ++net) {
-    addCallEvent(all.MsgLists[net], codes[net][0], codes[net][1], 16 + net);
-    auto* gate = new TGateEvent(all.GateLists[net]);
+    addCallEvent(all.MsgLists[net].get(), codes[net][0], codes[net][1], 16 + net);
+    auto* gate = new TGateEvent(all.GateLists[net].get());
     gate->SetEventName("Gate " + all.GateLists[net]->Name);
     gate->SetGateType(2);
     gate->SetMessageCodeA(codes[net][0]);
@@ -155,8 +155,8 @@ TEST_F(DefinitionsFile, MissingNetworksAndSectionsLeaveTheirListsAlone) {
   </Message>
 </Events>)");
   TAllEvents all;
-  addCallEvent(all.MsgLists[2], rrc::ConnectionRequest, rrc::ConnectionRelease, 16);
-  auto* gate = new TGateEvent(all.GateLists[0]);
+  addCallEvent(all.MsgLists[2].get(), rrc::ConnectionRequest, rrc::ConnectionRelease, 16);
+  auto* gate = new TGateEvent(all.GateLists[0].get());
   gate->SetEventName("Kept");
   all.GateLists[0]->Add(gate);
   all.AliasLists[0]->AddAlias("Alias-0", "kept");
@@ -215,7 +215,7 @@ TEST_F(DefinitionsFile, ReadsChildrenByPositionWhateverTheirNames) {
   EXPECT_TRUE(all.MsgLists[1]->Offers(cdma::Origination));
 
   // Alias names come from positions; the second alias keeps its text.
-  TAliasesList* aliases = all.AliasLists[0];
+  TAliasesList* aliases = all.AliasLists[0].get();
   ASSERT_EQ(aliases->Count(), 2);
   EXPECT_EQ(aliases->Alias(1)->AliasName, "Alias-1");
   EXPECT_EQ(aliases->Alias(1)->AliasText, "second");
@@ -343,9 +343,9 @@ TEST_F(DefinitionsFile, PruningSkipsListsWhoseDefinitionsWereNotRead) {
     fs::remove(path_);
     if (!c.text.empty()) write(c.text);
     TEventPropertys registry;
-    registry.MsgLists[0]->Add(new TActEventProperty(registry.MsgLists[0], "Old Message Event"));
-    registry.WarningLists[0]->Add(new TActEventProperty(registry.WarningLists[0], "Old Gate Event"));
-    registry.TestList->Add(new TActEventProperty(registry.TestList, "No Such Test Event"));
+    registry.MsgLists[0]->Add(new TActEventProperty(registry.MsgLists[0].get(), "Old Message Event"));
+    registry.WarningLists[0]->Add(new TActEventProperty(registry.WarningLists[0].get(), "Old Gate Event"));
+    registry.TestList->Add(new TActEventProperty(registry.TestList.get(), "No Such Test Event"));
     TAllEvents all;
     try {
       all.LoadFromFile(path_);

@@ -227,13 +227,13 @@ TEST(MsgEvents, CodeFilterHoldsUsedCodesAndTheFixedOnes) {
                                    low(rrc::RadioBearerRelease),
                                    low(rrc::PhysicalChannelReconfiguration),
                                    low(rrc::ConnectionRelease)};
-  EXPECT_EQ(list.CodeFilter->Values(), expected);
+  EXPECT_EQ(list.CodeFilter.Values(), expected);
   EXPECT_TRUE(list.Offers(rrc::PhysicalChannelReconfiguration));
   EXPECT_TRUE(list.Offers(cdma::AccessProbeInfo));
   EXPECT_FALSE(list.Offers(rrc::Prefix));
   EXPECT_FALSE(list.Offers(rrc::Prefix | 0x0555));
   list.Clear();
-  EXPECT_EQ(list.CodeFilter->Count(), 0);
+  EXPECT_EQ(list.CodeFilter.Count(), 0);
   EXPECT_TRUE(list.Offers(cdma::AccessProbeInfo));
   EXPECT_FALSE(list.Offers(rrc::PhysicalChannelReconfiguration));
 }

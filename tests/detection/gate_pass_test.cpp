@@ -302,7 +302,7 @@ TEST(GatePass, HostIsAskedOnceUnlessItRefusesAndAgainAfterAResult) {
       for (auto& [view, index] : host.gateLoads) {
         EXPECT_EQ(index, 0);
         for (int i = 0; i < 5; ++i)
-          if (gates.ItemAs<TGateEvent>(i)->HandsetFields == view) asked.push_back(i);
+          if (gates.ItemAs<TGateEvent>(i)->HandsetFields.get() == view) asked.push_back(i);
       }
       if (plainPass)
         EXPECT_EQ(asked, c.mode == GateHost::Throws ? std::vector<int>{0} : std::vector<int>({0, 2, 3}));

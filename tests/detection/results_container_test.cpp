@@ -4,12 +4,21 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <type_traits>
 
 #include "detection/act_events_result.h"
 #include "eventmanager/errors.h"
 #include "testing/fake_host.h"
 
 namespace {
+
+// Both own through the raw pointers of the host's classes (Details, Results,
+// RecordView, EventView): a copy or a move would free them twice.
+template <class T>
+constexpr bool kNeitherCopiedNorMoved = !std::is_copy_constructible_v<T> && !std::is_copy_assignable_v<T> &&
+                                        !std::is_move_constructible_v<T> && !std::is_move_assignable_v<T>;
+static_assert(kNeitherCopiedNorMoved<TActEventResult>);
+static_assert(kNeitherCopiedNorMoved<TActEventsResult>);
 
 struct Container : ::testing::Test {
   FakeHost host;

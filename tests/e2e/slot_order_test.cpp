@@ -8,8 +8,8 @@
 #include <cctype>
 
 #include "eventmanager/event_property.h"
-#include "eventmanager/outside/utility.h"
 #include "log/log_time.h"
+#include "speech_probes.h"
 #include "testing/e2e_support.h"
 
 using namespace eventscan;

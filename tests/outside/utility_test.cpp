@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "eventmanager/outside/utility.h"
+#include "speech_probes.h"
 
 TEST(Utility, TextComparisonIgnoresAsciiCaseOnly) {
   EXPECT_TRUE(CompText("WCDMA", "wcdma"));

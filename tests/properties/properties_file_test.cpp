@@ -38,9 +38,9 @@ std::vector<Fields> listFields(const TEventPropertyList& list) {
 
 std::vector<TEventPropertyList*> nineLists(TEventPropertys& p) {
   std::vector<TEventPropertyList*> lists;
-  for (int net = 0; net < 4; ++net) lists.push_back(p.MsgLists[net]);
-  for (int net = 0; net < 4; ++net) lists.push_back(p.WarningLists[net]);
-  lists.push_back(p.TestList);
+  for (int net = 0; net < 4; ++net) lists.push_back(p.MsgLists[net].get());
+  for (int net = 0; net < 4; ++net) lists.push_back(p.WarningLists[net].get());
+  lists.push_back(p.TestList.get());
   return lists;
 }
 
@@ -71,8 +71,8 @@ TEST(PropertiesFile, RoundTripKeepsAllNineListsInOrder) {
   int seed = 1;
   for (TEventPropertyList* list : nineLists(saved))
     for (int i = 0; i < seed % 4 + 1; ++i) addRecord(list, list->Name + " event " + std::to_string(i), seed++);
-  addRecord(saved.TestList, "单通", seed++);
-  addRecord(saved.TestList, "Force Event ", seed++);
+  addRecord(saved.TestList.get(), "单通", seed++);
+  addRecord(saved.TestList.get(), "Force Event ", seed++);
   ASSERT_TRUE(saved.IsModified());
 
   saved.SaveToFile(home.Path("EventsProperty.cfg"));
@@ -93,8 +93,8 @@ TEST(PropertiesFile, RoundTripKeepsAllNineListsInOrder) {
 TEST(PropertiesFile, WritesTheStoredLayout) {
   TempHome home;
   TEventPropertys p;
-  p.MsgLists[0]->Add(new TActEventProperty(p.MsgLists[0], "Call Drop"));
-  p.MsgLists[0]->Add(new TActEventProperty(p.MsgLists[0], "Handover Failure"));
+  p.MsgLists[0]->Add(new TActEventProperty(p.MsgLists[0].get(), "Call Drop"));
+  p.MsgLists[0]->Add(new TActEventProperty(p.MsgLists[0].get(), "Handover Failure"));
   p.SaveToFile(home.Path("EventsProperty.cfg"));
 
   pugi::xml_document doc;
@@ -159,7 +159,7 @@ TEST(PropertiesFile, ReadsAFileWrittenElsewhere) {
 TEST(PropertiesFile, MissingFileIsNotAFault) {
   TempHome home;
   TEventPropertys p;
-  p.MsgLists[1]->Add(new TActEventProperty(p.MsgLists[1], "Call Drop"));
+  p.MsgLists[1]->Add(new TActEventProperty(p.MsgLists[1].get(), "Call Drop"));
   EXPECT_TRUE(p.LoadFromFileKeepingFaults(home.Path("EventsProperty.cfg")));
   EXPECT_EQ(p.MsgLists[1]->Count(), 1) << "nothing changes without a file";
   EXPECT_TRUE(FileFaults().empty());

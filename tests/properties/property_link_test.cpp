@@ -29,7 +29,7 @@ void fill(TEventPropertyList* list, std::initializer_list<const char*> names) {
 
 TEST(PropertyLinking, PrunesUnusedRecordsAndRenumbers) {
   TEventPropertys p;
-  TEventPropertyList* gsm = p.MsgLists[0];
+  TEventPropertyList* gsm = p.MsgLists[0].get();
   fill(gsm, {"Call Setup", "Call Drop", "Old Event", "Handover Failure", "Retired"});
   TEventProperty* drop = gsm->Items(1);
 
@@ -56,8 +56,8 @@ TEST(PropertyLinking, PrunesUnusedRecordsAndRenumbers) {
 
 TEST(PropertyLinking, InsertAndCopyKeepIndexesAndNetworks) {
   TEventPropertys p;
-  fill(p.MsgLists[2], {"RRC Connection Reject", "Call Drop"});
-  p.MsgLists[2]->Insert(0, new TActEventProperty(p.MsgLists[2], "Call Setup"));
+  fill(p.MsgLists[2].get(), {"RRC Connection Reject", "Call Drop"});
+  p.MsgLists[2]->Insert(0, new TActEventProperty(p.MsgLists[2].get(), "Call Setup"));
   for (int i = 0; i < 3; ++i) EXPECT_EQ(p.MsgLists[2]->Items(i)->Index, i);
 
   TEventPropertyList copy(TEventPropertyList::KindMessage, 0, "Message");
@@ -74,9 +74,9 @@ TEST(PropertyLinking, InsertAndCopyKeepIndexesAndNetworks) {
   EXPECT_THROW(copy.Add(&stranger), EMyClassTypeMismatch);
   EXPECT_EQ(p.GetList(4, 0), nullptr);
   EXPECT_EQ(p.GetList(0, 2), nullptr);
-  EXPECT_EQ(p.GetList(3, 1), p.WarningLists[3]);
-  EXPECT_EQ(QueryPropertyListKeyWord(p.WarningLists[3]), "TD-SCDMA-Warning");
-  EXPECT_EQ(QueryPropertyListKeyWord(p.TestList), "Test");
+  EXPECT_EQ(p.GetList(3, 1), p.WarningLists[3].get());
+  EXPECT_EQ(QueryPropertyListKeyWord(p.WarningLists[3].get()), "TD-SCDMA-Warning");
+  EXPECT_EQ(QueryPropertyListKeyWord(p.TestList.get()), "Test");
 }
 
 TEST(PropertyRecords, SettersMarkOnlyRealChanges) {
@@ -119,11 +119,11 @@ TEST(PropertyQueries, BitmapByEventKey) {
   home.CopySampleIcon("Ping.bmp", "EventBitmap/Ping.bmp");
   home.CopySampleIcon("CallDrop.bmp", "EventBitmap/CallDrop.bmp");
   TEventPropertys p;
-  fill(p.TestList, {"Ping Success"});
+  fill(p.TestList.get(), {"Ping Success"});
   p.TestList->Items(0)->SetBitmapFile("Ping.bmp");
-  fill(p.MsgLists[2], {"Call Drop", "Call End"});
+  fill(p.MsgLists[2].get(), {"Call Drop", "Call End"});
   p.MsgLists[2]->Items(0)->SetBitmapFile("CallDrop.bmp");
-  fill(p.WarningLists[2], {"Low RSCP"});
+  fill(p.WarningLists[2].get(), {"Low RSCP"});
   const TBitmap* ping = p.TestList->Items(0)->Bitmap;
   const TBitmap* drop = p.MsgLists[2]->Items(0)->Bitmap;
   ASSERT_TRUE(ping && drop);
@@ -156,7 +156,7 @@ TEST(PropertyQueries, BitmapByEventKey) {
 // links the user's record (colours, icon) instead of pruning it for a new one.
 TEST(PropertyLinking, NamesMatchWhateverTheLetterCaseInAnyScript) {
   TEventPropertys p;
-  TEventPropertyList* gsm = p.MsgLists[0];
+  TEventPropertyList* gsm = p.MsgLists[0].get();
   fill(gsm, {"ÉCHEC D'APPEL", "Обрыв связи", "Straße", "café", "Ĳssel"});
   for (int i = 0; i < gsm->Count(); ++i) gsm->Items(i)->SetBackColor(0x00AA00 + i);
 

@@ -46,8 +46,8 @@ TEST(SampleData, PropertiesNameRealTestEventsAndIcons) {
   for (int i = 0; i < p.TestList->Count(); ++i)
     EXPECT_TRUE(testNames.count(p.TestList->Items(i)->EventName)) << p.TestList->Items(i)->EventName;
 
-  std::vector<TEventPropertyList*> lists{p.TestList};
-  for (int net = 0; net < 4; ++net) lists.insert(lists.end(), {p.MsgLists[net], p.WarningLists[net]});
+  std::vector<TEventPropertyList*> lists{p.TestList.get()};
+  for (int net = 0; net < 4; ++net) lists.insert(lists.end(), {p.MsgLists[net].get(), p.WarningLists[net].get()});
   for (TEventPropertyList* list : lists) {
     EXPECT_GT(list->Count(), 0) << list->Name;
     for (int i = 0; i < list->Count(); ++i)

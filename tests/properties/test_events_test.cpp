@@ -15,7 +15,7 @@ TEST(TestEvents, IdentifiersAndNames) {
   EXPECT_EQ(events.IndexOfId(1), 0);
   EXPECT_EQ(events.IndexOfId(245), 242);
   for (int32_t id : {0, -1, 139, 140, 246, 10001, 20001}) EXPECT_EQ(events.IndexOfId(id), -1) << id;
-  for (int i = 1; i < events.Count(); ++i) EXPECT_LT((*events.Ids)[i - 1], (*events.Ids)[i]);
+  for (int i = 1; i < events.Count(); ++i) EXPECT_LT(events.Ids[i - 1], events.Ids[i]);
 
   EXPECT_EQ(TTestEvents::NameOf(1), "PPP Dial Start");
   EXPECT_EQ(TTestEvents::NameOf(104), "U-IMAP Send Connnect Server Failure");
@@ -27,7 +27,7 @@ TEST(TestEvents, IdentifiersAndNames) {
   EXPECT_EQ(TTestEvents::NameOf(246), "");
 
   std::set<std::string> distinct;
-  for (const auto& entry : *events.Names) {
+  for (const auto& entry : events.Names) {
     EXPECT_FALSE(entry.Name.empty());
     distinct.insert(entry.Name);
   }
@@ -40,10 +40,10 @@ TEST(TestEvents, LinkingSharesRecordsByName) {
   TTestEvents events;
   for (int16_t id = -1; id <= 246; ++id) ASSERT_EQ(events.FindById(id), nullptr) << "unlinked";
 
-  p.TestList->Add(new TActEventProperty(p.TestList, "ping success"));
-  p.TestList->Add(new TActEventProperty(p.TestList, "No Such Test Event"));
+  p.TestList->Add(new TActEventProperty(p.TestList.get(), "ping success"));
+  p.TestList->Add(new TActEventProperty(p.TestList.get(), "No Such Test Event"));
   TEventProperty* kept = p.TestList->Items(0);
-  events.LinkProperties(p.TestList);
+  events.LinkProperties(p.TestList.get());
 
   EXPECT_EQ(p.TestList->Count(), 2 + 241) << "one new record per distinct name still missing";
   EXPECT_EQ(events.PropertyOf(48), kept);
@@ -56,7 +56,7 @@ TEST(TestEvents, LinkingSharesRecordsByName) {
   EXPECT_FALSE(p.TestList->Items(1)->Used);
 
   TEventPropertys empty;
-  events.LinkProperties(empty.TestList);
+  events.LinkProperties(empty.TestList.get());
   EXPECT_EQ(empty.TestList->Count(), 242);
   EXPECT_EQ(events.PropertyAt(0), empty.TestList->Items(0));
 }

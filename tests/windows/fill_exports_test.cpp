@@ -43,7 +43,7 @@ TEST_F(SmallRegistry, TreeGetsThreeGroupsCheckedAsAskedAndNeverCleared) {
   FillEventTree(tree, store, 1, true);
   ASSERT_EQ(tree.topLevelItemCount(), 3);
   const std::vector<std::pair<TEventPropertyList*, int>> groups = {
-      {store.TestList, 2}, {store.MsgLists[1], 3}, {store.WarningLists[1], 1}};
+      {store.TestList.get(), 2}, {store.MsgLists[1].get(), 3}, {store.WarningLists[1].get(), 1}};
   for (int g = 0; g < 3; ++g) {
     QTreeWidgetItem* group = tree.topLevelItem(g);
     EXPECT_EQ(group->data(0, Qt::UserRole).value<void*>(), static_cast<void*>(groups[g].first));

@@ -3,7 +3,8 @@
 
 #include <cstdint>
 #include <string>
+#include "eventmanager/outside/outside_export.h"
 
 // Text of the cause record (same layout as the UMTS cause record: i32 cause,
 // i32 family); empty for a short record.
-std::string GainCDMAMessageCauseInfo(uint32_t code, const std::string& causeRecord);
+EM_CDMA_DIAGNOSIS_API std::string GainCDMAMessageCauseInfo(uint32_t code, const std::string& causeRecord);

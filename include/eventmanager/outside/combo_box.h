@@ -4,9 +4,10 @@
 #pragma once
 
 #include <cstdint>
+#include "eventmanager/outside/outside_export.h"
 
 class QComboBox;
 
 // Selects the first entry whose object equals `object`; when none does, the
 // box is left with no selection (-1). Returns the selected entry.
-int SyncComboBox2ByObj(QComboBox* combo, intptr_t object);
+EM_UTILITY_API int SyncComboBox2ByObj(QComboBox* combo, intptr_t object);

@@ -12,13 +12,14 @@
 #include <vector>
 
 #include "eventmanager/test_item.h"
+#include "eventmanager/outside/outside_export.h"
 
 // Marks a missing measured value, an unset cause and an absent decoded field.
 inline constexpr int32_t NoValue = -9999;
 
 // One record of a log as the host decoded it. The host fills it; views point
 // at it. Fields are kept sorted by identifier (SetField keeps them so).
-struct HandsetRecord {
+struct EM_DATAACCESS_API HandsetRecord {
   double Time = 0;           // record time, days
   double OrderTime = 0;      // ordering time, days
   uint32_t MessageCode = 0;  // layer-3 message code, 0 for a measurement record
@@ -43,7 +44,7 @@ struct HandsetRecord {
   std::string_view Extra(const TestItem& item) const;
 };
 
-class RecordView {
+class EM_DATAACCESS_API RecordView {
  public:
   // Loader side: the host's OnGetRecord puts a record in (or nullptr).
   void Load(HandsetRecord* record) { record_ = record; }
@@ -84,9 +85,9 @@ struct EventTableEntry {
 
 // The event table of the log being processed. The host installs it with
 // SetEventTable before feeding; views read whatever table is installed.
-void SetEventTable(const std::vector<EventTableEntry>* table);
+EM_DATAACCESS_API void SetEventTable(const std::vector<EventTableEntry>* table);
 
-class EventView {
+class EM_DATAACCESS_API EventView {
  public:
   void SetPosition(int32_t position) { position_ = position; }
   int32_t Position() const { return position_; }
@@ -98,8 +99,8 @@ class EventView {
   int32_t position_ = -1;
 };
 
-RecordView* NewHandsetFieldsInstance();
-EventView* NewEventFieldsInstance();
+EM_DATAACCESS_API RecordView* NewHandsetFieldsInstance();
+EM_DATAACCESS_API EventView* NewEventFieldsInstance();
 
 // Field catalogue: names users write in expressions and logs, and their
 // identifiers. Lookup ignores letter case.
@@ -109,6 +110,6 @@ struct FieldInfo {
   const char* Description;
   uint8_t Networks = 15;  // network set of the logs that carry it (bit k = network k); any name parses anywhere
 };
-std::span<const FieldInfo> FieldCatalogue();
-int32_t FieldIdByName(std::string_view name);  // -1 when unknown
-const char* FieldNameById(int32_t id);         // nullptr when unknown
+EM_DATAACCESS_API std::span<const FieldInfo> FieldCatalogue();
+EM_DATAACCESS_API int32_t FieldIdByName(std::string_view name);  // -1 when unknown
+EM_DATAACCESS_API const char* FieldNameById(int32_t id);         // nullptr when unknown

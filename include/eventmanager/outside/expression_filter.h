@@ -9,6 +9,8 @@
 #include <span>
 #include <string>
 
+#include "eventmanager/outside/outside_export.h"
+
 // A 128-bit class or interface identifier.
 struct TGuid {
   uint32_t Data1;
@@ -25,7 +27,9 @@ inline constexpr TGuid CLSID_ExpressionFilter{
 inline constexpr TGuid IID_IExpressionFilter{
     0x76BE1BCE, 0x5441, 0x48EF, {0x86, 0xEE, 0xF1, 0x7B, 0xC1, 0x0C, 0xF5, 0xD1}};
 
-class IExpressionFilter {
+// Objects of the interface are made in the filter's library and used and
+// freed in others, so its vtable and typeinfo are visible everywhere.
+class EM_OUTSIDE_VISIBLE IExpressionFilter {
  public:
   // Lets the user edit `expression` for network `netType` in a dialog owned by
   // `parentWindow`. Returns true when the user accepted; only then is
@@ -56,5 +60,4 @@ class CoExpressionFilter {
 
 // The component's factory, found by the component runtime. Returns 0 and the
 // object for IID_IExpressionFilter; a non-zero result code otherwise.
-extern "C" __attribute__((visibility("default"))) int32_t EmExpressionFilterCreateInstance(const TGuid* iid,
-                                                                                          void** object);
+extern "C" EM_EXPRESSION_FILTER_API int32_t EmExpressionFilterCreateInstance(const TGuid* iid, void** object);

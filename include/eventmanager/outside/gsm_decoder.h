@@ -9,22 +9,23 @@
 #include <string>
 
 #include "eventmanager/outside/decoder_types.h"
+#include "eventmanager/outside/outside_export.h"
 
 class RecordView;
 
-int NetGSML3LogMsgTypesCount();
-uint32_t NetGSML3LogMsgTypeCode(int position);      // 0 outside 0..count-1
-std::string NetGSML3LogMsgTypeDesc(int position);   // empty outside 0..count-1
-std::string NetGSML3LogMsgTypeName(uint32_t code);  // empty for an unknown code
-bool NetGSML3LogMsgTypeHasSubTypes(uint32_t code);
+EM_GSM_DECODER_API int NetGSML3LogMsgTypesCount();
+EM_GSM_DECODER_API uint32_t NetGSML3LogMsgTypeCode(int position);      // 0 outside 0..count-1
+EM_GSM_DECODER_API std::string NetGSML3LogMsgTypeDesc(int position);   // empty outside 0..count-1
+EM_GSM_DECODER_API std::string NetGSML3LogMsgTypeName(uint32_t code);  // empty for an unknown code
+EM_GSM_DECODER_API bool NetGSML3LogMsgTypeHasSubTypes(uint32_t code);
 // Sub-type index 0..31 of the message, negative when it has none.
-int GainNetGSML3LogMsgSubIndex(uint32_t code, const std::string& bytes);
+EM_GSM_DECODER_API int GainNetGSML3LogMsgSubIndex(uint32_t code, const std::string& bytes);
 // The record's message (code of the record) is the defined one (code of the definition).
-bool Compare_GSM_MsgInfo(uint8_t deviceType, uint32_t recordCode, uint32_t definedCode);
+EM_GSM_DECODER_API bool Compare_GSM_MsgInfo(uint8_t deviceType, uint32_t recordCode, uint32_t definedCode);
 
 // CM service type (or the cause carried by the message), as a 32-bit value.
-std::optional<int32_t> Gain_GSM_CM_Service_Type_Data_Point(uint8_t deviceType, uint32_t code,
-                                                           const std::string& bytes);
+EM_GSM_DECODER_API std::optional<int32_t> Gain_GSM_CM_Service_Type_Data_Point(uint8_t deviceType, uint32_t code,
+                                                                              const std::string& bytes);
 // Handover command: the target cell.
-std::optional<HandoverTarget> Gain_GSM_Handover_Data_Point(uint8_t deviceType, uint32_t code,
-                                                           const std::string& bytes);
+EM_GSM_DECODER_API std::optional<HandoverTarget> Gain_GSM_Handover_Data_Point(uint8_t deviceType, uint32_t code,
+                                                                              const std::string& bytes);

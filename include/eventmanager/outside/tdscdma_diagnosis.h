@@ -7,9 +7,12 @@
 #include <string>
 
 #include "eventmanager/outside/decoder_types.h"
+#include "eventmanager/outside/outside_export.h"
 
-std::optional<std::string> GainTDSCDMAMessageCauseCode(uint32_t code, const std::string& bytes);
-std::string GainTDSCDMAMessageCauseInfo(uint32_t code, const std::string& causeRecord);
-std::optional<TdscdmaReconfigurationInfo> GainTDSCDMAPhysicalChannelReconfigurationInfo(uint32_t code,
-                                                                                       const std::string& bytes);
-std::optional<HandoverTarget> GainTDSCDMAInterRatHandoverToGSMInfo(uint32_t code, const std::string& bytes);
+EM_TDSCDMA_DIAGNOSIS_API std::optional<std::string> GainTDSCDMAMessageCauseCode(uint32_t code,
+                                                                                const std::string& bytes);
+EM_TDSCDMA_DIAGNOSIS_API std::string GainTDSCDMAMessageCauseInfo(uint32_t code, const std::string& causeRecord);
+EM_TDSCDMA_DIAGNOSIS_API std::optional<TdscdmaReconfigurationInfo> GainTDSCDMAPhysicalChannelReconfigurationInfo(
+    uint32_t code, const std::string& bytes);
+EM_TDSCDMA_DIAGNOSIS_API std::optional<HandoverTarget> GainTDSCDMAInterRatHandoverToGSMInfo(uint32_t code,
+                                                                                            const std::string& bytes);

@@ -8,13 +8,16 @@
 #include <string>
 
 #include "eventmanager/outside/decoder_types.h"
+#include "eventmanager/outside/outside_export.h"
 
 // Cause record of a release, reject or failure message: 8 bytes, the first
 // i32 the cause value, the second the cause family (docs/message-bytes.md).
-std::optional<std::string> GainUMTSMessageCauseCode(uint32_t code, const std::string& bytes);
+EM_UMTS_DIAGNOSIS_API std::optional<std::string> GainUMTSMessageCauseCode(uint32_t code, const std::string& bytes);
 // Text of a cause record made by GainUMTSMessageCauseCode; empty for a short record.
-std::string GainUMTSMessageCauseInfo(uint32_t code, const std::string& causeRecord);
-std::optional<WcdmaReconfigurationInfo> GainWCDMAPhysicalChannelReconfigurationInfo(uint32_t code,
-                                                                                   const std::string& bytes);
-std::optional<ActiveSetUpdateInfo> GainWCDMAActiveSetUpdateInfo(uint32_t code, const std::string& bytes);
-std::optional<HandoverTarget> GainInterRatHandoverToGSMInfo(uint32_t code, const std::string& bytes);
+EM_UMTS_DIAGNOSIS_API std::string GainUMTSMessageCauseInfo(uint32_t code, const std::string& causeRecord);
+EM_UMTS_DIAGNOSIS_API std::optional<WcdmaReconfigurationInfo> GainWCDMAPhysicalChannelReconfigurationInfo(
+    uint32_t code, const std::string& bytes);
+EM_UMTS_DIAGNOSIS_API std::optional<ActiveSetUpdateInfo> GainWCDMAActiveSetUpdateInfo(uint32_t code,
+                                                                                      const std::string& bytes);
+EM_UMTS_DIAGNOSIS_API std::optional<HandoverTarget> GainInterRatHandoverToGSMInfo(uint32_t code,
+                                                                                  const std::string& bytes);

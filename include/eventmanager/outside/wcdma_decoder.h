@@ -9,23 +9,25 @@
 #include <string>
 
 #include "eventmanager/outside/decoder_types.h"
+#include "eventmanager/outside/outside_export.h"
 
 class RecordView;
 
-int NetWCDMAL3LogMsgTypesCount();
-uint32_t NetWCDMAL3LogMsgTypeCode(int position);      // 0 outside 0..count-1
-std::string NetWCDMAL3LogMsgTypeDesc(int position);   // empty outside 0..count-1
-std::string NetWCDMAL3LogMsgTypeName(uint32_t code);  // empty for an unknown code
-bool NetWCDMAL3LogMsgTypeHasSubTypes(uint32_t code);
+EM_WCDMA_DECODER_API int NetWCDMAL3LogMsgTypesCount();
+EM_WCDMA_DECODER_API uint32_t NetWCDMAL3LogMsgTypeCode(int position);      // 0 outside 0..count-1
+EM_WCDMA_DECODER_API std::string NetWCDMAL3LogMsgTypeDesc(int position);   // empty outside 0..count-1
+EM_WCDMA_DECODER_API std::string NetWCDMAL3LogMsgTypeName(uint32_t code);  // empty for an unknown code
+EM_WCDMA_DECODER_API bool NetWCDMAL3LogMsgTypeHasSubTypes(uint32_t code);
 // Sub-type index 0..31 of the message, negative when it has none.
-int GainNetWCDMAL3LogMsgSubIndex(uint32_t code, const std::string& bytes);
+EM_WCDMA_DECODER_API int GainNetWCDMAL3LogMsgSubIndex(uint32_t code, const std::string& bytes);
 // The record's message (code of the record) is the defined one (code of the definition).
-bool Compare_WCDMA_MsgInfo(uint8_t deviceType, uint32_t recordCode, uint32_t definedCode);
+EM_WCDMA_DECODER_API bool Compare_WCDMA_MsgInfo(uint8_t deviceType, uint32_t recordCode, uint32_t definedCode);
 
-std::optional<int32_t> Gain_WCDMA_CM_Service_Type_Data_Point(uint8_t deviceType, uint32_t code,
-                                                             const std::string& bytes);
+EM_WCDMA_DECODER_API std::optional<int32_t> Gain_WCDMA_CM_Service_Type_Data_Point(uint8_t deviceType, uint32_t code,
+                                                                                  const std::string& bytes);
 // Handover from UTRAN command to a GSM cell.
-std::optional<HandoverTarget> Gain_WCDMA_GSM_Handover_Data_Point(uint8_t deviceType, uint32_t code,
-                                                                 const std::string& bytes);
+EM_WCDMA_DECODER_API std::optional<HandoverTarget> Gain_WCDMA_GSM_Handover_Data_Point(uint8_t deviceType,
+                                                                                      uint32_t code,
+                                                                                      const std::string& bytes);
 // The handset is in GSM mode on the loaded record.
-bool UMTSInGSMState(const RecordView& view);
+EM_WCDMA_DECODER_API bool UMTSInGSMState(const RecordView& view);

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "eventmanager/outside/utility.h"
+#include "speech_probes.h"
 
 #ifdef EVENTMANAGER_HAVE_ESPEAK
 #include <espeak-ng/speak_lib.h>
