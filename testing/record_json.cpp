@@ -12,7 +12,7 @@
 #include "eventmanager/outside/message_bytes.h"
 #include "log/log_time.h"
 #include "log/networks.h"
-#include "testing/hex_text.h"
+#include "support/hex_text.h"
 
 namespace eventscan {
 namespace {

@@ -47,9 +47,6 @@ std::string linkTarget(const std::string& path) {
   return p.string();
 }
 
-[[noreturn]] void saveFailed(const std::string& path, const char* step, int error) {
-  throw EEventManagerError(fmt::format("{}: cannot save: {}: {}", path, step, systemReason(error)));
-}
 
 }  // namespace
 
@@ -88,21 +85,27 @@ TFileRead TRegularFile::Open(const std::string& path) {
   return TFileRead::Ok;
 }
 
-bool TRegularFile::ReadAt(uint64_t offset, size_t count, std::string& bytes) {
-  bytes.resize(count);
+long ReadAtOffset(int fd, uint64_t offset, char* out, size_t count) {
   size_t done = 0;
   while (done < count) {
-    ssize_t n = ::pread(fd_, bytes.data() + done, count - done, static_cast<off_t>(offset + done));
+    ssize_t n = ::pread(fd, out + done, count - done, static_cast<off_t>(offset + done));
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      reason_ = systemReason(errno);
-      bytes.clear();
-      return false;
-    }
+    if (n < 0) return -1;
     if (n == 0) break;
     done += static_cast<size_t>(n);
   }
-  bytes.resize(done);
+  return static_cast<long>(done);
+}
+
+bool TRegularFile::ReadAt(uint64_t offset, size_t count, std::string& bytes) {
+  bytes.resize(count);
+  long n = ReadAtOffset(fd_, offset, bytes.data(), count);
+  if (n < 0) {
+    reason_ = systemReason(errno);
+    bytes.clear();
+    return false;
+  }
+  bytes.resize(static_cast<size_t>(n));
   return true;
 }
 
@@ -125,7 +128,7 @@ TFileRead ReadRegularFile(const std::string& path, std::string& bytes, std::stri
   return TFileRead::Ok;
 }
 
-void SaveFileAtomic(const std::string& path, std::string_view bytes) {
+std::optional<TSaveFault> TrySaveFileAtomic(const std::string& path, std::string_view bytes) {
   const TSaveCalls& calls = SaveCalls();
   const std::string target = linkTarget(path);
   fs::path targetPath(target);
@@ -146,13 +149,13 @@ void SaveFileAtomic(const std::string& path, std::string_view bytes) {
 
   std::string temp = dir + "/." + targetPath.filename().string() + ".XXXXXX";
   int fd = ::mkstemp(temp.data());  // unique and exclusive: never follows a stale link
-  if (fd < 0) saveFailed(path, "cannot create a temporary file", errno);
+  if (fd < 0) return TSaveFault{"cannot create a temporary file", systemReason(errno)};
   auto discard = [&](const char* step, int error) {
     if (fd >= 0) ::close(fd);
     ::unlink(temp.c_str());
-    saveFailed(path, step, error);
+    return TSaveFault{step, systemReason(error)};
   };
-  if (::fchmod(fd, mode) != 0) discard("cannot set the file mode", errno);
+  if (::fchmod(fd, mode) != 0) return discard("cannot set the file mode", errno);
   if (exists && (old.st_uid != ::geteuid() || old.st_gid != ::getegid())) {
     if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
       // Not permitted for an ordinary user; the file is then theirs anyway.
@@ -162,19 +165,25 @@ void SaveFileAtomic(const std::string& path, std::string_view bytes) {
   while (done < bytes.size()) {
     long n = calls.Write(fd, bytes.data() + done, bytes.size() - done);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) discard("cannot write", errno);
-    if (n == 0) discard("cannot write", ENOSPC);
+    if (n < 0) return discard("cannot write", errno);
+    if (n == 0) return discard("cannot write", ENOSPC);
     done += static_cast<size_t>(n);
   }
-  if (calls.Fsync(fd) != 0) discard("cannot sync", errno);
+  if (calls.Fsync(fd) != 0) return discard("cannot sync", errno);
   int closed = ::close(fd);
   fd = -1;
-  if (closed != 0) discard("cannot close", errno);
-  if (calls.Rename(temp.c_str(), target.c_str()) != 0) discard("cannot replace the file", errno);
+  if (closed != 0) return discard("cannot close", errno);
+  if (calls.Rename(temp.c_str(), target.c_str()) != 0) return discard("cannot replace the file", errno);
   // The rename itself is made durable by syncing the directory.
   int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dirFd >= 0) {
     ::fsync(dirFd);
     ::close(dirFd);
   }
+  return std::nullopt;
+}
+
+void SaveFileAtomic(const std::string& path, std::string_view bytes) {
+  if (std::optional<TSaveFault> fault = TrySaveFileAtomic(path, bytes))
+    throw EEventManagerError(fmt::format("{}: cannot save: {}: {}", path, fault->Step, fault->Reason));
 }

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -35,14 +36,29 @@ class TRegularFile {
   std::string reason_;
 };
 
+// Reads up to `count` bytes at `offset` of an open file into `out`, going on
+// after signals and short reads: the count read (less only at the end of the
+// file), or -1 with errno set.
+long ReadAtOffset(int fd, uint64_t offset, char* out, size_t count);
+
 // The whole of a regular file. Failed also when it is larger than `maxBytes`.
 TFileRead ReadRegularFile(const std::string& path, std::string& bytes, std::string& reason,
                           uint64_t maxBytes = UINT64_MAX);
 
+// Why a save failed: the step ("cannot write", "cannot replace the file",
+// ...) and the system's reason.
+struct TSaveFault {
+  std::string Step;
+  std::string Reason;
+};
+
 // Replaces the file at `path` (or the file a symbolic link there names) with
-// `bytes` atomically: readers see the old file or the new one, whole. Raises
-// EEventManagerError "<path>: cannot save: <step>: <system reason>" and leaves
-// the old file and no temporary file behind.
+// `bytes` atomically: readers see the old file or the new one, whole. The
+// file keeps its mode and, where allowed, its owner; a new file gets the mode
+// the umask gives. File and folder are synced. On failure the old file stays
+// as it was and no temporary file is left behind; none when it succeeded.
+std::optional<TSaveFault> TrySaveFileAtomic(const std::string& path, std::string_view bytes);
+// The same, raising EEventManagerError "<path>: cannot save: <step>: <reason>".
 void SaveFileAtomic(const std::string& path, std::string_view bytes);
 
 // The system calls a save makes, replaceable by tests to inject faults.

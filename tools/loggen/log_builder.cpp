@@ -5,6 +5,7 @@
 #include <fmt/format.h>
 
 #include "log/log_time.h"
+#include "support/hex_text.h"
 
 namespace loggen {
 
@@ -31,15 +32,7 @@ Extra& Extra::Text(std::string_view text, size_t width) {
   return *this;
 }
 
-std::string Extra::Hex() const {
-  static const char digits[] = "0123456789ABCDEF";
-  std::string out;
-  for (unsigned char b : bytes_) {
-    out += digits[b >> 4];
-    out += digits[b & 15];
-  }
-  return out;
-}
+std::string Extra::Hex() const { return BytesToHex(bytes_); }
 
 LogBuilder::LogBuilder(std::ostream& out, uint64_t seed, double startDays)
     : out_(out), rng_(seed), startDays_(startDays) {}

@@ -10,6 +10,7 @@
 #include <fmt/format.h>
 
 #include "capture/capture_mapping.h"
+#include "eventmanager/outside/message_codes.h"
 #include "log/networks.h"
 
 namespace eventscan {
@@ -64,15 +65,17 @@ CaptureRecord umtsMeasurement(const Columns& cols, CaptureRecord rec) {
 // An RRC message with the cause its message type carries; the cause of a
 // connection request or a cell update is its sub-type too.
 CaptureRecord rrcMessage(const RrcChoice& row, const Columns& cols, CaptureRecord rec) {
-  rec.Code = RrcPrefix | row.Low;
-  const Column causeColumn = row.Low == 0x0001   ? ColEstablishment
-                             : row.Low == 0x0002 ? ColRejection
-                             : row.Low == 0x0003 ? ColCellUpdate
-                             : row.Low == 0x0007 || row.Low == 0x0401 ? ColRelease
-                                                                      : ColFailure;
+  rec.Code = row.Code;
+  const Column causeColumn = rec.Code == rrc::ConnectionRequest ? ColEstablishment
+                             : rec.Code == rrc::ConnectionReject ? ColRejection
+                             : rec.Code == rrc::CellUpdate       ? ColCellUpdate
+                             : rec.Code == rrc::ConnectionReleaseCcch || rec.Code == rrc::ConnectionRelease
+                                 ? ColRelease
+                                 : ColFailure;
   if (auto cause = ColumnValue(cols, causeColumn)) {
     rec.Cause = *cause;
-    if ((row.Low == 0x0001 || row.Low == 0x0003) && *cause >= 0 && *cause <= 31) rec.SubType = *cause;
+    if ((rec.Code == rrc::ConnectionRequest || rec.Code == rrc::CellUpdate) && *cause >= 0 && *cause <= 31)
+      rec.SubType = *cause;
   }
   return rec;
 }
@@ -80,19 +83,19 @@ CaptureRecord rrcMessage(const RrcChoice& row, const Columns& cols, CaptureRecor
 // What a NAS message carries besides its code: the protocol's cause, the CM
 // service type or location updating type (also as sub-type), a handover
 // command's target cell, and on GSM the mode the message is sent in.
-void nasElements(size_t protocol, int32_t msgType, const Columns& cols, CaptureRecord& rec) {
+void nasElements(size_t protocol, const Columns& cols, CaptureRecord& rec) {
   const NasProtocol& proto = NasProtocols()[protocol];
   if (auto cause = ColumnValue(cols, ColNasCause + protocol)) rec.Cause = *cause;
-  if (proto.Group == 0x05 && (msgType == 0x24 || msgType == 0x28)) {
+  if (rec.Code == nas::CmServiceRequest || rec.Code == nas::CmReestablishmentRequest) {
     if (auto service = ColumnValue(cols, ColServiceType)) {
       rec.CmServiceType = *service;
       if (*service >= 0 && *service <= 31) rec.SubType = *service;
     }
   }
-  if (proto.Group == 0x05 && msgType == 0x08)
+  if (rec.Code == nas::LocationUpdatingRequest)
     if (auto updating = ColumnValue(cols, ColUpdatingType); updating && *updating >= 0 && *updating <= 31)
       rec.SubType = *updating;
-  if (proto.Group == 0x06 && msgType == 0x2B) {  // Handover Command: the target's cell description
+  if (rec.Code == nas::HandoverCommand) {  // the target's cell description
     auto arfcn = ColumnValue(cols, ColBcchArfcn), ncc = ColumnValue(cols, ColNcc), bcc = ColumnValue(cols, ColBcc);
     if (arfcn && ncc && bcc) rec.TargetCell = std::pair(*arfcn, *ncc * 8 + *bcc);
   }
@@ -100,8 +103,9 @@ void nasElements(size_t protocol, int32_t msgType, const Columns& cols, CaptureR
     // On GSM, DTAP of MM, CC, SMS and RR runs on a dedicated channel; GMM
     // and SM run over GPRS, and the CCCH messages are sent in idle mode.
     const bool common = proto.Group == 0x08 || proto.Group == 0x0A ||
-                        (proto.Group == 0x06 && (msgType == 0x3F || msgType == 0x39 || msgType == 0x3A ||
-                                                 msgType == 0x21 || msgType == 0x22 || msgType == 0x24));
+                        rec.Code == nas::ImmediateAssignment || rec.Code == nas::ImmediateAssignmentExtended ||
+                        rec.Code == nas::ImmediateAssignmentReject || rec.Code == nas::PagingRequestType1 ||
+                        rec.Code == nas::PagingRequestType2 || rec.Code == nas::PagingRequestType3;
     rec.Mode = common ? 0 : 2;
   }
 }
@@ -178,13 +182,12 @@ void CaptureMapper::mapNas(size_t protocol, CaptureRecord rec, Frame& f) {
                                 f.Cols[ColNasType + protocol]));
     return;
   }
-  rec.Code = NasPrefix | static_cast<uint32_t>(proto.Group) << 8 | static_cast<uint32_t>(*msgType);
-  const auto low = static_cast<uint16_t>(rec.Code & 0xFFFF);
+  rec.Code = nas::Prefix | static_cast<uint32_t>(proto.Group) << 8 | static_cast<uint32_t>(*msgType);
   if (proto.Group == 0x06 && IsSystemInformation(static_cast<uint8_t>(*msgType))) {
     skipped(rec.Net == 0 ? "GSM system information" : "system information");
     return;
   }
-  if (low == RrMeasurementReport) {
+  if (rec.Code == nas::MeasurementReport) {
     f.Made.push_back(gsmMeasurement(f.Cols, std::move(rec)));
     return;
   }
@@ -192,7 +195,7 @@ void CaptureMapper::mapNas(size_t protocol, CaptureRecord rec, Frame& f) {
     unmapped(fmt::format("{} 0x{:02X}", proto.Name, *msgType));
     return;
   }
-  nasElements(protocol, *msgType, f.Cols, rec);
+  nasElements(protocol, f.Cols, rec);
   f.Made.push_back(std::move(rec));
 }
 
@@ -217,9 +220,9 @@ bool CaptureMapper::mapRrc(Frame& f) {
     return false;
   }
   base.Mode = *channel == DlDcch || *channel == UlDcch ? 2 : 0;
-  if (!row || row->Low == 0)
+  if (!row || row->Code == 0)
     unmapped(row ? fmt::format("RRC {}", row->Name) : fmt::format("RRC channel {} message {}", *channel, *choice));
-  else if (row->Low == RrcMeasurementReport)
+  else if (row->Code == rrc::MeasurementReport)
     f.Made.push_back(umtsMeasurement(cols, base));
   else
     f.Made.push_back(rrcMessage(*row, cols, base));

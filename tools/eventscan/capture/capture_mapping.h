@@ -15,7 +15,7 @@ namespace eventscan::capture {
 struct NasProtocol {
   const char* Name;       // "MM", as the catalogue groups are named
   const char* TypeField;  // tshark field of the message type
-  uint8_t Group;          // group byte of the catalogue code (0x512F GGTT)
+  uint8_t Group;          // group byte of the catalogue code (nas::Prefix | GG TT)
   const char* CauseField; // tshark field of the protocol's cause, or nullptr
 };
 
@@ -34,7 +34,7 @@ struct RrcChoice {
   uint8_t Channel;
   uint8_t Choice;
   const char* Name;  // the ASN.1 name, for listings of unmapped messages
-  uint16_t Low;      // low half of the 0x412F catalogue code; 0 when unmapped
+  uint32_t Code;     // its rrc:: catalogue code; 0 when unmapped
 };
 std::span<const RrcChoice> RrcChoices();
 const RrcChoice* FindRrcChoice(uint8_t channel, uint8_t choice);
@@ -42,11 +42,6 @@ const RrcChoice* FindRrcChoice(uint8_t channel, uint8_t choice);
 // RR system information messages (44.018 9.1.31-9.1.43): counted and
 // skipped, as no reader uses them.
 bool IsSystemInformation(uint8_t rrType);
-
-inline constexpr uint32_t RrcPrefix = 0x412F0000u;
-inline constexpr uint32_t NasPrefix = 0x512F0000u;
-inline constexpr uint16_t RrMeasurementReport = 0x0615;  // group and type
-inline constexpr uint16_t RrcMeasurementReport = 0x0102;
 
 // Host elements of the message bytes (tags above 0x7F are the host's own).
 inline constexpr uint8_t DirectionTag = 0x80;  // u8: 1 uplink, 0 downlink

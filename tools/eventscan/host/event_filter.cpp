@@ -3,14 +3,10 @@
 #include <cctype>
 #include <charconv>
 
+#include "support/text_case.h"
+
 namespace eventscan {
 namespace {
-
-std::string lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
 
 std::string_view trim(std::string_view s) {
   while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
@@ -27,12 +23,12 @@ EventFilter::EventFilter(Mode mode, const std::vector<std::string>& items) : mod
     if (ec == std::errc() && end == item.data() + item.size())
       ids_.insert(id);
     else
-      names_.insert(lower(item));
+      names_.insert(AsciiLowerCopy(item));
   }
 }
 
 bool EventFilter::listed(int32_t id, std::string_view name) const {
-  return (id >= 0 && ids_.count(id)) || (!name.empty() && names_.count(lower(name)));
+  return (id >= 0 && ids_.count(id)) || (!name.empty() && names_.count(AsciiLowerCopy(name)));
 }
 
 bool EventFilter::AcceptsId(int32_t id, std::string_view name) const {
@@ -41,7 +37,7 @@ bool EventFilter::AcceptsId(int32_t id, std::string_view name) const {
     // Internal identifiers become results named after the user's events; the
     // rows decide on those names.
     case Mode::Only: return listed(id, name) || (id >= 10000 && !names_.empty());
-    case Mode::Skip: return !ids_.count(id) && !(!name.empty() && names_.count(lower(name)));
+    case Mode::Skip: return !ids_.count(id) && !(!name.empty() && names_.count(AsciiLowerCopy(name)));
   }
   return true;
 }

@@ -12,6 +12,8 @@
 
 #include <fmt/format.h>
 
+#include "support/file_io.h"
+
 namespace eventscan {
 namespace {
 
@@ -28,14 +30,9 @@ size_t readSome(int fd, char* buffer, size_t size, const std::string& path) {
 }
 
 void readExactly(int fd, uint64_t offset, size_t size, char* out, const std::string& path) {
-  size_t done = 0;
-  while (done < size) {
-    ssize_t n = ::pread(fd, out + done, size - done, static_cast<off_t>(offset + done));
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) throw systemError(path, "cannot read the log again");
-    if (n == 0) throw LogError(fmt::format("{}: the log became shorter while it was read", path));
-    done += static_cast<size_t>(n);
-  }
+  long n = ReadAtOffset(fd, offset, out, size);
+  if (n < 0) throw systemError(path, "cannot read the log again");
+  if (static_cast<size_t>(n) < size) throw LogError(fmt::format("{}: the log became shorter while it was read", path));
 }
 
 // A file read in order and again at any offset through the same descriptor.

@@ -1,7 +1,6 @@
 #include "log/networks.h"
 
 #include <array>
-#include <cctype>
 #include <string>
 #include <unordered_map>
 
@@ -9,15 +8,10 @@
 #include "eventmanager/outside/gsm_decoder.h"
 #include "eventmanager/outside/tdscdma_decoder.h"
 #include "eventmanager/outside/wcdma_decoder.h"
+#include "support/text_case.h"
 
 namespace eventscan {
 namespace {
-
-std::string lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
 
 struct Catalogue {
   int (*Count)();
@@ -45,8 +39,8 @@ NameIndex buildIndex(const Catalogue& c) {
   NameIndex index;
   for (int i = 0; i < c.Count(); ++i) {
     uint32_t code = c.Code(i);
-    index.emplace(lower(c.Desc(i)), code);
-    index.emplace(lower(c.Name(code)), code);
+    index.emplace(AsciiLowerCopy(c.Desc(i)), code);
+    index.emplace(AsciiLowerCopy(c.Name(code)), code);
   }
   return index;
 }
@@ -54,7 +48,7 @@ NameIndex buildIndex(const Catalogue& c) {
 }  // namespace
 
 std::optional<uint8_t> NetworkIndex(std::string_view name) {
-  std::string n = lower(name);
+  std::string n = AsciiLowerCopy(name);
   if (n == "gsm" || n == "0") return 0;
   if (n == "cdma" || n == "1") return 1;
   if (n == "umts" || n == "wcdma" || n == "2") return 2;
@@ -73,7 +67,7 @@ uint32_t MessageCodeByName(uint8_t network, std::string_view name) {
   // may be looked up from any thread.
   static const std::array<NameIndex, 4> indexes{buildIndex(catalogues()[0]), buildIndex(catalogues()[1]),
                                                 buildIndex(catalogues()[2]), buildIndex(catalogues()[3])};
-  auto it = indexes[network].find(lower(name));
+  auto it = indexes[network].find(AsciiLowerCopy(name));
   return it == indexes[network].end() ? 0 : it->second;
 }
 

@@ -136,22 +136,4 @@ std::string DuplicateKeyText(std::string_view context, std::string_view key) {
   return fmt::format("{}: \"{}\" is given twice", context, key);
 }
 
-bool AppendHexBytes(std::string_view hex, std::string& out) {
-  if (hex.size() % 2 != 0) return false;
-  auto nibble = [](char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-  };
-  const size_t start = out.size();
-  out.resize(start + hex.size() / 2);
-  for (size_t i = 0; i < hex.size() / 2; ++i) {
-    int hi = nibble(hex[2 * i]), lo = nibble(hex[2 * i + 1]);
-    if (hi < 0 || lo < 0) return false;
-    out[start + i] = static_cast<char>(hi << 4 | lo);
-  }
-  return true;
-}
-
 }  // namespace eventscan

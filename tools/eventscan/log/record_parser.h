@@ -77,8 +77,5 @@ std::optional<std::string> ByteFault(std::string_view line);
 // "\"time\" is given twice", with "fields: " and the like before it for an
 // inner object (`context` empty for the record's own keys).
 std::string DuplicateKeyText(std::string_view context, std::string_view key);
-// Hex text decoded and appended to `out`; false (out unspecified) when it is
-// not pairs of hex digits.
-bool AppendHexBytes(std::string_view hex, std::string& out);
 
 }  // namespace eventscan

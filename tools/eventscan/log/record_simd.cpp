@@ -22,6 +22,7 @@
 #include "log/log_time.h"
 #include "log/networks.h"
 #include "log/record_parser.h"
+#include "support/hex_text.h"
 
 namespace eventscan {
 namespace {

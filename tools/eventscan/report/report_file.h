@@ -6,9 +6,10 @@
 
 namespace eventscan {
 
-// Writes `text` to `path` through a unique temporary file in the same
-// directory renamed over it, so a failed write leaves any earlier file whole.
-// Raises std::runtime_error naming the file and the reason.
+// Writes `text` to `path` atomically (see SaveFileAtomic: a page reached
+// through a symbolic link replaces the file it names, keeping its mode), so a
+// failed write leaves any earlier file whole. Raises std::runtime_error
+// naming the file, the step that failed and the system's reason.
 void WriteFileAtomically(const std::string& path, const std::string& text);
 
 }  // namespace eventscan

@@ -1,22 +1,17 @@
 #include "report/report_kpi.h"
 
 #include <algorithm>
-#include <cctype>
+
+#include "support/text_case.h"
 
 namespace eventscan {
 namespace {
-
-bool sameName(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-         });
-}
 
 size_t countOf(const ReportData& data, const std::vector<std::string>& names) {
   size_t n = 0;
   for (const ReportStyle& s : data.Styles)
     for (const std::string& name : names)
-      if (sameName(s.Name, name)) {
+      if (EqualsIgnoringAsciiCase(s.Name, name)) {
         n += s.Count;
         break;
       }
