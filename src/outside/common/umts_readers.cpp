@@ -17,17 +17,21 @@ static bool IsCmServiceRequest3G(uint32_t code) {
   return code == nas::CmServiceRequest || code == nas::CmReestablishmentRequest;
 }
 
-std::optional<int32_t> CmServiceOrCause3G(uint32_t code, std::string_view bytes) {
+std::optional<int32_t> ServiceTypeOrCause(bool serviceRequest, bool carriesCause, std::string_view bytes) {
   uint8_t tag;
-  if (IsCmServiceRequest3G(code))
+  if (serviceRequest)
     tag = msgbytes::CmServiceType;
-  else if (CauseFamily3G(code) >= 0)
+  else if (carriesCause)
     tag = msgbytes::Cause;
   else
     return std::nullopt;
   auto value = msgbytes::FindChecked(bytes, tag);
   if (!value) return std::nullopt;
   return msgbytes::I32At(*value, 0);
+}
+
+std::optional<int32_t> CmServiceOrCause3G(uint32_t code, std::string_view bytes) {
+  return ServiceTypeOrCause(IsCmServiceRequest3G(code), CauseFamily3G(code) >= 0, bytes);
 }
 
 std::optional<std::string> CauseRecord3G(uint32_t code, std::string_view bytes) {

@@ -18,8 +18,10 @@ namespace outside {
 // The cause family the message's cause element belongs to, -1 when the 3G
 // message carries no cause.
 int32_t CauseFamily3G(uint32_t code);
-// CM service type of a CM service request, otherwise the cause value of a
-// message that carries one.
+// The CM service type of a service request, otherwise the cause value of a
+// message that carries one; none for any other message or a short element.
+std::optional<int32_t> ServiceTypeOrCause(bool serviceRequest, bool carriesCause, std::string_view bytes);
+// The same for a 3G message code.
 std::optional<int32_t> CmServiceOrCause3G(uint32_t code, std::string_view bytes);
 // 8-byte cause record: i32 cause, i32 family.
 std::optional<std::string> CauseRecord3G(uint32_t code, std::string_view bytes);

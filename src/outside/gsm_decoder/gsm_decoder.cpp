@@ -26,16 +26,8 @@ bool Compare_GSM_MsgInfo(uint8_t /*deviceType*/, uint32_t recordCode, uint32_t d
 std::optional<int32_t> Gain_GSM_CM_Service_Type_Data_Point(uint8_t /*deviceType*/, uint32_t code,
                                                            const std::string& bytes) {
   if ((code & 0xFFFF0000u) != gsm::Prefix) return std::nullopt;
-  uint8_t tag;
-  if (code == gsm::CmServiceRequest || code == gsm::CmReestablishmentRequest)
-    tag = msgbytes::CmServiceType;
-  else if (outside::nas::CauseFamilyOf(code & 0xFFFFu) >= 0)
-    tag = msgbytes::Cause;
-  else
-    return std::nullopt;
-  auto value = msgbytes::FindChecked(bytes, tag);
-  if (!value) return std::nullopt;
-  return msgbytes::I32At(*value, 0);
+  return outside::ServiceTypeOrCause(code == gsm::CmServiceRequest || code == gsm::CmReestablishmentRequest,
+                                     outside::nas::CauseFamilyOf(code & 0xFFFFu) >= 0, bytes);
 }
 
 std::optional<HandoverTarget> Gain_GSM_Handover_Data_Point(uint8_t /*deviceType*/, uint32_t code,
