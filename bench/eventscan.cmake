@@ -1,14 +1,12 @@
 # eventscan end to end against reading the same log without detection. The
 # benchmark loads the events library with dlopen like any host; it does not
 # link the library's internals. The ctest smoke run uses a small log.
-if(TARGET eventmanager AND TARGET eventscan_output AND TARGET loggen_core)
-  add_executable(eventscan_bench ${CMAKE_CURRENT_LIST_DIR}/eventscan_bench.cpp)
-  target_link_libraries(eventscan_bench PRIVATE eventscan_output loggen_core benchmark::benchmark)
-  target_compile_definitions(eventscan_bench PRIVATE
-    EVENTMANAGER_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
-    EVENTMANAGER_LIBRARY="$<TARGET_FILE:eventmanager>"
-    EVENTSCAN_PROGRAM="$<TARGET_FILE:eventscan>")
-  add_dependencies(eventscan_bench eventmanager eventscan)
-  add_test(NAME eventscan_bench_smoke COMMAND eventscan_bench --records=20000 --benchmark_min_time=0.01)
-  set_tests_properties(eventscan_bench_smoke PROPERTIES ENVIRONMENT "EVENTMANAGER_SPEECH=0;EVENTMANAGER_BENCH_SMOKE=1")
-endif()
+add_executable(eventscan_bench ${CMAKE_CURRENT_LIST_DIR}/eventscan_bench.cpp)
+target_link_libraries(eventscan_bench PRIVATE eventscan_output loggen_core benchmark::benchmark)
+target_compile_definitions(eventscan_bench PRIVATE
+  EVENTMANAGER_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+  EVENTMANAGER_LIBRARY="$<TARGET_FILE:eventmanager>"
+  EVENTSCAN_PROGRAM="$<TARGET_FILE:eventscan>")
+add_dependencies(eventscan_bench eventmanager eventscan)
+add_test(NAME eventscan_bench_smoke COMMAND eventscan_bench --records=20000 --benchmark_min_time=0.01)
+set_tests_properties(eventscan_bench_smoke PROPERTIES ENVIRONMENT "EVENTMANAGER_SPEECH=0;EVENTMANAGER_BENCH_SMOKE=1")
