@@ -9,6 +9,7 @@
 #include "eventmanager/outside/message_codes.h"
 #include "log/log_time.h"
 #include "testing/e2e_support.h"
+#include "testing/record_compare.h"
 #include "testing/record_json.h"
 
 using namespace eventscan;
@@ -29,22 +30,8 @@ void expectSameRecords(const ParsedLog& a, const ParsedLog& b) {
   for (size_t i = 0; i < a.Records.size(); ++i) {
     const HandsetRecord &x = a.Records[i], &y = b.Records[i];
     SCOPED_TRACE("record " + std::to_string(i) + " (line " + std::to_string(a.Feeds[i].Line) + ")");
-    EXPECT_EQ(x.Time, y.Time);
-    EXPECT_EQ(x.OrderTime, y.OrderTime);
-    EXPECT_EQ(x.MessageCode, y.MessageCode);
-    EXPECT_EQ(x.MessageBytes, y.MessageBytes);
-    EXPECT_EQ(x.MessageInfo, y.MessageInfo);
-    EXPECT_EQ(x.NetType, y.NetType);
-    EXPECT_EQ(x.Skip, y.Skip);
-    EXPECT_EQ(x.Reference, y.Reference);
-    EXPECT_EQ(x.Fields, y.Fields);
+    ExpectSameRecord(x, y);
     EXPECT_EQ(x.ExtraPool, y.ExtraPool);
-    ASSERT_EQ(x.Items.size(), y.Items.size());
-    for (size_t k = 0; k < x.Items.size(); ++k) {
-      EXPECT_EQ(x.Items[k].EventId, y.Items[k].EventId);
-      EXPECT_EQ(double(x.Items[k].Time), double(y.Items[k].Time));  // packed: no references
-      EXPECT_EQ(x.Items[k].ExtraLength, y.Items[k].ExtraLength);
-    }
     EXPECT_EQ(a.Feeds[i].Kind, b.Feeds[i].Kind);
     EXPECT_EQ(a.Feeds[i].DeviceType, b.Feeds[i].DeviceType);
   }

@@ -12,6 +12,7 @@
 #include "log/log_time.h"
 #include "log/record_parser.h"
 #include "testing/e2e_support.h"
+#include "testing/record_compare.h"
 #include "testing/record_json.h"
 
 using namespace eventscan;
@@ -38,8 +39,6 @@ Parsed parse(const std::string& line, const LogHeader& header, bool fast) {
   return p;
 }
 
-bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
-
 // Both readers on one line: the same record field by field, or both faults.
 void expectSameReading(const std::string& line, const LogHeader& header) {
   SCOPED_TRACE(line);
@@ -47,22 +46,7 @@ void expectSameReading(const std::string& line, const LogHeader& header) {
   ASSERT_EQ(a.Fault.has_value(), b.Fault.has_value())
       << "fast: " << a.Fault.value_or("no fault") << "; reference: " << b.Fault.value_or("no fault");
   if (a.Fault) return;
-  const HandsetRecord &x = a.Record, &y = b.Record;
-  EXPECT_TRUE(sameBits(x.Time, y.Time)) << x.Time << " " << y.Time;
-  EXPECT_TRUE(sameBits(x.OrderTime, y.OrderTime)) << x.OrderTime << " " << y.OrderTime;
-  EXPECT_EQ(x.MessageCode, y.MessageCode);
-  EXPECT_EQ(x.MessageBytes, y.MessageBytes);
-  EXPECT_EQ(x.MessageInfo, y.MessageInfo);
-  EXPECT_EQ(x.NetType, y.NetType);
-  EXPECT_EQ(x.Skip, y.Skip);
-  EXPECT_EQ(x.Reference, y.Reference);
-  EXPECT_EQ(x.Fields, y.Fields);
-  ASSERT_EQ(x.Items.size(), y.Items.size());
-  for (size_t k = 0; k < x.Items.size(); ++k) {
-    EXPECT_EQ(x.Items[k].EventId, y.Items[k].EventId);
-    EXPECT_TRUE(sameBits(x.Items[k].Time, y.Items[k].Time));
-    EXPECT_EQ(x.Extra(x.Items[k]), y.Extra(y.Items[k]));
-  }
+  ExpectSameRecord(a.Record, b.Record);
   EXPECT_EQ(a.Feed.Kind, b.Feed.Kind);
   EXPECT_EQ(a.Feed.DeviceType, b.Feed.DeviceType);
   ASSERT_EQ(a.Events.size(), b.Events.size());
@@ -282,7 +266,7 @@ TEST(RecordParser, FixedLayoutTimesGiveTheDaysOfTheGeneralReader) {
                   tenths);
     const auto a = ParseIsoTime(fixed), b = ParseIsoTime(general);
     ASSERT_TRUE(a && b) << fixed;
-    ASSERT_TRUE(sameBits(*a, *b)) << fixed << " " << *a << " " << *b;
+    ASSERT_TRUE(SameBits(*a, *b)) << fixed << " " << *a << " " << *b;
   }
   const std::pair<const char*, bool> sequence[] = {
       {"2024-02-29T10:00:00.000", true},  {"2024-02-29T23:59:59.999", true}, {"2025-02-29T10:00:00.000", false},
