@@ -172,6 +172,15 @@ void Drive::AttachAndPdp() {
   Item(52, Extra().I32(r.Between(300, 900)).I32(384).I32(7200).Hex());
 }
 
+void ConnectCall(Drive& d) {
+  d.b.SetDedicated(true);
+  d.Msg("Setup", {}, -1, 300, 700);
+  d.Msg("Call Proceeding");
+  d.Msg("Alerting", {}, -1, 1500, 3000);
+  d.Msg("Connect", {}, -1, 2000, 5000);
+  d.Msg("Connect Acknowledge");
+}
+
 void HangUp(Drive& d, uint32_t reason) {
   d.SetReporting(false);
   d.Item(56, Extra().U32(reason).Hex());

@@ -60,6 +60,9 @@ class Drive {
   int lon_ = StartLon;
 };
 
+// A mobile-originated call on its dedicated channel, from Setup to Connect
+// Acknowledge (24.008 call control, the same on GSM and 3G).
+void ConnectCall(Drive& d);
 // The end of a test call: reporting stops and the "Hangup Dial" item carries
 // the reason (0 a normal hang-up, 1 a blocked call).
 void HangUp(Drive& d, uint32_t reason);

@@ -31,12 +31,7 @@ void gsmCall(Drive& d, int cycle, Outcome outcome) {
     return;
   }
   d.Msg("Immediate Assignment");
-  d.b.SetDedicated(true);
-  d.Msg("Setup", {}, -1, 300, 700);
-  d.Msg("Call Proceeding");
-  d.Msg("Alerting", {}, -1, 1500, 3000);
-  d.Msg("Connect", {}, -1, 2000, 5000);
-  d.Msg("Connect Acknowledge");
+  ConnectCall(d);
   d.Measure(5000);
   int bcch = 40 + d.b.Random().Between(0, 80), bsic = d.b.Random().Between(1, 63);
   d.Msg("Handover Command", fmt::format("\"target_cell\": [{}, {}]", bcch, bsic));

@@ -62,12 +62,7 @@ void call(Drive& d, int cycle, Outcome outcome, bool td) {
   }
   rrcConnect(d, 0);
   d.Msg("CM Service Request", "\"cm_service_type\": 1", 1);
-  d.b.SetDedicated(true);
-  d.Msg("Setup", {}, -1, 300, 700);
-  d.Msg("Call Proceeding");
-  d.Msg("Alerting", {}, -1, 1500, 3000);
-  d.Msg("Connect", {}, -1, 2000, 5000);
-  d.Msg("Connect Acknowledge");
+  ConnectCall(d);
   d.Measure(4000);
   if (td)
     tdHandovers(d, cycle);
