@@ -1,6 +1,5 @@
 // Message catalogues: consistency of positions, codes and names, sub-types
 // and comparison (the named codes: message_codes_test.cpp).
-#include <functional>
 #include <set>
 
 #include <gtest/gtest.h>
@@ -10,43 +9,24 @@
 #include "eventmanager/outside/message_codes.h"
 #include "eventmanager/outside/tdscdma_decoder.h"
 #include "eventmanager/outside/wcdma_decoder.h"
-
-namespace {
-
-struct Net {
-  const char* name;
-  std::function<int()> count;
-  std::function<uint32_t(int)> code;
-  std::function<std::string(int)> desc;
-  std::function<std::string(uint32_t)> msgName;
-};
-
-const Net kNets[] = {
-    {"GSM", NetGSML3LogMsgTypesCount, NetGSML3LogMsgTypeCode, NetGSML3LogMsgTypeDesc, NetGSML3LogMsgTypeName},
-    {"CDMA", NetCDMAL3LogMsgTypesCount, NetCDMAL3LogMsgTypeCode, NetCDMAL3LogMsgTypeDesc, NetCDMAL3LogMsgTypeName},
-    {"WCDMA", NetWCDMAL3LogMsgTypesCount, NetWCDMAL3LogMsgTypeCode, NetWCDMAL3LogMsgTypeDesc, NetWCDMAL3LogMsgTypeName},
-    {"TDSCDMA", NetTDSCDMAL3LogMsgTypesCount, NetTDSCDMAL3LogMsgTypeCode, NetTDSCDMAL3LogMsgTypeDesc,
-     NetTDSCDMAL3LogMsgTypeName},
-};
-
-}  // namespace
+#include "testing/decoder_catalogues.h"
 
 TEST(MessageCatalogue, PositionsCodesAndNamesAgree) {
-  for (const Net& n : kNets) {
-    SCOPED_TRACE(n.name);
-    ASSERT_GT(n.count(), 40);
+  for (const TDecoderCatalogue& n : kDecoderCatalogues) {
+    SCOPED_TRACE(n.Name);
+    ASSERT_GT(n.Count(), 40);
     std::set<uint32_t> codes;
-    for (int i = 0; i < n.count(); ++i) {
-      uint32_t code = n.code(i);
+    for (int i = 0; i < n.Count(); ++i) {
+      uint32_t code = n.Code(i);
       EXPECT_TRUE(codes.insert(code).second) << std::hex << code;
-      std::string name = n.msgName(code);
+      std::string name = n.MsgName(code);
       EXPECT_FALSE(name.empty()) << std::hex << code;
-      EXPECT_NE(n.desc(i).find(name), std::string::npos);
+      EXPECT_NE(n.Desc(i).find(name), std::string::npos);
     }
-    EXPECT_EQ(n.code(-1), 0u);
-    EXPECT_EQ(n.code(n.count()), 0u);
-    EXPECT_EQ(n.desc(n.count()), "");
-    EXPECT_EQ(n.msgName(0xFFFFFFFF), "");
+    EXPECT_EQ(n.Code(-1), 0u);
+    EXPECT_EQ(n.Code(n.Count()), 0u);
+    EXPECT_EQ(n.Desc(n.Count()), "");
+    EXPECT_EQ(n.MsgName(0xFFFFFFFF), "");
   }
 }
 

@@ -13,31 +13,12 @@
 
 #include <gtest/gtest.h>
 
-#include "eventmanager/outside/cdma_decoder.h"
-#include "eventmanager/outside/gsm_decoder.h"
 #include "eventmanager/outside/message_codes.h"
-#include "eventmanager/outside/tdscdma_decoder.h"
-#include "eventmanager/outside/wcdma_decoder.h"
+#include "testing/decoder_catalogues.h"
 
 namespace {
 
 enum Net { Gsm, Cdma, Wcdma, Tdscdma };
-
-struct Decoder {
-  const char* Name;
-  int (*Count)();
-  uint32_t (*Code)(int);
-  std::string (*Desc)(int);
-  std::string (*MsgName)(uint32_t);
-};
-
-const Decoder kDecoders[] = {
-    {"GSM", NetGSML3LogMsgTypesCount, NetGSML3LogMsgTypeCode, NetGSML3LogMsgTypeDesc, NetGSML3LogMsgTypeName},
-    {"CDMA", NetCDMAL3LogMsgTypesCount, NetCDMAL3LogMsgTypeCode, NetCDMAL3LogMsgTypeDesc, NetCDMAL3LogMsgTypeName},
-    {"WCDMA", NetWCDMAL3LogMsgTypesCount, NetWCDMAL3LogMsgTypeCode, NetWCDMAL3LogMsgTypeDesc, NetWCDMAL3LogMsgTypeName},
-    {"TD-SCDMA", NetTDSCDMAL3LogMsgTypesCount, NetTDSCDMAL3LogMsgTypeCode, NetTDSCDMAL3LogMsgTypeDesc,
-     NetTDSCDMAL3LogMsgTypeName},
-};
 
 // The catalogues a namespace's codes belong to: RRC and the 3G NAS are in
 // both 3G catalogues, tdscdma holds the TD-SCDMA catalogue's own messages.
@@ -267,8 +248,8 @@ TEST(MessageCodes, EveryConstantIsTheCatalogueEntryItIsNamedAfter) {
     ASSERT_EQ(kCatalogues.count(namespaceOf(row.Constant)), 1u);
     const std::set<Net>& own = kCatalogues.at(namespaceOf(row.Constant));
     for (int net = Gsm; net <= Tdscdma; ++net) {
-      SCOPED_TRACE(kDecoders[net].Name);
-      EXPECT_EQ(kDecoders[net].MsgName(row.Code), own.count(Net(net)) ? row.Name : "");
+      SCOPED_TRACE(kDecoderCatalogues[net].Name);
+      EXPECT_EQ(kDecoderCatalogues[net].MsgName(row.Code), own.count(Net(net)) ? row.Name : "");
     }
   }
   for (const PrefixRow& row : kPrefixes) {
@@ -276,7 +257,7 @@ TEST(MessageCodes, EveryConstantIsTheCatalogueEntryItIsNamedAfter) {
     EXPECT_TRUE(rows.insert(row.Constant).second) << "two rows";
     EXPECT_EQ(row.Prefix & 0xFFFFu, 0u);
     for (Net net : kCatalogues.at(namespaceOf(row.Constant))) {
-      const Decoder& d = kDecoders[net];
+      const TDecoderCatalogue& d = kDecoderCatalogues[net];
       int listed = 0;
       for (int i = 0; i < d.Count(); ++i) {
         const bool under = (d.Code(i) & 0xFFFF0000u) == row.Prefix;
