@@ -22,7 +22,8 @@ const std::vector<const char*>& CaptureFields() {
                           "gsm_a.rr.rxlev_sub_serv_cell",     "gsm_a.rr.rxqual_full_serv_cell",
                           "gsm_a.rr.rxqual_sub_serv_cell",    "rrc.cpich_Ec_N0",
                           "rrc.cpich_RSCP",                   "gsm_a.rr.bcch_arfcn",
-                          "gsm_a.rr.ncc",                     "gsm_a.rr.bcc"};
+                          "gsm_a.rr.ncc",                     "gsm_a.rr.bcc",
+                          "gsm_a.L3_protocol_discriminator", "_ws.col.Info"};
     f.insert(f.end(), std::begin(rest), std::end(rest));
     return f;
   }();

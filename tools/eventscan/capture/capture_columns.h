@@ -24,7 +24,7 @@ enum Column : size_t {
   ColNasCause = ColNasType + 7,     // 7 columns
   ColServiceType = ColNasCause + 7, ColUpdatingType, ColEstablishment, ColRelease, ColRejection,
   ColCellUpdate, ColFailure, ColRxLevFull, ColRxLevSub, ColRxQualFull, ColRxQualSub, ColEcNo, ColRscp,
-  ColBcchArfcn, ColNcc, ColBcc, ColCount
+  ColBcchArfcn, ColNcc, ColBcc, ColProtocol, ColInfo, ColCount
 };
 
 using Columns = std::vector<std::string_view>;

@@ -7,6 +7,7 @@
 #include "eventmanager/outside/data_access.h"
 #include "log/log_header.h"
 #include "log/networks.h"
+#include "support/text_escape.h"
 
 namespace eventscan {
 namespace {
@@ -20,10 +21,12 @@ std::string hexBytes(const void* data, size_t n) {
 }  // namespace
 
 void WriteCaptureLog(std::ostream& out, const CaptureLog& capture, const std::string& source) {
+  // The capture's name is the user's: written as a JSON string, whatever it holds.
   out << fmt::format(
-      "{{\"format\": \"{}\", \"version\": {}, \"network\": \"UMTS\", \"device\": 0, \"generator\": \"eventscan "
-      "import\", \"source\": \"{}\"}}\n",
-      LogFormatName, LogFormatVersion, std::filesystem::path(source).filename().string());
+      "{{\"format\": \"{}\", \"version\": {}, \"network\": \"{}\", \"device\": 0, \"generator\": \"eventscan "
+      "import\", \"source\": {}}}\n",
+      LogFormatName, LogFormatVersion, NetworkName(capture.Network),
+      JsonString(std::filesystem::path(source).filename().string()));
   for (const CaptureRecord& r : capture.Records) {
     std::string line = fmt::format("{{\"time\": {}", r.Time);
     line += fmt::format(", \"net\": \"{}\", \"kind\": \"{}\"", NetworkName(r.Net), r.Message ? "message" : "measurement");

@@ -50,8 +50,8 @@ ParsedLog ToParsedLog(const CaptureLog& capture, const std::string& path) {
   ParsedLog log;
   log.Path = path;
   log.Header.Version = LogFormatVersion;
-  log.Header.Network = 2;
-  log.Header.NetworkName = NetworkName(2);
+  log.Header.Network = capture.Network;
+  log.Header.NetworkName = NetworkName(capture.Network);
   log.Header.StartTime = capture.Records.empty() ? 0 : capture.Records.front().Time;
   log.Records.reserve(capture.Records.size());
   log.Feeds.reserve(capture.Records.size());
@@ -85,9 +85,9 @@ std::string CaptureSummary(const CaptureLog& capture) {
 void PrintCaptureFaults(const CaptureLog& capture, const std::string& path) {
   for (const LogFault& f : capture.Faults) {
     if (f.Line > 0)
-      std::cerr << fmt::format("{}: frame {}: {}\n", path, f.Line, f.Reason);
+      std::cerr << TerminalText(fmt::format("{}: frame {}: {}", path, f.Line, f.Reason)) << '\n';
     else
-      std::cerr << fmt::format("{}: {}\n", path, f.Reason);
+      std::cerr << TerminalText(fmt::format("{}: {}", path, f.Reason)) << '\n';
   }
 }
 

@@ -44,13 +44,24 @@ struct CaptureStats {
   size_t SkippedTotal() const;
 };
 
+// Frames on which the handset was on LTE, one stretch after the other; the
+// records after a stretch start from NextRecord.
+struct LteStretch {
+  uint32_t FirstFrame = 0;
+  uint32_t LastFrame = 0;
+  size_t NextRecord = 0;
+};
+
 struct CaptureLog {
+  uint8_t Network = 2;  // 2 UMTS; 0 GSM for a capture of GSM frames only
   std::vector<CaptureRecord> Records;
+  std::vector<LteStretch> LteStretches;
   CaptureStats Stats;
   std::vector<LogFault> Faults;  // malformed frames, by frame number
 };
 
-// The records as eventscan feeds them: a UMTS log (header network 2).
+// The records as eventscan feeds them: a UMTS log (header network 2), or a
+// GSM log for a capture of GSM frames only.
 ParsedLog ToParsedLog(const CaptureLog& capture, const std::string& path);
 HandsetRecord ToHandsetRecord(const CaptureRecord& record);
 

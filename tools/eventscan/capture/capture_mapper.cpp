@@ -24,15 +24,66 @@ constexpr int32_t RscpId = 28, EcNoId = 29;
 
 constexpr double UnixEpochDays = 25569.0;  // 1970-01-01 in days since 1899-12-30
 
+// GSMTAP payload types (as Wireshark names them) of frames no record is made of.
 const char* gsmtapKind(int64_t type) {
   switch (type) {
     case 1: return "GSM Um without layer 3 (GPRS RLC/MAC, ...)";
     case 2: return "GSM Abis without layer 3";
+    case 3: return "GSM Um burst";
+    case 4: return "SIM";
+    case 11: return "UMTS RLC/MAC";
     case 12: return "UMTS RRC";
     case 13: return "LTE RRC";
     case 14: return "LTE MAC";
-    case 15: return "LTE RLC";
-    case 16: return "LTE NAS";
+    case 15: return "LTE MAC framed";
+    case 16: return "libosmocore logging";
+    case 17: return "Qualcomm DIAG";
+    case 18: return "LTE NAS";
+    default: return nullptr;
+  }
+}
+
+// The GSMTAP types of LTE: a frame of these says the handset is on LTE.
+bool isLte(int64_t type) { return type == 13 || type == 14 || type == 15 || type == 18; }
+
+// The RRC channels whose messages the handset sends.
+bool uplinkChannel(int32_t channel) { return channel == UlDcch || channel == UlCcch || channel == UlShcch; }
+
+// GSMTAP RRC sub-types that carry UMTS system information: the BCCH on FACH
+// and BCH, the whole System Information block, and the master block, the
+// system information types and the scheduling blocks given one by one.
+bool umtsSystemInformation(int32_t channel) {
+  return channel == BcchFach || channel == BcchBch || channel == 13 || (channel >= 16 && channel <= 59);
+}
+
+// The names of the other RRC sub-types, which hold no message of a logical
+// channel (containers passed between nodes).
+const char* rrcContainer(int32_t channel) {
+  switch (channel) {
+    case 5: return "DL-SHCCH";
+    case 6: return "UL-SHCCH";
+    case 9: return "MCCH";
+    case 10: return "MSCH";
+    case 11: return "Handover To UTRAN Command";
+    case 12: return "Inter RAT Handover Info";
+    case 14: return "System Information Container";
+    case 15: return "UE Radio Access Capability Info";
+    case 60: return "To Target RNC Container";
+    case 61: return "Target RNC To Source RNC Container";
+    default: return nullptr;
+  }
+}
+
+// Protocols of GSM layer 3 (24.007 protocol discriminators) that give no
+// record here, by name, for the count of skipped frames.
+const char* otherProtocol(int64_t discriminator) {
+  switch (discriminator) {
+    case 0: return "GSM group call control";
+    case 1: return "GSM broadcast call control";
+    case 4: return "GPRS transparent transport (GTTP)";
+    case 11: return "GSM supplementary services";
+    case 12: return "GSM location services";
+    case 15: return "GSM test procedures";
     default: return nullptr;
   }
 }
@@ -205,8 +256,12 @@ bool CaptureMapper::mapRrc(Frame& f) {
   base.Net = 2;
   auto channel = ColumnValue(cols, ColRrcChannel);
   auto choice = ColumnValue(cols, ColRrcMessage);
-  if (channel && *channel == BcchBch) {
+  if (channel && umtsSystemInformation(*channel)) {
     skipped("UMTS system information");
+    return false;
+  }
+  if (channel && rrcContainer(*channel)) {
+    skipped(fmt::format("UMTS RRC {}", rrcContainer(*channel)));
     return false;
   }
   const RrcChoice* row = channel && choice && *channel >= 0 && *channel < 256 && *choice >= 0 && *choice < 256
@@ -220,6 +275,9 @@ bool CaptureMapper::mapRrc(Frame& f) {
     return false;
   }
   base.Mode = *channel == DlDcch || *channel == UlDcch ? 2 : 0;
+  // Capture tools often leave GSMTAP's uplink bit at 0: the logical channel
+  // tells the direction of every RRC message.
+  base.Uplink = uplinkChannel(*channel) ? 1 : 0;
   if (!row || row->Code == 0)
     unmapped(row ? fmt::format("RRC {}", row->Name) : fmt::format("RRC channel {} message {}", *channel, *choice));
   else if (row->Code == rrc::MeasurementReport)
@@ -231,7 +289,14 @@ bool CaptureMapper::mapRrc(Frame& f) {
 }
 
 void CaptureMapper::skipKind(const Frame& f) {
-  const std::string kind = gsmtapKind(f.Type) ? gsmtapKind(f.Type) : fmt::format("GSMTAP type {}", f.Type);
+  std::string kind = gsmtapKind(f.Type) ? gsmtapKind(f.Type) : fmt::format("GSMTAP type {}", f.Type);
+  if (f.Type == 1 || f.Type == 2) {
+    // tshark names GTTP only in the frame's summary; it gives no field of it.
+    if (f.Cols[ColInfo].find("(GTTP)") != std::string_view::npos)
+      kind = otherProtocol(4);
+    else if (auto pd = ColumnValue(f.Cols, ColProtocol); pd && otherProtocol(*pd))
+      kind = otherProtocol(*pd);
+  }
   if (f.Malformed) fault(f.Number, fmt::format("malformed frame of a kind not read here ({}); frame skipped", kind));
   skipped(kind);
 }
@@ -244,6 +309,16 @@ void CaptureMapper::MapLine(std::string_view line) {
   std::optional<Frame> frame = readFrame(cols);
   if (!frame) return;
   Frame& f = *frame;
+  if (isLte(f.Type)) {
+    // No record of the library can say LTE: the frame is counted, and the
+    // stretch on LTE is noted so that no 2G/3G sequence runs across it. NAS
+    // messages that LTE carries (an SMS over SGs) are never GSM records.
+    skipKind(f);
+    if (!onLte_) log_.LteStretches.push_back({f.Number, f.Number, log_.Records.size()});
+    log_.LteStretches.back().LastFrame = f.Number;
+    onLte_ = true;
+    return;
+  }
   if (f.Type == 12) {
     if (!mapRrc(f)) return;
   } else if (f.Nas < NasProtocols().size()) {
@@ -262,7 +337,37 @@ void CaptureMapper::MapLine(std::string_view line) {
   if (f.Malformed)
     fault(f.Number, f.Made.empty() ? "malformed frame (tshark could not decode it); frame skipped"
                                    : "malformed frame: the message was decoded in part, its elements may be missing");
+  if (!f.Made.empty()) onLte_ = false;
   for (CaptureRecord& r : f.Made) log_.Records.push_back(std::move(r));
+}
+
+void CaptureMapper::Finish() {
+  // A capture of GSM frames only is a GSM log: its codes become those of the
+  // GSM catalogue (same protocol group and type under the GSM prefix), so
+  // that the GSM definitions apply.
+  const bool gsmOnly = !log_.Records.empty() &&
+                       std::all_of(log_.Records.begin(), log_.Records.end(), [](const CaptureRecord& r) { return r.Net == 0; });
+  if (!gsmOnly) return;
+  log_.Network = 0;
+  std::vector<CaptureRecord> kept;
+  kept.reserve(log_.Records.size());
+  for (CaptureRecord& r : log_.Records) {
+    if (r.Message) {
+      r.Code = gsm::Prefix | (r.Code & 0xFFFF);
+      if (MessageNameByCode(0, r.Code).empty()) {
+        unmapped(fmt::format("GSM 0x{:04X}", r.Code & 0xFFFF));
+        continue;
+      }
+    }
+    kept.push_back(std::move(r));
+  }
+  // Stretches on LTE name the record after them by position.
+  for (LteStretch& s : log_.LteStretches) {
+    size_t before = 0;
+    for (const CaptureRecord& r : kept) before += r.Frame <= s.LastFrame;
+    s.NextRecord = before;
+  }
+  log_.Records = std::move(kept);
 }
 
 }  // namespace eventscan

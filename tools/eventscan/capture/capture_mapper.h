@@ -19,7 +19,9 @@ class CaptureMapper {
  public:
   explicit CaptureMapper(std::string name) : name_(std::move(name)) {}
   void MapLine(std::string_view line);
+  // The capture so far; Finish() once the last line was mapped.
   CaptureLog& Result() { return log_; }
+  void Finish();
 
  private:
   struct Frame;
@@ -41,6 +43,7 @@ class CaptureMapper {
   CaptureLog log_;
   size_t lines_ = 0;
   double lastTime_ = 0;
+  bool onLte_ = false;  // the last frames were LTE
 };
 
 }  // namespace eventscan

@@ -26,7 +26,9 @@ std::span<const NasProtocol> NasProtocols();
 inline constexpr size_t SmsRpProtocol = 6;  // index of SMS RP in NasProtocols()
 
 // GSMTAP sub-types of UMTS RRC (the logical channel of the message).
-enum RrcChannel : uint8_t { DlDcch = 0, UlDcch = 1, DlCcch = 2, UlCcch = 3, Pcch = 4, BcchBch = 8 };
+enum RrcChannel : uint8_t {
+  DlDcch = 0, UlDcch = 1, DlCcch = 2, UlCcch = 3, Pcch = 4, DlShcch = 5, UlShcch = 6, BcchFach = 7, BcchBch = 8
+};
 
 // One RRC message choice (3GPP TS 25.331, the CHOICE index of the channel's
 // message type, as tshark's rrc.message field gives it).
