@@ -1,11 +1,16 @@
 // The tshark subprocess behind ReadCapture: started with the fixed field
 // list, its lines mapped as they arrive, its standard error kept in an
-// unlinked temporary file and passed on when it fails.
+// unlinked temporary file and passed on, shortened, when it fails. A tshark
+// that stops printing is ended after a limit, and one that eventscan's own
+// end would leave behind is ended with it.
 #include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -37,24 +42,97 @@ std::string tsharkProgram() {
   return env && *env ? env : "tshark";
 }
 
-// The messages of tshark's standard error, less its warning about running as root.
+// How long tshark may print nothing before it is taken as hung. tshark
+// prints a line for every frame, whatever it holds, so on a sound capture of
+// any length lines keep coming; a stall this long means it waits on
+// something that will not come (a file on a dead mount, a broken build).
+// $EVENTSCAN_TSHARK_TIMEOUT sets it in seconds (fractions allowed).
+constexpr double DefaultSilenceSeconds = 120;
+
+double silenceLimitSeconds() {
+  const char* env = std::getenv("EVENTSCAN_TSHARK_TIMEOUT");
+  if (!env || !*env) return DefaultSilenceSeconds;
+  char* end = nullptr;
+  double v = std::strtod(env, &end);
+  return end && *end == '\0' && v > 0 ? v : DefaultSilenceSeconds;
+}
+
+// The lines of tshark's standard error kept in a message; the rest are counted.
+constexpr size_t KeptMessageLines = 5;
+constexpr size_t KeptLineBytes = 300;
+
+// The messages of tshark's standard error, less its warning about running as
+// root: the first few lines (each clipped), then how many more there were.
 std::string tsharkMessages(int fd) {
-  std::string text;
   lseek(fd, 0, SEEK_SET);
-  char buf[4096];
-  for (ssize_t n; (n = read(fd, buf, sizeof buf)) > 0;) text.append(buf, static_cast<size_t>(n));
-  std::string out;
-  size_t pos = 0;
-  while (pos < text.size()) {
-    size_t nl = text.find('\n', pos);
-    std::string line = text.substr(pos, nl == std::string::npos ? std::string::npos : nl - pos);
-    pos = nl == std::string::npos ? text.size() : nl + 1;
-    if (line.empty() || line.find("Running as user") != std::string::npos) continue;
-    if (!out.empty()) out += "; ";
-    out += line;
-  }
+  std::string out, line;
+  size_t lines = 0;
+  auto endLine = [&] {
+    if (line.empty() || line.find("Running as user") != std::string::npos) {
+      line.clear();
+      return;
+    }
+    if (++lines <= KeptMessageLines) {
+      if (!out.empty()) out += "; ";
+      if (line.size() > KeptLineBytes) line = line.substr(0, KeptLineBytes) + "...";
+      out += line;
+    }
+    line.clear();
+  };
+  char buf[1 << 16];
+  for (ssize_t n; (n = read(fd, buf, sizeof buf)) > 0;)
+    for (ssize_t i = 0; i < n; ++i) {
+      if (buf[i] == '\n') endLine();
+      else if (line.size() <= KeptLineBytes) line += buf[i];
+    }
+  endLine();
+  if (lines > KeptMessageLines) out += fmt::format("; ... and {} more lines", lines - KeptMessageLines);
   return out;
 }
+
+std::string exitReason(int status, const std::string& messages) {
+  if (WIFSIGNALED(status)) {
+    const int sig = WTERMSIG(status);
+    const char* name = sigabbrev_np(sig);
+    std::string text = fmt::format("tshark was ended by signal {} (SIG{}: {})", sig, name ? name : "?", strsignal(sig));
+    return messages.empty() ? text : text + "; " + messages;
+  }
+  if (!messages.empty()) return messages;
+  return fmt::format("tshark ended with status {} and gave no reason", WEXITSTATUS(status));
+}
+
+// The tshark running now, for the signal handlers: a SIGTERM, SIGINT or
+// SIGHUP that ends eventscan ends tshark too, so it is never left behind.
+volatile sig_atomic_t runningChild = 0;
+
+void endChildAndDie(int sig) {
+  const pid_t child = static_cast<pid_t>(runningChild);
+  if (child > 0) kill(child, SIGTERM);
+  signal(sig, SIG_DFL);
+  raise(sig);
+}
+
+// Installs the handlers for the time tshark runs and puts back the old ones.
+class ChildGuard {
+ public:
+  ChildGuard() {
+    struct sigaction sa = {};
+    sa.sa_handler = endChildAndDie;
+    sigemptyset(&sa.sa_mask);
+    for (size_t i = 0; i < std::size(signals_); ++i) sigaction(signals_[i], &sa, &old_[i]);
+  }
+  ~ChildGuard() {
+    runningChild = 0;
+    for (size_t i = 0; i < std::size(signals_); ++i) sigaction(signals_[i], &old_[i], nullptr);
+  }
+  void Set(pid_t pid) { runningChild = pid; }
+  ChildGuard(const ChildGuard&) = delete;
+  ChildGuard& operator=(const ChildGuard&) = delete;
+
+ private:
+  static constexpr int signals_[] = {SIGTERM, SIGINT, SIGHUP};
+  struct sigaction old_[3];
+};
 
 }  // namespace
 
@@ -88,6 +166,7 @@ CaptureLog ReadCapture(const std::string& path) {
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
   posix_spawn_file_actions_adddup2(&actions, err, STDERR_FILENO);
+  ChildGuard guard;
   pid_t pid = 0;
   int rc = posix_spawnp(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
@@ -101,15 +180,32 @@ CaptureLog ReadCapture(const std::string& path) {
                                      path, program));
     throw CaptureError(fmt::format("{}: cannot start {}: {}", path, program, std::strerror(rc)));
   }
+  guard.Set(pid);
 
   CaptureMapper mapper(path);
   std::string pending;
   char buf[1 << 16];
-  for (ssize_t n; (n = read(out[0], buf, sizeof buf)) != 0;) {
+  const double limit = silenceLimitSeconds();
+  const int limitMs = static_cast<int>(std::min(limit * 1000.0, 2e9));
+  bool hung = false;
+  for (;;) {
+    pollfd p = {out[0], POLLIN, 0};
+    const int ready = poll(&p, 1, std::max(limitMs, 1));
+    if (ready < 0) {
+      if (errno == EINTR) continue;
+      break;
+    }
+    if (ready == 0) {  // nothing for the whole limit: tshark hangs
+      hung = true;
+      kill(pid, SIGKILL);
+      break;
+    }
+    ssize_t n = read(out[0], buf, sizeof buf);
     if (n < 0) {
       if (errno == EINTR) continue;
       break;
     }
+    if (n == 0) break;
     size_t start = 0;
     std::string_view chunk(buf, static_cast<size_t>(n));
     for (size_t nl; (nl = chunk.find('\n', start)) != std::string_view::npos; start = nl + 1) {
@@ -123,24 +219,33 @@ CaptureLog ReadCapture(const std::string& path) {
     }
     pending.append(chunk.substr(start));
   }
-  if (!pending.empty()) mapper.MapLine(pending);
+  if (!pending.empty() && !hung) mapper.MapLine(pending);
+  mapper.Finish();
   close(out[0]);
   int status = 0;
   while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
+  guard.Set(0);
   std::string messages = tsharkMessages(err);
   close(err);
-  const bool ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
   CaptureLog& log = mapper.Result();
+  if (hung) {
+    std::string why = fmt::format("tshark printed nothing for {} seconds and was stopped (set EVENTSCAN_TSHARK_TIMEOUT "
+                                  "to the seconds it may take)",
+                                  limit);
+    if (!messages.empty()) why += "; " + messages;
+    if (log.Stats.Frames == 0) throw CaptureError(fmt::format("{}: {}", path, why));
+    log.Faults.push_back({path, 0, fmt::format("after frame {}: {}", log.Stats.Frames, why)});
+    return std::move(log);
+  }
+  const bool ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
   if (!ok) {
     // tshark stops at a cut-off last frame with an error; what it read
     // before is kept and the fault is reported.
     if (log.Stats.Frames == 0)
-      throw CaptureError(fmt::format("{}: tshark could not read the capture: {}", path,
-                                     messages.empty() ? "no reason given" : messages));
-    log.Faults.push_back({path, 0,
-                          fmt::format("tshark stopped after frame {}: {}", log.Stats.Frames,
-                                      messages.empty() ? "no reason given" : messages)});
+      throw CaptureError(fmt::format("{}: tshark could not read the capture: {}", path, exitReason(status, messages)));
+    log.Faults.push_back(
+        {path, 0, fmt::format("tshark stopped after frame {}: {}", log.Stats.Frames, exitReason(status, messages))});
   } else if (!messages.empty()) {
     log.Faults.push_back({path, 0, "tshark: " + messages});
   }
