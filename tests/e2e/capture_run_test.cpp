@@ -112,14 +112,22 @@ TEST(CaptureRun, ImportThenRunGivesTheSameEventsAsARunOnTheCapture) {
   std::string imported = runEventscan("run " + log.string() + " --home " + home.Path().string() + " --format csv", status);
   ASSERT_EQ(status, 0);
   // The capture run names frames, the log run record positions; the events,
-  // times and details are the same.
+  // times and details are the same, but for what the stretches on LTE hold
+  // apart: a log has no way to say that the handset was on LTE, so the log
+  // run sees the GSM paging before the CS fallback and the UMTS connection
+  // after it as a change from GSM to UMTS.
   std::vector<Row> a = parseCsv(direct), b = parseCsv(imported);
-  ASSERT_EQ(a.size(), b.size());
   ASSERT_FALSE(a.empty());
-  for (size_t i = 0; i < a.size(); ++i) {
-    EXPECT_EQ(a[i].Event, b[i].Event);
-    EXPECT_EQ(a[i].Details, b[i].Details);
+  std::vector<std::string> extra;
+  size_t j = 0;
+  for (const Row& r : b) {
+    if (j < a.size() && a[j].Event == r.Event && a[j].Details == r.Details)
+      ++j;
+    else
+      extra.push_back(r.Event);
   }
+  EXPECT_EQ(j, a.size()) << "every row of the capture run is in the log run, in order";
+  EXPECT_EQ(extra, std::vector<std::string>{"Inter-System Change GSM to UMTS"});
 }
 
 TEST(CaptureRun, ImportStatsListsSkippedFramesAndUnmappedTypesWithCounts) {

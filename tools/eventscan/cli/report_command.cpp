@@ -13,6 +13,7 @@
 #include "report/report_data.h"
 #include "report/report_file.h"
 #include "report/report_page.h"
+#include "support/text_escape.h"
 
 namespace eventscan {
 
@@ -23,7 +24,12 @@ int ReportCommand(const ReportOptions& o) {
   // Outlives the library's errors, as in RunCommand.
   std::unique_ptr<HostLibrary> library;
   try {
+    if (auto missing = MissingOutputFolder(o.Output)) {
+      std::cerr << TerminalText(*missing) << '\n';
+      return ExitInput;
+    }
     library = OpenCommandLibrary(o);
+    WarnUnknownEvents(*library, o);
     // The same record sources as `eventscan run`: whatever it reads, the
     // report draws.
     std::optional<LogInput> input = OpenLogOrCapture(o.Log, read);
@@ -42,7 +48,7 @@ int ReportCommand(const ReportOptions& o) {
         if (!FinishInput(*input)) return ExitInput;
         data = CollectReport(session.Results(), std::move(track), session.Filter());
       } else {
-        session.Feed(*input->Parsed);
+        session.Feed(*input->Parsed, {}, input->Restarts);
         data = CollectReport(session.Results(), *input->Parsed, session.Filter());
       }
       events = data.Events.size();
@@ -55,7 +61,7 @@ int ReportCommand(const ReportOptions& o) {
                              page.size());
     return ExitOk;
   } catch (const std::exception& e) {
-    std::cerr << e.what() << '\n';
+    std::cerr << TerminalText(e.what()) << '\n';
     return ExitInput;
   }
 }

@@ -31,10 +31,13 @@ void warnWithoutDefinitions(HostLibrary& library, uint8_t network, const LogHead
                            EffectiveHomeDirectory(), NetworkName(network));
 }
 
-// Result rows of a capture show the frame number in place of the record index.
-void numberRowByFrame(ResultRow& row, const std::vector<uint32_t>& frames) {
-  if (row.RecordIndex >= 0 && static_cast<size_t>(row.RecordIndex) < frames.size())
-    row.RecordIndex = static_cast<int32_t>(frames[static_cast<size_t>(row.RecordIndex)]);
+// Result rows of a capture show the frame number in place of the record
+// index, and the network of that record (a capture mixes GSM and UMTS).
+void numberRowByFrame(ResultRow& row, const LogInput& input) {
+  const auto i = static_cast<size_t>(row.RecordIndex);
+  if (row.RecordIndex < 0 || i >= input.Frames.size()) return;
+  row.RecordIndex = static_cast<int32_t>(input.Frames[i]);
+  if (input.Parsed && i < input.Parsed->Records.size()) row.Network = NetworkName(input.Parsed->Records[i].NetType);
 }
 
 }  // namespace
@@ -57,10 +60,10 @@ int RunLog(HostLibrary& library, LogInput& input, const EventFilter& filter, Out
       });
       if (!FinishInput(input)) return ExitInput;
     } else {
-      session.Feed(*input.Parsed, std::ref(progress));
+      session.Feed(*input.Parsed, std::ref(progress), input.Restarts);
     }
     RowAdjust byFrame;
-    if (!input.Frames.empty()) byFrame = [&input](ResultRow& row) { numberRowByFrame(row, input.Frames); };
+    if (!input.Frames.empty()) byFrame = [&input](ResultRow& row) { numberRowByFrame(row, input); };
     std::ostream& out = output();
     const size_t rows = WriteResults(out, session.Results(), session.Filter(), format, byFrame);
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();

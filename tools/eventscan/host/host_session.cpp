@@ -54,16 +54,22 @@ void HostSession::Reload(uint8_t network) {
     if (e.Kind == 2) testNames_.emplace(e.Id, e.Name);
 }
 
-void HostSession::Feed(ParsedLog& log, const std::function<void(size_t, size_t)>& progress) {
+void HostSession::Feed(ParsedLog& log, const std::function<void(size_t, size_t)>& progress,
+                       const std::vector<int32_t>& restarts) {
   log_ = &log;
   stream_ = nullptr;
   SetEventTable(&log.Events);
   const size_t total = log.Records.size();
   size_t nextEvent = 0;
+  size_t nextRestart = 0;
   for (size_t i = 0; i < total; ++i) {
     const RecordFeed& feed = log.Feeds[i];
     HandsetRecord& rec = log.Records[i];
     auto index = static_cast<int32_t>(i);
+    // Loading the definitions again is the library's way to put every
+    // sequence and gate back to its first state; results stay.
+    for (; nextRestart < restarts.size() && restarts[nextRestart] <= index; ++nextRestart)
+      if (restarts[nextRestart] == index) Reload(network_);
     results_->FeedRecord(static_cast<uint32_t>(i), index, feed.Kind == RecordKind::Message, !rec.Items.empty(), true,
                          feed.DeviceType, msgEvents_, gateEvents_, testEvents_);
     for (; nextEvent < log.Events.size() && log.EventOrigins[nextEvent].DeclaredBy == index; ++nextEvent)

@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 
 #include <fmt/format.h>
 
 #include "capture/capture_reader.h"
 #include "log/log_source.h"
+#include "support/text_escape.h"
 
 namespace eventscan {
 
@@ -15,10 +17,24 @@ void PrintLogFaults(const ParsedLog& log) {
   for (const LogFault& f : log.Faults) std::cerr << f.Text() << " (line skipped)\n";
 }
 
-std::optional<ParsedLog> ReadCaptureForRun(const std::string& path, bool strict, std::vector<uint32_t>& frames) {
+std::optional<ParsedLog> ReadCaptureForRun(const std::string& path, bool strict, std::vector<uint32_t>& frames,
+                                           std::vector<int32_t>* restarts) {
   CaptureLog capture = ReadCapture(path);
   PrintCaptureFaults(capture, path);
-  std::cerr << path << ": " << CaptureSummary(capture) << '\n';
+  std::cerr << TerminalText(path + ": " + CaptureSummary(capture)) << '\n';
+  // No record of the library can say LTE: a stretch on LTE is not run, and
+  // the events start again after it, so that nothing is reported as a change
+  // between two 2G/3G networks across it.
+  for (const LteStretch& s : capture.LteStretches) {
+    std::cerr << TerminalText(fmt::format("{}: frames {}-{}: the handset is on LTE (not run: no record can carry "
+                                          "LTE){}\n",
+                                          path, s.FirstFrame, s.LastFrame,
+                                          s.NextRecord > 0 && s.NextRecord < capture.Records.size()
+                                              ? "; the events start again after it"
+                                              : ""));
+    if (restarts && s.NextRecord > 0 && s.NextRecord < capture.Records.size())
+      restarts->push_back(static_cast<int32_t>(s.NextRecord));
+  }
   if (strict && !capture.Faults.empty()) {
     std::cerr << fmt::format("{}: stopped at the first malformed frame (--strict)\n", path);
     return std::nullopt;
@@ -30,14 +46,23 @@ std::optional<ParsedLog> ReadCaptureForRun(const std::string& path, bool strict,
   return log;
 }
 
+std::optional<std::string> GzipInputFault(const std::string& path, const std::string& how) {
+  if (path == "-") return std::nullopt;
+  std::ifstream in(path, std::ios::binary);
+  unsigned char m[2] = {};
+  if (!in.read(reinterpret_cast<char*>(m), 2) || m[0] != 0x1F || m[1] != 0x8B) return std::nullopt;
+  return fmt::format("{}: a gzip-compressed file, which this command does not read; decompress it first: {}", path, how);
+}
+
 std::optional<LogInput> OpenLogOrCapture(const std::string& path, const ReadOptions& read) {
+  if (auto gz = GzipInputFault(path, fmt::format("zcat {} | eventscan COMMAND - ...", path))) throw LogError(*gz);
   LogInput input;
   // Looking at the first bytes of a pipe would take them away from the log:
   // only a regular file may be a capture.
   std::error_code ec;
   if (path != "-" && std::filesystem::is_regular_file(path, ec) && IsCaptureFile(path)) {
-    if (read.Network) std::cerr << fmt::format("{}: a capture is always run as a UMTS log; --network is ignored\n", path);
-    input.Parsed = ReadCaptureForRun(path, read.Strict, input.Frames);
+    if (read.Network) std::cerr << fmt::format("{}: a capture is run as a UMTS log (a GSM log when it holds GSM frames only); --network is ignored\n", path);
+    input.Parsed = ReadCaptureForRun(path, read.Strict, input.Frames, &input.Restarts);
     if (!input.Parsed) return std::nullopt;
     PrintLogFaults(*input.Parsed);
     if (input.Parsed->Stopped) {

@@ -19,6 +19,8 @@ namespace eventscan {
 struct LogInput {
   std::optional<ParsedLog> Parsed;
   std::vector<uint32_t> Frames;
+  // Records of a capture before which the handset came back from LTE.
+  std::vector<int32_t> Restarts;
   std::unique_ptr<LogStream> Stream;
   const LogHeader& Header() const { return Stream ? Stream->Header() : Parsed->Header; }
   size_t Records() const { return Stream ? Stream->RecordsFound() : Parsed->Records.size(); }
@@ -36,8 +38,16 @@ std::optional<LogInput> OpenLogOrCapture(const std::string& path, const ReadOpti
 bool FinishInput(const LogInput& input);
 
 // Reads a capture for a run: prints its faults and summary, and gives the
-// frame of every record. None when strict reading stops at a malformed frame.
-std::optional<ParsedLog> ReadCaptureForRun(const std::string& path, bool strict, std::vector<uint32_t>& frames);
+// frame of every record and the records at which the handset came back from
+// LTE. None when strict reading stops at a malformed frame.
+std::optional<ParsedLog> ReadCaptureForRun(const std::string& path, bool strict, std::vector<uint32_t>& frames,
+                                           std::vector<int32_t>* restarts = nullptr);
+
+// The one place that turns away compressed input: a file that starts like
+// gzip gives the message to decompress it first (what to give instead names
+// `how`, e.g. "zcat F | eventscan run -"); none for any other file. A command
+// that learns to read gzip drops its call.
+std::optional<std::string> GzipInputFault(const std::string& path, const std::string& how);
 
 // The faults of a log read into memory, one line each, as runs print them.
 void PrintLogFaults(const ParsedLog& log);
