@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,19 @@ std::unique_ptr<HostLibrary> OpenCommandLibrary(const CommonOptions& options);
 // Turns the shared options into reading options and an event filter; on wrong
 // usage prints why and returns false.
 bool PrepareLogOptions(const LogOptions& options, ReadOptions& read, EventFilter& filter);
+
+// Warns of each --only/--skip item that names no event of any network,
+// with the closest names the definitions have.
+void WarnUnknownEvents(HostLibrary& library, const LogOptions& options);
+
+// The message for an output whose folder does not exist ("<path>: no such
+// folder: <folder>"); none when the folder is there.
+std::optional<std::string> MissingOutputFolder(const std::string& path);
+
+// The closest of `names` to `word` (edit distance, letter case ignored), at
+// most `count`, nearest first; only names close enough to be a typo.
+std::vector<std::string> ClosestNames(const std::string& word, const std::vector<std::string>& names,
+                                      size_t count = 3);
 
 // Faults of the library's files (a file it could not read stays as it is and
 // is reported by every run).

@@ -67,7 +67,15 @@ struct MaintainOptions : CommonOptions {
   bool ReadOnly = false;
 };
 
+// eventscan messages: a network's message catalogue, optionally only the
+// messages whose name holds a text (letter case ignored).
+struct MessagesOptions {
+  std::string Network;
+  std::string Find;
+};
+
 int RunCommand(const RunOptions& options);
+int MessagesCommand(const MessagesOptions& options);
 int CheckCommand(const CommonOptions& options);
 int ListCommand(const CommonOptions& options, const std::optional<std::string>& network);
 int DemoCommand(const DemoOptions& options);

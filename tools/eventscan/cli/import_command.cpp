@@ -9,13 +9,25 @@
 
 #include "capture/capture_import.h"
 #include "capture/capture_reader.h"
+#include "cli/command_setup.h"
 #include "cli/commands.h"
+#include "host/log_input.h"
 #include "support/file_io.h"
+#include "support/text_escape.h"
 
 namespace eventscan {
 
 int ImportCommand(const ImportOptions& o) {
   try {
+    if (auto gz = GzipInputFault(o.Capture, fmt::format("zcat {0} > capture.pcap, then import capture.pcap", o.Capture))) {
+      std::cerr << TerminalText(*gz) << '\n';
+      return ExitInput;
+    }
+    if (o.Output)
+      if (auto missing = MissingOutputFolder(*o.Output)) {
+        std::cerr << TerminalText(*missing) << '\n';
+        return ExitInput;
+      }
     if (!IsCaptureFile(o.Capture)) {
       std::cerr << fmt::format("{}: not a pcap or pcapng capture\n", o.Capture);
       return ExitInput;
@@ -42,7 +54,7 @@ int ImportCommand(const ImportOptions& o) {
     }
     return ExitOk;
   } catch (const std::exception& e) {
-    std::cerr << e.what() << '\n';
+    std::cerr << TerminalText(e.what()) << '\n';
     return ExitInput;
   }
 }

@@ -1,11 +1,19 @@
 // eventscan: the reference host of the events library. Loads
 // libeventmanager.so as any host does and runs logs through it.
+#include <algorithm>
+#include <cctype>
+#include <iostream>
 #include <map>
+#include <vector>
 
 #include <CLI/CLI.hpp>
+#include <fmt/format.h>
+#include <fmt/ranges.h>
 
+#include "cli/command_setup.h"
 #include "cli/commands.h"
 #include "host/large_pages.h"
+#include "support/text_escape.h"
 
 using namespace eventscan;
 
@@ -22,6 +30,7 @@ int main(int argc, char** argv) {
   UseLargeHeapPages(argv);
   CLI::App app{"eventscan: runs drive-test logs through the events library and prints the detected events"};
   app.require_subcommand(1);
+  app.set_version_flag("--version", std::string("eventscan ") + EVENTSCAN_VERSION);
   const std::string exitStatus =
       "Exit status: 0 ok, 1 wrong usage, 2 input fault (a log, definition file or output that cannot be read or "
       "written), 3 results written but the library could not save its properties file.";
@@ -40,7 +49,16 @@ int main(int argc, char** argv) {
       {"jsonl", OutputFormat::JsonLines}};
   runCmd->add_option("--format", run.Format,
                      "table, csv (RFC 4180), json (one array) or jsonl (one object a line, written as it goes)")
-      ->transform(CLI::CheckedTransformer(formats, CLI::ignore_case));
+      ->transform(CLI::Validator(
+          [&formats](std::string& value) -> std::string {
+            std::string lower = value;
+            for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            auto it = formats.find(lower);
+            if (it == formats.end()) return "unknown format \"" + value + "\": the formats are table, csv, json and jsonl";
+            value = std::to_string(static_cast<int>(it->second));
+            return {};
+          },
+          "FORMAT"));
   runCmd->add_option("--output", run.Output, "write the rows to this file instead of stdout");
   runCmd->add_flag("--strict", run.Strict, "stop at the first malformed line (exit status 2)");
   runCmd->add_flag("--parse-only", run.ParseOnly,
@@ -83,6 +101,13 @@ int main(int argc, char** argv) {
   importCmd->add_option("-o,--output", import.Output, "the log to write (default: stdout)");
   importCmd->add_flag("--stats", import.Stats, "list the skipped frames and the message types without a catalogue code");
 
+  MessagesOptions messages;
+  CLI::App* messagesCmd = app.add_subcommand(
+      "messages", "list a network's message catalogue: name, code in hex and decimal (as EventsDefine.cfg writes it), "
+                  "sub-types");
+  messagesCmd->add_option("--network", messages.Network, "GSM, CDMA, UMTS or TD-SCDMA")->required();
+  messagesCmd->add_option("--find", messages.Find, "only the messages whose name holds this text (letter case ignored)");
+
   PropertiesOptions properties;
   CLI::App* propertiesCmd =
       app.add_subcommand("properties", "open the window in which a person sets how events are shown (needs a display)");
@@ -96,8 +121,23 @@ int main(int argc, char** argv) {
   maintainCmd->add_option("--networks", maintain.Networks, "only these networks, comma-separated (GSM,UMTS)");
   maintainCmd->add_flag("--read-only", maintain.ReadOnly, "show the events without changing them");
 
-  for (CLI::App* sub : {runCmd, checkCmd, listCmd, demoCmd, importCmd, reportCmd, propertiesCmd, maintainCmd})
-    sub->footer(exitStatus);
+  const std::vector<CLI::App*> commands = {runCmd,    checkCmd,  listCmd,       demoCmd,    importCmd,
+                                           reportCmd, messagesCmd, propertiesCmd, maintainCmd};
+  for (CLI::App* sub : commands) sub->footer(exitStatus);
+
+  // A first word that is no command: most likely a typo of one.
+  if (argc > 1 && argv[1][0] != '-') {
+    std::vector<std::string> names;
+    for (CLI::App* sub : commands) names.push_back(sub->get_name());
+    const std::string word = argv[1];
+    if (std::find(names.begin(), names.end(), word) == names.end()) {
+      std::vector<std::string> near = ClosestNames(word, names, 1);
+      std::cerr << "eventscan: \"" << TerminalText(word) << "\" is no command"
+                << (near.empty() ? "" : "; did you mean \"" + near.front() + "\"?") << "\n"
+                << "the commands: " << fmt::format("{}", fmt::join(names, ", ")) << "\n";
+      return ExitUsage;
+    }
+  }
 
   try {
     app.parse(argc, argv);
@@ -110,6 +150,7 @@ int main(int argc, char** argv) {
   if (*listCmd) return ListCommand(list, listNetwork);
   if (*demoCmd) return DemoCommand(demo);
   if (*importCmd) return ImportCommand(import);
+  if (*messagesCmd) return MessagesCommand(messages);
   if (*reportCmd) return ReportCommand(report);
   if (*propertiesCmd) return PropertiesCommand(properties, argc, argv);
   if (*maintainCmd) return MaintainCommand(maintain, argc, argv);

@@ -15,6 +15,7 @@
 #include "cli/run_log.h"
 #include "host/log_input.h"
 #include "output/progress.h"
+#include "support/text_escape.h"
 
 namespace eventscan {
 namespace {
@@ -51,7 +52,7 @@ int RunCommand(const RunOptions& o) {
       std::optional<LogInput> input = OpenLogOrCapture(o.Log, read);
       return input ? parseOnly(o, *input, started) : ExitInput;
     } catch (const std::exception& e) {
-      std::cerr << e.what() << '\n';
+      std::cerr << TerminalText(e.what()) << '\n';
       return ExitInput;
     }
   }
@@ -60,8 +61,14 @@ int RunCommand(const RunOptions& o) {
   std::unique_ptr<HostLibrary> library;
   std::optional<std::string> created;  // an output file this run made and may have to take back
   try {
+    if (o.Output)
+      if (auto missing = MissingOutputFolder(*o.Output)) {
+        std::cerr << TerminalText(*missing) << '\n';
+        return ExitInput;
+      }
     library = OpenCommandLibrary(o);
     ReportLibraryFaults(LibraryFaults(*library));
+    WarnUnknownEvents(*library, o);
     std::optional<LogInput> input = OpenLogOrCapture(o.Log, read);
     if (!input) return ExitInput;
     std::ofstream file;
@@ -98,7 +105,7 @@ int RunCommand(const RunOptions& o) {
     }
     return status;
   } catch (const std::exception& e) {
-    std::cerr << e.what() << '\n';
+    std::cerr << TerminalText(e.what()) << '\n';
     std::error_code ec;
     if (created) fs::remove(*created, ec);
     return ExitInput;

@@ -18,15 +18,19 @@ struct Catalogue {
   uint32_t (*Code)(int);
   std::string (*Desc)(int);
   std::string (*Name)(uint32_t);
+  bool (*HasSubTypes)(uint32_t);
 };
 
 const std::array<Catalogue, 4>& catalogues() {
   static const std::array<Catalogue, 4> all{{
-      {NetGSML3LogMsgTypesCount, NetGSML3LogMsgTypeCode, NetGSML3LogMsgTypeDesc, NetGSML3LogMsgTypeName},
-      {NetCDMAL3LogMsgTypesCount, NetCDMAL3LogMsgTypeCode, NetCDMAL3LogMsgTypeDesc, NetCDMAL3LogMsgTypeName},
-      {NetWCDMAL3LogMsgTypesCount, NetWCDMAL3LogMsgTypeCode, NetWCDMAL3LogMsgTypeDesc, NetWCDMAL3LogMsgTypeName},
+      {NetGSML3LogMsgTypesCount, NetGSML3LogMsgTypeCode, NetGSML3LogMsgTypeDesc, NetGSML3LogMsgTypeName,
+       NetGSML3LogMsgTypeHasSubTypes},
+      {NetCDMAL3LogMsgTypesCount, NetCDMAL3LogMsgTypeCode, NetCDMAL3LogMsgTypeDesc, NetCDMAL3LogMsgTypeName,
+       NetCDMAL3LogMsgTypeHasSubTypes},
+      {NetWCDMAL3LogMsgTypesCount, NetWCDMAL3LogMsgTypeCode, NetWCDMAL3LogMsgTypeDesc, NetWCDMAL3LogMsgTypeName,
+       NetWCDMAL3LogMsgTypeHasSubTypes},
       {NetTDSCDMAL3LogMsgTypesCount, NetTDSCDMAL3LogMsgTypeCode, NetTDSCDMAL3LogMsgTypeDesc,
-       NetTDSCDMAL3LogMsgTypeName},
+       NetTDSCDMAL3LogMsgTypeName, NetTDSCDMAL3LogMsgTypeHasSubTypes},
   }};
   return all;
 }
@@ -73,6 +77,17 @@ uint32_t MessageCodeByName(uint8_t network, std::string_view name) {
 
 std::string MessageNameByCode(uint8_t network, uint32_t code) {
   return network > 3 ? std::string() : catalogues()[network].Name(code);
+}
+
+std::vector<CatalogueEntry> MessageCatalogue(uint8_t network) {
+  std::vector<CatalogueEntry> out;
+  if (network > 3) return out;
+  const Catalogue& c = catalogues()[network];
+  for (int i = 0; i < c.Count(); ++i) {
+    const uint32_t code = c.Code(i);
+    out.push_back({code, c.Name(code), c.Desc(i), c.HasSubTypes(code)});
+  }
+  return out;
 }
 
 }  // namespace eventscan

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace eventscan {
 
@@ -22,5 +23,15 @@ const char* NetworkName(uint8_t network);
 uint32_t MessageCodeByName(uint8_t network, std::string_view name);
 // The catalogue name of a code; empty when the network has no such message.
 std::string MessageNameByCode(uint8_t network, uint32_t code);
+
+// One message of a network's decoder catalogue, in catalogue order.
+struct CatalogueEntry {
+  uint32_t Code = 0;
+  std::string Name;         // "Alerting"
+  std::string Description;  // as the catalogue describes it ("Alerting [CC]")
+  bool HasSubTypes = false;
+};
+// The whole catalogue of network 0..3; empty for any other.
+std::vector<CatalogueEntry> MessageCatalogue(uint8_t network);
 
 }  // namespace eventscan
