@@ -10,6 +10,7 @@
 #include "cli/commands.h"
 #include "host/host_library.h"
 #include "log/networks.h"
+#include "support/text_escape.h"
 
 namespace eventscan {
 
@@ -42,7 +43,7 @@ int CheckCommand(const CommonOptions& o) {
       try {
         library->EventManagerListEvents(net, events);
       } catch (const std::exception& e) {
-        std::cout << fmt::format("{}: the events cannot be listed: {}\n", NetworkName(net), e.what());
+        std::cout << fmt::format("{}: the events cannot be listed: {}\n", NetworkName(net), TerminalText(e.what()));
         ok = false;
         continue;
       }
@@ -56,7 +57,7 @@ int CheckCommand(const CommonOptions& o) {
     std::cout << (ok ? std::string("ok\n") : fmt::format("not ok: {} fault(s)\n", faults.size()));
     return ok ? ExitOk : ExitInput;
   } catch (const std::exception& e) {
-    std::cerr << e.what() << '\n';
+    std::cerr << TerminalText(e.what()) << '\n';
     return ExitInput;
   }
 }

@@ -14,6 +14,7 @@
 #include "host/host_layout.h"
 #include "host/log_input.h"
 #include "log/log_reader.h"
+#include "support/text_escape.h"
 
 namespace eventscan {
 namespace {
@@ -71,13 +72,13 @@ int DemoCommand(const DemoOptions& o) {
           status = ExitSave;
         std::cout << '\n';
       } catch (const LogError& e) {
-        std::cerr << e.what() << '\n';
+        std::cerr << TerminalText(e.what()) << '\n';
         status = ExitInput;
       }
     }
     return status;
   } catch (const std::exception& e) {
-    std::cerr << e.what() << '\n';
+    std::cerr << TerminalText(e.what()) << '\n';
     return ExitInput;
   }
 }

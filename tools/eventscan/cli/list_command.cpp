@@ -10,6 +10,7 @@
 #include "eventmanager/event_property.h"
 #include "host/host_library.h"
 #include "log/networks.h"
+#include "support/text_escape.h"
 
 namespace eventscan {
 namespace {
@@ -75,7 +76,7 @@ int ListCommand(const CommonOptions& o, const std::optional<std::string>& networ
     }
     return ExitOk;
   } catch (const std::exception& e) {
-    std::cerr << e.what() << '\n';
+    std::cerr << TerminalText(e.what()) << '\n';
     return ExitInput;
   }
 }

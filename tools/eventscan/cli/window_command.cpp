@@ -12,6 +12,7 @@
 
 #include "host/host_library.h"
 #include "log/networks.h"
+#include "support/text_escape.h"
 
 #ifdef EVENTSCAN_WITH_WINDOWS
 #include <QApplication>
@@ -104,7 +105,7 @@ int RunWindowCommand(const char* command, const CommonOptions& o, const std::str
     }
     return ExitOk;
   } catch (const std::exception& e) {
-    std::cerr << "eventscan " << command << ": " << e.what() << '\n';
+    std::cerr << "eventscan " << command << ": " << TerminalText(e.what()) << '\n';
     return ExitInput;
   }
 }

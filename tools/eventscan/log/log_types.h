@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "eventmanager/outside/data_access.h"
+#include "support/text_escape.h"
 
 namespace eventscan {
 
@@ -48,7 +49,8 @@ struct LogFault {
   std::string File;
   int Line = 0;
   std::string Reason;
-  std::string Text() const { return File + ":" + std::to_string(Line) + ": " + Reason; }
+  // For the terminal: the name and the reason may hold text of the file.
+  std::string Text() const { return TerminalText(File + ":" + std::to_string(Line) + ": " + Reason); }
 };
 
 struct ParsedLog {

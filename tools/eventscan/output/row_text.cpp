@@ -6,6 +6,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "support/text_escape.h"
+
 namespace eventscan {
 namespace {
 
@@ -180,8 +182,10 @@ void AppendJsonObject(RowBuffer& b, const ResultRow& r, int depth) {
   b.push_back('}');
 }
 
+// The table goes to a terminal: names and details from the log are shown
+// with their control characters escaped.
 void TableWidths::Take(const ResultRow& r) {
-  Event = std::max(Event, r.Event.size());
+  Event = std::max(Event, TerminalText(r.Event).size());
   Kind = std::max(Kind, r.Kind.size());
 }
 
@@ -191,8 +195,10 @@ void AppendTableHeader(RowBuffer& b, const TableWidths& w) {
 }
 
 void AppendTableRow(RowBuffer& b, const ResultRow& r, const TableWidths& w) {
-  fmt::format_to(std::back_inserter(b), TableLayout, r.RecordIndex, r.Time, r.Event, w.Event, r.Kind, w.Kind,
-                 r.Network, fmt::join(r.Details, " | "));
+  std::string details;
+  for (size_t i = 0; i < r.Details.size(); ++i) (details += i ? " | " : "") += r.Details[i];
+  fmt::format_to(std::back_inserter(b), TableLayout, r.RecordIndex, r.Time, TerminalText(r.Event), w.Event, r.Kind,
+                 w.Kind, r.Network, TerminalText(details));
 }
 
 void JsonArrayWriter::Row(const ResultRow& r) {
