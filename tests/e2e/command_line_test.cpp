@@ -159,22 +159,37 @@ TEST(CommandLine, TextOfTheLogThatDrivesTheTerminalIsShownEscaped) {
 TEST(CommandLine, ACaptureRowShowsItsNetworkAndLteBreaksAChangeBetween2gAnd3g) {
   if (!e2e::TsharkAvailable()) GTEST_SKIP() << "tshark is not installed (Debian package tshark)";
   e2e::TempHome home;
-  // GSM paging, then the handset on UMTS: a change from GSM to UMTS. With
-  // LTE in between (a CS fallback), the handset comes to UMTS from LTE.
-  const std::vector<e2e::GsmtapFrame> direct = {frame(2, 0, GsmPaging, 0), frame(12, 3, RrcConnectionRequest, 1)};
-  const std::vector<e2e::GsmtapFrame> viaLte = {frame(2, 0, GsmPaging, 0), frame(13, 5, LteSib1, 0.5),
+  // A location update on GSM, GSM paging, then the handset on UMTS: a change
+  // from GSM to UMTS. With LTE in between (a CS fallback), the handset comes
+  // to UMTS from LTE.
+  e2e::GsmtapFrame request = frame(2, 0, "05 08 11 02 f8 10 00 01 33 05 f4 08 43 e8 bc", 0);
+  request.Uplink = true;
+  const e2e::GsmtapFrame accept = frame(2, 0, "05 02 02 f8 10 00 01", 0.2);
+  const std::vector<e2e::GsmtapFrame> direct = {request, accept, frame(2, 0, GsmPaging, 0.4),
                                                 frame(12, 3, RrcConnectionRequest, 1)};
+  const std::vector<e2e::GsmtapFrame> viaLte = {request, accept, frame(2, 0, GsmPaging, 0.4),
+                                                frame(13, 5, LteSib1, 0.5), frame(12, 3, RrcConnectionRequest, 1)};
   e2e::WritePcap(home.Path() / "direct.pcap", direct);
   e2e::WritePcap(home.Path() / "lte.pcap", viaLte);
   const std::string run = Program + " run --format csv --home " + home.Path().string() + " ";
   Command a = shell(run + (home.Path() / "direct.pcap").string(), home.Path());
   ASSERT_EQ(a.Status, 0) << a.Err;
   using Rows = std::vector<std::pair<std::string, std::string>>;
-  EXPECT_EQ(eventsOf(a.Out), (Rows{{"Inter-System Change GSM to UMTS", "UMTS"}})) << a.Out;
+  EXPECT_EQ(eventsOf(a.Out), (Rows{{"Location Update Success", "GSM"}, {"Inter-System Change GSM to UMTS", "UMTS"}}))
+      << a.Out;
   Command b = shell(run + (home.Path() / "lte.pcap").string(), home.Path());
   ASSERT_EQ(b.Status, 0) << b.Err;
-  EXPECT_EQ(eventsOf(b.Out), Rows{}) << b.Out;
-  EXPECT_NE(b.Err.find("frames 2-2: the handset is on LTE"), std::string::npos) << b.Err;
+  EXPECT_EQ(eventsOf(b.Out), (Rows{{"Location Update Success", "GSM"}})) << b.Out;
+  // The report's table names the network of each event too.
+  const std::string page = (home.Path() / "page.html").string();
+  Command report = shell(Program + " report --home " + home.Path().string() + " " +
+                             (home.Path() / "direct.pcap").string() + " -o " + page,
+                         home.Path());
+  ASSERT_EQ(report.Status, 0) << report.Err;
+  const std::string html = e2e::ReadFile(page);
+  EXPECT_NE(html.find(",\"GSM\"]"), std::string::npos);
+  EXPECT_NE(html.find(",\"UMTS\"]"), std::string::npos);
+  EXPECT_NE(b.Err.find("frames 4-4: the handset is on LTE"), std::string::npos) << b.Err;
 }
 
 TEST(CommandLine, ACaptureOfGsmFramesOnlyRunsWithTheGsmDefinitions) {

@@ -5,6 +5,7 @@
 // end would leave behind is ended with it.
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -113,9 +114,14 @@ void endChildAndDie(int sig) {
 }
 
 // Installs the handlers for the time tshark runs and puts back the old ones.
+// The signals are held back from before tshark is started until its process
+// is known, so that none can end eventscan in between and leave tshark.
 class ChildGuard {
  public:
   ChildGuard() {
+    sigemptyset(&held_);
+    for (int sig : signals_) sigaddset(&held_, sig);
+    pthread_sigmask(SIG_BLOCK, &held_, &mask_);
     struct sigaction sa = {};
     sa.sa_handler = endChildAndDie;
     sigemptyset(&sa.sa_mask);
@@ -123,15 +129,23 @@ class ChildGuard {
   }
   ~ChildGuard() {
     runningChild = 0;
+    pthread_sigmask(SIG_SETMASK, &mask_, nullptr);
     for (size_t i = 0; i < std::size(signals_); ++i) sigaction(signals_[i], &old_[i], nullptr);
   }
-  void Set(pid_t pid) { runningChild = pid; }
+  // The mask tshark starts with: the one eventscan had before.
+  const sigset_t& StartMask() const { return mask_; }
+  // Once tshark runs (or failed to start): signals are let through again.
+  void Set(pid_t pid) {
+    runningChild = pid;
+    pthread_sigmask(SIG_SETMASK, &mask_, nullptr);
+  }
   ChildGuard(const ChildGuard&) = delete;
   ChildGuard& operator=(const ChildGuard&) = delete;
 
  private:
   static constexpr int signals_[] = {SIGTERM, SIGINT, SIGHUP};
   struct sigaction old_[3];
+  sigset_t held_, mask_;
 };
 
 }  // namespace
@@ -167,10 +181,16 @@ CaptureLog ReadCapture(const std::string& path) {
   posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
   posix_spawn_file_actions_adddup2(&actions, err, STDERR_FILENO);
   ChildGuard guard;
+  posix_spawnattr_t attr;
+  posix_spawnattr_init(&attr);
+  posix_spawnattr_setsigmask(&attr, &guard.StartMask());
+  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK);
   pid_t pid = 0;
-  int rc = posix_spawnp(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+  int rc = posix_spawnp(&pid, program.c_str(), &actions, &attr, argv.data(), environ);
+  posix_spawnattr_destroy(&attr);
   posix_spawn_file_actions_destroy(&actions);
   close(out[1]);
+  guard.Set(rc == 0 ? pid : 0);
   if (rc != 0) {
     close(out[0]);
     close(err);
@@ -180,7 +200,6 @@ CaptureLog ReadCapture(const std::string& path) {
                                      path, program));
     throw CaptureError(fmt::format("{}: cannot start {}: {}", path, program, std::strerror(rc)));
   }
-  guard.Set(pid);
 
   CaptureMapper mapper(path);
   std::string pending;

@@ -47,7 +47,10 @@ std::optional<ParsedLog> ReadCaptureForRun(const std::string& path, bool strict,
 }
 
 std::optional<std::string> GzipInputFault(const std::string& path, const std::string& how) {
-  if (path == "-") return std::nullopt;
+  // Reading the first bytes of a pipe would take them away from the log:
+  // only a regular file is looked at.
+  std::error_code ec;
+  if (path == "-" || !std::filesystem::is_regular_file(path, ec)) return std::nullopt;
   std::ifstream in(path, std::ios::binary);
   unsigned char m[2] = {};
   if (!in.read(reinterpret_cast<char*>(m), 2) || m[0] != 0x1F || m[1] != 0x8B) return std::nullopt;

@@ -5,7 +5,7 @@
   'use strict';
   var data = JSON.parse(document.getElementById('report-data').textContent);
   var styles = data.styles;   // [name, kind, back, font, icon]
-  var events = data.events;   // [record, time, style, details]
+  var events = data.events;   // [record, time, style, details, network]
   var rowHeight = 22, spare = 10;
   var table = document.getElementById('table');
   var body = document.getElementById('table-body');
@@ -35,6 +35,7 @@
     div.appendChild(icon);
     div.appendChild(cell(s[0]));
     div.appendChild(cell(s[1]));
+    div.appendChild(cell(e[4]));
     var details = cell(e[3]);
     details.title = e[3];
     div.appendChild(details);

@@ -82,6 +82,7 @@ void ReportTrack::Add(const HandsetRecord& rec) {
   // own position or the last one before it.
   if (auto p = positionOf(rec)) route_.push_back(*p);
   routeAt_.push_back(static_cast<int32_t>(route_.size()) - 1);
+  netOf_.push_back(rec.NetType);
   for (Series& s : series_) {
     int32_t v = rec.Field(s.Field);
     if (v != NoValue) s.Samples.push_back({rec.Time, v * s.Scale});
@@ -103,6 +104,7 @@ ReportData CollectReport(TEventsResult& results, ReportTrack&& track, const Even
   data.End = track.end_;
   data.Route = std::move(track.route_);
   const std::vector<int32_t> routeAt = std::move(track.routeAt_);
+  const std::vector<uint8_t> netOf = std::move(track.netOf_);
   for (ReportTrack::Series& s : track.series_) {
     if (s.Samples.empty()) continue;
     data.SignalName = s.Label;
@@ -146,6 +148,9 @@ ReportData CollectReport(TEventsResult& results, ReportTrack&& track, const Even
     e.Style = it->second;
     if (e.Record >= 0 && static_cast<size_t>(e.Record) < routeAt.size() && routeAt[static_cast<size_t>(e.Record)] >= 0)
       e.Where = data.Route[static_cast<size_t>(routeAt[static_cast<size_t>(e.Record)])];
+    e.Network = NetworkName(e.Record >= 0 && static_cast<size_t>(e.Record) < netOf.size()
+                                ? netOf[static_cast<size_t>(e.Record)]
+                                : track.network_);
     if (r->HasDetails() && r->Details)
       for (const TResultDetail& d : *r->Details) e.Details.push_back(d.Text);
     ++data.Styles[static_cast<size_t>(e.Style)].Count;

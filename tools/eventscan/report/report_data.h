@@ -38,6 +38,7 @@ struct ReportEvent {
   double Time = 0;               // days
   int Style = 0;                 // index into ReportData::Styles
   std::optional<GeoPoint> Where; // the record's position, or the last one before it
+  std::string Network;           // of the record the event was found at (a capture mixes GSM and UMTS)
   std::vector<std::string> Details;
 };
 
@@ -89,6 +90,7 @@ class ReportTrack {
   double start_ = 0, end_ = 0;
   std::vector<GeoPoint> route_;
   std::vector<int32_t> routeAt_;  // per record: the route point standing for it, -1 none
+  std::vector<uint8_t> netOf_;    // per record: its network
   std::vector<Series> series_;    // every candidate; the first one the log carries is drawn
 };
 

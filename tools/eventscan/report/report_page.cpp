@@ -97,7 +97,7 @@ std::string tableData(const ReportData& data) {
       if (!details.empty()) details += " | ";
       details += line;
     }
-    events.push_back({e.Record, TimeText(e.Time), e.Style, std::move(details)});
+    events.push_back({e.Record, TimeText(e.Time), e.Style, std::move(details), e.Network});
   }
   nlohmann::json all{{"styles", std::move(styles)}, {"events", std::move(events)}};
   std::string text = all.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
