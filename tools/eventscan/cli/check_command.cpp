@@ -37,7 +37,7 @@ int CheckCommand(const CommonOptions& o) {
                                  : "missing: default display properties; the file is created by the first save");
     std::vector<std::string> faults;
     library->EventManagerFileFaults(faults);
-    for (const std::string& f : faults) std::cout << "fault: " << f << '\n';
+    for (const std::string& f : faults) std::cout << "fault: " << TerminalText(f) << '\n';
     for (uint8_t net = 0; net < 4; ++net) {
       std::vector<TEventListing> events;
       try {

@@ -65,8 +65,9 @@ int DemoCommand(const DemoOptions& o) {
         LogInput input;
         input.Parsed = ReadLog(path.string());
         const ParsedLog& log = *input.Parsed;
-        std::cout << fmt::format("== {} ({}, {} records) ==\n", path.filename().string(), log.Header.NetworkName,
-                                 log.Records.size());
+        std::cout << TerminalText(fmt::format("== {} ({}, {} records) ==", path.filename().string(),
+                                              log.Header.NetworkName, log.Records.size()))
+                  << '\n';
         PrintLogFaults(log);
         if (RunLog(*library, input, {}, OutputFormat::Table, StandardOutput, true, started) != ExitOk)
           status = ExitSave;

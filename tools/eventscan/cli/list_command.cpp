@@ -67,11 +67,13 @@ int ListCommand(const CommonOptions& o, const std::optional<std::string>& networ
                                "switches", "back", "font", "icon / voice");
       for (const TEventListing& e : events) {
         const TEventProperty& p = *e.Property;
+        // Names, files and voice texts come from the definition files.
         std::cout << fmt::format("{:<8} {:>5}  {:<44} {:<28} {:<24} {:<7} {:<7} {} / {}\n", kindName(e.Kind),
-                                 e.Kind == 2 ? std::to_string(e.Id) : "-", e.Name,
-                                 e.Definition.empty() ? "-" : e.Definition, switches(p), colour(p.BackColor),
-                                 colour(p.FontColor), p.BitmapFile.empty() ? "-" : p.BitmapFile,
-                                 p.VoiceText.empty() ? "-" : p.VoiceText);
+                                 e.Kind == 2 ? std::to_string(e.Id) : "-", TerminalText(e.Name),
+                                 e.Definition.empty() ? "-" : TerminalText(e.Definition), switches(p),
+                                 colour(p.BackColor), colour(p.FontColor),
+                                 p.BitmapFile.empty() ? "-" : TerminalText(p.BitmapFile),
+                                 p.VoiceText.empty() ? "-" : TerminalText(p.VoiceText));
       }
     }
     return ExitOk;

@@ -12,14 +12,15 @@
 #include "host/host_session.h"
 #include "log/networks.h"
 #include "output/progress.h"
+#include "support/text_escape.h"
 
 namespace eventscan {
 namespace {
 
 void warnWithoutDefinitions(HostLibrary& library, uint8_t network, const LogHeader& header) {
   if (network > 3) {
-    std::cerr << fmt::format("warning: no definitions exist for the network \"{}\": only test items give results\n",
-                             header.NetworkName);
+    std::cerr << "warning: no definitions exist for the network \"" << TerminalText(header.NetworkName)
+              << "\": only test items give results\n";
     return;
   }
   std::vector<TEventListing> events;
