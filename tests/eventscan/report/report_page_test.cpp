@@ -127,7 +127,7 @@ TEST(ReportPage, TextFromLogsAndDefinitionsCannotBreakThePage) {
   data.Network = "GSM";
   data.Records = 2;
   data.Styles.push_back({"</script><b>\"x\"&'@KPIS@", "message", 0xFFFFFF, 0, true, true, -1, 1});
-  data.Events.push_back({1, 46000.5, 0, GeoPoint{31.2, 121.4}, {"cause </script> <img src=x>", "second"}});
+  data.Events.push_back({1, 46000.5, 0, GeoPoint{31.2, 121.4}, {"cause </script> <img src=x>", "second"}, "GSM"});
   data.Route = {{31.2, 121.4}, {31.21, 121.41}};
   std::string page = pageOf(data);
   // Two script elements: the table data and the script; nothing else closes one.
@@ -138,6 +138,7 @@ TEST(ReportPage, TextFromLogsAndDefinitionsCannotBreakThePage) {
   nlohmann::json table = tableDataOf(page);
   EXPECT_EQ(table["styles"][0][0], "</script><b>\"x\"&'@KPIS@");
   EXPECT_EQ(table["events"][0][3], "cause </script> <img src=x> | second");
+  EXPECT_EQ(table["events"][0][4], "GSM");
   EXPECT_EQ(occurrences(page, "@DATA@"), 2u);  // the log's name in the title and heading, never expanded
 }
 
@@ -165,7 +166,7 @@ TEST(ReportPage, MillionRecordLogGivesABoundedPageThatKeepsEveryEvent) {
     data.Signal.push_back({t, -70 - static_cast<double>((i * 7919) % 45)});
     if (i % Every == 0) {
       int style = static_cast<int>((i / Every) % 4);
-      data.Events.push_back({static_cast<int32_t>(i), t, style, p, {"detail line"}});
+      data.Events.push_back({static_cast<int32_t>(i), t, style, p, {"detail line"}, "GSM"});
       ++data.Styles[static_cast<size_t>(style)].Count;
       inMap += data.Styles[static_cast<size_t>(style)].InMap;
       inGraph += data.Styles[static_cast<size_t>(style)].InGraph;

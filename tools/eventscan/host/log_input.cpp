@@ -27,11 +27,12 @@ std::optional<ParsedLog> ReadCaptureForRun(const std::string& path, bool strict,
   // between two 2G/3G networks across it.
   for (const LteStretch& s : capture.LteStretches) {
     std::cerr << TerminalText(fmt::format("{}: frames {}-{}: the handset is on LTE (not run: no record can carry "
-                                          "LTE){}\n",
+                                          "LTE){}",
                                           path, s.FirstFrame, s.LastFrame,
                                           s.NextRecord > 0 && s.NextRecord < capture.Records.size()
                                               ? "; the events start again after it"
-                                              : ""));
+                                              : ""))
+              << '\n';
     if (restarts && s.NextRecord > 0 && s.NextRecord < capture.Records.size())
       restarts->push_back(static_cast<int32_t>(s.NextRecord));
   }

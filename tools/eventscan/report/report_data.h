@@ -38,8 +38,8 @@ struct ReportEvent {
   double Time = 0;               // days
   int Style = 0;                 // index into ReportData::Styles
   std::optional<GeoPoint> Where; // the record's position, or the last one before it
-  std::string Network;           // of the record the event was found at (a capture mixes GSM and UMTS)
   std::vector<std::string> Details;
+  std::string Network;           // of the record the event was found at (a capture mixes GSM and UMTS)
 };
 
 struct SignalSample {
