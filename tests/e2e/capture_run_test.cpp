@@ -29,6 +29,7 @@ struct Row {
   int Frame;
   std::string Event;
   std::string Details;
+  std::string Network;
 };
 
 // The CSV rows eventscan prints (record,time,event,kind,network,details).
@@ -57,7 +58,7 @@ std::vector<Row> parseCsv(const std::string& text) {
       }
     }
     cols.push_back(cell);
-    if (cols.size() == 6) rows.push_back({std::stoi(cols[0]), cols[2], cols[5]});
+    if (cols.size() == 6) rows.push_back({std::stoi(cols[0]), cols[2], cols[5], cols[4]});
   }
   return rows;
 }
@@ -89,13 +90,15 @@ TEST(CaptureRun, EventscanListsTheEventsOfTheHandsetCapture) {
 #include "capture_expected.inc"
   };
   std::ostringstream got;
-  for (const Row& r : rows) got << "{" << r.Frame << ", \"" << r.Event << "\", \"" << r.Details << "\"},\n";
+  for (const Row& r : rows)
+    got << "{" << r.Frame << ", \"" << r.Event << "\", \"" << r.Details << "\", \"" << r.Network << "\"},\n";
   ASSERT_EQ(rows.size(), expected.size()) << got.str();
   for (size_t i = 0; i < rows.size(); ++i) {
     SCOPED_TRACE(got.str());
     EXPECT_EQ(rows[i].Frame, expected[i].Frame) << i;
     EXPECT_EQ(rows[i].Event, expected[i].Event) << i;
     EXPECT_EQ(rows[i].Details, expected[i].Details) << i;
+    EXPECT_EQ(rows[i].Network, expected[i].Network) << i;
   }
 }
 
@@ -121,7 +124,7 @@ TEST(CaptureRun, ImportThenRunGivesTheSameEventsAsARunOnTheCapture) {
   std::vector<std::string> extra;
   size_t j = 0;
   for (const Row& r : b) {
-    if (j < a.size() && a[j].Event == r.Event && a[j].Details == r.Details)
+    if (j < a.size() && a[j].Event == r.Event && a[j].Details == r.Details && a[j].Network == r.Network)
       ++j;
     else
       extra.push_back(r.Event);

@@ -55,16 +55,33 @@ int RunLog(HostLibrary& library, LogInput& input, const EventFilter& filter, Out
   {
     HostSession session(library, network, filter);
     ProgressMeter progress(std::cerr, isatty(STDERR_FILENO) != 0, started);
+    // A log may mix networks (a capture written as a log): the network of
+    // each record is kept, a byte a record, so that each row shows its own.
+    std::vector<uint8_t> nets;
+    bool mixed = false;
     if (input.Stream) {
-      session.Feed(*input.Stream, {}, [&](const LogStream& s, bool complete) {
-        progress.Reading(s.RecordsFound(), s.BytesRead(), s.Size(), complete);
-      });
+      session.Feed(
+          *input.Stream,
+          [&](const HandsetRecord& rec) {
+            mixed = mixed || rec.NetType != network;
+            nets.push_back(rec.NetType);
+          },
+          [&](const LogStream& s, bool complete) {
+            progress.Reading(s.RecordsFound(), s.BytesRead(), s.Size(), complete);
+          });
       if (!FinishInput(input)) return ExitInput;
     } else {
       session.Feed(*input.Parsed, std::ref(progress), input.Restarts);
     }
     RowAdjust byFrame;
-    if (!input.Frames.empty()) byFrame = [&input](ResultRow& row) { numberRowByFrame(row, input); };
+    if (!input.Frames.empty()) {
+      byFrame = [&input](ResultRow& row) { numberRowByFrame(row, input); };
+    } else if (mixed) {
+      byFrame = [&nets](ResultRow& row) {
+        if (row.RecordIndex >= 0 && static_cast<size_t>(row.RecordIndex) < nets.size())
+          row.Network = NetworkName(nets[static_cast<size_t>(row.RecordIndex)]);
+      };
+    }
     std::ostream& out = output();
     const size_t rows = WriteResults(out, session.Results(), session.Filter(), format, byFrame);
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
