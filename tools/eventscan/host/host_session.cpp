@@ -71,6 +71,8 @@ void HostSession::Feed(ParsedLog& log, const std::function<void(size_t, size_t)>
                           gateEvents_, testEvents_, feed.DeviceType);
     if (progress && (i & 0x3FFF) == 0x3FFF) progress(i + 1, total);
   }
+  // Records are fed with Notify, so the last one still waits for its gates.
+  if (total > 0) results_->EndLog(static_cast<uint32_t>(total - 1), gateEvents_);
   if (progress) progress(total, total);
 }
 
@@ -82,8 +84,10 @@ void HostSession::Feed(LogStream& log, const std::function<void(const HandsetRec
   // position when an entry is fed, so the vector itself is installed.
   SetEventTable(&log.Events());
   size_t nextEvent = 0;
+  int32_t last = -1;
   while (log.Next()) {
     const int32_t index = log.CurrentIndex();
+    last = index;
     const RecordFeed feed = log.CurrentFeed();
     HandsetRecord& rec = log.Current();
     results_->FeedRecord(static_cast<uint32_t>(index), index, feed.Kind == RecordKind::Message, !rec.Items.empty(),
@@ -100,6 +104,9 @@ void HostSession::Feed(LogStream& log, const std::function<void(const HandsetRec
     }
     if (progress && (index & 0x3FFF) == 0x3FFF) progress(log, false);
   }
+  // Records are fed with Notify, so the last one still waits for its gates;
+  // a stream that stopped early ends its log at the last record it gave.
+  if (last >= 0) results_->EndLog(static_cast<uint32_t>(last), gateEvents_);
   if (progress) progress(log, true);
 }
 
