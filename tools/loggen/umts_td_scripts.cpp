@@ -146,11 +146,19 @@ void UmtsEnd(Drive& d) {
   d.Msg("RP-ACK (MS to Network)");
   d.Msg("RRC Connection Release", "\"cause\": 0");
   d.Measure(3000);
-  // An attach refused (17: network failure) and one left unanswered past
-  // the gate's 15 seconds; then the handset is switched off.
+  // A packet attach refused (17: network failure) and accepted on the
+  // retry; after a detach, one left unanswered past the gate's 15 seconds;
+  // then the handset is switched off.
   rrcConnect(d, 7);
   d.Msg("Attach Request");
   d.Msg("Attach Reject", "\"cause\": 17", -1, 600, 1200);
+  d.Measure(6000);
+  d.Msg("Attach Request");
+  d.Msg("Attach Accept", {}, -1, 600, 1200);
+  d.Msg("Attach Complete");
+  d.Measure(3000);
+  d.Msg("Detach Request");
+  d.Msg("Detach Accept", {}, -1, 300, 800);
   d.Msg("RRC Connection Release", "\"cause\": 0");
   d.Measure(6000);
   rrcConnect(d, 7);
