@@ -138,6 +138,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       results.FeedEvent(static_cast<int32_t>(entry), log.Declared[entry].second, &messages, &gates, &tests,
                         deviceType);
   }
+  results.EndLog(99, &gates);
   SetEventTable(nullptr);
 
   for (const FakeHost::Added& a : host.AddedCalls)

@@ -134,4 +134,13 @@ class TEventsResult {
                          TGateEventList* gateEvents, TTestEvents* testEvents, uint8_t deviceType) = 0;  // slot 17
   virtual int32_t LoadRecord(class RecordView* view, int32_t recordIndex) = 0;           // slot 18
   virtual ~TEventsResult() = default;
+  // Ends the log being fed. A record fed with Notify has its gates evaluated
+  // when the next record is fed (a live log's record may still be filled in
+  // as it arrives); the last record of a log has no next one, so the host
+  // calls this once after it, before it reads the results or feeds another
+  // log. It evaluates that record with these gates, announces what fires
+  // with `context` (added flag 1, kind 3), and does nothing when no record
+  // waits. Clear forgets a waiting record. Declared after the destructor so
+  // that every slot above keeps its place for hosts built before it.
+  virtual void EndLog(uint32_t context, TGateEventList* gateEvents) = 0;                  // slot 19
 };

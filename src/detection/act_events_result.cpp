@@ -220,6 +220,9 @@ int32_t TActEventsResult::AddAndNotify(std::unique_ptr<TActEventResult> result, 
 
 void TActEventsResult::Clear() {
   Results->Clear();
+  // A host clears before it feeds another log: the last record of the old
+  // one is not to be evaluated against the new one's records.
+  gatePending_ = -1;
   itemDescents_ = orderDescents_ = 0;
 }
 

@@ -69,6 +69,7 @@ class TActEventsResult : public TEventsResult, public TObject {
   void FeedEvent(int32_t eventPosition, int32_t itemPosition, TMsgEventList* msgEvents,
                  TGateEventList* gateEvents, TTestEvents* testEvents, uint8_t deviceType) override;
   int32_t LoadRecord(class RecordView* view, int32_t recordIndex) override;
+  void EndLog(uint32_t context, TGateEventList* gateEvents) override;
 
   TActEventResult* Result(int32_t index) const;
 
@@ -100,8 +101,12 @@ class TActEventsResult : public TEventsResult, public TObject {
   void OpenWindow(TMsgEvent* event, int32_t recordIndex, double recordTime);
   void StartWhileWaiting(TMsgEvent* event, const TMatchInput& in, int32_t recordIndex, double recordTime,
                          bool notify, uint32_t context);
+  // Gates see every fed record once, in order: without Notify at once, with
+  // Notify when the next record is fed or the log ends (gatePending_).
   void GatePass(TGateEventList* gates, int32_t recordIndex, bool notify, uint32_t context);
+  void EvaluateGates(TGateEventList* gates, int32_t record, bool notify, uint32_t context);
   void PlainGates(TGateEventList* gates, int32_t record, bool notify, uint32_t context);
+  int32_t gatePending_ = -1;  // a record fed with Notify whose gates have not seen it yet; -1 none
   TGatePlan gatePlan_;
   void VendorTracePass(uint32_t context, int32_t recordIndex);
   void DerivedEventsPass(uint32_t context, int32_t recordIndex);

@@ -1,6 +1,8 @@
-// The gate pass: after the message-sequence pass of a layer-3 message record
-// every gate event evaluates one record: an expression gate counts how long
-// and how often its expression held, a message gate waits for an answer.
+// The gate pass: every fed record, measurement or message, is evaluated
+// once by every gate event, in record order: an expression gate counts how
+// long and how often its expression held, a message gate waits for an
+// answer. A record fed with Notify is evaluated when the next record is fed,
+// or, for the last record of a log, when the host ends the log (EndLog).
 //
 // The record is loaded once per pass, through the host's loader into the
 // view of the first gate that needs it; every later gate gets a copy of that
@@ -132,12 +134,26 @@ void TActEventsResult::PlainGates(TGateEventList* gates, int32_t record, bool no
 }
 
 void TActEventsResult::GatePass(TGateEventList* gates, int32_t recordIndex, bool notify, uint32_t context) {
-  if (!gates || !OnGetRecord) return;
-  // With Notify each fed record has the one before it evaluated. The first
-  // record has none before it; it is evaluated when the second is fed, and
-  // evaluating it now as well would count it twice.
-  if (notify && recordIndex <= 0) return;
-  int32_t record = notify ? recordIndex - 1 : recordIndex;
+  // The record waiting from the last feed goes first, so that records reach
+  // the gates in the order they were fed whatever the Notify of each feed.
+  // One fed again (the same index twice in a row) is not evaluated twice.
+  const int32_t waiting = gatePending_;
+  gatePending_ = -1;
+  if (waiting >= 0 && waiting != recordIndex) EvaluateGates(gates, waiting, true, context);
+  if (notify)
+    gatePending_ = recordIndex;
+  else
+    EvaluateGates(gates, recordIndex, false, context);
+}
+
+void TActEventsResult::EndLog(uint32_t context, TGateEventList* gateEvents) {
+  const int32_t waiting = gatePending_;
+  gatePending_ = -1;
+  if (waiting >= 0) EvaluateGates(gateEvents, waiting, true, context);
+}
+
+void TActEventsResult::EvaluateGates(TGateEventList* gates, int32_t record, bool notify, uint32_t context) {
+  if (!gates || !OnGetRecord || record < 0) return;
   if (PlainGatePass) return PlainGates(gates, record, notify, context);
 
   TGatePlan& plan = gatePlan_;

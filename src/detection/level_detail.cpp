@@ -113,6 +113,8 @@ void delay(LevelRecord& r, const TGetRecordEvent& onGetRecord) {
 }
 
 void gsmLevel(LevelRecord& r, int32_t flag) {
+  // A GSM release, reject or failure is read by its cause first, as on 3G.
+  if (flag == 1) cause(r, &GainGSMMessageCauseCode, &GainGSMMessageCauseInfo);
   if (flag == 3) handoverToGsm(r, GsmBcch, GsmBsic, &Gain_GSM_Handover_Data_Point);
 }
 

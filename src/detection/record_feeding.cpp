@@ -36,10 +36,13 @@ void TActEventsResult::FeedRecord(uint32_t context, int32_t recordIndex, bool is
   }
   if (isMessage) {
     MessageSequencePass(recordIndex, notify, context);
-    GatePass(gateEvents, recordIndex, notify, context);
   } else if (deviceType >= 25 && deviceType <= 29) {
     VendorTracePass(context, recordIndex);
   }
+  // Every record, measurements included: a gate states that something held
+  // for so long or that an answer did not come in time, and a record without
+  // a message moves the clock as much as one with a message does.
+  GatePass(gateEvents, recordIndex, notify, context);
 }
 
 bool TActEventsResult::Recordable(int16_t eventId, TEventProperty* property) const {

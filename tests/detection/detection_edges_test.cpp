@@ -174,9 +174,8 @@ TEST_F(Edges, GateTimeLimitsAreMetToTheMillisecond) {
   EXPECT_EQ(of(3).size(), 1u);
 }
 
-// With Notify the gate pass evaluates the record before the fed one; the
-// first record has none before it and is evaluated when the second is fed,
-// once.
+// With Notify the gate pass evaluates each record when the next one is fed,
+// once; the last one when the host ends the log.
 TEST_F(Edges, NotifyEvaluatesEveryRecordOnce) {
   struct Case {
     std::vector<int32_t> rxlev;
@@ -185,6 +184,7 @@ TEST_F(Edges, NotifyEvaluatesEveryRecordOnce) {
       {{-105, -90, -90}, {}},       // one true record is not two
       {{-105, -105, -90}, {1}},     // the second true record fires
       {{-105, -105, -105, -105, -90}, {1, 3}},
+      {{-90, -105, -105}, {2}},     // the last record fires as the log ends
   };
   network(0);
   TGateEvent* low = gate("Low RxLev", 1);
@@ -198,6 +198,7 @@ TEST_F(Edges, NotifyEvaluatesEveryRecordOnce) {
     low->SpanStart = 0;
     for (size_t i = 0; i < c.rxlev.size(); ++i) host.Add(sec(i), gsm::MeasurementReport).SetField(3, c.rxlev[i]);
     feedAll(0, true);
+    results.EndLog(0, &gates);
     std::vector<int32_t> fired;
     for (auto& f : of(3)) fired.push_back(f.first);
     EXPECT_EQ(fired, c.fired) << c.rxlev.size() << " records";

@@ -236,15 +236,21 @@ TEST_F(Passes, ExpressionGatesCountTimeAndRecords) {
   ASSERT_EQ(results.GetCount(), 1);
   EXPECT_EQ(results.GetResult(0)->RecordIndex, 2);
 
-  // With Notify the gate evaluates the record before the fed one.
+  // With Notify a fed record waits for the next feed, or for the end of the
+  // log, and is announced then with that call's context.
   results.Clear();
   gate->TrueSpan = gate->TrueCount = 0;
   gate->SpanStart = 0;
   gate->SetExpDuringTime(0);
-  feed(2, 0, true);  // the first evaluation fires at once
+  feed(2, 0, true);
+  EXPECT_EQ(results.GetCount(), 0);
+  results.EndLog(300, &gates);  // the first evaluation fires at once
   ASSERT_EQ(results.GetCount(), 1);
-  EXPECT_EQ(results.GetResult(0)->RecordIndex, 1);
+  EXPECT_EQ(results.GetResult(0)->RecordIndex, 2);
   EXPECT_EQ(host.AddedCalls.back().Kind, 3);
+  EXPECT_EQ(host.AddedCalls.back().Context, 300u);
+  results.EndLog(301, &gates);  // nothing waits any more
+  EXPECT_EQ(results.GetCount(), 1);
 }
 
 TEST_F(Passes, MessageGatesFireWhenNoAnswerCameInTime) {

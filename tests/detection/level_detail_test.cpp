@@ -114,7 +114,7 @@ TEST(LevelDetail, TextsByNetworkAndFlag) {
       {"GSM handover", 0, 3, with(message("Handover Command", target), field(0, 45), field(1, 12)),
        {"BCCH: 45 --> 62", "BSIC: 12 --> 33"}},
       {"GSM handover without a target cell", 0, 3, message("Handover Command", Writer()), {}},
-      {"GSM has no cause text", 0, 1, message("Handover Command", target), {}},
+      {"a GSM command without a cause", 0, 1, message("Handover Command", target), {}},
       {"active set update", 2, 2, message("Active Set Update", activeSet), {"Add PSC: 100, 200", "Remove PSC: 300"}},
       {"active set update that only removes", 2, 2,
        message("Active Set Update", Writer().I32s(msgbytes::PscRemoved, {300})), {"Remove PSC: 300"}},
@@ -176,6 +176,42 @@ TEST(LevelDetail, CauseLinesPlaceTheDiagnosisText) {
     EXPECT_FALSE(text.empty());
     EXPECT_EQ(s.Build(s.Reporting, 1), Lines{text}) << "network " << int(net);
   }
+}
+
+// GSM levels with the cause flag read the cause as 3G levels do; the texts
+// are those of 3GPP TS 24.008 (CC 10.5.4.11, MM 10.5.3.6, GMM 10.5.5.14),
+// 44.018 (RR 10.5.2.31) and 24.011 (RP 8.2.5.4).
+TEST(LevelDetail, GsmCauseLinesNameTheCauseOfEachProtocol) {
+  const struct {
+    const char* message;
+    int32_t cause;
+    const char* line;
+  } cases[] = {
+      {"Disconnect", 16, "Cause: Normal call clearing(16)"},
+      {"Release Complete", 17, "Cause: User busy(17)"},
+      {"Location Updating Reject", 17, "Cause: Network failure(17)"},
+      {"CM Service Reject", 34, "Cause: Service option temporarily out of order(34)"},
+      {"Channel Release", 1, "Cause: Abnormal release, unspecified(1)"},
+      {"Handover Failure", 3, "Cause: Abnormal release, timer expired(3)"},
+      {"Attach Reject", 7, "Cause: GPRS services not allowed(7)"},
+      {"RP-ERROR (Network to MS)", 21, "Cause: Short message transfer rejected(21)"},
+  };
+  for (const auto& c : cases) {
+    Sequence s(0);
+    s.Record(2).MessageCode = codeNamed(0, c.message);
+    s.Record(2).MessageBytes = Writer().I32(msgbytes::Cause, c.cause).Bytes();
+    EXPECT_EQ(s.Build(s.Reporting, 1), Lines{c.line}) << c.message;
+  }
+  // A message of the catalogue that carries no cause, and a cause element
+  // cut short, give no line.
+  Sequence none(0);
+  none.Record(2).MessageCode = codeNamed(0, "Connect");
+  none.Record(2).MessageBytes = Writer().I32(msgbytes::Cause, 16).Bytes();
+  EXPECT_EQ(none.Build(none.Reporting, 1), Lines{});
+  Sequence shortCause(0);
+  shortCause.Record(2).MessageCode = codeNamed(0, "Disconnect");
+  shortCause.Record(2).MessageBytes = std::string("\x02\x02\x10\x00", 4);
+  EXPECT_EQ(shortCause.Build(shortCause.Reporting, 1), Lines{});
 }
 
 TEST(LevelDetail, DelayFromTheTopLevel) {

@@ -5,6 +5,7 @@
 
 #include <map>
 #include <set>
+#include <sstream>
 
 #include "eventmanager/errors.h"
 #include "testing/e2e_support.h"
@@ -211,5 +212,29 @@ TEST_F(SampleRuns, ANetworkIndexAboveThreeRaisesAndChangesNothing) {
     std::ostringstream csv;
     WriteCsv(csv, rowsOf(session));
     EXPECT_EQ(csv.str(), e2e::ReadFile(e2e::SourceDir() / "tests" / "e2e" / "expected" / "gsm.csv"));
+  });
+}
+
+// Each sample log against the events a reader names in it, counted by hand
+// from its messages and values (tests/e2e/hand_counts/<log>.txt), apart from
+// the expected CSV files, which eventscan wrote: the message and gate rows
+// of a run must be those, at those records.
+TEST_F(SampleRuns, EverySampleLogGivesTheEventsAReaderNamesInIt) {
+  InLibrary([&] {
+    for (const char* name : e2e::SampleNames) {
+      SCOPED_TRACE(name);
+      std::multiset<std::string> named;
+      std::istringstream lines(e2e::ReadFile(e2e::SourceDir() / "tests" / "e2e" / "hand_counts" / (std::string(name) + ".txt")));
+      for (std::string line; std::getline(lines, line);)
+        if (!line.empty() && line[0] != '#') named.insert(line);
+      ASSERT_GT(named.size(), 15u);
+      ParsedLog log = sample(name);
+      HostSession session(library(), log.Header.Network);
+      session.Feed(log);
+      std::multiset<std::string> found;
+      for (const ResultRow& r : rowsOf(session))
+        if (r.Kind == "message" || r.Kind == "gate") found.insert(std::to_string(r.RecordIndex) + " " + r.Event);
+      EXPECT_EQ(found, named);
+    }
   });
 }

@@ -182,5 +182,9 @@ TEST(SlotOrder, EveryContainerSlotAnswersForItsOwnOperation) {
     c.Clear();  // slot 12
     EXPECT_EQ(c.GetCount(), 0);
     EXPECT_EQ(c.GetEventNames()->size(), nameCount);
+    // slot 19, after the destructor: the log was ended by the session and
+    // Clear forgot nothing waiting, so ending it again adds nothing.
+    c.EndLog(6, session.GateEvents());
+    EXPECT_EQ(c.GetCount(), 0);
   });
 }

@@ -93,3 +93,33 @@ TEST(LogStream, EventscanReadsStandardInputAndParsesOnly) {
   shell(run + "--strict --output " + fresh.string() + " " + faulty.string(), home.Path());
   EXPECT_FALSE(e2e::fs::exists(fresh)) << "a stopped run leaves no empty output behind";
 }
+
+// eventscan ends each log it feeds: a request whose only record past its
+// limit is the last of the log gives its timeout there, read from a file, a
+// pipe, or parsed whole and fed from memory.
+TEST(LogStream, EventscanEndsTheLogSoItsLastRecordReachesTheGates) {
+  e2e::TempHome home;
+  const e2e::fs::path log = home.Path() / "unanswered.jsonl";
+  e2e::WriteFile(log,
+                 R"({"format": "eventscan-log", "version": 1, "network": "UMTS", "device": 3, "start": "2026-03-14T10:00:00"})"
+                 "\n"
+                 R"({"time": "2026-03-14T10:00:00.000", "kind": "message", "msg": "RRC Connection Request", "sub_type": 0, "fields": {"RSCP": -80}})"
+                 "\n"
+                 R"({"time": "2026-03-14T10:00:01.000", "fields": {"RSCP": -80}})"
+                 "\n"
+                 R"({"time": "2026-03-14T10:00:03.200", "fields": {"RSCP": -81}})"
+                 "\n");
+  const std::string run = program() + " run --home " + home.Path().string() + " --format csv ";
+  const std::string row = "2,2026-03-14 10:00:03.200,No Answer To RRC Connection Request,gate,UMTS,\n";
+  for (const std::string& line : {run + log.string(), "cat " + log.string() + " | " + run + "-"}) {
+    SCOPED_TRACE(line);
+    Command got = shell(line, home.Path());
+    ASSERT_EQ(got.Status, 0) << got.Err;
+    EXPECT_EQ(got.Out, "record,time,event,kind,network,details\n" + row);
+  }
+  ParsedLog parsed = ReadLog(log.string());
+  e2e::InFreshProcess([&] {
+    e2e::LoadedLibrary loaded(home.Path());
+    EXPECT_EQ(e2e::RunToCsv(*loaded, parsed), "record,time,event,kind,network,details\n" + row);
+  });
+}

@@ -2,6 +2,9 @@
 // reader; short or malformed blocks give none.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
+
 #include "eventmanager/outside/cdma_decoder.h"
 #include "eventmanager/outside/gsm_decoder.h"
 #include "eventmanager/outside/message_bytes.h"
@@ -163,4 +166,74 @@ TEST(MessageBytes, EveryTruncationOfABlockIsReadSafely) {
     EXPECT_TRUE(!GainUMTSMessageCauseCode(nas::Release, cut) || whole) << n;
   }
   EXPECT_TRUE(Gain_cdma_Cause_code_Data_Point_With_Prev(0, 0, cdma::ReleaseOrder, full));
+}
+
+namespace {
+
+// The bytes of a hex text ("02 08 00 ..."), blanks and line ends ignored.
+std::string fromHex(const std::string& text) {
+  std::string bytes;
+  std::istringstream in(text);
+  for (std::string pair; in >> pair;) bytes.push_back(static_cast<char>(std::stoi(pair, nullptr, 16)));
+  return bytes;
+}
+
+// The fenced blocks of the "## Example" section of docs/message-bytes.md,
+// and the section's text.
+std::vector<std::string> exampleBlocks(std::string& section) {
+  std::ifstream in(EVENTMANAGER_SOURCE_DIR "/docs/message-bytes.md");
+  std::stringstream all;
+  all << in.rdbuf();
+  const std::string doc = all.str();
+  size_t at = doc.find("\n## Example\n");
+  section = at == std::string::npos ? std::string() : doc.substr(at);
+  std::vector<std::string> blocks;
+  for (size_t open = section.find("```"); open != std::string::npos; open = section.find("```", open)) {
+    size_t start = section.find('\n', open) + 1;
+    size_t close = section.find("\n```", start);
+    blocks.push_back(section.substr(start, close - start));
+    open = close + 4;
+  }
+  return blocks;
+}
+
+}  // namespace
+
+// The literal examples of docs/message-bytes.md, read from the document: the
+// readers answer what it says they answer, and the writer writes those bytes.
+TEST(MessageBytes, TheDocumentsHexExamplesDecodeAsItSays) {
+  std::string section;
+  std::vector<std::string> blocks = exampleBlocks(section);
+  ASSERT_GE(blocks.size(), 3u) << "the Example section of docs/message-bytes.md";
+
+  // An RRC Connection Reject with cause congestion.
+  const std::string reject = fromHex(blocks[0]);
+  ASSERT_EQ(reject.size(), 10u);
+  EXPECT_TRUE(msgbytes::WellFormed(reject));
+  const std::string said = "returns the record\n`";
+  size_t at = section.find(said);
+  ASSERT_NE(at, std::string::npos);
+  const std::string record = fromHex(section.substr(at + said.size(), section.find('`', at + said.size()) - at - said.size()));
+  auto code = GainUMTSMessageCauseCode(0x412F0002, reject);
+  ASSERT_TRUE(code);
+  EXPECT_EQ(*code, record);
+  EXPECT_NE(section.find("gives \"Reject Cause:\ncongestion\""), std::string::npos);
+  EXPECT_EQ(GainUMTSMessageCauseInfo(0x412F0002, *code), "Reject Cause: congestion");
+
+  // An Active Set Update adding 100 and 200 and removing 300.
+  ASSERT_NE(section.find("adding 100 and 200 and removing 300"), std::string::npos);
+  const std::string update = fromHex(blocks[1]);
+  auto info = GainWCDMAActiveSetUpdateInfo(rrc::ActiveSetUpdate, update);
+  ASSERT_TRUE(info);
+  EXPECT_EQ(info->Added, (std::vector<int32_t>{100, 200}));
+  EXPECT_EQ(info->Removed, (std::vector<int32_t>{300}));
+  // "Cut the last byte off": no longer well formed, every reader answers none.
+  const std::string cut = update.substr(0, update.size() - 1);
+  EXPECT_FALSE(msgbytes::WellFormed(cut));
+  EXPECT_FALSE(GainWCDMAActiveSetUpdateInfo(rrc::ActiveSetUpdate, cut));
+  EXPECT_FALSE(GainUMTSMessageCauseCode(0x412F0002, cut));
+  EXPECT_FALSE(GainWCDMAPhysicalChannelReconfigurationInfo(rrc::PhysicalChannelReconfiguration, cut));
+  // The writer as the document writes it.
+  ASSERT_NE(blocks[2].find(".I32s(msgbytes::PscAdded, {100, 200})"), std::string::npos);
+  EXPECT_EQ(Writer().I32s(msgbytes::PscAdded, {100, 200}).I32s(msgbytes::PscRemoved, {300}).Bytes(), update);
 }

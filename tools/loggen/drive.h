@@ -22,8 +22,7 @@ class Drive {
 
   // Measurements every half second or so for about `ms` milliseconds: plain
   // measurement records with a system information message now and then in
-  // idle mode, measurement report messages while reporting. Gates look at the
-  // record before each message, so messages must follow the measurements.
+  // idle mode, measurement report messages while reporting.
   void Measure(int ms, Signal signal = Signal::Good);
   // Measurement reports from a call attempt until the release.
   void SetReporting(bool on) { reporting_ = on; }
@@ -75,5 +74,9 @@ void GsmCycle(Drive& d, int cycle);
 void CdmaCycle(Drive& d, int cycle);
 void UmtsCycle(Drive& d, int cycle);
 void TdscdmaCycle(Drive& d, int cycle);
+// The end of a sample drive (GSM and UMTS): messaging, packet attach and
+// detach, security mode and radio bearers, each with a failure.
+void GsmEnd(Drive& d);
+void UmtsEnd(Drive& d);
 
 }  // namespace loggen

@@ -104,6 +104,58 @@ void GsmCycle(Drive& d, int cycle) {
   dataTests(d, cycle);
 }
 
+void GsmEnd(Drive& d) {
+  d.Measure(4000);
+  // A short message sent (service type 4), one refused by the service
+  // centre, and one received after paging.
+  d.Msg("CM Service Request", "\"cm_service_type\": 4", 4);
+  d.Msg("Immediate Assignment");
+  d.b.SetDedicated(true);
+  d.Msg("RP-DATA (MS to Network)", {}, -1, 300, 700);
+  d.Msg("RP-ACK (Network to MS)", {}, -1, 800, 1600);
+  d.Msg("Channel Release", "\"cause\": 0");
+  d.b.SetDedicated(false);
+  d.Measure(3000);
+  d.Msg("CM Service Request", "\"cm_service_type\": 4", 4);
+  d.Msg("Immediate Assignment");
+  d.b.SetDedicated(true);
+  d.Msg("RP-DATA (MS to Network)", {}, -1, 300, 700);
+  d.Msg("RP-ERROR (Network to MS)", "\"cause\": 21", -1, 800, 1600);
+  d.Msg("Channel Release", "\"cause\": 0");
+  d.b.SetDedicated(false);
+  d.Measure(3000);
+  d.Msg("Paging Request Type 1");
+  d.Msg("Paging Response", {}, -1, 200, 500);
+  d.b.SetDedicated(true);
+  d.Msg("RP-DATA (Network to MS)", {}, -1, 300, 700);
+  d.Msg("RP-ACK (MS to Network)");
+  d.Msg("Channel Release", "\"cause\": 0");
+  d.b.SetDedicated(false);
+  d.Measure(3000);
+  // A packet attach refused by the network (17: network failure) and
+  // accepted on the retry; a later one left unanswered past the gate's
+  // 15 seconds before its retry is accepted.
+  d.Msg("Attach Request");
+  d.Msg("Attach Reject", "\"cause\": 17", -1, 600, 1200);
+  d.Measure(8000);
+  d.Msg("Attach Request");
+  d.Msg("Attach Accept", {}, -1, 600, 1200);
+  d.Msg("Attach Complete");
+  d.Measure(6000);
+  d.Msg("Detach Request");
+  d.Msg("Detach Accept", {}, -1, 300, 800);
+  d.Measure(3000);
+  d.Msg("Attach Request");
+  d.Measure(16000);
+  d.Msg("Attach Request");
+  d.Msg("Attach Accept", {}, -1, 600, 1200);
+  d.Msg("Attach Complete");
+  d.Measure(4000);
+  // Switched off: the handset detaches from both domains.
+  d.Msg("Detach Request");
+  d.Msg("IMSI Detach Indication", {}, -1, 100, 300);
+}
+
 void CdmaCycle(Drive& d, int cycle) {
   d.Measure(6000);
   if (cycle % 3 == 0) {

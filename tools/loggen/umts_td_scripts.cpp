@@ -96,6 +96,82 @@ void UmtsCycle(Drive& d, int cycle) {
   dataTests(d, cycle);
 }
 
+void UmtsEnd(Drive& d) {
+  d.Measure(4000);
+  // A packet session: attach, security mode, a radio bearer for the data;
+  // the second bearer of the session fails (cause 1: physical channel
+  // failure) and the connection is released abnormally.
+  rrcConnect(d, 7);
+  d.Msg("Attach Request");
+  d.Msg("Security Mode Command", {}, -1, 200, 500);
+  d.Msg("Security Mode Complete");
+  d.Msg("Attach Accept", {}, -1, 300, 900);
+  d.Msg("Attach Complete");
+  d.b.SetDedicated(true);
+  d.Msg("Radio Bearer Setup", {}, -1, 300, 800);
+  d.Msg("Radio Bearer Setup Complete", {}, -1, 200, 500);
+  d.Measure(4000);
+  d.Msg("Radio Bearer Setup", {}, -1, 300, 800);
+  d.Msg("Radio Bearer Setup Failure", "\"cause\": 1", -1, 200, 500);
+  d.Msg("RRC Connection Release", "\"cause\": 1");
+  d.b.SetDedicated(false);
+  d.Measure(3000);
+  // Short messages: one sent, one refused by the service centre, one received.
+  rrcConnect(d, 3);
+  d.Msg("CM Service Request", "\"cm_service_type\": 4", 4);
+  d.Msg("Security Mode Command", {}, -1, 200, 500);
+  d.Msg("Security Mode Complete");
+  d.Msg("RP-DATA (MS to Network)", {}, -1, 300, 700);
+  d.Msg("RP-ACK (Network to MS)", {}, -1, 800, 1600);
+  d.Msg("RRC Connection Release", "\"cause\": 0");
+  d.Measure(3000);
+  rrcConnect(d, 3);
+  d.Msg("CM Service Request", "\"cm_service_type\": 4", 4);
+  d.Msg("RP-DATA (MS to Network)", {}, -1, 300, 700);
+  d.Msg("RP-ERROR (Network to MS)", "\"cause\": 21", -1, 800, 1600);
+  d.Msg("RRC Connection Release", "\"cause\": 0");
+  d.Measure(3000);
+  // A connection set up by the network that the handset never completes.
+  d.Msg("RRC Connection Request", {}, 3);
+  d.Msg("RRC Connection Setup", {}, -1, 200, 600);
+  d.Measure(1500);
+  d.Msg("RRC Connection Release", "\"cause\": 1");
+  d.Measure(3000);
+  d.Msg("Paging Type 1");
+  rrcConnect(d, 6);
+  d.Msg("Paging Response", {}, -1, 200, 500);
+  d.Msg("Security Mode Command", {}, -1, 200, 500);
+  d.Msg("Security Mode Failure", "\"cause\": 2");
+  d.Msg("RP-DATA (Network to MS)", {}, -1, 300, 700);
+  d.Msg("RP-ACK (MS to Network)");
+  d.Msg("RRC Connection Release", "\"cause\": 0");
+  d.Measure(3000);
+  // A packet attach refused (17: network failure) and accepted on the
+  // retry; after a detach, one left unanswered past the gate's 15 seconds;
+  // then the handset is switched off.
+  rrcConnect(d, 7);
+  d.Msg("Attach Request");
+  d.Msg("Attach Reject", "\"cause\": 17", -1, 600, 1200);
+  d.Measure(6000);
+  d.Msg("Attach Request");
+  d.Msg("Attach Accept", {}, -1, 600, 1200);
+  d.Msg("Attach Complete");
+  d.Measure(3000);
+  d.Msg("Detach Request");
+  d.Msg("Detach Accept", {}, -1, 300, 800);
+  d.Msg("RRC Connection Release", "\"cause\": 0");
+  d.Measure(6000);
+  rrcConnect(d, 7);
+  d.Msg("Attach Request");
+  d.Measure(16000);
+  d.Msg("RRC Connection Release", "\"cause\": 0");
+  d.Measure(3000);
+  rrcConnect(d, 9);
+  d.Msg("Detach Request");
+  d.Msg("IMSI Detach Indication", {}, -1, 100, 300);
+  d.Msg("RRC Connection Release", "\"cause\": 0");
+}
+
 void TdscdmaCycle(Drive& d, int cycle) {
   d.Measure(4000);
   // A reselection reported by the vendor trace of the TD-SCDMA handset.

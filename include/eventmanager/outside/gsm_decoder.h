@@ -29,3 +29,10 @@ EM_GSM_DECODER_API std::optional<int32_t> Gain_GSM_CM_Service_Type_Data_Point(ui
 // Handover command: the target cell.
 EM_GSM_DECODER_API std::optional<HandoverTarget> Gain_GSM_Handover_Data_Point(uint8_t deviceType, uint32_t code,
                                                                               const std::string& bytes);
+// Cause record of a GSM message that carries a cause (CC, MM, GMM, RR, SM,
+// SMS): 8 bytes, the first i32 the cause value, the second its family, as
+// the UMTS diagnosis gives them (docs/message-bytes.md).
+EM_GSM_DECODER_API std::optional<std::string> GainGSMMessageCauseCode(uint32_t code, const std::string& bytes);
+// Text of a cause record made by GainGSMMessageCauseCode ("Cause: Normal call
+// clearing(16)"); empty for a short record.
+EM_GSM_DECODER_API std::string GainGSMMessageCauseInfo(uint32_t code, const std::string& causeRecord);

@@ -4,6 +4,7 @@
 #include "eventmanager/outside/message_bytes.h"
 #include "eventmanager/outside/message_codes.h"
 #include "gsm_catalogue.h"
+#include "cause_texts.h"
 #include "nas_messages.h"
 #include "umts_readers.h"
 
@@ -35,4 +36,20 @@ std::optional<HandoverTarget> Gain_GSM_Handover_Data_Point(uint8_t /*deviceType*
   if (!outside::OneOf(code, {gsm::HandoverCommand, gsm::AssignmentCommand}))
     return std::nullopt;
   return outside::TargetCellOf(bytes);
+}
+
+std::optional<std::string> GainGSMMessageCauseCode(uint32_t code, const std::string& bytes) {
+  if ((code & 0xFFFF0000u) != gsm::Prefix) return std::nullopt;
+  int32_t family = outside::nas::CauseFamilyOf(code & 0xFFFFu);
+  if (family < 0) return std::nullopt;
+  auto value = msgbytes::FindChecked(bytes, msgbytes::Cause);
+  if (!value) return std::nullopt;
+  auto cause = msgbytes::I32At(*value, 0);
+  if (!cause) return std::nullopt;
+  if (value->size() >= 8) family = msgbytes::ReadI32(*value, 4);
+  return msgbytes::Writer().I32s(0, {*cause, family}).Bytes().substr(2);
+}
+
+std::string GainGSMMessageCauseInfo(uint32_t code, const std::string& causeRecord) {
+  return outside::CauseText(code, causeRecord);
 }

@@ -66,10 +66,14 @@ void HostSession::Feed(ParsedLog& log, const std::function<void(size_t, size_t)>
     const RecordFeed& feed = log.Feeds[i];
     HandsetRecord& rec = log.Records[i];
     auto index = static_cast<int32_t>(i);
-    // Loading the definitions again is the library's way to put every
-    // sequence and gate back to its first state; results stay.
+    // The part before a restart ends as a log ends (its last record still
+    // waits for its gates); loading the definitions again is the library's
+    // way to put every sequence and gate back to its first state. Results stay.
     for (; nextRestart < restarts.size() && restarts[nextRestart] <= index; ++nextRestart)
-      if (restarts[nextRestart] == index) Reload(network_);
+      if (restarts[nextRestart] == index && index > 0) {
+        results_->EndLog(static_cast<uint32_t>(index - 1), gateEvents_);
+        Reload(network_);
+      }
     results_->FeedRecord(static_cast<uint32_t>(i), index, feed.Kind == RecordKind::Message, !rec.Items.empty(), true,
                          feed.DeviceType, msgEvents_, gateEvents_, testEvents_);
     for (; nextEvent < log.Events.size() && log.EventOrigins[nextEvent].DeclaredBy == index; ++nextEvent)
@@ -77,6 +81,8 @@ void HostSession::Feed(ParsedLog& log, const std::function<void(size_t, size_t)>
                           gateEvents_, testEvents_, feed.DeviceType);
     if (progress && (i & 0x3FFF) == 0x3FFF) progress(i + 1, total);
   }
+  // Records are fed with Notify, so the last one still waits for its gates.
+  if (total > 0) results_->EndLog(static_cast<uint32_t>(total - 1), gateEvents_);
   if (progress) progress(total, total);
 }
 
@@ -88,8 +94,10 @@ void HostSession::Feed(LogStream& log, const std::function<void(const HandsetRec
   // position when an entry is fed, so the vector itself is installed.
   SetEventTable(&log.Events());
   size_t nextEvent = 0;
+  int32_t last = -1;
   while (log.Next()) {
     const int32_t index = log.CurrentIndex();
+    last = index;
     const RecordFeed feed = log.CurrentFeed();
     HandsetRecord& rec = log.Current();
     results_->FeedRecord(static_cast<uint32_t>(index), index, feed.Kind == RecordKind::Message, !rec.Items.empty(),
@@ -106,6 +114,9 @@ void HostSession::Feed(LogStream& log, const std::function<void(const HandsetRec
     }
     if (progress && (index & 0x3FFF) == 0x3FFF) progress(log, false);
   }
+  // Records are fed with Notify, so the last one still waits for its gates;
+  // a stream that stopped early ends its log at the last record it gave.
+  if (last >= 0) results_->EndLog(static_cast<uint32_t>(last), gateEvents_);
   if (progress) progress(log, true);
 }
 
