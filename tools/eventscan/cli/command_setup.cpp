@@ -1,5 +1,9 @@
 #include "cli/command_setup.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <iostream>
 
 #include <fmt/format.h>
@@ -41,6 +45,25 @@ std::vector<std::string> LibraryFaults(HostLibrary& library) {
 
 void ReportLibraryFaults(const std::vector<std::string>& faults, size_t from) {
   for (size_t i = from; i < faults.size(); ++i) std::cerr << "fault: " << faults[i] << '\n';
+}
+
+void ReportDefinitionsFault(HostLibrary& library, const HostSession& session) {
+  const std::string& fault = session.DefinitionsFault();
+  if (fault.empty()) return;
+  const std::vector<std::string> faults = LibraryFaults(library);
+  if (std::find(faults.begin(), faults.end(), fault) == faults.end()) std::cerr << "fault: " << fault << '\n';
+}
+
+bool OutputIsInput(const std::string& input, const std::string& output) {
+  struct stat in {}, out {};
+  const bool stdinput = input == "-";
+  if ((stdinput ? fstat(STDIN_FILENO, &in) : stat(input.c_str(), &in)) != 0) return false;
+  if (stat(output.c_str(), &out) != 0) return false;
+  // Devices (/dev/null, a terminal) are no file to lose.
+  if (!S_ISREG(out.st_mode) || in.st_dev != out.st_dev || in.st_ino != out.st_ino) return false;
+  std::cerr << fmt::format("{}: the output is the input {} (the same file): give another output; {} is kept\n", output,
+                           stdinput ? "<stdin>" : input, stdinput ? "the input" : input);
+  return true;
 }
 
 }  // namespace eventscan

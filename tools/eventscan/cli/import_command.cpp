@@ -9,12 +9,14 @@
 
 #include "capture/capture_import.h"
 #include "capture/capture_reader.h"
+#include "cli/command_setup.h"
 #include "cli/commands.h"
 #include "support/file_io.h"
 
 namespace eventscan {
 
 int ImportCommand(const ImportOptions& o) {
+  if (o.Output && OutputIsInput(o.Capture, *o.Output)) return ExitUsage;
   try {
     if (!IsCaptureFile(o.Capture)) {
       std::cerr << fmt::format("{}: not a pcap or pcapng capture\n", o.Capture);

@@ -48,7 +48,7 @@ size_t VisitRows(TEventsResult& results, const EventFilter& filter, Each&& each)
     row.Event.clear();
     r->GetEventName(row.Event);
     row.TestEventId = r->GetTestEventId();
-    if (!filter.AcceptsRow(row.TestEventId, row.Event)) continue;
+    if (!filter.AcceptsRow(row.TestEventId, row.Event) || !filter.AcceptsRecord(r->RecordIndex)) continue;
     row.RecordIndex = r->RecordIndex;
     char time[DateTimeTextCapacity];
     row.Time.assign(time, WriteDateTimeText(r->GetTime(), time));

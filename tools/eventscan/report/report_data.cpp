@@ -118,7 +118,7 @@ ReportData CollectReport(TEventsResult& results, ReportTrack&& track, const Even
     if (!r) continue;
     std::string name;
     r->GetEventName(name);
-    if (!filter.AcceptsRow(r->GetTestEventId(), name)) continue;
+    if (!filter.AcceptsRow(r->GetTestEventId(), name) || !filter.AcceptsRecord(r->RecordIndex)) continue;
     // Display off hides the event everywhere: map, graph, table and counts.
     if (r->Property && !r->Property->Display) {
       ++data.Hidden;
