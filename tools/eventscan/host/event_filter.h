@@ -34,7 +34,7 @@ class EventFilter {
     dropped_ = std::move(dropped);
   }
   // And rows whose record `check` refuses (a record that can no longer be
-  // read as it was fed).
+  // read as it was fed); asked after the row's time, which may read it.
   void CheckRecordsWith(std::function<bool(int32_t)> check) { check_ = std::move(check); }
   bool AcceptsRecord(int32_t recordIndex) const {
     return recordIndex < recordLimit_ && !dropped_.count(recordIndex) && (!check_ || check_(recordIndex));

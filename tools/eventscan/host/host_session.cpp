@@ -119,9 +119,9 @@ void HostSession::Feed(LogStream& log, const std::function<void(const HandsetRec
   // Results of records fed after the change was found may stand on bytes
   // that are no longer the log's: they are not shown. The others read their
   // records again when they are shown (their times): those are kept now.
-  // Results read their records again when they are shown: a row whose
-  // record no longer reads as it was fed is left out.
-  filter_.CheckRecordsWith([&log](int32_t index) { return log.Record(index) != nullptr || !log.Changed(); });
+  // Results read their records again when they are shown: once a record no
+  // longer reads as it was fed, only the records kept below are shown.
+  filter_.CheckRecordsWith([&log](int32_t index) { return !log.Changed() || log.Record(index) != nullptr; });
   if (log.Changed()) {
     std::set<int32_t> used;
     for (int32_t i = 0; i < results_->GetCount(); ++i)

@@ -73,7 +73,7 @@ uint32_t blockHash(const char* p, size_t n) {
 // in order checks the file's size and modification time against those it had
 // when it was opened, and each read again checks its bytes against a check
 // value of the block of the file they are in, taken when the block was first
-// read (4 bytes a 4 KiB block). A change raises LogChanged.
+// read (4 bytes a KiB of the log). A change raises LogChanged.
 class FileSource : public LogSource {
  public:
   FileSource(int fd, bool owned, uint64_t base, const struct stat& opened, std::string path)
@@ -94,7 +94,7 @@ class FileSource : public LogSource {
   uint64_t Size() const override { return size_; }
 
  private:
-  static constexpr size_t Block = 4096;
+  static constexpr size_t Block = 1024;
   void checkUnchanged();
   void keepChecks(const char* bytes, size_t n);
 
