@@ -136,6 +136,8 @@ void FileSource::keepChecks(const char* bytes, size_t n) {
 
 void FileSource::ReadAt(uint64_t offset, size_t size, char* out) {
   if (size == 0) return;
+  if (offset + size > passed_)
+    throw LogError(fmt::format("{}: bytes {} to {} were never read", path_, offset, offset + size - 1));
   // The whole blocks the bytes are in, so that their checks can be taken again.
   const uint64_t first = offset / Block, last = (offset + size - 1) / Block;
   const uint64_t start = first * Block, end = std::min((last + 1) * Block, passed_);
