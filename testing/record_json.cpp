@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <map>
 #include <string>
 
 #include <fmt/format.h>
@@ -41,7 +42,7 @@ double timeValue(const json& v, const std::string& what) {
   if (v.is_string()) {
     if (auto t = ParseIsoTime(v.get_ref<const std::string&>())) return *t;
     fail(fmt::format("{}: \"{}\" is not an ISO 8601 time like 2026-03-14T10:00:01.250",
-                     what, v.get_ref<const std::string&>()));
+                     what, ClipValue(v.get_ref<const std::string&>())));
   }
   fail(what + ": expected ISO 8601 text or a day count");
 }
@@ -73,7 +74,7 @@ std::string bytesOf(const json& v, const std::string& what) {
 }
 
 void writeElement(msgbytes::Writer& w, const std::string& key, const json& v) {
-  const std::string what = "ie." + key;
+  const std::string what = "ie." + ClipValue(key);
   if (key == "cause") w.I32s(msgbytes::Cause, i32List(v, what, 1, 2));
   else if (key == "cm_service_type") w.I32(msgbytes::CmServiceType, i32(v, what));
   else if (key == "target_cell") w.I32s(msgbytes::TargetCell, i32List(v, what, 2, 2));
@@ -94,21 +95,26 @@ void writeElement(msgbytes::Writer& w, const std::string& key, const json& v) {
     if (base == 16) k.remove_prefix(2);
     auto [end, ec] = std::from_chars(k.data(), k.data() + k.size(), tag, base);
     if (ec != std::errc() || end != k.data() + k.size() || tag < 1 || tag > 255)
-      fail(fmt::format("ie: unknown element \"{}\"", key));
+      fail(fmt::format("ie: unknown element \"{}\"", ClipValue(key)));
     std::string value = bytesOf(v, what);
     if (value.size() > 255) fail(what + ": an element holds at most 255 bytes");
     w.Raw(static_cast<uint8_t>(tag), value);
   }
 }
 
-void readFields(const json& v, HandsetRecord& rec) {
+void readFields(const json& v, HandsetRecord& rec, std::vector<std::string>* unknown) {
   if (!v.is_object()) fail("fields: expected an object of name or identifier to value");
+  std::map<int32_t, std::string> named;  // the first name of each field, in name order
   for (const auto& [name, value] : v.items()) {
     int32_t id = -1;
     auto [end, ec] = std::from_chars(name.data(), name.data() + name.size(), id);
     if (ec != std::errc() || end != name.data() + name.size()) id = FieldIdByName(name);
-    if (id < 0) fail(fmt::format("fields: unknown field \"{}\"", name));
-    rec.SetField(id, i32(value, "fields." + name));
+    if (id < 0) {
+      if (unknown) unknown->push_back(name);
+      continue;
+    }
+    if (auto [at, fresh] = named.emplace(id, name); !fresh) fail(SameFieldText(at->second, name));
+    rec.SetField(id, i32(value, "fields." + ClipValue(name)));
   }
 }
 
@@ -125,7 +131,7 @@ void readItems(const json& v, HandsetRecord& rec) {
       if (key == "time") t.Time = timeValue(value, "items.time");
       else if (key == "extra") extra = bytesOf(value, "items.extra");
       else if (key == "text" && value.is_string()) extra = value.get<std::string>();
-      else fail(fmt::format("items: unknown key \"{}\"", key));
+      else fail(fmt::format("items: unknown key \"{}\"", ClipValue(key)));
     }
     if (extra.size() > UINT16_MAX) fail("items.extra: at most 65535 bytes");
     if (rec.AddItem(t, extra) < 0) fail("items: a record holds at most 255 test items");
@@ -145,7 +151,7 @@ void readEvents(const json& v, LineTarget& target) {
         origin.RecordGiven = true;
       }
       else if (key == "item") origin.ItemIndex = static_cast<int32_t>(integer(value, "events.item", -1, 254));
-      else fail(fmt::format("events: unknown key \"{}\"", key));
+      else fail(fmt::format("events: unknown key \"{}\"", ClipValue(key)));
     }
     target.Events.push_back(entry);
     target.Origins.push_back(origin);
@@ -169,7 +175,7 @@ void ParseRecordJson(const json& line, const LogHeader& header, LineTarget& targ
   // The network comes first: "msg" names are looked up in the record's network.
   if (line.contains("net")) {
     auto net = NetworkIndex(text(line["net"], "net"));
-    if (!net) fail(fmt::format("net: unknown network \"{}\"", line["net"].get<std::string>()));
+    if (!net) fail(fmt::format("net: unknown network \"{}\"", ClipValue(line["net"].get<std::string>())));
     rec.NetType = *net;
   }
   bool hasCode = false, kindGiven = false;
@@ -186,7 +192,7 @@ void ParseRecordJson(const json& line, const LogHeader& header, LineTarget& targ
       else if (k == "message") target.Feed.Kind = RecordKind::Message;
       else if (k == "test") target.Feed.Kind = RecordKind::Test;
       else if (k == "trace") target.Feed.Kind = RecordKind::Trace;
-      else fail(fmt::format("kind: \"{}\" is none of measurement, message, test, trace", k));
+      else fail(fmt::format("kind: \"{}\" is none of measurement, message, test, trace", ClipValue(k)));
       kindGiven = true;
     } else if (key == "code") {
       rec.MessageCode = v.is_number_integer() ? static_cast<uint32_t>(integer(v, key, 0, UINT32_MAX))
@@ -198,7 +204,7 @@ void ParseRecordJson(const json& line, const LogHeader& header, LineTarget& targ
       rec.MessageCode = MessageCodeByName(net, name);
       // A network without a catalogue names no codes: its messages keep code 0.
       if (rec.MessageCode == 0 && net <= 3)
-        fail(fmt::format("msg: no message \"{}\" in the {} catalogue", name, NetworkName(net)));
+        fail(fmt::format("msg: no message \"{}\" in the {} catalogue", ClipValue(name), NetworkName(net)));
       hasCode = true;
     } else if (key == "sub_type") subType = static_cast<int>(integer(v, key, 0, 255));
     else if (key == "ie") {
@@ -211,10 +217,10 @@ void ParseRecordJson(const json& line, const LogHeader& header, LineTarget& targ
     else if (key == "skip") {
       if (!v.is_boolean()) fail("skip: expected true or false");
       rec.Skip = v.get<bool>();
-    } else if (key == "fields") readFields(v, rec);
+    } else if (key == "fields") readFields(v, rec, target.UnknownFields);
     else if (key == "items") readItems(v, rec);
     else if (key == "events") readEvents(v, target);
-    else fail(fmt::format("unknown key \"{}\"", key));
+    else fail(fmt::format("unknown key \"{}\"", ClipValue(key)));
   }
   msgbytes::Writer w;
   if (subType >= 0) w.U8(msgbytes::SubType, static_cast<uint8_t>(subType));

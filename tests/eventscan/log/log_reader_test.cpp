@@ -91,7 +91,7 @@ TEST(LogReader, MalformedLinesAreReportedWithTheirLineAndSkipped) {
       {R"({"time": "2026-03-14T10:00:01", "msg": "No Such Message"})", "no message \"No Such Message\" in the GSM"},
       {R"({"time": "2026-03-14T10:00:01", "code": "0xZZ"})", "not a 32-bit message code"},
       {R"({"time": "2026-03-14T10:00:01", "feilds": {"RxLevSub": -70}})", "unknown key \"feilds\""},
-      {R"({"time": "2026-03-14T10:00:01", "fields": {"NoSuchField": 1}})", "unknown field \"NoSuchField\""},
+      {R"({"time": "2026-03-14T10:00:01", "fields": {"RxLevSub": -70, "rxlevsub": -71}})", "are the same field"},
       {R"({"time": "2026-03-14T10:00:01", "fields": {"RxLevSub": -70.5}})", "expected an integer"},
       {R"({"time": "2026-03-14T10:00:01", "items": [{"id": 12, "extra": "ABC"}]})", "expected hex text"},
       {R"({"time": "2026-03-14T10:00:01", "kind": "message"})", "needs a \"code\" or a \"msg\""},
@@ -133,6 +133,12 @@ TEST(LogReader, HeaderFaultsMakeTheLogUnreadable) {
       {R"({"format": "eventscan-log", "version": 2, "network": "GSM"})", "unsupported log version 2"},
       {R"({"format": "eventscan-log", "version": 1})", "names no \"network\""},
       {R"({"format": "eventscan-log", "version": 1, "network": "GSM", "device": 300})", "device type 0..255"},
+      // One of two values would be lost: the one the reader looks up, or the
+      // one a person reads first.
+      {R"({"format": "eventscan-log", "version": 1, "network": "GSM", "network": "UMTS"})", "\"network\" is given twice"},
+      {R"({"format": "eventscan-log", "version": 1, "network": "GSM", "Network": "UMTS"})",
+       "\"Network\" is given twice (also as \"network\")"},
+      {R"({"format": "eventscan-log", "Version": 2, "version": 1, "network": "GSM"})", "given twice"},
   };
   for (const auto& [header, reason] : cases) {
     SCOPED_TRACE(header);

@@ -4,6 +4,7 @@
 // (eventscan on a pipe: tests/e2e/standard_input_run_test.cpp).
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <sstream>
 
 #include "testing/e2e_support.h"
@@ -147,4 +148,60 @@ TEST(LogStream, EventTableEntriesAheadAndPastTheEnd) {
       EXPECT_EQ(log.Faults()[0].Text(), "t.jsonl:3: events: record 9 is not in the log (4 records)");
     }
   });
+}
+
+// A file rewritten in place with its modification time put back: reading in
+// order cannot tell, but a record read again is checked against the bytes
+// first read, and the stream stops there instead of giving the new values.
+// A file cut while it is read stops the stream at the next read in order.
+TEST(LogStream, ARecordReadAgainFromAChangedFileIsRefused) {
+  e2e::TempDir work;
+  const e2e::fs::path path = work.Path() / "drive.jsonl";
+  std::string text = Header + "\n";
+  for (int i = 0; i < 200; ++i)
+    text += R"({"time": "2026-03-14T10:00:)" + std::to_string(10 + i / 10) + "." + std::to_string(100 + i % 10) +
+            R"(", "fields": {"RxLevSub": -70}})" + "\n";
+  std::string rewritten = text;
+  for (size_t at = 0; (at = rewritten.find("-70", at)) != std::string::npos; at += 3) rewritten.replace(at, 3, "-99");
+  ASSERT_EQ(rewritten.size(), text.size());
+  for (const bool cut : {false, true}) {
+    SCOPED_TRACE(cut ? "cut" : "rewritten");
+    e2e::WriteFile(path, text);
+    ReadOptions options;
+    options.CacheRecords = 1;
+    options.BlockBytes = 1024;
+    LogStream log(OpenLogSource(path.string()), path.string(), options);
+    for (int i = 0; i < 10; ++i) ASSERT_TRUE(log.Next());
+    ASSERT_NE(log.Record(0), nullptr);
+    EXPECT_EQ(log.Record(0)->Field(3), -70);
+    const auto time = e2e::fs::last_write_time(path);
+    if (cut) {
+      e2e::fs::resize_file(path, text.size() / 2);
+    } else {
+      std::FILE* file = std::fopen(path.c_str(), "r+b");  // in place: the stream reads the same file
+      ASSERT_NE(file, nullptr);
+      ASSERT_EQ(std::fwrite(rewritten.data(), 1, rewritten.size(), file), rewritten.size());
+      std::fclose(file);
+      e2e::fs::last_write_time(path, time);
+    }
+    if (cut) {
+      while (log.Next()) {
+      }
+    } else {
+      EXPECT_EQ(log.Record(5), nullptr) << "a record read again from the new bytes";
+    }
+    EXPECT_TRUE(log.Changed());
+    EXPECT_TRUE(log.Stopped());
+    EXPECT_FALSE(log.Next());
+    EXPECT_NE(log.ChangeText().find(path.string() + ": the log changed while it was read ("), std::string::npos)
+        << log.ChangeText();
+    if (!cut) {
+      EXPECT_EQ(log.SoundRecords(), 9) << "the record being fed when the change was found is not sound";
+      EXPECT_NE(log.ChangeText().find("the results are those of records 0 to 8 (line 10)"), std::string::npos)
+          << log.ChangeText();
+    }
+    // What was read before stays: the records that results stand on are kept.
+    EXPECT_TRUE(log.KeepSound({0, 1, 2}).size() == (cut ? 0u : 3u)) << log.ChangeText();
+  }
+  EXPECT_THROW(ReadLog("/nonexistent"), LogError);
 }

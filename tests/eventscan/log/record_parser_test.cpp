@@ -96,6 +96,7 @@ const std::vector<std::string> OddLines = {
     R"({"t\u0069me": "2026-03-14T10:00:01.250", "fields": {"RxLev\u0053ub": -70}})",
     R"({"time": "2026-03-14T10:00:01.250", "fields": {"rxlevsub": -99, "RxLevSub": -70, "3": 5}})",
     R"({"time": "2026-03-14T10:00:01.250", "fields": {"RxLevSub": -70, "BCCH": 1, "BSIC": 2}})",
+    R"({"time": "2026-03-14T10:00:01.250", "fields": {"RxLevSubb": "any", "RxLevSub": -70, "Zz": [1]}, "code": 5})",
     R"({"time": "2026-03-14T10:00:01.250", "fields": {"RxLevSub": -70, "BCCH": 1, "BCCH": 2}})",
     R"({"time": "2026-03-14T10:00:01.250", "fields": {"RxLevSub": -70, "BCCH": 1, "BCCH": 2}})",
     R"({"time": "2026-03-14T10:00:01.250", "fields": {"RxLevSub": -70, "RxLevSub": -71}})",
@@ -185,6 +186,10 @@ TEST(RecordParser, BothReadersWordSingleFaultsAlike) {
   const std::vector<std::pair<std::string, std::string>> cases = {
       {R"({"time": "2026-03-14T10:00:01", "time": "2026-03-14T10:00:02"})", "\"time\" is given twice"},
       {R"({"time": "2026-03-14T10:00:01", "fields": {"BCCH": 1, "BCCH": 2}})", "fields: \"BCCH\" is given twice"},
+      {R"({"time": "2026-03-14T10:00:01", "fields": {"RxLevSub": -70, "rxlevsub": -99}})",
+       "fields: \"RxLevSub\" and \"rxlevsub\" are the same field"},
+      {R"({"time": "2026-03-14T10:00:01", "fields": {"3": -70, "BCCH": 1, "RXLEVSUB": -99}})",
+       "fields: \"3\" and \"RXLEVSUB\" are the same field"},
       {R"({"time": "2026-03-14T10:00:01", "items": [{"id": 1, "id": 2}]})", "items: \"id\" is given twice"},
       {R"({"time": "2026-03-14T10:00:01", "events": [{"id": 58, "record": 1, "record": 2}]})",
        "events: \"record\" is given twice"},

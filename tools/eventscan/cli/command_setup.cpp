@@ -1,5 +1,8 @@
 #include "cli/command_setup.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <iostream>
@@ -123,6 +126,26 @@ std::optional<std::string> MissingOutputFolder(const std::string& path) {
   std::error_code ec;
   if (std::filesystem::is_directory(folder, ec)) return std::nullopt;
   return fmt::format("{}: no such folder: {}", path, folder.string());
+}
+
+void ReportDefinitionsFault(HostLibrary& library, const HostSession& session) {
+  const std::string& fault = session.DefinitionsFault();
+  if (fault.empty()) return;
+  const std::vector<std::string> faults = LibraryFaults(library);
+  if (std::find(faults.begin(), faults.end(), fault) == faults.end()) std::cerr << "fault: " << TerminalText(fault) << '\n';
+}
+
+bool OutputIsInput(const std::string& input, const std::string& output) {
+  struct stat in {}, out {};
+  const bool stdinput = input == "-";
+  if ((stdinput ? fstat(STDIN_FILENO, &in) : stat(input.c_str(), &in)) != 0) return false;
+  if (stat(output.c_str(), &out) != 0) return false;
+  // Devices (/dev/null, a terminal) are no file to lose.
+  if (!S_ISREG(out.st_mode) || in.st_dev != out.st_dev || in.st_ino != out.st_ino) return false;
+  std::cerr << TerminalText(fmt::format("{}: the output is the input {} (the same file): give another output; {} is kept",
+                                        output, stdinput ? "<stdin>" : input, stdinput ? "the input" : input))
+            << '\n';
+  return true;
 }
 
 }  // namespace eventscan

@@ -13,6 +13,7 @@
 #include "cli/commands.h"
 #include "host/event_filter.h"
 #include "host/host_library.h"
+#include "host/host_session.h"
 #include "log/log_stream.h"
 
 namespace eventscan {
@@ -43,5 +44,14 @@ std::vector<std::string> ClosestNames(const std::string& word, const std::vector
 std::vector<std::string> LibraryFaults(HostLibrary& library);
 // Prints them from position `from` on, "fault: ..." each.
 void ReportLibraryFaults(const std::vector<std::string>& faults, size_t from = 0);
+// The error of a definitions file the session could not load (it runs the
+// test items alone), unless the library's faults have it already.
+void ReportDefinitionsFault(HostLibrary& library, const HostSession& session);
+
+// True (with the message printed) when `output` is the file `input` names
+// ("-": standard input), by file identity: the same name, a symbolic link
+// onto it, another hard link. An output written there would replace the
+// input it is made from. An output that does not exist yet is no input.
+bool OutputIsInput(const std::string& input, const std::string& output);
 
 }  // namespace eventscan

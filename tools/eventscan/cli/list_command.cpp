@@ -59,9 +59,19 @@ int ListCommand(const CommonOptions& o, const std::optional<std::string>& networ
   std::unique_ptr<HostLibrary> library;  // outlives the library's errors, see CheckCommand
   try {
     library = OpenCommandLibrary(o);
+    // The events are listed as far as the files could be read, as a run
+    // runs with them; `check` is the command that judges the files.
+    ReportLibraryFaults(LibraryFaults(*library));
+    int status = ExitOk;
     for (uint8_t net : nets) {
       std::vector<TEventListing> events;
-      library->EventManagerListEvents(net, events);
+      try {
+        library->EventManagerListEvents(net, events);
+      } catch (const std::exception& e) {
+        std::cerr << fmt::format("{}: the events cannot be listed: {}\n", NetworkName(net), e.what());
+        status = ExitInput;
+        continue;
+      }
       std::cout << fmt::format("== {} ({} events) ==\n", NetworkName(net), events.size());
       std::cout << fmt::format("{:<8} {:>5}  {:<44} {:<28} {:<24} {:<7} {:<7} {}\n", "kind", "id", "name", "definition",
                                "switches", "back", "font", "icon / voice");
@@ -76,7 +86,7 @@ int ListCommand(const CommonOptions& o, const std::optional<std::string>& networ
                                  p.VoiceText.empty() ? "-" : TerminalText(p.VoiceText));
       }
     }
-    return ExitOk;
+    return status;
   } catch (const std::exception& e) {
     std::cerr << TerminalText(e.what()) << '\n';
     return ExitInput;

@@ -21,6 +21,7 @@ int ReportCommand(const ReportOptions& o) {
   ReadOptions read;
   EventFilter filter;
   if (!PrepareLogOptions(o, read, filter)) return ExitUsage;
+  if (OutputIsInput(o.Log, o.Output)) return ExitUsage;
   // Outlives the library's errors, as in RunCommand.
   std::unique_ptr<HostLibrary> library;
   try {
@@ -30,6 +31,7 @@ int ReportCommand(const ReportOptions& o) {
     }
     library = OpenCommandLibrary(o);
     WarnUnknownEvents(*library, o);
+    ReportLibraryFaults(LibraryFaults(*library));
     // The same record sources as `eventscan run`: whatever it reads, the
     // report draws.
     std::optional<LogInput> input = OpenLogOrCapture(o.Log, read);
@@ -40,13 +42,16 @@ int ReportCommand(const ReportOptions& o) {
       // The results read their records through the session, so the report is
       // gathered while it is open.
       HostSession session(*library, input->Header().Network, filter);
+      ReportDefinitionsFault(*library, session);
       ReportData data;
       if (input->Stream) {
         // The route and the signal are taken from each record as it passes.
         ReportTrack track(input->Stream->Name(), input->Header().Network);
         session.Feed(*input->Stream, [&track](const HandsetRecord& rec) { track.Add(rec); });
         if (!FinishInput(*input)) return ExitInput;
+        const bool changedWhenFed = input->Changed();
         data = CollectReport(session.Results(), std::move(track), session.Filter());
+        if (input->Changed() && !changedWhenFed) std::cerr << TerminalText(input->Stream->ChangeText()) << '\n';
       } else {
         session.Feed(*input->Parsed, {}, input->Restarts);
         data = CollectReport(session.Results(), *input->Parsed, session.Filter());
@@ -59,7 +64,7 @@ int ReportCommand(const ReportOptions& o) {
     WriteFileAtomically(o.Output, page);
     std::cerr << fmt::format("{}: {} records, {} events, {} bytes\n", o.Output, input->Records(), events,
                              page.size());
-    return ExitOk;
+    return input->Changed() ? ExitInput : ExitOk;
   } catch (const std::exception& e) {
     std::cerr << TerminalText(e.what()) << '\n';
     return ExitInput;

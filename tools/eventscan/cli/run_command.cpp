@@ -32,7 +32,7 @@ int parseOnly(const RunOptions& o, LogInput& input, std::chrono::steady_clock::t
     progress.Reading(log.RecordsFound(), log.BytesRead(), log.Size(), true);
     // Every record is known now: the entries naming none are found without reading ahead.
     for (size_t i = 0; i < log.Events().size() && !log.Stopped(); ++i) log.CheckEvent(i);
-    if (!FinishInput(input)) return ExitInput;
+    if (!FinishInput(input) || input.Changed()) return ExitInput;
   }
   double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   std::cerr << fmt::format("{} records, {} malformed lines skipped, {:.3f} seconds\n", input.Records(), input.Faults(),
@@ -47,6 +47,7 @@ int RunCommand(const RunOptions& o) {
   ReadOptions read;
   EventFilter filter;
   if (!PrepareLogOptions(o, read, filter)) return ExitUsage;
+  if (o.Output && OutputIsInput(o.Log, *o.Output)) return ExitUsage;
   if (o.ParseOnly) {
     try {
       std::optional<LogInput> input = OpenLogOrCapture(o.Log, read);

@@ -11,6 +11,7 @@
 #include "host/host_library.h"
 #include "host/host_session.h"
 #include "log/networks.h"
+#include "log/record_parser.h"
 #include "output/progress.h"
 #include "support/text_escape.h"
 
@@ -19,12 +20,16 @@ namespace {
 
 void warnWithoutDefinitions(HostLibrary& library, uint8_t network, const LogHeader& header) {
   if (network > 3) {
-    std::cerr << "warning: no definitions exist for the network \"" << TerminalText(header.NetworkName)
+    std::cerr << "warning: no definitions exist for the network \"" << TerminalText(ClipValue(header.NetworkName))
               << "\": only test items give results\n";
     return;
   }
   std::vector<TEventListing> events;
-  library.EventManagerListEvents(network, events);
+  try {
+    library.EventManagerListEvents(network, events);
+  } catch (const std::exception&) {
+    events.clear();  // a definitions file that cannot be parsed, reported by the session
+  }
   for (const TEventListing& e : events)
     if (e.Kind != 2) return;
   std::cerr << fmt::format("warning: {}EventsDefine.cfg defines no message or gate events for {}: only test items "
@@ -52,8 +57,10 @@ int RunLog(HostLibrary& library, LogInput& input, const EventFilter& filter, Out
   const uint8_t network = header.Network;
   warnWithoutDefinitions(library, network, header);
   const size_t faultsBefore = LibraryFaults(library).size();
+  bool changedWhenFed = false;  // else found as the rows read their records
   {
     HostSession session(library, network, filter);
+    ReportDefinitionsFault(library, session);
     ProgressMeter progress(std::cerr, isatty(STDERR_FILENO) != 0, started);
     // A log may mix networks (a capture written as a log): the network of
     // each record is kept, a byte a record, so that each row shows its own.
@@ -70,6 +77,7 @@ int RunLog(HostLibrary& library, LogInput& input, const EventFilter& filter, Out
             progress.Reading(s.RecordsFound(), s.BytesRead(), s.Size(), complete);
           });
       if (!FinishInput(input)) return ExitInput;
+      changedWhenFed = input.Changed();
     } else {
       session.Feed(*input.Parsed, std::ref(progress), input.Restarts);
     }
@@ -95,6 +103,11 @@ int RunLog(HostLibrary& library, LogInput& input, const EventFilter& filter, Out
   }  // the session ends here: the library saves what changed
   std::vector<std::string> faults = LibraryFaults(library);
   ReportLibraryFaults(faults, faultsBefore);
+  if (input.Changed()) {
+    // The rows written are sound, but not the log's all.
+    if (!changedWhenFed) std::cerr << TerminalText(input.Stream->ChangeText()) << '\n';
+    return ExitInput;
+  }
   return faults.size() == faultsBefore ? ExitOk : ExitSave;
 }
 

@@ -20,8 +20,9 @@ namespace eventscan {
 // rows go to `output()`, asked for once the whole log has been fed. Returns
 // ExitSave when the library could not save its files at the end of the
 // session (the rows are written and flushed first, the faults printed), and
-// ExitInput when strict reading stopped (no rows). A capture's rows are
-// numbered by frame.
+// ExitInput when strict reading stopped (no rows) or when the log changed
+// while it was read (the rows of the records before the change are written).
+// A capture's rows are numbered by frame.
 int RunLog(HostLibrary& library, LogInput& input, const EventFilter& filter, OutputFormat format,
            const std::function<std::ostream&()>& output, bool tableOnStdout,
            std::chrono::steady_clock::time_point started);

@@ -10,6 +10,7 @@
 #include <memory>
 #include <sstream>
 
+#include "cli/command_setup.h"
 #include "host/host_library.h"
 #include "log/networks.h"
 #include "support/text_escape.h"
@@ -70,7 +71,7 @@ int RunWindowCommand(const char* command, const CommonOptions& o, const std::str
     library = std::make_unique<HostLibrary>(o.Library ? *o.Library : HostLibrary::DefaultPath());
     std::vector<std::string> faults;
     library->EventManagerFileFaults(faults);
-    for (const std::string& fault : faults) std::cerr << fault << '\n';
+    ReportLibraryFaults(faults);
     const size_t faultsBefore = faults.size();
 
     void* handle = dlopen(library->Path().c_str(), RTLD_NOW | RTLD_NOLOAD);

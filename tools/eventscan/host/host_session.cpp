@@ -37,19 +37,32 @@ void HostSession::release() {
 
 void HostSession::Reload(uint8_t network) {
   network_ = network;
-  if (network <= 3) {
-    library_.LoadMsg_Gate_TestEvents(msgEvents_, gateEvents_, testEvents_, results_, network);
-  } else {
+  definitionsFault_.clear();
+  const uint8_t loaded = network <= 3 ? network : 0;
+  try {
+    library_.LoadMsg_Gate_TestEvents(msgEvents_, gateEvents_, testEvents_, results_, loaded);
+  } catch (const std::exception& e) {
+    // A definitions file the library cannot parse raises its error here
+    // (the library kept the fault when it loaded). The test items do not
+    // depend on it: the lists are emptied (events read before the error have
+    // no properties) and the test events linked alone.
+    definitionsFault_ = e.what();
+    library_.ClearMsgEventList(msgEvents_);
+    library_.ClearGateEventList(gateEvents_);
+    library_.LoadMsg_Gate_TestEvents(nullptr, nullptr, testEvents_, results_, loaded);
+  }
+  if (network > 3) {
     // The test events link to the one test-event property list whatever the
     // network; the message and gate lists are emptied again at once.
-    library_.LoadMsg_Gate_TestEvents(msgEvents_, gateEvents_, testEvents_, results_, 0);
     library_.ClearMsgEventList(msgEvents_);
     library_.ClearGateEventList(gateEvents_);
     results_->SetNetType(255);
   }
   testNames_.clear();
   std::vector<TEventListing> listed;
-  library_.EventManagerListEvents(network <= 3 ? network : 0, listed);
+  // Listing reads the definitions file too: with one that cannot be parsed,
+  // test events are chosen by identifier only.
+  if (definitionsFault_.empty()) library_.EventManagerListEvents(network <= 3 ? network : 0, listed);
   for (const TEventListing& e : listed)
     if (e.Kind == 2) testNames_.emplace(e.Id, e.Name);
 }
@@ -58,6 +71,8 @@ void HostSession::Feed(ParsedLog& log, const std::function<void(size_t, size_t)>
                        const std::vector<int32_t>& restarts) {
   log_ = &log;
   stream_ = nullptr;
+  filter_.KeepRecordsBefore(INT32_MAX);
+  filter_.CheckRecordsWith({});
   SetEventTable(&log.Events);
   const size_t total = log.Records.size();
   size_t nextEvent = 0;
@@ -90,6 +105,7 @@ void HostSession::Feed(LogStream& log, const std::function<void(const HandsetRec
                        const std::function<void(const LogStream&, bool)>& progress) {
   stream_ = &log;
   log_ = nullptr;
+  filter_.KeepRecordsBefore(INT32_MAX);
   // The table grows as lines declare entries; the library reads it by
   // position when an entry is fed, so the vector itself is installed.
   SetEventTable(&log.Events());
@@ -117,6 +133,15 @@ void HostSession::Feed(LogStream& log, const std::function<void(const HandsetRec
   // Records are fed with Notify, so the last one still waits for its gates;
   // a stream that stopped early ends its log at the last record it gave.
   if (last >= 0) results_->EndLog(static_cast<uint32_t>(last), gateEvents_);
+  // Results read their records again when they are shown (their times): once
+  // a record no longer reads as it was fed, only the sound records are shown.
+  filter_.CheckRecordsWith([&log](int32_t index) { return !log.Changed() || log.Record(index) != nullptr; });
+  if (log.Changed()) {
+    std::set<int32_t> used;
+    for (int32_t i = 0; i < results_->GetCount(); ++i)
+      if (TEventResult* r = results_->GetResult(i)) used.insert(r->RecordIndex);
+    filter_.KeepRecordsBefore(log.SoundRecords(), log.KeepSound(used));
+  }
   if (progress) progress(log, true);
 }
 

@@ -46,7 +46,8 @@ class HostSession {
   // Reads and feeds the log in one pass, in the same order as above: each
   // record, then the entries its line declared. An entry naming a record the
   // log never reaches is not fed; it stays a fault of the stream. Stops where
-  // the stream stops (strict reading). `each` sees every record after it was
+  // the stream stops (strict reading, or a change of the log, whose records
+  // from the change on then give no rows). `each` sees every record after it was
   // fed; `progress` is called every few thousand records and at the end
   // (complete).
   void Feed(LogStream& log, const std::function<void(const HandsetRecord&)>& each = {},
@@ -56,8 +57,11 @@ class HostSession {
   const std::vector<AddedNotice>& Notices() const { return notices_; }
   const EventFilter& Filter() const { return filter_; }
   uint8_t Network() const { return network_; }
-  // Loads the definitions of another network into the same objects.
+  // Loads the definitions of another network into the same objects. When the
+  // definitions file cannot be parsed, the test events are loaded alone and
+  // DefinitionsFault() holds the library's error.
   void Reload(uint8_t network);
+  const std::string& DefinitionsFault() const { return definitionsFault_; }
 
   TMsgEventList* MsgEvents() { return msgEvents_; }
   TGateEventList* GateEvents() { return gateEvents_; }
@@ -74,6 +78,7 @@ class HostSession {
   uint8_t network_;
   EventFilter filter_;
   std::map<int32_t, std::string> testNames_;
+  std::string definitionsFault_;
   ParsedLog* log_ = nullptr;
   LogStream* stream_ = nullptr;
   std::vector<AddedNotice> notices_;

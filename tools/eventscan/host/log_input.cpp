@@ -13,9 +13,22 @@
 
 namespace eventscan {
 
-void PrintLogFaults(const ParsedLog& log) {
-  for (const LogFault& f : log.Faults) std::cerr << f.Text() << " (line skipped)\n";
+namespace {
+
+// Faults (lines skipped) and warnings (records kept) in line order.
+void printInLineOrder(std::vector<LogFault> faults, const std::vector<LogFault>& warnings) {
+  std::stable_sort(faults.begin(), faults.end(), [](const LogFault& a, const LogFault& b) { return a.Line < b.Line; });
+  size_t w = 0;
+  for (const LogFault& f : faults) {
+    for (; w < warnings.size() && warnings[w].Line <= f.Line; ++w) std::cerr << warnings[w].Text() << '\n';
+    std::cerr << f.Text() << " (line skipped)\n";
+  }
+  for (; w < warnings.size(); ++w) std::cerr << warnings[w].Text() << '\n';
 }
+
+}  // namespace
+
+void PrintLogFaults(const ParsedLog& log) { printInLineOrder(log.Faults, log.Warnings); }
 
 std::optional<ParsedLog> ReadCaptureForRun(const std::string& path, bool strict, std::vector<uint32_t>& frames,
                                            std::vector<int32_t>* restarts) {
@@ -81,10 +94,16 @@ std::optional<LogInput> OpenLogOrCapture(const std::string& path, const ReadOpti
 
 bool FinishInput(const LogInput& input) {
   if (!input.Stream) return true;
-  std::vector<LogFault> faults = input.Stream->Faults();
-  std::stable_sort(faults.begin(), faults.end(), [](const LogFault& a, const LogFault& b) { return a.Line < b.Line; });
-  for (const LogFault& f : faults) std::cerr << f.Text() << " (line skipped)\n";
-  if (!input.Stream->Stopped()) return true;
+  const LogStream& stream = *input.Stream;
+  printInLineOrder(stream.Faults(), stream.Warnings());
+  if (stream.UnlistedUnknownFields())
+    std::cerr << fmt::format("{}: {} more unknown field names are not listed\n", stream.Name(),
+                             stream.UnlistedUnknownFields());
+  if (stream.Changed()) {
+    std::cerr << TerminalText(stream.ChangeText()) << '\n';
+    return true;
+  }
+  if (!stream.Stopped()) return true;
   std::cerr << fmt::format("{}: stopped at the first malformed line (--strict)\n", input.Stream->Name());
   return false;
 }

@@ -25,6 +25,9 @@ struct LogInput {
   const LogHeader& Header() const { return Stream ? Stream->Header() : Parsed->Header; }
   size_t Records() const { return Stream ? Stream->RecordsFound() : Parsed->Records.size(); }
   size_t Faults() const { return Stream ? Stream->Faults().size() : Parsed->Faults.size(); }
+  // The log changed while it was read: the rows are those of the records
+  // before the change, and the run is a fault of the log.
+  bool Changed() const { return Stream && Stream->Changed(); }
 };
 
 // Opens the log at `path` or reads the capture (recognised by its first
@@ -33,8 +36,9 @@ struct LogInput {
 // (--strict stopped, or the capture could not be read); a log that cannot be
 // opened raises LogError.
 std::optional<LogInput> OpenLogOrCapture(const std::string& path, const ReadOptions& read);
-// After feeding: prints a streamed log's faults in line order; false when
-// strict reading stopped (the message is printed).
+// After feeding: prints a streamed log's faults and warnings in line order,
+// and the change of a log that changed while it was read; false when strict
+// reading stopped (the message is printed).
 bool FinishInput(const LogInput& input);
 
 // Reads a capture for a run: prints its faults and summary, and gives the

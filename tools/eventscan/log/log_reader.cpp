@@ -40,7 +40,10 @@ ParsedLog collect(std::unique_ptr<LogSource> source, const std::string& name, co
   }
   log.Events = std::move(stream.Events());
   log.EventOrigins = stream.EventOrigins();
+  // Records held in memory are kept only when every one of them is sound.
+  if (stream.Changed()) throw LogChanged(stream.ChangeText());
   log.Faults = stream.Faults();
+  log.Warnings = stream.Warnings();
   if (stream.Stopped()) {
     log.Stopped = true;
     return log;

@@ -1,7 +1,8 @@
 // Reads a whole eventscan log (JSON Lines: a header line, then one record a
 // line) into a ParsedLog, through the same stream a run feeds from. Malformed
 // record lines are faults with their line number, skipped (strict reading
-// stops at the first); an input that cannot be read at all raises LogError.
+// stops at the first); an input that cannot be read at all, or that changes
+// while it is read, raises LogError.
 #pragma once
 
 #include <string>

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <vector>
 
 #include <fmt/format.h>
 
@@ -35,29 +36,128 @@ void readExactly(int fd, uint64_t offset, size_t size, char* out, const std::str
   if (static_cast<size_t>(n) < size) throw LogError(fmt::format("{}: the log became shorter while it was read", path));
 }
 
+LogChanged changed(const std::string& path, const std::string& how) {
+  return LogChanged(fmt::format("{}: the log changed while it was read ({})", path, how));
+}
+
+// A check of a block of bytes read (not a defence against a crafted file:
+// it finds a rewrite, a copy over the file, a cut). Four lanes of 64-bit
+// multiply-rotate rounds, so that it costs little beside parsing the bytes.
+uint32_t blockHash(const char* p, size_t n) {
+  constexpr uint64_t k1 = 0x9E3779B185EBCA87u, k2 = 0xC2B2AE3D27D4EB4Fu;
+  auto round = [](uint64_t acc, uint64_t word) { return ((acc + word * k2) << 31 | (acc + word * k2) >> 33) * k1; };
+  uint64_t a = k1 + k2, b = k2, c = 0, d = -k1;
+  size_t i = 0;
+  for (; i + 32 <= n; i += 32) {
+    uint64_t w[4];
+    std::memcpy(w, p + i, 32);
+    a = round(a, w[0]);
+    b = round(b, w[1]);
+    c = round(c, w[2]);
+    d = round(d, w[3]);
+  }
+  for (; i < n; i += 8) {
+    uint64_t w = 0;
+    std::memcpy(&w, p + i, std::min<size_t>(8, n - i));
+    a = round(a, w);
+  }
+  uint64_t h = (a << 1 | a >> 63) + (b << 7 | b >> 57) + (c << 12 | c >> 52) + (d << 18 | d >> 46) + n;
+  h ^= h >> 33;
+  h *= k2;
+  h ^= h >> 29;
+  return static_cast<uint32_t>(h ^ h >> 32);
+}
+
 // A file read in order and again at any offset through the same descriptor.
+// Nothing else should write it meanwhile; in case something does, each read
+// in order checks the file's size and modification time against those it had
+// when it was opened, and each read again checks its bytes against a check
+// value of the block of the file they are in, taken when the block was first
+// read (4 bytes a KiB of the log). A change raises LogChanged.
 class FileSource : public LogSource {
  public:
-  FileSource(int fd, bool owned, uint64_t base, uint64_t size, std::string path)
-      : fd_(fd), owned_(owned), base_(base), size_(size), path_(std::move(path)) {
+  FileSource(int fd, bool owned, uint64_t base, const struct stat& opened, std::string path)
+      : fd_(fd), owned_(owned), base_(base), size_(static_cast<uint64_t>(opened.st_size) - base), opened_(opened),
+        path_(std::move(path)) {
     posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
   }
   ~FileSource() override {
     if (owned_) ::close(fd_);
   }
-  size_t Read(char* buffer, size_t size) override { return readSome(fd_, buffer, size, path_); }
-  void ReadAt(uint64_t offset, size_t size, char* out) override {
-    readExactly(fd_, base_ + offset, size, out, path_);
+  size_t Read(char* buffer, size_t size) override {
+    const size_t n = readSome(fd_, buffer, size, path_);
+    checkUnchanged();
+    keepChecks(buffer, n);
+    return n;
   }
+  void ReadAt(uint64_t offset, size_t size, char* out) override;
   uint64_t Size() const override { return size_; }
 
  private:
+  static constexpr size_t Block = 1024;
+  void checkUnchanged();
+  void keepChecks(const char* bytes, size_t n);
+
   int fd_;
   bool owned_;
   uint64_t base_;  // where the log began in the file (standard input may be positioned)
   uint64_t size_;
+  struct stat opened_;
   std::string path_;
+  uint64_t passed_ = 0;           // bytes read in order
+  std::vector<uint32_t> checks_;  // of each whole block passed
+  std::string tail_;              // the bytes of the block not yet whole
+  std::string again_;             // blocks read again
 };
+
+void FileSource::checkUnchanged() {
+  struct stat now {};
+  if (fstat(fd_, &now) != 0) throw systemError(path_, "cannot read the log");
+  if (now.st_size != opened_.st_size)
+    throw changed(path_, fmt::format("its size went from {} to {} bytes", opened_.st_size, now.st_size));
+  if (now.st_mtim.tv_sec != opened_.st_mtim.tv_sec || now.st_mtim.tv_nsec != opened_.st_mtim.tv_nsec)
+    throw changed(path_, "it was written to");
+}
+
+void FileSource::keepChecks(const char* bytes, size_t n) {
+  passed_ += n;
+  if (!tail_.empty()) {
+    const size_t take = std::min(n, Block - tail_.size());
+    tail_.append(bytes, take);
+    bytes += take;
+    n -= take;
+    if (tail_.size() < Block) return;
+    checks_.push_back(blockHash(tail_.data(), Block));
+    tail_.clear();
+  }
+  for (; n >= Block; bytes += Block, n -= Block) checks_.push_back(blockHash(bytes, Block));
+  tail_.assign(bytes, n);
+}
+
+void FileSource::ReadAt(uint64_t offset, size_t size, char* out) {
+  if (size == 0) return;
+  if (offset + size > passed_)
+    throw LogError(fmt::format("{}: bytes {} to {} were never read", path_, offset, offset + size - 1));
+  // The whole blocks the bytes are in, so that their checks can be taken again.
+  const uint64_t first = offset / Block, last = (offset + size - 1) / Block;
+  const uint64_t start = first * Block, end = std::min((last + 1) * Block, passed_);
+  again_.resize(end - start);
+  const long n = ReadAtOffset(fd_, base_ + start, again_.data(), again_.size());
+  if (n < 0) throw systemError(path_, "cannot read the log again");
+  if (static_cast<size_t>(n) < again_.size())
+    throw changed(path_, fmt::format("it became shorter: bytes {} to {} cannot be read again", start + n, end - 1));
+  for (uint64_t b = first; b <= last; ++b) {
+    const char* bytes = again_.data() + (b - first) * Block;
+    const bool same = b < checks_.size()
+                          ? blockHash(bytes, Block) == checks_[b]
+                          : std::memcmp(bytes, tail_.data(), tail_.size()) == 0;  // the block not yet whole
+    if (!same)
+      throw changed(path_, fmt::format("bytes {} to {} read again differ from those read first", b * Block,
+                                       std::min((b + 1) * Block, end) - 1));
+  }
+  std::memcpy(out, again_.data() + (offset - start), size);
+  if (again_.size() > (size_t(1) << 20)) again_ = std::string();  // a huge line leaves no buffer behind
+}
 
 // A pipe: what is read is also written to an unlinked temporary file, which
 // answers the reads at an offset. It costs the log's size on the temporary
@@ -123,8 +223,7 @@ std::unique_ptr<LogSource> OpenLogSource(const std::string& path) {
     if (S_ISREG(st.st_mode)) {
       off_t at = lseek(STDIN_FILENO, 0, SEEK_CUR);
       if (at < 0) at = 0;
-      return std::make_unique<FileSource>(STDIN_FILENO, false, static_cast<uint64_t>(at),
-                                          static_cast<uint64_t>(st.st_size - at), "<stdin>");
+      return std::make_unique<FileSource>(STDIN_FILENO, false, static_cast<uint64_t>(at), st, "<stdin>");
     }
     return std::make_unique<SpillSource>(STDIN_FILENO, false, "<stdin>");
   }
@@ -140,7 +239,7 @@ std::unique_ptr<LogSource> OpenLogSource(const std::string& path) {
   }
   // A named pipe or a device cannot be read again at an offset: kept aside like a pipe on standard input.
   if (!S_ISREG(st.st_mode)) return std::make_unique<SpillSource>(fd, true, path);
-  return std::make_unique<FileSource>(fd, true, 0, static_cast<uint64_t>(st.st_size), path);
+  return std::make_unique<FileSource>(fd, true, 0, st, path);
 }
 
 std::unique_ptr<LogSource> TextLogSource(std::string_view text) { return std::make_unique<TextSource>(text); }

@@ -8,6 +8,7 @@
 
 #include "log/line_splitter.h"
 #include "log/log_header.h"
+#include "support/text_case.h"
 
 namespace eventscan {
 namespace {
@@ -95,8 +96,13 @@ bool LogStream::scanNext(HandsetRecord& into) {
     resetRecord(into);
     RecordFeed feed{RecordKind::Measurement, header_.DeviceType, lineNumber};
     LineTarget target{into, feed, events_, origins_, index};
+    unknownFields_.clear();
+    target.UnknownFields = &unknownFields_;
     try {
       options_.LineReader(line, header_, target);
+      // Strict reading takes a name it does not know for a misspelling.
+      if (options_.Strict && !unknownFields_.empty())
+        throw RecordError(fmt::format("fields: unknown field \"{}\"", ClipValue(unknownFields_.front())));
     } catch (const std::exception& e) {
       faults_.push_back({name_, lineNumber, e.what()});
       events_.resize(events);
@@ -104,6 +110,7 @@ bool LogStream::scanNext(HandsetRecord& into) {
       if (options_.Strict) stopped_ = true;
       continue;
     }
+    if (!unknownFields_.empty()) noteUnknownFields(lineNumber);
     RecordIndexEntry entry{};
     entry.Offset = offset;
     entry.Kind = static_cast<uint8_t>(feed.Kind);
@@ -114,6 +121,38 @@ bool LogStream::scanNext(HandsetRecord& into) {
     return true;
   }
   return false;
+}
+
+void LogStream::noteUnknownFields(int line) {
+  for (const std::string& name : unknownFields_) {
+    if (unknownSeen_.size() >= 100 && !unknownSeen_.count(AsciiLowerCopy(name))) {
+      ++unlistedUnknown_;
+      continue;
+    }
+    if (unknownSeen_.insert(AsciiLowerCopy(name)).second)
+      warnings_.push_back({name_, line,
+                           fmt::format("warning: unknown field \"{}\": its values are passed over, the rest of "
+                                       "each record is read (reported once)",
+                                       ClipValue(name))});
+  }
+}
+
+void LogStream::stopAtChange(const LogChanged& change, int32_t sound) {
+  stopped_ = true;
+  sound_ = std::max<int32_t>(sound, 0);
+  if (sound_ == 0) {
+    change_ = fmt::format("{}; no record was read before it, so the log is not run", change.what());
+    return;
+  }
+  if (static_cast<size_t>(sound_) >= index_.size() && current_ >= sound_) {
+    change_ = fmt::format("{}; it was found after the whole log was fed, as results read their records again: the "
+                          "results shown stand on the lines as they were first read, and the rest are left out",
+                          change.what());
+    return;
+  }
+  change_ = fmt::format("{}; the results are those of records 0 to {} (line {}), read before it; the rest of the "
+                        "log is not run",
+                        change.what(), sound_ - 1, index_[static_cast<size_t>(sound_ - 1)].Line);
 }
 
 void LogStream::reread(int32_t index, HandsetRecord& into) {
@@ -130,12 +169,58 @@ void LogStream::reread(int32_t index, HandsetRecord& into) {
   try {
     options_.LineReader(lineBuffer_, header_, target);
   } catch (const std::exception& error) {
-    throw LogError(fmt::format("{}:{}: the line changed while the log was read: {}", name_, e.Line, error.what()));
+    // The line's bytes passed their check: only a change the check missed
+    // gets here.
+    throw LogChanged(fmt::format("{}: the log changed while it was read (line {} no longer reads: {})", name_, e.Line,
+                                 error.what()));
   }
 }
 
 bool LogStream::Next() {
   if (stopped_) return false;
+  try {
+    return next();
+  } catch (const LogChanged& change) {
+    stopAtChange(change, current_ + 1);  // the current record was fed whole
+    return false;
+  }
+}
+
+HandsetRecord* LogStream::Record(int32_t index) {
+  if (!change_.empty()) {
+    auto it = kept_.find(index);
+    return it == kept_.end() ? nullptr : it->second.get();
+  }
+  try {
+    return record(index);
+  } catch (const LogChanged& change) {
+    stopAtChange(change, current_);  // asked for while the current record is fed
+    return nullptr;
+  }
+}
+
+std::set<int32_t> LogStream::KeepSound(const std::set<int32_t>& indexes) {
+  std::set<int32_t> lost;
+  for (int32_t index : indexes) {
+    if (index < 0 || index >= sound_ || kept_.count(index)) continue;
+    auto record = std::make_unique<HandsetRecord>();
+    const Slot& slot = cache_[static_cast<size_t>(index) % cache_.size()];
+    try {
+      if (slot.Index == index && slot.Record) *record = *slot.Record;  // parsed from the bytes that were fed
+      else reread(index, *record);
+      kept_.emplace(index, std::move(record));
+    } catch (const LogChanged&) {
+      lost.insert(index);
+    }
+  }
+  if (!lost.empty())
+    change_ += fmt::format("; the results of {} of those records are left out too: their lines no longer read as they "
+                           "were read",
+                           lost.size());
+  return lost;
+}
+
+bool LogStream::next() {
   // The record leaving is the one the library most likely asks for again.
   if (current_ >= 0 && static_cast<size_t>(current_) < index_.size()) {
     Slot& slot = cache_[static_cast<size_t>(current_) % cache_.size()];
@@ -154,7 +239,7 @@ bool LogStream::Next() {
   return true;
 }
 
-HandsetRecord* LogStream::Record(int32_t index) {
+HandsetRecord* LogStream::record(int32_t index) {
   if (index < 0) return nullptr;
   if (index == current_ && static_cast<size_t>(index) < index_.size()) return currentRecord_.get();
   Slot& slot = cache_[static_cast<size_t>(index) % cache_.size()];

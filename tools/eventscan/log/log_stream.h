@@ -1,12 +1,15 @@
 // A log read in one pass through a fixed block buffer: the stream keeps a
 // small index entry per record and a cache of recent records, and gives back
 // any record again on request by re-reading its line. Malformed lines are
-// faults, skipped or, when strict, the end. Single-threaded.
+// faults, skipped or, when strict, the end; a log that changes while it is
+// read ends the stream where the change is found. Single-threaded.
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -49,8 +52,8 @@ class LogStream {
   const std::string& Name() const { return name_; }
   const LogHeader& Header() const { return header_; }
 
-  // Moves to the next record of the log; false at its end or when strict
-  // reading stopped at a fault.
+  // Moves to the next record of the log; false at its end, when strict
+  // reading stopped at a fault, or when the log changed (Changed()).
   bool Next();
   int32_t CurrentIndex() const { return current_; }
   HandsetRecord& Current() { return *currentRecord_; }
@@ -58,8 +61,9 @@ class LogStream {
 
   // Any record of the log by index: the current one, a recent one kept
   // parsed, an earlier one read again, a later one read ahead. Null when the
-  // log has no such record. The record stays put until the next call of
-  // Record or Next.
+  // log has no such record. Once the log changed, only the records kept by
+  // KeepSound are given. The record stays put until the next call of Record
+  // or Next.
   HandsetRecord* Record(int32_t index);
   // Whether the log has this record (reads ahead as far as needed).
   bool Reaches(int32_t index);
@@ -74,7 +78,25 @@ class LogStream {
 
   // Faults in the order they were found.
   const std::vector<LogFault>& Faults() const { return faults_; }
+  // Field names the catalogue does not know, each with the first line that
+  // has it ("warning: unknown field ..."); the records keep everything else.
+  // At most 100 names are listed; UnlistedUnknownFields counts the others.
+  const std::vector<LogFault>& Warnings() const { return warnings_; }
+  size_t UnlistedUnknownFields() const { return unlistedUnknown_; }
+  // Strict reading stopped at a fault, or the log changed.
   bool Stopped() const { return stopped_; }
+  // The log changed while it was read (rewritten, cut, written to). The
+  // records fed before the change was found are sound; the change was found
+  // while record SoundRecords() was read or fed, and nothing from there on is
+  // read. ChangeText() says so, naming the log and the last sound record.
+  bool Changed() const { return !change_.empty(); }
+  int32_t SoundRecords() const { return sound_; }
+  const std::string& ChangeText() const { return change_; }
+  // After a change: reads the records at `indexes` (the sound ones that
+  // results stand on) once more and keeps them in memory, so that results
+  // shown later read what was fed, whatever happens to the file. Returns the
+  // indexes whose lines no longer read as they did; ChangeText counts them.
+  std::set<int32_t> KeepSound(const std::set<int32_t>& indexes);
   // Records found so far (read ahead included).
   size_t RecordsFound() const { return index_.size(); }
   const RecordIndexEntry& Entry(int32_t index) const { return index_[static_cast<size_t>(index)]; }
@@ -93,6 +115,11 @@ class LogStream {
   RecordFeed feedOf(int32_t index) const;
   bool scanNext(HandsetRecord& into);
   void reread(int32_t index, HandsetRecord& into);
+  bool next();
+  HandsetRecord* record(int32_t index);
+  // Stops the stream at a change found while `sound` records were fed.
+  void stopAtChange(const LogChanged& change, int32_t sound);
+  void noteUnknownFields(int line);
 
   std::string name_;
   ReadOptions options_;
@@ -102,6 +129,13 @@ class LogStream {
   std::vector<EventTableEntry> events_;
   std::vector<DeclaredEvent> origins_;
   std::vector<LogFault> faults_;
+  std::vector<LogFault> warnings_;
+  std::vector<std::string> unknownFields_;  // of the line being read
+  std::set<std::string> unknownSeen_;       // lower case
+  size_t unlistedUnknown_ = 0;
+  std::string change_;
+  int32_t sound_ = -1;
+  std::map<int32_t, std::unique_ptr<HandsetRecord>> kept_;  // after a change
   bool stopped_ = false;
   size_t rereads_ = 0;
   int32_t current_ = -1;

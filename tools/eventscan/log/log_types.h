@@ -21,6 +21,14 @@ class LogError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// The log changed while it was read (rewritten, cut or written to): what was
+// read before the change was found is sound, nothing after it is. The text
+// names the file and what changed.
+class LogChanged : public LogError {
+ public:
+  using LogError::LogError;
+};
+
 enum class RecordKind : uint8_t { Measurement, Message, Test, Trace };
 
 struct LogHeader {
@@ -61,6 +69,7 @@ struct ParsedLog {
   std::vector<EventTableEntry> Events;         // the log's event table
   std::vector<DeclaredEvent> EventOrigins;     // parallel to Events
   std::vector<LogFault> Faults;                // malformed lines (skipped)
+  std::vector<LogFault> Warnings;              // unknown field names, each once (the records are kept)
   bool Stopped = false;                        // strict reading stopped at the first fault
 };
 

@@ -15,7 +15,7 @@ namespace eventscan {
 
 uint32_t ParseMessageCode(std::string_view text) {
   if (std::optional<uint32_t> code = ParseDecimalOrHex<uint32_t>(text)) return *code;
-  throw RecordError(fmt::format("code: \"{}\" is not a 32-bit message code like 0x412F0001", text));
+  throw RecordError(fmt::format("code: \"{}\" is not a 32-bit message code like 0x412F0001", ClipValue(text)));
 }
 
 uint32_t MessageInfoWord(uint32_t mode, uint32_t vendor) { return (mode & 0xFu) << 24 | (vendor & 0xFFu) << 16; }
@@ -23,7 +23,7 @@ uint32_t MessageInfoWord(uint32_t mode, uint32_t vendor) { return (mode & 0xFu) 
 uint32_t ModeByName(std::string_view name) {
   if (name == "idle") return 0;
   if (name == "dedicated") return 2;
-  throw RecordError(fmt::format("mode: \"{}\" is neither idle nor dedicated nor a number 0..15", name));
+  throw RecordError(fmt::format("mode: \"{}\" is neither idle nor dedicated nor a number 0..15", ClipValue(name)));
 }
 
 void FinishRecord(const LogHeader& header, LineTarget& target, bool hasCode, bool kindGiven) {
@@ -132,8 +132,22 @@ std::optional<std::string> ByteFault(std::string_view line) {
 }
 
 std::string DuplicateKeyText(std::string_view context, std::string_view key) {
-  if (context.empty()) return fmt::format("\"{}\" is given twice", key);
-  return fmt::format("{}: \"{}\" is given twice", context, key);
+  if (context.empty()) return fmt::format("\"{}\" is given twice", ClipValue(key));
+  return fmt::format("{}: \"{}\" is given twice", context, ClipValue(key));
+}
+
+std::string SameFieldText(std::string_view a, std::string_view b) {
+  if (b < a) std::swap(a, b);
+  return fmt::format("fields: \"{}\" and \"{}\" are the same field", ClipValue(a), ClipValue(b));
+}
+
+std::string ClipValue(std::string_view value) {
+  constexpr size_t shown = 64;
+  if (value.size() <= shown) return std::string(value);
+  // Cut before a UTF-8 continuation byte, so that no character is split.
+  size_t cut = shown;
+  while (cut > 0 && (static_cast<unsigned char>(value[cut]) & 0xC0) == 0x80) --cut;
+  return fmt::format("{}... ({} bytes)", value.substr(0, cut), value.size());
 }
 
 }  // namespace eventscan

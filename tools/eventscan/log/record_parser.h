@@ -31,6 +31,10 @@ struct LineTarget {
   std::vector<EventTableEntry>& Events;
   std::vector<DeclaredEvent>& Origins;
   int32_t Index;  // position of the record in the log
+  // Names in "fields" that the field catalogue does not know, when wanted:
+  // their values are passed over and the rest of the record is read. Null:
+  // not collected (a line read again).
+  std::vector<std::string>* UnknownFields = nullptr;
 };
 
 // One record line; the reader every log goes through. The target must be
@@ -77,5 +81,11 @@ std::optional<std::string> ByteFault(std::string_view line);
 // "\"time\" is given twice", with "fields: " and the like before it for an
 // inner object (`context` empty for the record's own keys).
 std::string DuplicateKeyText(std::string_view context, std::string_view key);
+// "fields: \"RxLevSub\" and \"rxlevsub\" are the same field": two names (or a
+// name and an identifier) of one field, which would keep only one value.
+std::string SameFieldText(std::string_view a, std::string_view b);
+// A value as faults quote it: at most 64 bytes, then "..." and its size, so
+// that a huge value gives a message of one short line.
+std::string ClipValue(std::string_view value);
 
 }  // namespace eventscan

@@ -55,7 +55,7 @@ struct Name {
 template <>
 struct fmt::formatter<eventscan::Name> : fmt::formatter<std::string_view> {
   auto format(const eventscan::Name& n, format_context& ctx) const {
-    return fmt::format_to(ctx.out(), "{}{}", n.Head, n.Tail);
+    return fmt::format_to(ctx.out(), "{}{}", n.Head, eventscan::ClipValue(n.Tail));
   }
 };
 
@@ -130,7 +130,7 @@ double timeValue(od::value& v, std::string_view what) {
     case od::json_type::string: {
       const std::string_view t = take(v.get_string());
       if (auto days = ParseIsoTime(t)) return *days;
-      fail("{}: \"{}\" is not an ISO 8601 time like 2026-03-14T10:00:01.250", what, t);
+      fail("{}: \"{}\" is not an ISO 8601 time like 2026-03-14T10:00:01.250", what, ClipValue(t));
     }
     default:
       fail("{}: expected ISO 8601 text or a day count", what);
@@ -199,7 +199,7 @@ int elementValue(std::string_view key, od::value& v, std::string& out) {
   if (key == "cdma_cause") return put(out, static_cast<uint16_t>(integer(v, what, 0, 65535))), msgbytes::CdmaCause;
   // A host's own element: the tag as a number, the value as hex.
   std::optional<int> tag = ParseDecimalOrHex<int>(key);
-  if (!tag || *tag < 1 || *tag > 255) fail("ie: unknown element \"{}\"", key);
+  if (!tag || *tag < 1 || *tag > 255) fail("ie: unknown element \"{}\"", ClipValue(key));
   const size_t start = out.size();
   bytesOf(v, what, out);
   if (out.size() - start > 255) fail("{}: an element holds at most 255 bytes", what);
@@ -319,7 +319,7 @@ void readIe(od::value& v, Reader& r) {
   }
 }
 
-void readFields(od::value& v, Reader& r, HandsetRecord& rec) {
+void readFields(od::value& v, Reader& r, HandsetRecord& rec, std::vector<std::string>* unknown) {
   if (take(v.type()) != od::json_type::object) fail("fields: expected an object of name or identifier to value");
   // By position in the object: the identifier and position as one sort key,
   // the value and the name.
@@ -330,7 +330,12 @@ void readFields(od::value& v, Reader& r, HandsetRecord& rec) {
     // Names decoded from escapes are elsewhere, perhaps without 16 bytes after them.
     const bool inLine = name.data() >= r.Line.data() && name.data() + 16 <= r.Line.data() + r.Line.size();
     const int32_t id = inLine ? r.Names.Id(n, name) : FieldIdOf(name);
-    if (id < 0) fail("fields: unknown field \"{}\"", name);
+    if (id < 0) {
+      // Passed over: a name this reader does not know costs its own value,
+      // never the record (the stream reports the name).
+      if (unknown) unknown->emplace_back(name);
+      continue;
+    }
     const int32_t value = i32(f.value(), Name{"fields.", name});
     if (n == r.FieldOrder.size()) {
       r.FieldOrder.resize(2 * n + 16);
@@ -368,13 +373,23 @@ void readFields(od::value& v, Reader& r, HandsetRecord& rec) {
   for (size_t i = 0; i < n; ++i) {
     const uint32_t id = static_cast<uint32_t>(order[i] >> 32);
     size_t pos = static_cast<uint32_t>(order[i]);
-    // One field under two names (names ignore letter case) keeps the value of
-    // the greater name, as the reference reader, which takes names in order,
-    // does; one name twice is a fault.
-    for (; i + 1 < n && static_cast<uint32_t>(order[i + 1] >> 32) == id; ++i) {
-      const size_t next = static_cast<uint32_t>(order[i + 1]);
-      if (r.FieldNameViews[next] == r.FieldNameViews[pos]) throw RecordError(DuplicateKeyText("fields", r.FieldNameViews[pos]));
-      if (r.FieldNameViews[next] > r.FieldNameViews[pos]) pos = next;
+    // One field under two names (names ignore letter case, and a number
+    // names a field too) would keep one of two values: a fault, worded with
+    // the two least names as the reference reader, which takes names in
+    // order, finds them.
+    if (i + 1 < n && static_cast<uint32_t>(order[i + 1] >> 32) == id) {
+      std::string_view least = r.FieldNameViews[pos], second;
+      for (; i + 1 < n && static_cast<uint32_t>(order[i + 1] >> 32) == id; ++i) {
+        const std::string_view name = r.FieldNameViews[static_cast<uint32_t>(order[i + 1])];
+        if (name < least) {
+          second = least;
+          least = name;
+        } else if (second.data() == nullptr || name < second) {
+          second = name;
+        }
+      }
+      if (least == second) throw RecordError(DuplicateKeyText("fields", least));
+      throw RecordError(SameFieldText(least, second));
     }
     rec.Fields[kept++] = {static_cast<int32_t>(id), r.FieldValues[pos]};
   }
@@ -415,7 +430,7 @@ void readItems(od::value& v, Reader& r, HandsetRecord& rec, Pending& p) {
         hasText = true;
         return 8;
       }
-      fail("items: unknown key \"{}\"", key);
+      fail("items: unknown key \"{}\"", ClipValue(key));
     });
     if (!(seen & 1)) fail("items: every item needs an \"id\"");
     // "text" wins over "extra", as the later of the two names.
@@ -449,7 +464,7 @@ void readEvents(od::value& v, LineTarget& target) {
         origin.ItemIndex = static_cast<int32_t>(integer(value, Name{"events.item"}, -1, 254));
         return 4;
       }
-      fail("events: unknown key \"{}\"", key);
+      fail("events: unknown key \"{}\"", ClipValue(key));
     });
     if (!(seen & 1)) fail("events: every entry needs an \"id\"");
     target.Events.push_back(entry);
@@ -500,7 +515,7 @@ void member(Key key, std::string_view name, od::value& v, LineTarget& target, Re
       else if (k == "message") target.Feed.Kind = RecordKind::Message;
       else if (k == "test") target.Feed.Kind = RecordKind::Test;
       else if (k == "trace") target.Feed.Kind = RecordKind::Trace;
-      else fail("kind: \"{}\" is none of measurement, message, test, trace", k);
+      else fail("kind: \"{}\" is none of measurement, message, test, trace", ClipValue(k));
       p.kindGiven = true;
       return;
     }
@@ -544,7 +559,7 @@ void member(Key key, std::string_view name, od::value& v, LineTarget& target, Re
     case KeyNet: {
       const std::string_view net = text(v, "net");
       auto index = NetworkIndex(net);
-      if (!index) fail("net: unknown network \"{}\"", net);
+      if (!index) fail("net: unknown network \"{}\"", ClipValue(net));
       rec.NetType = *index;
       return;
     }
@@ -553,7 +568,7 @@ void member(Key key, std::string_view name, od::value& v, LineTarget& target, Re
       rec.Skip = take(v.get_bool());
       return;
     case KeyFields:
-      readFields(v, r, rec);
+      readFields(v, r, rec, target.UnknownFields);
       return;
     case KeyItems:
       readItems(v, r, rec, p);
@@ -564,7 +579,7 @@ void member(Key key, std::string_view name, od::value& v, LineTarget& target, Re
     case KeyUnknown:
       break;
   }
-  fail("unknown key \"{}\"", name);
+  fail("unknown key \"{}\"", ClipValue(name));
 }
 
 void readRecord(od::document& doc, const LogHeader& header, LineTarget& target, Reader& r) {
@@ -603,7 +618,8 @@ void readRecord(od::document& doc, const LogHeader& header, LineTarget& target, 
     const uint8_t net = rec.NetType != 255 ? rec.NetType : header.Network;
     rec.MessageCode = MessageCodeOf(net, p.msg);
     // A network without a catalogue names no codes: its messages keep code 0.
-    if (rec.MessageCode == 0 && net <= 3) fail("msg: no message \"{}\" in the {} catalogue", p.msg, NetworkName(net));
+    if (rec.MessageCode == 0 && net <= 3)
+      fail("msg: no message \"{}\" in the {} catalogue", ClipValue(p.msg), NetworkName(net));
   }
 
   // Message bytes: the sub-type, the elements in the order of their names, the raw bytes.

@@ -52,6 +52,9 @@ size_t VisitRows(TEventsResult& results, const EventFilter& filter, Each&& each)
     row.RecordIndex = r->RecordIndex;
     char time[DateTimeTextCapacity];
     row.Time.assign(time, WriteDateTimeText(r->GetTime(), time));
+    // After the time, which may read the record again: a record that no
+    // longer reads as it was fed is found there.
+    if (!filter.AcceptsRecord(row.RecordIndex)) continue;
     row.Kind = r->IsKind(0) ? "message" : r->IsKind(1) ? "test" : r->IsKind(2) ? "gate" : "other";
     row.Network = network;
     size_t details = 0;

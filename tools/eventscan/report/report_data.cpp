@@ -121,6 +121,9 @@ ReportData CollectReport(TEventsResult& results, ReportTrack&& track, const Even
     std::string name;
     r->GetEventName(name);
     if (!filter.AcceptsRow(r->GetTestEventId(), name)) continue;
+    // Its time may read the record again: asked for first, the record is then judged.
+    const double time = r->GetTime();
+    if (!filter.AcceptsRecord(r->RecordIndex)) continue;
     // Display off hides the event everywhere: map, graph, table and counts.
     if (r->Property && !r->Property->Display) {
       ++data.Hidden;
@@ -144,7 +147,7 @@ ReportData CollectReport(TEventsResult& results, ReportTrack&& track, const Even
     }
     ReportEvent e;
     e.Record = r->RecordIndex;
-    e.Time = r->GetTime();
+    e.Time = time;
     e.Style = it->second;
     if (e.Record >= 0 && static_cast<size_t>(e.Record) < routeAt.size() && routeAt[static_cast<size_t>(e.Record)] >= 0)
       e.Where = data.Route[static_cast<size_t>(routeAt[static_cast<size_t>(e.Record)])];
