@@ -96,7 +96,31 @@ int main(int argc, char** argv) {
   maintainCmd->add_option("--networks", maintain.Networks, "only these networks, comma-separated (GSM,UMTS)");
   maintainCmd->add_flag("--read-only", maintain.ReadOnly, "show the events without changing them");
 
-  for (CLI::App* sub : {runCmd, checkCmd, listCmd, demoCmd, importCmd, reportCmd, propertiesCmd, maintainCmd})
+  CampaignCommandOptions campaign;
+  CLI::App* campaignCmd =
+      app.add_subcommand("campaign", "run many logs, each in a worker process, into one SQLite database");
+  campaignCmd->add_option("logs", campaign.Inputs, "logs, captures (also .gz) and directories holding them")
+      ->required();
+  campaignCmd->add_option("--db", campaign.Database, "the campaign database (SQLite, created when missing)")
+      ->required();
+  addCommon(campaignCmd, campaign);
+  campaignCmd->add_option("--network", campaign.Network, "network of every log instead of its header's");
+  campaignCmd->add_option("--jobs,-j", campaign.Jobs, "logs run at a time (default: the number of cores)")
+      ->check(CLI::PositiveNumber);
+  campaignCmd->add_option("--log-timeout", campaign.LogTimeout,
+                          "seconds one log may take before its worker is stopped (default: no limit)")
+      ->check(CLI::PositiveNumber);
+  campaignCmd->add_flag("--force", campaign.Force, "run every log again, also those already in the database");
+  campaignCmd->add_flag("--quiet", campaign.Quiet, "no progress, no summary");
+
+  CampaignWorkerCommandOptions worker;
+  CLI::App* workerCmd = app.add_subcommand("campaign-worker", "");  // internal: one log of a campaign
+  workerCmd->group("");
+  workerCmd->add_option("log", worker.Log)->required();
+  addCommon(workerCmd, worker);
+  workerCmd->add_option("--network", worker.Network);
+
+  for (CLI::App* sub : {runCmd, campaignCmd, checkCmd, listCmd, demoCmd, importCmd, reportCmd, propertiesCmd, maintainCmd})
     sub->footer(exitStatus);
 
   try {
@@ -106,6 +130,8 @@ int main(int argc, char** argv) {
     return status == 0 ? ExitOk : ExitUsage;
   }
   if (*runCmd) return RunCommand(run);
+  if (*campaignCmd) return CampaignCommand(campaign);
+  if (*workerCmd) return CampaignWorkerCommand(worker);
   if (*checkCmd) return CheckCommand(check);
   if (*listCmd) return ListCommand(list, listNetwork);
   if (*demoCmd) return DemoCommand(demo);

@@ -55,6 +55,7 @@ bool FinishInput(const LogInput& input) {
   std::vector<LogFault> faults = input.Stream->Faults();
   std::stable_sort(faults.begin(), faults.end(), [](const LogFault& a, const LogFault& b) { return a.Line < b.Line; });
   for (const LogFault& f : faults) std::cerr << f.Text() << " (line skipped)\n";
+  if (std::string damage = input.Stream->Damage(); !damage.empty()) std::cerr << "fault: " << damage << '\n';
   if (!input.Stream->Stopped()) return true;
   std::cerr << fmt::format("{}: stopped at the first malformed line (--strict)\n", input.Stream->Name());
   return false;

@@ -75,6 +75,9 @@ class LogStream {
   // Faults in the order they were found.
   const std::vector<LogFault>& Faults() const { return faults_; }
   bool Stopped() const { return stopped_; }
+  // Where a damaged compressed log broke off (the records before it are
+  // read); empty for a log read to its end.
+  std::string Damage() const;
   // Records found so far (read ahead included).
   size_t RecordsFound() const { return index_.size(); }
   const RecordIndexEntry& Entry(int32_t index) const { return index_[static_cast<size_t>(index)]; }

@@ -1,0 +1,428 @@
+#include "campaign/campaign_runner.h"
+
+#include <fcntl.h>
+#include <openssl/evp.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <sstream>
+
+#include <fmt/format.h>
+#include <nlohmann/json.hpp>
+
+#include "campaign/campaign_db.h"
+#include "capture/capture_reader.h"
+#include "host/host_layout.h"
+#include "host/host_library.h"
+
+extern char** environ;
+
+namespace eventscan {
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+// A regular file whose first non-blank byte opens a JSON object (a log), or
+// a capture, or gzip data (a compressed log).
+bool looksLikeLog(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  char head[256];
+  in.read(head, sizeof head);
+  const auto n = static_cast<size_t>(in.gcount());
+  if (n >= 2 && static_cast<unsigned char>(head[0]) == 0x1f && static_cast<unsigned char>(head[1]) == 0x8b)
+    return true;
+  for (size_t i = 0; i < n; ++i) {
+    if (head[i] == ' ' || head[i] == '\t' || head[i] == '\r' || head[i] == '\n') continue;
+    if (head[i] == '{') return true;
+    break;
+  }
+  return IsCaptureFile(path.string());
+}
+
+class Sha256 {
+ public:
+  Sha256() : ctx_(EVP_MD_CTX_new()) { EVP_DigestInit_ex(ctx_, EVP_sha256(), nullptr); }
+  ~Sha256() { EVP_MD_CTX_free(ctx_); }
+  void Add(const void* data, size_t n) { EVP_DigestUpdate(ctx_, data, n); }
+  std::string Hex() {
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int n = 0;
+    EVP_DigestFinal_ex(ctx_, digest, &n);
+    std::string text;
+    for (unsigned i = 0; i < n; ++i) text += fmt::format("{:02x}", digest[i]);
+    return text;
+  }
+
+ private:
+  EVP_MD_CTX* ctx_;
+};
+
+// False when the file cannot be read; a missing definitions file hashes as empty.
+bool hashFile(const std::string& path, Sha256& hash, uint64_t* size = nullptr) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  std::vector<char> buffer(size_t(1) << 20);
+  uint64_t total = 0;
+  for (;;) {
+    ssize_t n = ::read(fd, buffer.data(), buffer.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      ::close(fd);
+      return false;
+    }
+    if (n == 0) break;
+    hash.Add(buffer.data(), static_cast<size_t>(n));
+    total += static_cast<uint64_t>(n);
+  }
+  ::close(fd);
+  if (size) *size = total;
+  return true;
+}
+
+// What decides a log's results besides its content: both definition files
+// (which events exist, which are displayed) and the network a run imposes.
+std::string definitionsHash(const std::optional<std::string>& network) {
+  const std::string home = EffectiveHomeDirectory();
+  Sha256 hash;
+  for (const char* name : {"EventsDefine.cfg", "EventsProperty.cfg"}) {
+    hashFile(home + name, hash);
+    hash.Add("\0", 1);
+  }
+  hash.Add(network ? network->data() : "", network ? network->size() : 0);
+  return hash.Hex();
+}
+
+std::string signalText(int sig) {
+  const char* name = strsignal(sig);
+  return fmt::format("signal {} ({})", sig, name ? name : "unknown");
+}
+
+void setNonBlocking(int fd) { fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK); }
+
+struct Job {
+  LogOutcome Log;
+  pid_t Pid = -1;
+  int Out = -1, Err = -1;
+  std::string OutText, ErrText;
+  Clock::time_point Started;
+};
+
+// Turns what a worker wrote into the outcome of its log.
+void readWorkerOutput(Job& job, int waitStatus, bool timedOut, double timeout) {
+  LogOutcome& log = job.Log;
+  bool ended = false;
+  std::istringstream lines(job.OutText);
+  std::string line;
+  while (std::getline(lines, line)) {
+    nlohmann::json j = nlohmann::json::parse(line, nullptr, false);
+    if (j.is_discarded() || !j.is_object()) continue;
+    const std::string type = j.value("type", "");
+    if (type == "result") {
+      CampaignResult r;
+      r.Record = j.value("record", 0);
+      r.Time = j.value("time", "");
+      if (j.contains("id")) r.EventId = j["id"].get<int32_t>();
+      r.Event = j.value("event", "");
+      r.Kind = j.value("kind", "");
+      r.Network = j.value("network", "");
+      r.Details = j.value("details", std::vector<std::string>{});
+      if (j.contains("lat")) r.Context.Latitude = j["lat"].get<double>();
+      if (j.contains("lon")) r.Context.Longitude = j["lon"].get<double>();
+      if (j.contains("cell")) r.Context.ServingCell = j["cell"].get<int64_t>();
+      if (j.contains("signal")) r.Context.ServingSignal = j["signal"].get<double>();
+      log.Results.push_back(std::move(r));
+    } else if (type == "fault") {
+      CampaignFault f;
+      f.Source = j.value("source", "log");
+      if (j.contains("line")) f.Line = j["line"].get<int32_t>();
+      f.Text = j.value("text", "");
+      log.Faults.push_back(std::move(f));
+    } else if (type == "end") {
+      ended = true;
+      log.Status = j.value("status", "fault");
+      log.Fault = j.value("fault", "");
+      log.Network = j.value("network", "");
+      if (j.contains("device")) log.DeviceType = j["device"].get<int32_t>();
+      log.Records = j.value("records", int64_t(0));
+      log.RouteMetres = j.value("route_m", 0.0);
+      log.FirstTime = j.value("first", "");
+      log.LastTime = j.value("last", "");
+    }
+  }
+  std::string lastError = job.ErrText;
+  while (!lastError.empty() && lastError.back() == '\n') lastError.pop_back();
+  if (size_t nl = lastError.rfind('\n'); nl != std::string::npos) lastError = lastError.substr(nl + 1);
+  std::string why;
+  if (timedOut)
+    why = fmt::format("the log took longer than the limit of {} seconds (--log-timeout); its worker was stopped",
+                      timeout);
+  else if (WIFSIGNALED(waitStatus))
+    why = fmt::format("the worker was killed by {}", signalText(WTERMSIG(waitStatus)));
+  else if (!ended)
+    why = fmt::format("the worker ended with status {} before the end of the log",
+                      WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : -1);
+  if (why.empty()) return;
+  // A log that did not end in its worker keeps none of its rows: they would
+  // be a part passed off as the whole.
+  log.Results.clear();
+  log.Records = 0;
+  log.Status = timedOut ? "timeout" : "crashed";
+  log.Fault = why + (lastError.empty() ? "" : ": " + lastError);
+}
+
+struct Totals {
+  size_t Ok = 0, Faulty = 0, Skipped = 0, Records = 0, Results = 0;
+};
+
+std::string grouped(size_t n) {
+  std::string digits = std::to_string(n), out;
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i && (digits.size() - i) % 3 == 0) out += ',';
+    out += digits[i];
+  }
+  return out;
+}
+
+class Progress {
+ public:
+  Progress(bool shown, size_t total) : shown_(shown), total_(total), started_(Clock::now()) {}
+  void Draw(const Totals& t, bool force = false) {
+    if (!shown_) return;
+    Clock::time_point now = Clock::now();
+    if (!force && now - drawn_ < std::chrono::milliseconds(100)) return;
+    drawn_ = now;
+    const double seconds = std::chrono::duration<double>(now - started_).count();
+    const size_t done = t.Ok + t.Faulty + t.Skipped;
+    const size_t run = t.Ok + t.Faulty;
+    std::string left = "--";
+    if (run > 0 && done < total_) {
+      auto remaining = static_cast<long>(seconds / static_cast<double>(run) * static_cast<double>(total_ - done));
+      left = fmt::format("{}:{:02}", remaining / 60, remaining % 60);
+    }
+    std::cerr << fmt::format("\r  {} / {} logs  {} records/s  {} results  {} faults  {} left   ", done, total_,
+                             grouped(seconds > 0 ? static_cast<size_t>(static_cast<double>(t.Records) / seconds) : 0),
+                             grouped(t.Results), t.Faulty, left)
+              << std::flush;
+    drawnOnce_ = true;
+  }
+  void End() {
+    if (drawnOnce_) std::cerr << '\n';
+  }
+  double Seconds() const { return std::chrono::duration<double>(Clock::now() - started_).count(); }
+
+ private:
+  bool shown_;
+  size_t total_;
+  Clock::time_point started_, drawn_{};
+  bool drawnOnce_ = false;
+};
+
+pid_t spawnWorker(const CampaignOptions& o, const std::string& log, int& out, int& err) {
+  int outPipe[2], errPipe[2];
+  if (pipe2(outPipe, O_CLOEXEC) != 0) throw std::runtime_error(fmt::format("cannot make a pipe: {}", strerror(errno)));
+  if (pipe2(errPipe, O_CLOEXEC) != 0) {
+    close(outPipe[0]);
+    close(outPipe[1]);
+    throw std::runtime_error(fmt::format("cannot make a pipe: {}", strerror(errno)));
+  }
+  std::vector<std::string> args{o.Program, "campaign-worker", log};
+  if (o.Home) args.insert(args.end(), {"--home", *o.Home});
+  if (o.Library) args.insert(args.end(), {"--library", *o.Library});
+  if (o.Network) args.insert(args.end(), {"--network", *o.Network});
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, outPipe[1], STDOUT_FILENO);
+  posix_spawn_file_actions_adddup2(&actions, errPipe[1], STDERR_FILENO);
+  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  pid_t pid = -1;
+  int rc = posix_spawn(&pid, o.Program.c_str(), &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  close(outPipe[1]);
+  close(errPipe[1]);
+  if (rc != 0) {
+    close(outPipe[0]);
+    close(errPipe[0]);
+    throw std::runtime_error(fmt::format("{}: cannot start a worker: {}", o.Program, strerror(rc)));
+  }
+  out = outPipe[0];
+  err = errPipe[0];
+  setNonBlocking(out);
+  setNonBlocking(err);
+  return pid;
+}
+
+// Reads what is there; false once the pipe is closed.
+bool drain(int fd, std::string& into, size_t keepLast = 0) {
+  char buffer[65536];
+  for (;;) {
+    ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n > 0) {
+      into.append(buffer, static_cast<size_t>(n));
+      if (keepLast && into.size() > 2 * keepLast) into.erase(0, into.size() - keepLast);
+      continue;
+    }
+    if (n == 0) return false;
+    if (errno == EINTR) continue;
+    return errno == EAGAIN || errno == EWOULDBLOCK;
+  }
+}
+
+}  // namespace
+
+std::vector<std::string> FindCampaignLogs(const std::vector<std::string>& inputs) {
+  std::vector<std::string> logs;
+  for (const std::string& input : inputs) {
+    std::error_code ec;
+    if (!fs::is_directory(input, ec)) {
+      logs.push_back(input);
+      continue;
+    }
+    std::vector<std::string> found;
+    for (auto it = fs::recursive_directory_iterator(input, fs::directory_options::skip_permission_denied, ec);
+         !ec && it != fs::recursive_directory_iterator(); it.increment(ec))
+      if (it->is_regular_file(ec) && looksLikeLog(it->path())) found.push_back(it->path().string());
+    std::sort(found.begin(), found.end());
+    logs.insert(logs.end(), found.begin(), found.end());
+  }
+  return logs;
+}
+
+int RunCampaign(const CampaignOptions& o) {
+  ChooseHomeDirectory(o.Home);
+  CampaignDb db(o.Database);
+  const std::string definitions = definitionsHash(o.Network);
+  const std::vector<std::string> logs = FindCampaignLogs(o.Inputs);
+  const unsigned jobs = o.Jobs ? o.Jobs : std::max(1u, static_cast<unsigned>(sysconf(_SC_NPROCESSORS_ONLN)));
+  Totals totals;
+  Progress progress(!o.Quiet && isatty(STDERR_FILENO) != 0, logs.size());
+  std::vector<std::string> seenHashes;
+  std::vector<std::unique_ptr<Job>> running;
+  size_t next = 0;
+
+  auto finish = [&](Job& job, int status, bool timedOut) {
+    job.Log.RunSeconds = std::chrono::duration<double>(Clock::now() - job.Started).count();
+    readWorkerOutput(job, status, timedOut, o.LogTimeout);
+    db.Store(job.Log);
+    if (job.Log.Status == "ok") ++totals.Ok;
+    else ++totals.Faulty;
+    totals.Records += static_cast<size_t>(job.Log.Records);
+    totals.Results += job.Log.Results.size();
+    if (!o.Quiet && job.Log.Status != "ok") {
+      progress.End();
+      std::cerr << fmt::format("{}: {}: {}\n", job.Log.Path, job.Log.Status, job.Log.Fault);
+    }
+  };
+
+  // The next log to run, hashed and looked up; the ones to skip are counted.
+  auto startNext = [&]() -> bool {
+    while (next < logs.size()) {
+      const std::string& path = logs[next++];
+      auto job = std::make_unique<Job>();
+      job->Log.Path = path;
+      job->Log.DefinitionsHash = definitions;
+      std::error_code ec;
+      Sha256 hash;
+      if (fs::is_regular_file(path, ec)) {
+        if (!hashFile(path, hash, &job->Log.Size)) {
+          job->Log.ContentHash = "unreadable:" + path;
+          job->Log.Status = "fault";
+          job->Log.Fault = fmt::format("{}: cannot read the log: {}", path, strerror(errno));
+          db.Store(job->Log);
+          ++totals.Faulty;
+          if (!o.Quiet) std::cerr << job->Log.Fault << '\n';
+          continue;
+        }
+        job->Log.ContentHash = hash.Hex();
+      } else {
+        // A pipe or a device cannot be read ahead for its hash: it is run every time.
+        job->Log.ContentHash = "not-a-file:" + path;
+      }
+      const bool duplicate =
+          std::find(seenHashes.begin(), seenHashes.end(), job->Log.ContentHash) != seenHashes.end();
+      if (duplicate || (!o.Force && db.HasCompleted(job->Log.ContentHash, definitions))) {
+        ++totals.Skipped;
+        continue;
+      }
+      seenHashes.push_back(job->Log.ContentHash);
+      job->Started = Clock::now();
+      job->Pid = spawnWorker(o, path, job->Out, job->Err);
+      running.push_back(std::move(job));
+      return true;
+    }
+    return false;
+  };
+
+  while (running.size() < jobs && startNext()) {}
+  while (!running.empty()) {
+    std::vector<pollfd> fds;
+    for (auto& job : running) {
+      if (job->Out >= 0) fds.push_back({job->Out, POLLIN, 0});
+      if (job->Err >= 0) fds.push_back({job->Err, POLLIN, 0});
+    }
+    int wait = progress.Seconds() >= 0 ? 200 : -1;
+    if (o.LogTimeout > 0) {
+      for (auto& job : running) {
+        auto deadline = job->Started + std::chrono::duration_cast<Clock::duration>(
+                                           std::chrono::duration<double>(o.LogTimeout));
+        auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        wait = static_cast<int>(std::clamp<long>(ms + 1, 0, wait));
+      }
+    }
+    if (!fds.empty() && poll(fds.data(), fds.size(), wait) < 0 && errno != EINTR)
+      throw std::runtime_error(fmt::format("cannot wait for the workers: {}", strerror(errno)));
+    for (size_t i = 0; i < running.size();) {
+      Job& job = *running[i];
+      if (job.Out >= 0 && !drain(job.Out, job.OutText)) {
+        close(job.Out);
+        job.Out = -1;
+      }
+      if (job.Err >= 0 && !drain(job.Err, job.ErrText, 4096)) {
+        close(job.Err);
+        job.Err = -1;
+      }
+      bool timedOut = false;
+      if (o.LogTimeout > 0 && std::chrono::duration<double>(Clock::now() - job.Started).count() > o.LogTimeout) {
+        kill(job.Pid, SIGKILL);
+        timedOut = true;
+      }
+      if (timedOut || (job.Out < 0 && job.Err < 0)) {
+        int status = 0;
+        while (waitpid(job.Pid, &status, 0) < 0 && errno == EINTR) {}
+        if (job.Out >= 0) close(job.Out);
+        if (job.Err >= 0) close(job.Err);
+        finish(job, status, timedOut);
+        running.erase(running.begin() + static_cast<long>(i));
+        while (running.size() < jobs && startNext()) {}
+        continue;
+      }
+      ++i;
+    }
+    progress.Draw(totals);
+  }
+  progress.Draw(totals, true);
+  progress.End();
+  if (!o.Quiet)
+    std::cerr << fmt::format("{} logs: {} ok, {} faulty, {} skipped; {} records, {} results, {:.3f} seconds\n",
+                             logs.size(), totals.Ok, totals.Faulty, totals.Skipped, grouped(totals.Records),
+                             grouped(totals.Results), progress.Seconds());
+  return totals.Faulty ? 2 : 0;
+}
+
+}  // namespace eventscan
