@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <map>
 #include <memory>
 #include <sstream>
 
@@ -231,18 +232,26 @@ class Progress {
   bool drawnOnce_ = false;
 };
 
-pid_t spawnWorker(const CampaignOptions& o, const std::string& log, int& out, int& err) {
-  int outPipe[2], errPipe[2];
+std::vector<std::string> workerArgs(const CampaignOptions& o, const std::string& log) {
+  std::vector<std::string> args{o.Program, "campaign-worker", log};
+  if (o.Home) args.insert(args.end(), {"--home", *o.Home});
+  if (o.Library) args.insert(args.end(), {"--library", *o.Library});
+  if (o.Network) args.insert(args.end(), {"--network", *o.Network});
+  return args;
+}
+
+// Starts `args` with stdout and stderr on pipes, stdin on a pipe when `in` is
+// given (else /dev/null).
+pid_t spawn(std::vector<std::string> args, int& out, int& err, int* in = nullptr) {
+  int outPipe[2], errPipe[2], inPipe[2] = {-1, -1};
+  if (in && pipe2(inPipe, O_CLOEXEC) != 0)
+    throw std::runtime_error(fmt::format("cannot make a pipe: {}", strerror(errno)));
   if (pipe2(outPipe, O_CLOEXEC) != 0) throw std::runtime_error(fmt::format("cannot make a pipe: {}", strerror(errno)));
   if (pipe2(errPipe, O_CLOEXEC) != 0) {
     close(outPipe[0]);
     close(outPipe[1]);
     throw std::runtime_error(fmt::format("cannot make a pipe: {}", strerror(errno)));
   }
-  std::vector<std::string> args{o.Program, "campaign-worker", log};
-  if (o.Home) args.insert(args.end(), {"--home", *o.Home});
-  if (o.Library) args.insert(args.end(), {"--library", *o.Library});
-  if (o.Network) args.insert(args.end(), {"--network", *o.Network});
   std::vector<char*> argv;
   for (std::string& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
@@ -250,17 +259,23 @@ pid_t spawnWorker(const CampaignOptions& o, const std::string& log, int& out, in
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, outPipe[1], STDOUT_FILENO);
   posix_spawn_file_actions_adddup2(&actions, errPipe[1], STDERR_FILENO);
-  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  if (in)
+    posix_spawn_file_actions_adddup2(&actions, inPipe[0], STDIN_FILENO);
+  else
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
   pid_t pid = -1;
-  int rc = posix_spawn(&pid, o.Program.c_str(), &actions, nullptr, argv.data(), environ);
+  int rc = posix_spawn(&pid, args[0].c_str(), &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   close(outPipe[1]);
   close(errPipe[1]);
+  if (in) close(inPipe[0]);
   if (rc != 0) {
     close(outPipe[0]);
     close(errPipe[0]);
-    throw std::runtime_error(fmt::format("{}: cannot start a worker: {}", o.Program, strerror(rc)));
+    if (in) close(inPipe[1]);
+    throw std::runtime_error(fmt::format("{}: cannot start: {}", args[0], strerror(rc)));
   }
+  if (in) *in = inPipe[1];
   out = outPipe[0];
   err = errPipe[0];
   setNonBlocking(out);
@@ -282,6 +297,79 @@ bool drain(int fd, std::string& into, size_t keepLast = 0) {
     if (errno == EINTR) continue;
     return errno == EAGAIN || errno == EWOULDBLOCK;
   }
+}
+
+void writeAll(int fd, const std::string& text) {
+  for (size_t done = 0; done < text.size();) {
+    ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) throw std::runtime_error(fmt::format("the Dask driver stopped reading: {}", strerror(errno)));
+    done += static_cast<size_t>(n);
+  }
+}
+
+// The Python process that hands the workers to Dask, and the logs it runs.
+struct Driver {
+  pid_t Pid = -1;
+  int In = -1, Out = -1, Err = -1;
+  std::string OutText, ErrText;
+  long NextId = 0;
+  std::map<long, std::unique_ptr<Job>> Waiting;
+};
+
+template <typename StartNext, typename Finish>
+void runThroughDriver(Driver& d, unsigned jobs, StartNext& startNext, Finish& finish, Progress& progress,
+                      Totals& totals) {
+  bool more = true;
+  while (more && d.Waiting.size() < jobs) more = startNext();
+  if (!more) {
+    close(d.In);
+    d.In = -1;
+  }
+  while (d.Out >= 0 || !d.Waiting.empty()) {
+    pollfd fds[2] = {{d.Out, POLLIN, 0}, {d.Err, POLLIN, 0}};
+    if (poll(fds, 2, 200) < 0 && errno != EINTR)
+      throw std::runtime_error(fmt::format("cannot wait for the Dask driver: {}", strerror(errno)));
+    const bool open = drain(d.Out, d.OutText);
+    if (d.Err >= 0 && !drain(d.Err, d.ErrText, 4096)) {
+      close(d.Err);
+      d.Err = -1;
+    }
+    for (size_t nl; (nl = d.OutText.find('\n')) != std::string::npos;) {
+      nlohmann::json answer = nlohmann::json::parse(d.OutText.substr(0, nl), nullptr, false);
+      d.OutText.erase(0, nl + 1);
+      if (answer.is_discarded() || !answer.contains("id")) continue;
+      auto it = d.Waiting.find(answer["id"].get<long>());
+      if (it == d.Waiting.end()) continue;
+      Job& job = *it->second;
+      job.OutText = answer.value("stdout", "");
+      job.ErrText = answer.value("stderr", "");
+      const int rc = answer.value("returncode", 1);
+      // The exit code or signal, as waitpid would have given them.
+      const int status = rc >= 0 ? (rc & 0xFF) << 8 : (-rc & 0x7F);
+      finish(job, status, answer.value("timed_out", false));
+      d.Waiting.erase(it);
+      while (more && d.Waiting.size() < jobs) more = startNext();
+      if (!more && d.In >= 0) {
+        close(d.In);
+        d.In = -1;
+      }
+    }
+    if (!open) {
+      close(d.Out);
+      d.Out = -1;
+      if (!d.Waiting.empty()) {
+        int status = 0;
+        waitpid(d.Pid, &status, 0);
+        throw std::runtime_error(fmt::format("the Dask driver ended with {} logs unfinished: {}", d.Waiting.size(),
+                                             d.ErrText.empty() ? "no message" : d.ErrText));
+      }
+    }
+    progress.Draw(totals);
+  }
+  if (d.Err >= 0) close(d.Err);
+  int status = 0;
+  while (waitpid(d.Pid, &status, 0) < 0 && errno == EINTR) {}
 }
 
 }  // namespace
@@ -309,8 +397,15 @@ int RunCampaign(const CampaignOptions& o) {
   CampaignDb db(o.Database);
   const std::string definitions = definitionsHash(o.Network);
   const std::vector<std::string> logs = FindCampaignLogs(o.Inputs);
-  const unsigned jobs = o.Jobs ? o.Jobs : std::max(1u, static_cast<unsigned>(sysconf(_SC_NPROCESSORS_ONLN)));
+  const unsigned cores = std::max(1u, static_cast<unsigned>(sysconf(_SC_NPROCESSORS_ONLN)));
+  const unsigned jobs = o.Jobs ? o.Jobs : o.Scheduler ? 64 : cores;
   Totals totals;
+  std::optional<Driver> driver;
+  if (o.Scheduler) {
+    driver.emplace();
+    driver->Pid = spawn({o.Python, o.DaskDriver, *o.Scheduler}, driver->Out, driver->Err, &driver->In);
+    setNonBlocking(driver->Out);
+  }
   Progress progress(!o.Quiet && isatty(STDERR_FILENO) != 0, logs.size());
   std::vector<std::string> seenHashes;
   std::vector<std::unique_ptr<Job>> running;
@@ -362,13 +457,22 @@ int RunCampaign(const CampaignOptions& o) {
       }
       seenHashes.push_back(job->Log.ContentHash);
       job->Started = Clock::now();
-      job->Pid = spawnWorker(o, path, job->Out, job->Err);
+      if (driver) {
+        nlohmann::json request{{"id", driver->NextId}, {"argv", workerArgs(o, path)}, {"timeout", o.LogTimeout}};
+        writeAll(driver->In, request.dump() + "\n");
+        driver->Waiting.emplace(driver->NextId++, std::move(job));
+        return true;
+      }
+      job->Pid = spawn(workerArgs(o, path), job->Out, job->Err);
       running.push_back(std::move(job));
       return true;
     }
     return false;
   };
 
+  if (driver) {
+    runThroughDriver(*driver, jobs, startNext, finish, progress, totals);
+  }
   while (running.size() < jobs && startNext()) {}
   while (!running.empty()) {
     std::vector<pollfd> fds;

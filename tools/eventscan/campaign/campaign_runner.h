@@ -22,6 +22,11 @@ struct CampaignOptions {
   bool Force = false;        // run every log again
   bool Quiet = false;        // no progress and no summary
   std::string Program;       // the eventscan that runs the workers
+  // A Dask scheduler ("tcp://HOST:8786"): the workers run as tasks on its
+  // cluster through `DaskDriver` (run by `Python`), not as local processes.
+  std::optional<std::string> Scheduler;
+  std::string DaskDriver;    // campaign_dask.py
+  std::string Python = "/usr/bin/python3";
 };
 
 // The logs of a campaign in the order they are run: files named as they are,

@@ -22,6 +22,8 @@ int CampaignCommand(const CampaignCommandOptions& o) {
   c.Force = o.Force;
   c.Quiet = o.Quiet;
   c.Program = ProgramDirectory() + "eventscan";
+  c.Scheduler = o.Scheduler;
+  c.DaskDriver = ProgramDirectory() + "campaign_dask.py";
   try {
     return RunCampaign(c);
   } catch (const std::exception& e) {

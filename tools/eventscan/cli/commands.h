@@ -78,6 +78,7 @@ struct CampaignCommandOptions : CommonOptions {
   double LogTimeout = 0;
   bool Force = false;
   bool Quiet = false;
+  std::optional<std::string> Scheduler;  // a Dask scheduler: the logs run as tasks on its cluster
 };
 
 // eventscan campaign-worker (not listed in the help): one log of a campaign,

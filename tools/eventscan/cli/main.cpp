@@ -112,6 +112,9 @@ int main(int argc, char** argv) {
       ->check(CLI::PositiveNumber);
   campaignCmd->add_flag("--force", campaign.Force, "run every log again, also those already in the database");
   campaignCmd->add_flag("--quiet", campaign.Quiet, "no progress, no summary");
+  campaignCmd->add_option("--scheduler", campaign.Scheduler,
+                          "a Dask scheduler (tcp://HOST:8786): each log is a task on its workers, which read the logs "
+                          "and eventscan at the same paths (--jobs: tasks handed over at a time, default 64)");
 
   CampaignWorkerCommandOptions worker;
   CLI::App* workerCmd = app.add_subcommand("campaign-worker", "");  // internal: one log of a campaign
