@@ -50,8 +50,6 @@ CREATE TABLE results(
   UNIQUE(log_id, seq)
 );
 CREATE INDEX results_event ON results(event, network, time);
-CREATE INDEX results_time ON results(time);
-CREATE INDEX results_cell ON results(serving_cell);
 CREATE TABLE detail_values(
   result_id INTEGER NOT NULL REFERENCES results(id) ON DELETE CASCADE,
   name TEXT NOT NULL,
@@ -144,6 +142,7 @@ CampaignDb::CampaignDb(const std::string& path) : path_(path) {
     // committed log across a crash of the process; only a power cut may lose
     // the last commits, which a rerun then repeats.
     exec("PRAGMA synchronous=NORMAL");
+    exec("PRAGMA cache_size=-65536");  // 64 MiB: the indices of a large campaign stay in memory
     sqlite3_stmt* version = prepare("PRAGMA user_version");
     int found = sqlite3_step(version) == SQLITE_ROW ? sqlite3_column_int(version, 0) : -1;
     sqlite3_finalize(version);
@@ -209,7 +208,8 @@ sqlite3_stmt* CampaignDb::prepare(const char* sql) {
 namespace {
 
 void bindText(sqlite3_stmt* s, int i, const std::string& text) {
-  sqlite3_bind_text(s, i, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+  // The strings outlive the statement's step: SQLite need not copy them.
+  sqlite3_bind_text(s, i, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
 }
 void bindTextOrNull(sqlite3_stmt* s, int i, const std::string& text) {
   if (text.empty()) sqlite3_bind_null(s, i);

@@ -23,6 +23,7 @@
 
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
+#include <simdjson.h>
 
 #include "campaign/campaign_db.h"
 #include "capture/capture_reader.h"
@@ -122,48 +123,75 @@ struct Job {
   Clock::time_point Started;
 };
 
+// Reads a worker's JSON lines into its log (simdjson: the coordinator parses
+// every result of the campaign, and it is the one process that cannot be
+// run N at a time). False when the text stops being what a worker writes.
+bool parseWorkerLines(const std::string& text, LogOutcome& log, bool& ended) {
+  namespace od = simdjson::ondemand;
+  std::string_view str;
+  auto text_of = [&str](od::value v) {
+    str = v.get_string().value();
+    return std::string(str);
+  };
+  try {
+    simdjson::padded_string padded(text);
+    od::parser parser;
+    od::document_stream docs = parser.iterate_many(padded);
+    for (auto doc : docs) {
+      od::object fields = doc.get_object();
+      std::string type;
+      CampaignResult r;
+      CampaignFault f;
+      std::string status, fault;
+      for (auto field : fields) {
+        const std::string_view key = field.unescaped_key().value();
+        od::value v = field.value();
+        if (key == "type") type = text_of(v);
+        else if (key == "record") r.Record = static_cast<int32_t>(v.get_int64().value());
+        else if (key == "time") r.Time = text_of(v);
+        else if (key == "id") r.EventId = static_cast<int32_t>(v.get_int64().value());
+        else if (key == "event") r.Event = text_of(v);
+        else if (key == "kind") r.Kind = text_of(v);
+        else if (key == "network") r.Network = text_of(v);
+        else if (key == "details") {
+          for (auto d : v.get_array()) r.Details.emplace_back(std::string_view(d.get_string().value()));
+        } else if (key == "lat") r.Context.Latitude = v.get_double().value();
+        else if (key == "lon") r.Context.Longitude = v.get_double().value();
+        else if (key == "cell") r.Context.ServingCell = v.get_int64().value();
+        else if (key == "signal") r.Context.ServingSignal = v.get_double().value();
+        else if (key == "source") f.Source = text_of(v);
+        else if (key == "line") f.Line = static_cast<int32_t>(v.get_int64().value());
+        else if (key == "text") f.Text = text_of(v);
+        else if (key == "status") status = text_of(v);
+        else if (key == "fault") fault = text_of(v);
+        else if (key == "device") log.DeviceType = static_cast<int32_t>(v.get_int64().value());
+        else if (key == "records") log.Records = v.get_int64().value();
+        else if (key == "route_m") log.RouteMetres = v.get_double().value();
+        else if (key == "first") log.FirstTime = text_of(v);
+        else if (key == "last") log.LastTime = text_of(v);
+      }
+      if (type == "result") {
+        log.Results.push_back(std::move(r));
+      } else if (type == "fault") {
+        log.Faults.push_back(std::move(f));
+      } else if (type == "end") {
+        ended = true;
+        log.Status = status.empty() ? "fault" : status;
+        log.Fault = fault;
+        log.Network = r.Network;
+      }
+    }
+  } catch (const simdjson::simdjson_error&) {
+    return false;
+  }
+  return true;
+}
+
 // Turns what a worker wrote into the outcome of its log.
 void readWorkerOutput(Job& job, int waitStatus, bool timedOut, double timeout) {
   LogOutcome& log = job.Log;
   bool ended = false;
-  std::istringstream lines(job.OutText);
-  std::string line;
-  while (std::getline(lines, line)) {
-    nlohmann::json j = nlohmann::json::parse(line, nullptr, false);
-    if (j.is_discarded() || !j.is_object()) continue;
-    const std::string type = j.value("type", "");
-    if (type == "result") {
-      CampaignResult r;
-      r.Record = j.value("record", 0);
-      r.Time = j.value("time", "");
-      if (j.contains("id")) r.EventId = j["id"].get<int32_t>();
-      r.Event = j.value("event", "");
-      r.Kind = j.value("kind", "");
-      r.Network = j.value("network", "");
-      r.Details = j.value("details", std::vector<std::string>{});
-      if (j.contains("lat")) r.Context.Latitude = j["lat"].get<double>();
-      if (j.contains("lon")) r.Context.Longitude = j["lon"].get<double>();
-      if (j.contains("cell")) r.Context.ServingCell = j["cell"].get<int64_t>();
-      if (j.contains("signal")) r.Context.ServingSignal = j["signal"].get<double>();
-      log.Results.push_back(std::move(r));
-    } else if (type == "fault") {
-      CampaignFault f;
-      f.Source = j.value("source", "log");
-      if (j.contains("line")) f.Line = j["line"].get<int32_t>();
-      f.Text = j.value("text", "");
-      log.Faults.push_back(std::move(f));
-    } else if (type == "end") {
-      ended = true;
-      log.Status = j.value("status", "fault");
-      log.Fault = j.value("fault", "");
-      log.Network = j.value("network", "");
-      if (j.contains("device")) log.DeviceType = j["device"].get<int32_t>();
-      log.Records = j.value("records", int64_t(0));
-      log.RouteMetres = j.value("route_m", 0.0);
-      log.FirstTime = j.value("first", "");
-      log.LastTime = j.value("last", "");
-    }
-  }
+  if (!parseWorkerLines(job.OutText, log, ended)) ended = false;
   std::string lastError = job.ErrText;
   while (!lastError.empty() && lastError.back() == '\n') lastError.pop_back();
   if (size_t nl = lastError.rfind('\n'); nl != std::string::npos) lastError = lastError.substr(nl + 1);
@@ -402,6 +430,8 @@ int RunCampaign(const CampaignOptions& o) {
   Totals totals;
   std::optional<Driver> driver;
   if (o.Scheduler) {
+    // A driver that dies shows as a closed pipe, reported below, not as a signal that ends the campaign.
+    signal(SIGPIPE, SIG_IGN);
     driver.emplace();
     driver->Pid = spawn({o.Python, o.DaskDriver, *o.Scheduler}, driver->Out, driver->Err, &driver->In);
     setNonBlocking(driver->Out);
@@ -480,7 +510,7 @@ int RunCampaign(const CampaignOptions& o) {
       if (job->Out >= 0) fds.push_back({job->Out, POLLIN, 0});
       if (job->Err >= 0) fds.push_back({job->Err, POLLIN, 0});
     }
-    int wait = progress.Seconds() >= 0 ? 200 : -1;
+    int wait = 200;  // the progress line is redrawn meanwhile
     if (o.LogTimeout > 0) {
       for (auto& job : running) {
         auto deadline = job->Started + std::chrono::duration_cast<Clock::duration>(
@@ -511,9 +541,12 @@ int RunCampaign(const CampaignOptions& o) {
         while (waitpid(job.Pid, &status, 0) < 0 && errno == EINTR) {}
         if (job.Out >= 0) close(job.Out);
         if (job.Err >= 0) close(job.Err);
-        finish(job, status, timedOut);
+        // The next worker starts before this log is stored, so that storing
+        // it overlaps with running the next.
+        std::unique_ptr<Job> done = std::move(running[i]);
         running.erase(running.begin() + static_cast<long>(i));
         while (running.size() < jobs && startNext()) {}
+        finish(*done, status, timedOut);
         continue;
       }
       ++i;
