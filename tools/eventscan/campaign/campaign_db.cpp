@@ -142,7 +142,6 @@ CampaignDb::CampaignDb(const std::string& path) : path_(path) {
     // committed log across a crash of the process; only a power cut may lose
     // the last commits, which a rerun then repeats.
     exec("PRAGMA synchronous=NORMAL");
-    exec("PRAGMA cache_size=-65536");  // 64 MiB: the indices of a large campaign stay in memory
     sqlite3_stmt* version = prepare("PRAGMA user_version");
     int found = sqlite3_step(version) == SQLITE_ROW ? sqlite3_column_int(version, 0) : -1;
     sqlite3_finalize(version);

@@ -4,13 +4,17 @@
 
 #include "campaign/campaign_runner.h"
 #include "campaign/campaign_worker.h"
-#include "campaign/campaign_db.h"
 #include "cli/commands.h"
 #include "host/host_library.h"
+#include "log/networks.h"
 
 namespace eventscan {
 
 int CampaignCommand(const CampaignCommandOptions& o) {
+  if (o.Network && !NetworkIndex(*o.Network)) {
+    std::cerr << "--network: \"" << *o.Network << "\" is none of GSM, CDMA, UMTS, TD-SCDMA\n";
+    return ExitUsage;
+  }
   CampaignOptions c;
   c.Inputs = o.Inputs;
   c.Database = o.Database;
