@@ -14,7 +14,8 @@ cd "$(dirname "$0")"
 
 PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           libpugixml-dev libmuparser-dev libstb-dev libcli11-dev nlohmann-json3-dev
-          libfmt-dev libsimdjson-dev libespeak-ng-dev libutf8proc-dev qt6-base-dev tshark chromium)
+          libfmt-dev libsimdjson-dev libespeak-ng-dev libutf8proc-dev qt6-base-dev tshark chromium
+          libsqlite3-dev sqlite3 zlib1g-dev libssl-dev python3-distributed python3-dask)
 
 install_missing() {
   local missing=()

@@ -28,6 +28,8 @@ set_target_properties(eventscan PROPERTIES INSTALL_RPATH "$ORIGIN/${EVENTMANAGER
 install(TARGETS eventmanager ${EVENTMANAGER_OUTSIDE_TARGETS} EXPORT eventmanagerTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
 install(TARGETS eventscan RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The Dask driver of `eventscan campaign --scheduler` is looked for beside eventscan.
+install(PROGRAMS ${PROJECT_SOURCE_DIR}/tools/eventscan/campaign/campaign_dask.py DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/eventmanager DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 
 set(EVENTMANAGER_SAMPLE ${PROJECT_SOURCE_DIR}/data/sample)

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "cli/exit_codes.h"
 #include "output/output_formats.h"
@@ -74,8 +75,31 @@ struct MessagesOptions {
   std::string Find;
 };
 
+
+// eventscan campaign: every log and capture named or found below the
+// directories, each in a worker process, into one SQLite database.
+struct CampaignCommandOptions : CommonOptions {
+  std::vector<std::string> Inputs;
+  std::string Database;
+  std::optional<std::string> Network;
+  unsigned Jobs = 0;
+  double LogTimeout = 0;
+  bool Force = false;
+  bool Quiet = false;
+  std::optional<std::string> Scheduler;  // a Dask scheduler: the logs run as tasks on its cluster
+};
+
+// eventscan campaign-worker (not listed in the help): one log of a campaign,
+// its rows as JSON lines on stdout.
+struct CampaignWorkerCommandOptions : CommonOptions {
+  std::string Log;
+  std::optional<std::string> Network;
+};
+
 int RunCommand(const RunOptions& options);
 int MessagesCommand(const MessagesOptions& options);
+int CampaignCommand(const CampaignCommandOptions& options);
+int CampaignWorkerCommand(const CampaignWorkerCommandOptions& options);
 int CheckCommand(const CommonOptions& options);
 int ListCommand(const CommonOptions& options, const std::optional<std::string>& network);
 int DemoCommand(const DemoOptions& options);

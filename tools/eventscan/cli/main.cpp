@@ -121,8 +121,35 @@ int main(int argc, char** argv) {
   maintainCmd->add_option("--networks", maintain.Networks, "only these networks, comma-separated (GSM,UMTS)");
   maintainCmd->add_flag("--read-only", maintain.ReadOnly, "show the events without changing them");
 
-  const std::vector<CLI::App*> commands = {runCmd,    checkCmd,  listCmd,       demoCmd,    importCmd,
-                                           reportCmd, messagesCmd, propertiesCmd, maintainCmd};
+  CampaignCommandOptions campaign;
+  CLI::App* campaignCmd =
+      app.add_subcommand("campaign", "run many logs, each in a worker process, into one SQLite database");
+  campaignCmd->add_option("logs", campaign.Inputs, "logs, captures (also .gz) and directories holding them")
+      ->required();
+  campaignCmd->add_option("--db", campaign.Database, "the campaign database (SQLite, created when missing)")
+      ->required();
+  addCommon(campaignCmd, campaign);
+  campaignCmd->add_option("--network", campaign.Network, "network of every log instead of its header's");
+  campaignCmd->add_option("--jobs,-j", campaign.Jobs, "logs run at a time (default: the number of cores)")
+      ->check(CLI::PositiveNumber);
+  campaignCmd->add_option("--log-timeout", campaign.LogTimeout,
+                          "seconds one log may take before its worker is stopped (default: no limit)")
+      ->check(CLI::PositiveNumber);
+  campaignCmd->add_flag("--force", campaign.Force, "run every log again, also those already in the database");
+  campaignCmd->add_flag("--quiet", campaign.Quiet, "no progress, no summary");
+  campaignCmd->add_option("--scheduler", campaign.Scheduler,
+                          "a Dask scheduler (tcp://HOST:8786): each log is a task on its workers, which read the logs "
+                          "and eventscan at the same paths (--jobs: tasks handed over at a time, default 64)");
+
+  CampaignWorkerCommandOptions worker;
+  CLI::App* workerCmd = app.add_subcommand("campaign-worker", "");  // internal: one log of a campaign
+  workerCmd->group("");
+  workerCmd->add_option("log", worker.Log)->required();
+  addCommon(workerCmd, worker);
+  workerCmd->add_option("--network", worker.Network);
+
+  const std::vector<CLI::App*> commands = {runCmd,    campaignCmd, checkCmd,      listCmd,    demoCmd,
+                                           importCmd, reportCmd,   messagesCmd, propertiesCmd, maintainCmd};
   for (CLI::App* sub : commands) sub->footer(exitStatus);
 
   // A first word that is no command: most likely a typo of one.
@@ -130,7 +157,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> names;
     for (CLI::App* sub : commands) names.push_back(sub->get_name());
     const std::string word = argv[1];
-    if (std::find(names.begin(), names.end(), word) == names.end()) {
+    if (word != workerCmd->get_name() && std::find(names.begin(), names.end(), word) == names.end()) {
       std::vector<std::string> near = ClosestNames(word, names, 1);
       std::cerr << "eventscan: \"" << TerminalText(word) << "\" is no command"
                 << (near.empty() ? "" : "; did you mean \"" + near.front() + "\"?") << "\n"
@@ -146,6 +173,8 @@ int main(int argc, char** argv) {
     return status == 0 ? ExitOk : ExitUsage;
   }
   if (*runCmd) return RunCommand(run);
+  if (*campaignCmd) return CampaignCommand(campaign);
+  if (*workerCmd) return CampaignWorkerCommand(worker);
   if (*checkCmd) return CheckCommand(check);
   if (*listCmd) return ListCommand(list, listNetwork);
   if (*demoCmd) return DemoCommand(demo);

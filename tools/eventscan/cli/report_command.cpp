@@ -64,7 +64,7 @@ int ReportCommand(const ReportOptions& o) {
     WriteFileAtomically(o.Output, page);
     std::cerr << fmt::format("{}: {} records, {} events, {} bytes\n", o.Output, input->Records(), events,
                              page.size());
-    return input->Changed() ? ExitInput : ExitOk;
+    return input->Changed() || input->Damaged() ? ExitInput : ExitOk;
   } catch (const std::exception& e) {
     std::cerr << TerminalText(e.what()) << '\n';
     return ExitInput;

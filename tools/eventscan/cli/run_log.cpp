@@ -37,15 +37,6 @@ void warnWithoutDefinitions(HostLibrary& library, uint8_t network, const LogHead
                            EffectiveHomeDirectory(), NetworkName(network));
 }
 
-// Result rows of a capture show the frame number in place of the record
-// index, and the network of that record (a capture mixes GSM and UMTS).
-void numberRowByFrame(ResultRow& row, const LogInput& input) {
-  const auto i = static_cast<size_t>(row.RecordIndex);
-  if (row.RecordIndex < 0 || i >= input.Frames.size()) return;
-  row.RecordIndex = static_cast<int32_t>(input.Frames[i]);
-  if (input.Parsed && i < input.Parsed->Records.size()) row.Network = NetworkName(input.Parsed->Records[i].NetType);
-}
-
 }  // namespace
 
 std::ostream& StandardOutput() { return std::cout; }
@@ -81,15 +72,10 @@ int RunLog(HostLibrary& library, LogInput& input, const EventFilter& filter, Out
     } else {
       session.Feed(*input.Parsed, std::ref(progress), input.Restarts);
     }
+    if (!mixed) nets.clear();
     RowAdjust byFrame;
-    if (!input.Frames.empty()) {
-      byFrame = [&input](ResultRow& row) { numberRowByFrame(row, input); };
-    } else if (mixed) {
-      byFrame = [&nets](ResultRow& row) {
-        if (row.RecordIndex >= 0 && static_cast<size_t>(row.RecordIndex) < nets.size())
-          row.Network = NetworkName(nets[static_cast<size_t>(row.RecordIndex)]);
-      };
-    }
+    if (!input.Frames.empty() || mixed)
+      byFrame = [&input, &nets](ResultRow& row) { ShowRecordOfRow(input, nets, row.RecordIndex, row.Network); };
     std::ostream& out = output();
     const size_t rows = WriteResults(out, session.Results(), session.Filter(), format, byFrame);
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
@@ -108,6 +94,7 @@ int RunLog(HostLibrary& library, LogInput& input, const EventFilter& filter, Out
     if (!changedWhenFed) std::cerr << TerminalText(input.Stream->ChangeText()) << '\n';
     return ExitInput;
   }
+  if (input.Damaged()) return ExitInput;  // the rows written are those before the damage
   return faults.size() == faultsBefore ? ExitOk : ExitSave;
 }
 

@@ -9,6 +9,7 @@
 
 #include "capture/capture_reader.h"
 #include "log/log_source.h"
+#include "log/networks.h"
 #include "support/text_escape.h"
 
 namespace eventscan {
@@ -72,7 +73,6 @@ std::optional<std::string> GzipInputFault(const std::string& path, const std::st
 }
 
 std::optional<LogInput> OpenLogOrCapture(const std::string& path, const ReadOptions& read) {
-  if (auto gz = GzipInputFault(path, fmt::format("zcat {} | eventscan COMMAND - ...", path))) throw LogError(*gz);
   LogInput input;
   // Looking at the first bytes of a pipe would take them away from the log:
   // only a regular file may be a capture.
@@ -103,9 +103,26 @@ bool FinishInput(const LogInput& input) {
     std::cerr << TerminalText(stream.ChangeText()) << '\n';
     return true;
   }
+  if (std::string damage = stream.Damage(); !damage.empty()) std::cerr << "fault: " << TerminalText(damage) << '\n';
   if (!stream.Stopped()) return true;
   std::cerr << fmt::format("{}: stopped at the first malformed line (--strict)\n", input.Stream->Name());
   return false;
+}
+
+}  // namespace eventscan
+
+namespace eventscan {
+
+void ShowRecordOfRow(const LogInput& input, const std::vector<uint8_t>& nets, int32_t& record, std::string& network) {
+  if (record < 0) return;
+  const auto i = static_cast<size_t>(record);
+  if (!input.Frames.empty()) {
+    if (i >= input.Frames.size()) return;
+    record = static_cast<int32_t>(input.Frames[i]);
+    if (input.Parsed && i < input.Parsed->Records.size()) network = NetworkName(input.Parsed->Records[i].NetType);
+  } else if (i < nets.size()) {
+    network = NetworkName(nets[i]);
+  }
 }
 
 }  // namespace eventscan

@@ -28,6 +28,9 @@ struct LogInput {
   // The log changed while it was read: the rows are those of the records
   // before the change, and the run is a fault of the log.
   bool Changed() const { return Stream && Stream->Changed(); }
+  // A compressed log whose stream broke off: the rows are those of the
+  // records before the damage, and the run is a fault of the log.
+  bool Damaged() const { return Stream && !Stream->Damage().empty(); }
 };
 
 // Opens the log at `path` or reads the capture (recognised by its first
@@ -52,6 +55,12 @@ std::optional<ParsedLog> ReadCaptureForRun(const std::string& path, bool strict,
 // `how`, e.g. "zcat F | eventscan run -"); none for any other file. A command
 // that learns to read gzip drops its call.
 std::optional<std::string> GzipInputFault(const std::string& path, const std::string& how);
+
+// What a result row shows of its record: for a capture the frame number in
+// place of the record index and that record's network (captures mix GSM and
+// UMTS); for a streamed log that mixes networks (a capture written as a log)
+// the network of the record, from `nets`, one a record (empty: not mixed).
+void ShowRecordOfRow(const LogInput& input, const std::vector<uint8_t>& nets, int32_t& record, std::string& network);
 
 // The faults of a log read into memory, one line each, as runs print them.
 void PrintLogFaults(const ParsedLog& log);

@@ -13,6 +13,7 @@
 
 #include <fmt/format.h>
 
+#include "log/gzip_source.h"
 #include "support/file_io.h"
 
 namespace eventscan {
@@ -239,6 +240,7 @@ std::unique_ptr<LogSource> OpenLogSource(const std::string& path) {
   }
   // A named pipe or a device cannot be read again at an offset: kept aside like a pipe on standard input.
   if (!S_ISREG(st.st_mode)) return std::make_unique<SpillSource>(fd, true, path);
+  if (StartsAsGzip(fd)) return GzipLogSource(fd, path);
   return std::make_unique<FileSource>(fd, true, 0, st, path);
 }
 

@@ -22,9 +22,12 @@ class LogSource {
   virtual void ReadAt(uint64_t offset, size_t size, char* out) = 0;
   // The whole size when known in advance (a file), else 0.
   virtual uint64_t Size() const { return 0; }
+  // Why the bytes ended before the log did (a damaged compressed stream),
+  // naming the file and the byte; empty when they reached the log's end.
+  virtual std::string Damage() const { return {}; }
 };
 
-// A file ("-": standard input; a pipe is kept in an unlinked temporary file as
+// A file, inflated as it is read when it is gzip-compressed ("-": standard input; a pipe is kept in an unlinked temporary file as
 // it is read, so that its lines can be read again). Raises LogError.
 std::unique_ptr<LogSource> OpenLogSource(const std::string& path);
 // Text held by the caller, which must outlive the source.

@@ -70,6 +70,7 @@ LogStream::~LogStream() = default;
 
 uint64_t LogStream::BytesRead() const { return lines_->Passed(); }
 uint64_t LogStream::Size() const { return lines_->Source().Size(); }
+std::string LogStream::Damage() const { return lines_->Source().Damage(); }
 
 RecordFeed LogStream::feedOf(int32_t index) const {
   if (index < 0 || static_cast<size_t>(index) >= index_.size()) return {};

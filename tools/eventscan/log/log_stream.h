@@ -97,6 +97,9 @@ class LogStream {
   // shown later read what was fed, whatever happens to the file. Returns the
   // indexes whose lines no longer read as they did; ChangeText counts them.
   std::set<int32_t> KeepSound(const std::set<int32_t>& indexes);
+  // Where a damaged compressed log broke off (the records before it are
+  // read); empty for a log read to its end.
+  std::string Damage() const;
   // Records found so far (read ahead included).
   size_t RecordsFound() const { return index_.size(); }
   const RecordIndexEntry& Entry(int32_t index) const { return index_[static_cast<size_t>(index)]; }

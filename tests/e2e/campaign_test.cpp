@@ -1,0 +1,412 @@
+// eventscan campaign as a user runs it: the sample logs, a capture and a
+// broken log into one database, checked against what `eventscan run` prints
+// for each log; a worker that crashes and one that hangs; the coordinator
+// killed with SIGKILL and run again; reruns and changed definitions; the
+// same campaign through a Dask cluster on the loopback address; gzip logs.
+#include <fcntl.h>
+#include <signal.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <thread>
+
+#include <nlohmann/json.hpp>
+
+#include "campaign/campaign_db.h"
+#include "testing/capture_pcap.h"
+#include "testing/e2e_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+struct Ran {
+  int Status = -1;
+  std::string Out, Err;
+};
+
+std::string quoted(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+Ran run(const std::string& args, const fs::path& work) {
+  const fs::path out = work / "stdout.txt", err = work / "stderr.txt";
+  std::string command = quoted(EVENTSCAN_PROGRAM) + " " + args + " >" + quoted(out) + " 2>" + quoted(err);
+  Ran r;
+  int status = std::system(command.c_str());
+  r.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  r.Out = e2e::ReadFile(out);
+  r.Err = e2e::ReadFile(err);
+  return r;
+}
+
+// Rows of a query, each row its columns joined by a tab (NULL as "NULL").
+std::vector<std::string> query(const fs::path& db, const std::string& sql) {
+  sqlite3* h = nullptr;
+  EXPECT_EQ(sqlite3_open_v2(db.c_str(), &h, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+  sqlite3_stmt* s = nullptr;
+  EXPECT_EQ(sqlite3_prepare_v2(h, sql.c_str(), -1, &s, nullptr), SQLITE_OK) << sqlite3_errmsg(h) << "\n" << sql;
+  std::vector<std::string> rows;
+  while (s && sqlite3_step(s) == SQLITE_ROW) {
+    std::string row;
+    for (int i = 0; i < sqlite3_column_count(s); ++i) {
+      if (i) row += '\t';
+      const unsigned char* t = sqlite3_column_text(s, i);
+      row += t ? reinterpret_cast<const char*>(t) : "NULL";
+    }
+    rows.push_back(row);
+  }
+  sqlite3_finalize(s);
+  sqlite3_close(h);
+  return rows;
+}
+
+// The number of logs stored so far, -1 while the database is being made.
+long logsStored(const fs::path& db) {
+  sqlite3* h = nullptr;
+  long n = -1;
+  if (sqlite3_open_v2(db.c_str(), &h, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+    sqlite3_busy_timeout(h, 1000);
+    sqlite3_stmt* s = nullptr;
+    if (sqlite3_prepare_v2(h, "SELECT count(*) FROM logs", -1, &s, nullptr) == SQLITE_OK && sqlite3_step(s) == SQLITE_ROW)
+      n = sqlite3_column_int(s, 0);
+    sqlite3_finalize(s);
+  }
+  sqlite3_close(h);
+  return n;
+}
+
+// Everything a campaign keeps but its timings and row numbers.
+std::vector<std::string> contents(const fs::path& db) {
+  std::vector<std::string> all;
+  for (const char* sql :
+       {"SELECT path, size, content_hash, definitions_hash, network, device_type, records, first_time, last_time, "
+        "round(route_m, 3), status, fault FROM logs ORDER BY path",
+        "SELECT l.path, r.seq, r.record, r.time, r.event_id, r.event, r.kind, r.network, r.details, r.latitude, "
+        "r.longitude, r.serving_cell, r.serving_signal FROM results r JOIN logs l ON l.id = r.log_id "
+        "ORDER BY l.path, r.seq",
+        "SELECT l.path, r.seq, v.name, v.value, v.unit FROM detail_values v JOIN results r ON r.id = v.result_id "
+        "JOIN logs l ON l.id = r.log_id ORDER BY l.path, r.seq, v.rowid",
+        "SELECT l.path, f.source, f.line, f.text FROM faults f JOIN logs l ON l.id = f.log_id ORDER BY l.path, "
+        "f.rowid"}) {
+    std::vector<std::string> rows = query(db, sql);
+    all.insert(all.end(), rows.begin(), rows.end());
+  }
+  return all;
+}
+
+// The rows `eventscan run` prints for a log, as the database keeps them.
+std::vector<std::string> runRows(const fs::path& log, const fs::path& home, const fs::path& work) {
+  Ran r = run("run " + quoted(log) + " --home " + quoted(home) + " --format jsonl", work);
+  EXPECT_EQ(r.Status, 0) << r.Err;
+  std::vector<std::string> rows;
+  std::istringstream lines(r.Out);
+  for (std::string line; std::getline(lines, line);) {
+    json j = json::parse(line);
+    std::string details;
+    for (const auto& d : j["details"]) details += (details.empty() ? "" : "\n") + d.get<std::string>();
+    rows.push_back(std::to_string(j["record"].get<int>()) + "\t" + j["time"].get<std::string>() + "\t" +
+                   j["event"].get<std::string>() + "\t" + j["kind"].get<std::string>() + "\t" +
+                   j["network"].get<std::string>() + "\t" + details);
+  }
+  return rows;
+}
+
+std::vector<std::string> storedRows(const fs::path& db, const fs::path& log) {
+  return query(db, "SELECT r.record, r.time, r.event, r.kind, r.network, r.details FROM results r JOIN logs l ON "
+                   "l.id = r.log_id WHERE l.path = '" + log.string() + "' ORDER BY r.seq");
+}
+
+// The sample logs under `dir`, each `copies` times with a different number
+// of blank lines at its end (the same results, another content).
+std::vector<fs::path> sampleLogs(const fs::path& dir, int copies = 1) {
+  fs::create_directories(dir);
+  std::vector<fs::path> logs;
+  for (int c = 0; c < copies; ++c)
+    for (const char* name : e2e::SampleNames) {
+      fs::path to = dir / (std::string(name) + (copies > 1 ? "-" + std::to_string(c) : "") + ".jsonl");
+      e2e::WriteFile(to, e2e::ReadFile(e2e::SampleLog(name)) + std::string(static_cast<size_t>(c), '\n'));
+      logs.push_back(to);
+    }
+  return logs;
+}
+
+fs::path captureFor(const fs::path& dir) {
+  const char* shared = std::getenv("EVENTMANAGER_CAPTURES");
+  fs::path real = fs::path(shared && *shared ? shared : EVENTMANAGER_CAPTURE_DIR) / "handset-2g3g-2018.pcap";
+  if (fs::exists(real)) return real;
+  std::vector<e2e::GsmtapFrame> frames(2);
+  frames[0].Payload = e2e::Hex("05 24 11 03 33 19 a2 05 f4 08 43 e8 bc");  // CM Service Request
+  frames[1].Payload = e2e::Hex("83 2a");                                   // Release Complete
+  frames[1].Time += 2;
+  fs::path written = dir / "written.pcap";
+  e2e::WritePcap(written, frames);
+  return written;
+}
+
+TEST(Campaign, DatabaseHoldsEveryRowRunPrintsAndTheBrokenLogWithItsFault) {
+  if (!e2e::TsharkAvailable()) GTEST_SKIP() << "tshark is not installed (Debian package tshark)";
+  e2e::TempHome home;
+  e2e::TempDir work;
+  std::vector<fs::path> logs = sampleLogs(work.Path() / "logs");
+  logs.push_back(captureFor(work.Path()));
+  const fs::path broken = work.Path() / "logs" / "broken.jsonl";
+  e2e::WriteFile(broken, "{\"format\": \"eventscan-log\", \"version\": 1, \"network\": \"GSM\"}\nnot json\n");
+  const fs::path db = work.Path() / "campaign.sqlite";
+  Ran r = run("campaign " + quoted(work.Path() / "logs") + " " + quoted(logs.back()) + " --db " + quoted(db) +
+                  " --home " + quoted(home.Path()) + " --jobs 2",
+              work.Path());
+  EXPECT_EQ(r.Status, 0) << r.Err;  // a malformed line is skipped, as `run` skips it
+  for (const fs::path& log : logs) {
+    SCOPED_TRACE(log.string());
+    std::vector<std::string> expected = runRows(log, home.Path(), work.Path());
+    EXPECT_FALSE(expected.empty());
+    EXPECT_EQ(storedRows(db, log), expected);
+    EXPECT_EQ(query(db, "SELECT status FROM logs WHERE path = '" + log.string() + "'"),
+              std::vector<std::string>{"ok"});
+  }
+  EXPECT_EQ(query(db, "SELECT f.line, f.text LIKE '%broken.jsonl:2:%' FROM faults f JOIN logs l ON l.id = f.log_id "
+                      "WHERE l.path = '" + broken.string() + "'"),
+            std::vector<std::string>{"2\t1"});
+  EXPECT_EQ(query(db, "PRAGMA integrity_check"), std::vector<std::string>{"ok"});
+  EXPECT_EQ(query(db, "PRAGMA journal_mode"), std::vector<std::string>{"wal"});
+  EXPECT_EQ(query(db, "PRAGMA user_version"), std::vector<std::string>{"1"});
+  // A log with no header at all cannot be run: a fault of its own, and exit status 2.
+  const fs::path headless = work.Path() / "headless.jsonl";
+  e2e::WriteFile(headless, "garbage\n");
+  r = run("campaign " + quoted(headless) + " --db " + quoted(db) + " --home " + quoted(home.Path()), work.Path());
+  EXPECT_EQ(r.Status, 2);
+  EXPECT_EQ(query(db, "SELECT status, fault LIKE '%headless.jsonl:1:%' FROM logs WHERE path = '" +
+                          headless.string() + "'"),
+            std::vector<std::string>{"fault\t1"});
+}
+
+TEST(Campaign, CrashingAndHangingWorkersAreFaultsOfTheirLogOnly) {
+  e2e::TempHome home;
+  e2e::TempDir work;
+  std::vector<fs::path> logs = sampleLogs(work.Path() / "logs");
+  const fs::path db = work.Path() / "campaign.sqlite";
+  Ran r = run("campaign " + quoted(work.Path() / "logs") + " --db " + quoted(db) + " --home " +
+                  quoted(home.Path()) + " --library " + quoted(ABORTING_LIBRARY),
+              work.Path());
+  EXPECT_EQ(r.Status, 2);
+  EXPECT_EQ(query(db, "SELECT count(*) FROM logs WHERE status = 'crashed' AND fault LIKE '%signal 6%'"),
+            std::vector<std::string>{"4"});
+  EXPECT_EQ(query(db, "SELECT count(*) FROM results"), std::vector<std::string>{"0"});
+
+  // A named pipe nobody writes: its worker waits for ever and is stopped.
+  const fs::path fifo = work.Path() / "hangs.jsonl";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  r = run("campaign " + quoted(work.Path() / "logs") + " " + quoted(fifo) + " --db " + quoted(db) + " --home " +
+              quoted(home.Path()) + " --log-timeout 0.5",
+          work.Path());
+  EXPECT_EQ(r.Status, 2);
+  EXPECT_EQ(query(db, "SELECT status FROM logs WHERE path = '" + fifo.string() + "'"),
+            std::vector<std::string>{"timeout"});
+  for (const fs::path& log : logs) EXPECT_EQ(storedRows(db, log), runRows(log, home.Path(), work.Path()));
+}
+
+// A process of the test, stopped with it.
+struct Child {
+  pid_t Pid = -1;
+  ~Child() {
+    if (Pid > 0) {
+      kill(Pid, SIGTERM);
+      waitpid(Pid, nullptr, 0);
+    }
+  }
+};
+
+pid_t start(const std::vector<std::string>& args, const fs::path& log) {
+  pid_t pid = fork();
+  if (pid == 0) {
+    int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    dup2(out, 1);
+    dup2(out, 2);
+    std::vector<char*> argv;
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  return pid;
+}
+
+TEST(Campaign, KilledCoordinatorLeavesWholeLogsAndARerunCompletesIt) {
+  e2e::TempHome home;
+  e2e::TempDir work;
+  std::vector<fs::path> logs = sampleLogs(work.Path() / "logs", 2);  // 8 logs: cdma-0 .. umts-1
+  const fs::path db = work.Path() / "killed.sqlite", whole = work.Path() / "whole.sqlite";
+  // A pipe named in the middle holds the coordinator (one job) after the
+  // logs before it have been committed.
+  const fs::path fifo = work.Path() / "hold.jsonl";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const size_t before = logs.size() / 2;
+  std::vector<std::string> args{EVENTSCAN_PROGRAM, "campaign"};
+  for (size_t i = 0; i < logs.size(); ++i) {
+    if (i == before) args.push_back(fifo.string());
+    args.push_back(logs[i].string());
+  }
+  for (const std::string& a : std::vector<std::string>{"--db", db.string(), "--home", home.Path().string(), "--jobs", "1", "--quiet"})
+    args.push_back(a);
+  pid_t coordinator = start(args, work.Path() / "killed.log");
+  ASSERT_GT(coordinator, 0);
+  // Waits for those logs (no timing assumed: the pipe holds the coordinator there).
+  for (int i = 0; i < 6000; ++i) {
+    if (fs::exists(db) && logsStored(db) == static_cast<long>(before)) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  kill(coordinator, SIGKILL);
+  waitpid(coordinator, nullptr, 0);
+  // Lets the orphaned worker read an empty log and end (never blocks: fails without a reader).
+  int writer = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+  if (writer >= 0) close(writer);
+  EXPECT_EQ(query(db, "PRAGMA integrity_check"), std::vector<std::string>{"ok"});
+  EXPECT_EQ(query(db, "SELECT count(*) FROM logs"), std::vector<std::string>{std::to_string(before)});
+  fs::remove(fifo);
+
+  Ran r = run("campaign " + quoted(work.Path() / "logs") + " --db " + quoted(db) + " --home " + quoted(home.Path()),
+              work.Path());
+  EXPECT_EQ(r.Status, 0) << r.Err;
+  EXPECT_NE(r.Err.find(std::to_string(logs.size() - before) + " ok, 0 faulty, " + std::to_string(before) +
+                       " skipped"),
+            std::string::npos)
+      << r.Err;
+  r = run("campaign " + quoted(work.Path() / "logs") + " --db " + quoted(whole) + " --home " + quoted(home.Path()),
+          work.Path());
+  EXPECT_EQ(r.Status, 0) << r.Err;
+  EXPECT_EQ(contents(db), contents(whole));
+  for (const fs::path& log : logs) EXPECT_EQ(storedRows(db, log), runRows(log, home.Path(), work.Path()));
+
+  // Run again: nothing to do. Definitions changed: everything again, same rows.
+  r = run("campaign " + quoted(work.Path() / "logs") + " --db " + quoted(db) + " --home " + quoted(home.Path()),
+          work.Path());
+  EXPECT_NE(r.Err.find("0 ok, 0 faulty, 8 skipped"), std::string::npos) << r.Err;
+  std::ofstream(home.Path() / "EventsDefine.cfg", std::ios::app) << "\n<!-- edited -->\n";
+  r = run("campaign " + quoted(work.Path() / "logs") + " --db " + quoted(db) + " --home " + quoted(home.Path()),
+          work.Path());
+  EXPECT_NE(r.Err.find("8 ok, 0 faulty, 0 skipped"), std::string::npos) << r.Err;
+  EXPECT_EQ(query(db, "SELECT count(DISTINCT definitions_hash), count(*) FROM logs"),
+            std::vector<std::string>{"1\t8"});
+  r = run("campaign " + quoted(work.Path() / "logs") + " --db " + quoted(db) + " --home " + quoted(home.Path()) +
+              " --force",
+          work.Path());
+  EXPECT_NE(r.Err.find("8 ok, 0 faulty, 0 skipped"), std::string::npos) << r.Err;
+}
+
+TEST(Campaign, DaskClusterOnLoopbackGivesTheLocalRunsDatabase) {
+  if (std::system("/usr/bin/python3 -c 'import distributed' >/dev/null 2>&1") != 0 ||
+      !fs::exists("/usr/bin/dask-scheduler") || !fs::exists("/usr/bin/dask-worker"))
+    GTEST_SKIP() << "Dask is not installed (Debian package python3-distributed); the Dask campaign is skipped";
+  e2e::TempHome home;
+  e2e::TempDir work;
+  sampleLogs(work.Path() / "logs");
+  const fs::path broken = work.Path() / "broken.jsonl";
+  e2e::WriteFile(broken, "garbage\n");
+  const fs::path file = work.Path() / "scheduler.json";
+  Child scheduler, worker1, worker2;
+  scheduler.Pid = start({"/usr/bin/python3", "/usr/bin/dask-scheduler", "--host", "127.0.0.1", "--port", "0",
+                         "--no-dashboard", "--scheduler-file", file.string()},
+                        work.Path() / "scheduler.log");
+  for (int i = 0; i < 6000 && !fs::exists(file); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  ASSERT_TRUE(fs::exists(file)) << e2e::ReadFile(work.Path() / "scheduler.log");
+  json info;
+  for (int i = 0; i < 600; ++i) {  // the file may be seen before it is written whole
+    info = json::parse(e2e::ReadFile(file), nullptr, false);
+    if (!info.is_discarded() && info.contains("address")) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  const std::string address = info.value("address", "");
+  ASSERT_EQ(address.rfind("tcp://127.0.0.1:", 0), 0u) << address;
+  for (Child* w : {&worker1, &worker2})
+    w->Pid = start({"/usr/bin/python3", "/usr/bin/dask-worker", address, "--nworkers", "1", "--nthreads", "1",
+                    "--no-dashboard", "--host", "127.0.0.1"},
+                   work.Path() / ("worker" + std::to_string(w == &worker1 ? 1 : 2) + ".log"));
+
+  const fs::path local = work.Path() / "local.sqlite", dask = work.Path() / "dask.sqlite";
+  Ran r = run("campaign " + quoted(work.Path() / "logs") + " " + quoted(broken) + " --db " + quoted(local) +
+                  " --home " + quoted(home.Path()),
+              work.Path());
+  EXPECT_EQ(r.Status, 2) << r.Err;
+  r = run("campaign " + quoted(work.Path() / "logs") + " " + quoted(broken) + " --db " + quoted(dask) + " --home " +
+              quoted(home.Path()) + " --scheduler " + address,
+          work.Path());
+  EXPECT_EQ(r.Status, 2) << r.Err;
+  EXPECT_EQ(contents(dask), contents(local));
+  EXPECT_EQ(query(dask, "SELECT count(*) FROM logs WHERE status = 'ok'"), std::vector<std::string>{"4"});
+}
+
+TEST(Campaign, GzipLogGivesTheSameRowsAndADamagedOneKeepsTheRecordsBefore) {
+  e2e::TempHome home;
+  e2e::TempDir work;
+  const fs::path plain = work.Path() / "gsm.jsonl", packed = work.Path() / "gsm.jsonl.gz";
+  fs::copy_file(e2e::SampleLog("gsm"), plain);
+  ASSERT_EQ(std::system(("gzip -9 -k -c " + quoted(plain) + " >" + quoted(packed)).c_str()), 0);
+  EXPECT_EQ(runRows(packed, home.Path(), work.Path()), runRows(plain, home.Path(), work.Path()));
+
+  // Cut in the middle: what is inflated before the cut (python's zlib is the
+  // oracle) is read; the cut is reported with the byte it is at.
+  const std::string bytes = e2e::ReadFile(packed);
+  const size_t cut = bytes.size() / 2;
+  const fs::path damaged = work.Path() / "cut.gz";
+  e2e::WriteFile(damaged, bytes.substr(0, cut));
+  const fs::path prefix = work.Path() / "prefix.txt";
+  ASSERT_EQ(std::system(("/usr/bin/python3 -c \"import sys,zlib; d=zlib.decompressobj(31); "
+                         "sys.stdout.write(str(d.decompress(open(sys.argv[1],'rb').read()).count(b'\\n')))\" " +
+                         quoted(damaged) + " >" + quoted(prefix))
+                            .c_str()),
+            0);
+  const int completeLines = std::stoi(e2e::ReadFile(prefix));
+  Ran r = run("run " + quoted(damaged) + " --home " + quoted(home.Path()) + " --parse-only", work.Path());
+  EXPECT_NE(r.Err.find(std::to_string(completeLines - 1) + " records"), std::string::npos) << r.Err;
+  r = run("run " + quoted(damaged) + " --home " + quoted(home.Path()), work.Path());
+  EXPECT_NE(r.Err.find("ends early, at byte " + std::to_string(cut)), std::string::npos) << r.Err;
+
+  const fs::path db = work.Path() / "campaign.sqlite";
+  run("campaign " + quoted(packed) + " " + quoted(damaged) + " --db " + quoted(db) + " --home " + quoted(home.Path()),
+      work.Path());
+  EXPECT_EQ(storedRows(db, packed), runRows(plain, home.Path(), work.Path()));
+  EXPECT_EQ(query(db, "SELECT status, records, fault LIKE '%at byte " + std::to_string(cut) +
+                          "%' FROM logs WHERE path = '" + damaged.string() + "'"),
+            std::vector<std::string>{"damaged\t" + std::to_string(completeLines - 1) + "\t1"});
+}
+
+TEST(Campaign, DetailLinesGiveTheirNumbersAndUnits) {
+  struct Case {
+    const char* Line;
+    std::optional<eventscan::DetailValue> Want;
+  };
+  const Case cases[] = {
+      {"Delay: 0.654 (s)", eventscan::DetailValue{"Delay", 0.654, "s"}},
+      {"Average: 1,720,387 (bps)", eventscan::DetailValue{"Average", 1720387, "bps"}},
+      {"\"Total Time: 5.776 (s) ", eventscan::DetailValue{"Total Time", 5.776, "s"}},
+      {"Error Code: 38", eventscan::DetailValue{"Error Code", 38, ""}},
+      {"Send SMS Delay: 10216 (ms) ", eventscan::DetailValue{"Send SMS Delay", 10216, "ms"}},
+      {"BCCH: 62 --> 70", std::nullopt},
+      {"Drop Reason: PPP drop", std::nullopt},
+      {"Request DLRate=384", std::nullopt},
+      {"Average: 1,72,387 (bps)", std::nullopt},
+      {"Delay: 0. (s)", std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Line);
+    auto got = eventscan::ParseDetailValue(c.Line);
+    ASSERT_EQ(got.has_value(), c.Want.has_value());
+    if (!got) continue;
+    EXPECT_EQ(got->Name, c.Want->Name);
+    EXPECT_DOUBLE_EQ(got->Value, c.Want->Value);
+    EXPECT_EQ(got->Unit, c.Want->Unit);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,197 @@
+#include "campaign/campaign_worker.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iostream>
+#include <memory>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "eventmanager/outside/utility.h"
+#include "host/host_layout.h"
+#include "host/host_library.h"
+#include "host/host_session.h"
+#include "host/log_input.h"
+#include "log/networks.h"
+#include "output/result_rows.h"
+
+namespace eventscan {
+namespace {
+
+using nlohmann::json;
+
+// Where a record was and what it was served by: its own values, else the last
+// ones an earlier record carried (a test or message record often has none).
+struct Context {
+  int32_t Lat = NoValue, Lon = NoValue, Cell = NoValue, Signal = NoValue;
+};
+
+// The serving cell's identity and level by network: cell id, PN offset,
+// primary scrambling code, cell parameter id; the level each is judged by.
+struct ContextFields {
+  int32_t Lat, Lon, Cell, Signal;
+  explicit ContextFields(uint8_t network) {
+    static const char* const cells[] = {"CellId", "PN", "PSC", "CPI"};
+    static const char* const levels[] = {"RxLevSub", "CDMA_RxPower", "RSCP", "PCCPCH_RSCP"};
+    Lat = FieldIdByName("Latitude");
+    Lon = FieldIdByName("Longitude");
+    Cell = network <= 3 ? FieldIdByName(cells[network]) : -1;
+    Signal = network <= 3 ? FieldIdByName(levels[network]) : -1;
+  }
+};
+
+class ContextTrack {
+ public:
+  explicit ContextTrack(uint8_t network) : fields_(network) {}
+  void Add(const HandsetRecord& rec) {
+    auto take = [&rec](int32_t id, int32_t& into) {
+      if (id < 0) return;
+      int32_t v = rec.Field(id);
+      if (v != NoValue) into = v;
+    };
+    Context c = last_;
+    int32_t lat = fields_.Lat >= 0 ? rec.Field(fields_.Lat) : NoValue;
+    int32_t lon = fields_.Lon >= 0 ? rec.Field(fields_.Lon) : NoValue;
+    // A receiver without a fix writes zeros; that is no position.
+    if (lat != NoValue && lon != NoValue && !(lat == 0 && lon == 0) && std::abs(lat) <= 90000000 &&
+        std::abs(lon) <= 180000000) {
+      if (c.Lat != NoValue) route_ += distance(c.Lat, c.Lon, lat, lon);
+      c.Lat = lat;
+      c.Lon = lon;
+    }
+    take(fields_.Cell, c.Cell);
+    take(fields_.Signal, c.Signal);
+    if (records_ == 0) first_ = rec.Time;
+    last_time_ = rec.Time;
+    ++records_;
+    last_ = c;
+    at_.push_back(c);
+  }
+  const Context* At(int32_t index) const {
+    return index >= 0 && static_cast<size_t>(index) < at_.size() ? &at_[static_cast<size_t>(index)] : nullptr;
+  }
+  double RouteMetres() const { return route_; }
+  size_t Records() const { return records_; }
+  double First() const { return first_; }
+  double Last() const { return last_time_; }
+
+ private:
+  // Great-circle distance on a sphere of the Earth's mean radius.
+  static double distance(int32_t lat1, int32_t lon1, int32_t lat2, int32_t lon2) {
+    constexpr double rad = 3.14159265358979323846 / 180 / 1e6;
+    double p1 = lat1 * rad, p2 = lat2 * rad, dp = (lat2 - lat1) * rad, dl = (lon2 - lon1) * rad;
+    double a = std::sin(dp / 2) * std::sin(dp / 2) + std::cos(p1) * std::cos(p2) * std::sin(dl / 2) * std::sin(dl / 2);
+    return 2 * 6371008.8 * std::asin(std::min(1.0, std::sqrt(a)));
+  }
+  ContextFields fields_;
+  Context last_;
+  std::vector<Context> at_;
+  double route_ = 0;
+  size_t records_ = 0;
+  double first_ = 0, last_time_ = 0;
+};
+
+std::string timeText(double days) {
+  char text[DateTimeTextCapacity];
+  return std::string(text, WriteDateTimeText(days, text));
+}
+
+void writeLine(std::ostream& out, const json& j) { out << j.dump(-1, ' ', false, json::error_handler_t::replace) << '\n'; }
+
+void writeEnd(std::ostream& out, const std::string& status, const std::string& fault, const LogHeader* header,
+              const ContextTrack* track) {
+  json end{{"type", "end"}, {"status", status}};
+  if (!fault.empty()) end["fault"] = fault;
+  if (header) {
+    end["network"] = NetworkName(header->Network);
+    end["device"] = header->DeviceType;
+  }
+  if (track) {
+    end["records"] = track->Records();
+    end["route_m"] = track->RouteMetres();
+    if (track->Records()) {
+      end["first"] = timeText(track->First());
+      end["last"] = timeText(track->Last());
+    }
+  }
+  writeLine(out, end);
+  out.flush();
+}
+
+}  // namespace
+
+int RunCampaignWorker(const WorkerOptions& o, std::ostream& out) {
+  std::unique_ptr<HostLibrary> library;
+  try {
+    ChooseHomeDirectory(o.Home);
+    library = std::make_unique<HostLibrary>(o.Library ? *o.Library : HostLibrary::DefaultPath());
+    std::vector<std::string> libraryFaults;
+    library->EventManagerFileFaults(libraryFaults);
+    for (const std::string& f : libraryFaults) writeLine(out, {{"type", "fault"}, {"source", "library"}, {"text", f}});
+    ReadOptions read;
+    if (o.Network) {
+      read.Network = NetworkIndex(*o.Network);
+      if (!read.Network) throw LogError("--network: \"" + *o.Network + "\" is none of GSM, CDMA, UMTS, TD-SCDMA");
+    }
+    std::optional<LogInput> input = OpenLogOrCapture(o.Log, read);
+    if (!input) {
+      writeEnd(out, "fault", o.Log + ": the capture could not be read", nullptr, nullptr);
+      return 0;
+    }
+    const LogHeader header = input->Header();
+    ContextTrack track(header.Network);
+    std::string damage;
+    std::vector<uint8_t> nets;  // each streamed record's network, for logs that mix them
+    {
+      HostSession session(*library, header.Network);
+      if (input->Stream) {
+        bool mixed = false;
+        session.Feed(*input->Stream, [&](const HandsetRecord& r) {
+          track.Add(r);
+          mixed = mixed || r.NetType != header.Network;
+          nets.push_back(r.NetType);
+        });
+        if (!mixed) nets.clear();
+        std::vector<LogFault> faults = input->Stream->Faults();
+        std::stable_sort(faults.begin(), faults.end(),
+                         [](const LogFault& a, const LogFault& b) { return a.Line < b.Line; });
+        for (const LogFault& f : faults)
+          writeLine(out, {{"type", "fault"}, {"source", "log"}, {"line", f.Line}, {"text", f.Text()}});
+        damage = input->Stream->Damage();
+        if (input->Stream->Changed()) damage = input->Stream->ChangeText();
+      } else {
+        for (const HandsetRecord& r : input->Parsed->Records) track.Add(r);
+        session.Feed(*input->Parsed, {}, input->Restarts);
+      }
+      VisitRows(session.Results(), session.Filter(), [&](ResultRow& row) {
+        json r{{"type", "result"}, {"record", row.RecordIndex}, {"time", row.Time}, {"event", row.Event},
+               {"kind", row.Kind}, {"network", row.Network}, {"details", row.Details}};
+        if (row.TestEventId >= 0) r["id"] = row.TestEventId;
+        if (const Context* c = track.At(row.RecordIndex)) {
+          if (c->Lat != NoValue) {
+            r["lat"] = c->Lat / 1e6;
+            r["lon"] = c->Lon / 1e6;
+          }
+          if (c->Cell != NoValue) r["cell"] = c->Cell;
+          if (c->Signal != NoValue) r["signal"] = c->Signal;
+        }
+        // Numbered and named as `eventscan run` shows them: a capture's rows by
+        // frame, each with its record's network.
+        int32_t record = row.RecordIndex;
+        std::string network = row.Network;
+        ShowRecordOfRow(*input, nets, record, network);
+        r["record"] = record;
+        r["network"] = network;
+        writeLine(out, r);
+      });
+    }
+    writeEnd(out, damage.empty() ? "ok" : "damaged", damage, &header, &track);
+    return 0;
+  } catch (const std::exception& e) {
+    writeEnd(out, "fault", e.what(), nullptr, nullptr);
+    return 0;
+  }
+}
+
+}  // namespace eventscan
