@@ -282,41 +282,70 @@ TEST_F(DefinitionsFile, MalformedFileIsReportedAndSurvivesASaveByteForByte) {
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
 }
 
-// Level trees nest at most 256 deep: deeper ones (which would exhaust the
-// stack while loading) are refused naming the file and the line.
-TEST_F(DefinitionsFile, TreesDeeperThanTheLimitAreRefusedNamingTheLine) {
+// Level trees nest at most 256 deep: a deeper one (which would exhaust the
+// stack while loading) refuses its own event, naming the file and the line,
+// and the events around it load. The refused event is not lost: a save
+// writes it back as it was read, in its place; one too big to write back
+// keeps the whole file from being saved over.
+TEST_F(DefinitionsFile, TreesDeeperThanTheLimitRefuseOnlyTheirEvent) {
   auto nested = [](int depth) {
-    std::string text = "<?xml version=\"1.0\"?>\n<Events><Message><GSM><MsgEvent-0 EventName=\"Deep\">\n";
+    std::string text =
+        "<?xml version=\"1.0\"?>\n<Events><Message><GSM><MsgEvent-0 EventName=\"Before\"><LevelNode-0 "
+        "ReportName=\"B\"><MsgNodes/></LevelNode-0></MsgEvent-0>\n<MsgEvent-1 EventName=\"Deep\">\n";
     for (int i = 0; i < depth; ++i) text += "<LevelNode-0 ReportName=\"L\"><MsgNodes/>\n";
     for (int i = 0; i < depth; ++i) text += "</LevelNode-0>";
-    return text + "</MsgEvent-0></GSM></Message></Events>\n";
+    return text + "</MsgEvent-1><MsgEvent-2 EventName=\"After\"/></GSM></Message></Events>\n";
+  };
+  auto names = [](TMsgEventList& list) {
+    std::vector<std::string> n;
+    for (int i = 0; i < list.Count(); ++i) n.push_back(list.Event(i)->EventName);
+    return n;
+  };
+  auto depthOf = [](pugi::xml_node event) {
+    int depth = 0;
+    for (pugi::xml_node l = event.first_child(); l; l = l.child("LevelNode-0")) ++depth;
+    return depth;
   };
   write(nested(kMaxLevelDepth));
   TAllEvents fits;
   ASSERT_NO_THROW(fits.LoadFromFile(path_));
-  TLevelNode* level = fits.MsgLists[0]->Event(0)->Level(0);
-  int depth = 1;
-  while (level->ChildCount() > 0) {
-    level = level->Child(0);
-    ++depth;
-  }
-  EXPECT_EQ(depth, kMaxLevelDepth);
+  EXPECT_EQ(names(*fits.MsgLists[0]), (std::vector<std::string>{"Before", "Deep", "After"}));
+  EXPECT_TRUE(FileFaults().empty());
 
-  for (int tooDeep : {kMaxLevelDepth + 1, 100000}) {
-    SCOPED_TRACE(tooDeep);
-    ClearFileFaults();
-    write(nested(tooDeep));
-    TAllEvents all;
-    try {
-      all.LoadFromFile(path_);
-      ADD_FAILURE() << "accepted a tree of " << tooDeep << " levels";
-    } catch (const EAttributeError& e) {
-      EXPECT_EQ(e.Line, kMaxLevelDepth + 3);
-      EXPECT_EQ(std::string(e.what()), path_ + ":" + std::to_string(kMaxLevelDepth + 3) +
-                                           ": <LevelNode-0> is nested deeper than 256 levels");
-    }
-    EXPECT_TRUE(FileIsFaulty(path_));
-  }
+  ClearFileFaults();
+  write(nested(kMaxLevelDepth + 1));
+  TAllEvents all;
+  ASSERT_NO_THROW(all.LoadFromFile(path_));
+  EXPECT_EQ(names(*all.MsgLists[0]), (std::vector<std::string>{"Before", "After"}));
+  ASSERT_EQ(FileFaults().size(), 1u);
+  // Line 3 opens the event, each level has a line: the 257th is on line 260.
+  EXPECT_EQ(FileFaults()[0].Text(),
+            path_ + ":260: <MsgEvent-1> 'Deep' is not loaded: <LevelNode-0> is nested deeper than 256 levels");
+  EXPECT_FALSE(FileIsFaulty(path_));
+  EXPECT_FALSE(all.MsgRead[0]) << "the refused event's property records would be pruned";
+  // A change elsewhere, then a save: the refused event comes back in its place, whole.
+  all.MsgLists[0]->Event(1)->SetStartedFlag(2);
+  ASSERT_NO_THROW(all.SaveToFile(path_));
+  pugi::xml_document saved;
+  ASSERT_TRUE(saved.load_file(path_.c_str()));
+  std::vector<std::string> savedNames;
+  for (pugi::xml_node e : saved.child("Events").child("Message").child("GSM").children())
+    savedNames.push_back(std::string(e.name()) + " " + e.attribute("EventName").value());
+  EXPECT_EQ(savedNames, (std::vector<std::string>{"MsgEvent-0 Before", "MsgEvent-1 Deep", "MsgEvent-2 After"}));
+  EXPECT_EQ(depthOf(saved.child("Events").child("Message").child("GSM").child("MsgEvent-1")), kMaxLevelDepth + 1);
+  EXPECT_STREQ(saved.child("Events").child("Message").child("GSM").child("MsgEvent-2").attribute("StartedFlag").value(),
+               "2");
+
+  // A hostile depth: the others still load, the file is never saved over.
+  ClearFileFaults();
+  const std::string hostile = nested(100000);
+  write(hostile);
+  TAllEvents deep;
+  ASSERT_NO_THROW(deep.LoadFromFile(path_));
+  EXPECT_EQ(names(*deep.MsgLists[0]), (std::vector<std::string>{"Before", "After"}));
+  EXPECT_TRUE(FileIsFaulty(path_));
+  EXPECT_THROW(deep.SaveToFile(path_), EEventManagerError);
+  EXPECT_EQ(read(path_), hostile);
 }
 
 // Start-up prunes a network's property records only when that network's
