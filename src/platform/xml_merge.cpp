@@ -90,9 +90,13 @@ const Record* find(const std::vector<Record>& records, const std::string& key) {
   return nullptr;
 }
 
+// A record's text apart from its element name, which only numbers its
+// position ("MsgEvent-3") and changes when a record before it goes.
 std::optional<std::string> textOfRecord(const Record* r) {
   if (!r) return std::nullopt;
-  return textOf(r->Node);
+  pugi::xml_document copy;
+  copy.append_copy(r->Node).set_name("record");
+  return textOf(copy.first_child());
 }
 
 enum class Side { Ours, Theirs, Conflict };

@@ -423,3 +423,78 @@ TEST_F(DefinitionsFile, SampleFileLoadsAndEveryEventHasAPropertyRecord) {
   }
   EXPECT_GT(events, 20);
 }
+
+// Two containers read the same file (two maintenance windows, or a window and
+// another program): each save keeps what the other changed meanwhile, event
+// by event, a rename and a deletion included; the same event changed by both
+// refuses the second save and keeps its changes beside the file.
+TEST_F(DefinitionsFile, ASaveKeepsChangesMadeMeanwhileOrRefusesNamingTheEvent) {
+  write(R"(<?xml version="1.0"?>
+<Events><Message><GSM>
+<MsgEvent-0 EventName="Alpha"/><MsgEvent-1 EventName="Beta"/><MsgEvent-2 EventName="Gamma"/>
+</GSM></Message><Aliases><GSM Alias-0="A=B"/></Aliases></Events>
+)");
+  auto names = [&](const std::string& file) {
+    pugi::xml_document doc;
+    EXPECT_TRUE(doc.load_file(file.c_str()));
+    std::vector<std::string> n;
+    for (pugi::xml_node e : doc.child("Events").child("Message").child("GSM").children())
+      n.push_back(e.attribute("EventName").value());
+    return n;
+  };
+  TAllEvents first, second;
+  first.LoadFromFile(path_);
+  second.LoadFromFile(path_);
+  // The first deletes Beta and saves; the second renames Gamma and adds an alias.
+  first.MsgLists[0]->Delete(1);
+  ASSERT_NO_THROW(first.SaveToFile(path_));
+  second.MsgLists[0]->Event(2)->SetCaption("Gamma Two");
+  second.AliasLists[0]->AddAlias("Alias-1", "C=D");
+  ASSERT_NO_THROW(second.SaveToFile(path_));
+  EXPECT_EQ(names(path_), (std::vector<std::string>{"Alpha", "Gamma Two"})) << "a deletion came back or a rename was lost";
+  pugi::xml_document doc;
+  ASSERT_TRUE(doc.load_file(path_.c_str()));
+  EXPECT_STREQ(doc.child("Events").child("Aliases").child("GSM").attribute("Alias-1").value(), "C=D");
+
+  // Another program renames Alpha by hand; the first, which still holds the
+  // old Alpha, changes it too: refused, the file stays, the copy is ours.
+  std::string text = read(path_);
+  text.replace(text.find("\"Alpha\""), 7, "\"Alpha Renamed\"");
+  write(text);
+  first.MsgLists[0]->Event(0)->SetStartedFlag(3);
+  try {
+    first.SaveToFile(path_);
+    ADD_FAILURE() << "saved over an event changed on both sides";
+  } catch (const EEventManagerError& e) {
+    EXPECT_NE(std::string(e.what()).find("Message/GSM: Alpha"), std::string::npos) << e.what();
+    EXPECT_NE(std::string(e.what()).find(path_ + ".yours"), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(read(path_), text);
+  EXPECT_EQ(names(path_ + ".yours"), (std::vector<std::string>{"Alpha", "Gamma"}));
+}
+
+// Two events of one name in a list both load (the name finds one of them)
+// and the clash is reported with the line of the second.
+TEST_F(DefinitionsFile, TwoEventsOfOneNameLoadBothAndTheClashIsReported) {
+  write(R"(<?xml version="1.0"?>
+<Events><Message><GSM>
+<MsgEvent-0 EventName="Call Drop"/>
+<MsgEvent-1 EventName="CALL DROP"/>
+</GSM></Message><Gate><UMTS>
+<GateEvent-0 EventName="Low RSCP"/>
+<GateEvent-1 EventName="Low RSCP"/>
+</UMTS></Gate></Events>
+)");
+  TAllEvents all;
+  ASSERT_NO_THROW(all.LoadFromFile(path_));
+  EXPECT_EQ(all.MsgLists[0]->Count(), 2);
+  EXPECT_EQ(all.GateLists[2]->Count(), 2);
+  std::vector<std::string> faults;
+  for (const TFileFault& f : FileFaults()) faults.push_back(f.Text());
+  EXPECT_EQ(faults, (std::vector<std::string>{
+                        path_ + ":4: <MsgEvent-1> EventName 'CALL DROP' is also the name of an earlier event of GSM "
+                                "(letter case aside); both are loaded, but a name finds only one of them",
+                        path_ + ":7: <GateEvent-1> EventName 'Low RSCP' is also the name of an earlier event of UMTS "
+                                "(letter case aside); both are loaded, but a name finds only one of them"}));
+  EXPECT_FALSE(FileIsFaulty(path_));
+}
