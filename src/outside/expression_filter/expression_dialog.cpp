@@ -22,7 +22,8 @@ std::vector<FieldInfo> ExpressionFieldsOf(uint8_t netType) {
 std::string ExpressionCheckText(const TExpressionCheck& check, bool forLevel) {
   if (forLevel) {
     const std::string stored = "Stored with the level; a level's expression is not evaluated.";
-    if (check.Valid && check.FieldIds.empty()) return "No expression. " + stored;
+    if (!check.Valid) return stored;  // any text is kept as it is typed
+    if (check.FieldIds.empty()) return "No expression. " + stored;
     return stored + " " + ExpressionCheckText(check, false);
   }
   if (!check.Valid)
@@ -123,7 +124,7 @@ QString TfmExpressionEdit::Expression() const { return edtExpression_->text(); }
 void TfmExpressionEdit::check() {
   const TExpressionCheck result = CheckExpression(edtExpression_->text().toStdString());
   lblCheck_->setText(QString::fromStdString(ExpressionCheckText(result, forLevel_)));
-  lblCheck_->setStyleSheet(result.Valid ? QString() : QString("color: #b00000;"));
+  lblCheck_->setStyleSheet(result.Valid || forLevel_ ? QString() : QString("color: #b00000;"));
   // A level keeps whatever text it is given; only a gate needs one that compiles.
   btnOk_->setEnabled(result.Valid || forLevel_);
 }
