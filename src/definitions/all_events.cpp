@@ -18,7 +18,10 @@ void loadNetworks(pugi::xml_node section, Lists& lists, bool* read) {
     pugi::xml_node network = ChildElement(section, list->Name.c_str());
     if (network) {
       list->LoadFromNode(network);
-      if (read) read[i] = true;
+      // A list that refused an event was not read in full.
+      bool whole = true;
+      if constexpr (requires { list->HasRefusedEvents(); }) whole = !list->HasRefusedEvents();
+      if (read) read[i] = whole;
     }
     ++i;
   }
@@ -55,20 +58,34 @@ TAllEvents::~TAllEvents() {
 
 std::string TAllEvents::DefaultPath() { return DefinitionsFilePath(); }
 
-void TAllEvents::LoadFromFile(const std::string& path) {
-  for (int net = 0; net < kNetworks; ++net) MsgRead[net] = GateRead[net] = false;
-  pugi::xml_document doc;
-  if (!LoadDefinitionsDocument(path, doc)) return;
-  pugi::xml_node events = ChildElement(doc, "Events");
-  ReadDefinitions(path, [&] {
-    loadNetworks(ChildElement(events, "Message"), MsgLists, MsgRead);
-    loadNetworks(ChildElement(events, "Gate"), GateLists, GateRead);
-    loadNetworks(ChildElement(events, "Aliases"), AliasLists, nullptr);
-  });
+void TAllEvents::readDocument(pugi::xml_node events) {
+  loadNetworks(ChildElement(events, "Message"), MsgLists, MsgRead);
+  loadNetworks(ChildElement(events, "Gate"), GateLists, GateRead);
+  loadNetworks(ChildElement(events, "Aliases"), AliasLists, nullptr);
 }
 
-void TAllEvents::SaveToFile(const std::string& path) {
+void TAllEvents::LoadFromFile(const std::string& path) {
+  for (int net = 0; net < kNetworks; ++net) MsgRead[net] = GateRead[net] = false;
+  FileState = {};
   pugi::xml_document doc;
+  TFileSnapshot seen;
+  const bool exists = LoadDefinitionsDocument(path, doc, seen);
+  if (!exists && seen.Exists) return;  // another root: kept, never merged into
+  if (exists) {
+    pugi::xml_node events = ChildElement(doc, "Events");
+    ReadDefinitions(path, [&] { readDocument(events); });
+  }
+  // What was read, as this container writes it: the base against which a
+  // later save tells its own changes from another program's.
+  pugi::xml_document base;
+  buildDocument(base);
+  FileState.Known = true;
+  FileState.Path = path;
+  FileState.Disk = seen;
+  FileState.Base = XmlText(base);
+}
+
+void TAllEvents::buildDocument(pugi::xml_document& doc) {
   pugi::xml_node declaration = doc.append_child(pugi::node_declaration);
   declaration.append_attribute("version").set_value("1.0");
   declaration.append_attribute("encoding").set_value("UTF-8");
@@ -76,7 +93,41 @@ void TAllEvents::SaveToFile(const std::string& path) {
   saveNetworks(events.append_child("Message"), MsgLists);
   saveNetworks(events.append_child("Gate"), GateLists);
   saveNetworks(events.append_child("Aliases"), AliasLists);
-  SaveXmlFileAtomic(doc, path);
+}
+
+const TXmlMergeShape& TAllEvents::MergeShape() {
+  static const TXmlMergeShape shape{{"Message/*", "Gate/*"}, {"Aliases/*"}, "EventName"};
+  return shape;
+}
+
+void TAllEvents::SaveToFile(const std::string& path) {
+  pugi::xml_document doc;
+  buildDocument(doc);
+  // Another program's file, read and written again the way this container
+  // writes it, so that events compare attribute by attribute.
+  auto normalise = [](std::string_view bytes, pugi::xml_document& out, std::string& reason) {
+    pugi::xml_document theirs;
+    pugi::xml_parse_result parsed = theirs.load_buffer(bytes.data(), bytes.size());
+    if (!parsed) {
+      reason = parsed.description();
+      return false;
+    }
+    pugi::xml_node events = ChildElement(theirs, "Events");
+    if (!events) {
+      reason = "no <Events> root";
+      return false;
+    }
+    TAllEvents other;
+    try {
+      other.readDocument(events);
+    } catch (const std::exception& e) {
+      reason = e.what();
+      return false;
+    }
+    other.buildDocument(out);
+    return true;
+  };
+  SaveXmlFileMerging(doc, path, FileState, MergeShape(), normalise);
 }
 
 bool TAllEvents::IsModified() {

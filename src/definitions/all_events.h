@@ -9,10 +9,13 @@
 #include <memory>
 #include <string>
 
+#include <pugixml.hpp>
+
 #include "core/object.h"
 #include "definitions/alias.h"
 #include "definitions/gate_event_list.h"
 #include "definitions/msg_event_list.h"
+#include "platform/xml_file.h"
 
 class TTestEvents;
 
@@ -52,8 +55,20 @@ class TAllEvents : public TObject {
 
   bool IsModified();
 
+  // The file as this container last read or wrote it: a save merges the
+  // changes another program (or another window) made to it since, event by
+  // event, and refuses when both changed one event (see SaveXmlFileMerging).
+  TXmlFileState FileState;
+  // The records of a definitions file: message and gate events by
+  // EventName, each network's aliases as one.
+  static const TXmlMergeShape& MergeShape();
+
   // Set by LoadFromFile: true for each network whose Message (Gate) element
   // was read in full. Linking to the display properties prunes only those.
   bool MsgRead[kNetworks] = {};
   bool GateRead[kNetworks] = {};
+
+ private:
+  void readDocument(pugi::xml_node events);
+  void buildDocument(pugi::xml_document& doc);
 };

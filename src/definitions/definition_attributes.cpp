@@ -84,6 +84,12 @@ EAttributeError::EAttributeError(std::string file, int line, std::string reason)
       Line(line),
       Reason(std::move(reason)) {}
 
+void LevelDepthError(pugi::xml_node element) {
+  int line = currentSource.empty() ? 0 : LineOfNode(currentSource, element);
+  throw ELevelDepthError(currentSource, line,
+                         fmt::format("<{}> is nested deeper than {} levels", ClipValue(element.name()), kMaxLevelDepth));
+}
+
 void RecordElementFault(pugi::xml_node element, const std::string& reason) {
   if (currentSource.empty() || !element) return;
   RecordContentFault({currentSource, LineOfNode(currentSource, element), fmt::format("<{}> {}", element.name(), reason)});

@@ -41,8 +41,14 @@ class TDefinitionsSource {
 [[noreturn]] void DefinitionsError(pugi::xml_node element, const std::string& reason);
 
 // Level nodes nest at most this deep; a deeper tree is refused with a fault
-// naming the file and line, so that loading never runs out of stack.
+// naming the file and line, so that loading never runs out of stack. The
+// list refuses only the event holding it (see TMsgEventList::LoadFromNode).
 inline constexpr int kMaxLevelDepth = 256;
+class ELevelDepthError : public EAttributeError {
+ public:
+  using EAttributeError::EAttributeError;
+};
+[[noreturn]] void LevelDepthError(pugi::xml_node element);
 
 // Reports an element of the file being read that cannot be used as it stands
 // ("<file>:<line>: <GateEvent-0> reason"); the file stays readable and is not

@@ -8,7 +8,12 @@
 std::string DefinitionsFilePath() { return HostDirectory() + "EventsDefine.cfg"; }
 
 bool LoadDefinitionsDocument(const std::string& path, pugi::xml_document& doc) {
-  switch (LoadXmlFile(path, "Events", doc)) {
+  TFileSnapshot seen;
+  return LoadDefinitionsDocument(path, doc, seen);
+}
+
+bool LoadDefinitionsDocument(const std::string& path, pugi::xml_document& doc, TFileSnapshot& seen) {
+  switch (LoadXmlFile(path, "Events", doc, seen)) {
     case TXmlLoad::Loaded:
       return true;
     case TXmlLoad::Missing:

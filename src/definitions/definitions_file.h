@@ -8,6 +8,8 @@
 
 #include <pugixml.hpp>
 
+#include "support/file_io.h"
+
 // The host directory followed by "EventsDefine.cfg".
 std::string DefinitionsFilePath();
 
@@ -16,6 +18,8 @@ std::string DefinitionsFilePath();
 // EEventManagerError ("file:line: reason") when it cannot be read; the fault
 // is recorded before.
 bool LoadDefinitionsDocument(const std::string& path, pugi::xml_document& doc);
+// The same, also telling what was read (Exists false for a missing file).
+bool LoadDefinitionsDocument(const std::string& path, pugi::xml_document& doc, TFileSnapshot& seen);
 
 // Runs `read` with conversion errors naming `path`; an EAttributeError is
 // recorded as a fault of the file, then passed on.

@@ -10,6 +10,7 @@
 #include "definitions/definition_attributes.h"
 #include "definitions/definitions_file.h"
 #include "eventmanager/outside/utility.h"
+#include "platform/xml_file.h"
 
 TGateEventList::TGateEventList() : THashObjectList(TGateEvent::StaticClass(), true) { RebuildName(); }
 
@@ -39,6 +40,10 @@ void TGateEventList::LoadFromNode(pugi::xml_node element) {
   for (pugi::xml_node child = FirstElement(element); child; child = NextElement(child)) {
     auto event = std::make_unique<TGateEvent>(this);
     event->LoadFromNode(child);  // an event that fails to load is freed
+    if (IndexOfName(event->EventName) >= 0)
+      RecordElementFault(child, fmt::format("EventName '{}' is also the name of an earlier event of {} (letter "
+                                            "case aside); both are loaded, but a name finds only one of them",
+                                            ClipValue(event->EventName), Name));
     Add(event.release());
   }
   Modified = false;

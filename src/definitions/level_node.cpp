@@ -109,7 +109,9 @@ int TLevelNode::AddCopyOfChild(TLevelNode* source) { return AddChild(CloneLevel(
 
 void TLevelNode::SetReportName(const std::string& name) {
   std::string value(TrimBlanks(name));
-  if (CompText(value, ReportName)) return;
+  // Compared exactly: the name is shown and reported as written, so a
+  // correction of its letter case alone ("call end" to "Call End") is a change.
+  if (value == ReportName) return;
   ReportName = value;
   Modified = true;
 }

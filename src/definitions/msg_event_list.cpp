@@ -12,6 +12,7 @@ TMsgEventList::~TMsgEventList() = default;
 
 void TMsgEventList::Clear() {
   THashObjectList::Clear();
+  keptElements_.clear();
   CodeFilter.Clear();
   InvalidateCodeIndex();
 }

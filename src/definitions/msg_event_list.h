@@ -3,9 +3,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
+
+#include <pugixml.hpp>
 
 #include "core/hash_object_list.h"
 #include "core/integer_array.h"
@@ -73,7 +77,12 @@ class TMsgEventList : public THashObjectList {
   // nothing changes when the file or the network element is missing.
   void LoadFromFile();
 
+  // Events of the last load that were refused (a level tree nested too
+  // deep): their elements are kept and written back by SaveToNode.
+  bool HasRefusedEvents() const { return !keptElements_.empty(); }
+
  private:
+  std::vector<std::pair<int, std::shared_ptr<pugi::xml_document>>> keptElements_;
   void RebuildName();
   TMsgCodeIndex codeIndex_;
   uint64_t indexGeneration_ = 1;

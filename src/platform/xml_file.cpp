@@ -73,9 +73,14 @@ int LineOfNode(const std::string& path, pugi::xml_node node) {
 }
 
 TXmlLoad LoadXmlFile(const std::string& path, const char* rootName, pugi::xml_document& doc) {
+  TFileSnapshot seen;
+  return LoadXmlFile(path, rootName, doc, seen);
+}
+
+TXmlLoad LoadXmlFile(const std::string& path, const char* rootName, pugi::xml_document& doc, TFileSnapshot& seen) {
   doc.reset();
   std::string bytes, reason;
-  switch (ReadRegularFile(path, bytes, reason, kMaxXmlFileBytes)) {
+  switch (ReadRegularFile(path, bytes, reason, kMaxXmlFileBytes, seen)) {
     case TFileRead::Missing:
       return TXmlLoad::Missing;
     case TFileRead::Failed:
@@ -112,9 +117,7 @@ void SaveXmlFileAtomic(const pugi::xml_document& doc, const std::string& path) {
   if (FileIsFaulty(path))
     throw EEventManagerError(
         fmt::format("{}: not saved: the file could not be read, so it is kept as it is (see its fault)", path));
-  std::ostringstream text;
-  doc.save(text, "  ", pugi::format_default, pugi::encoding_utf8);
-  SaveFileAtomic(path, text.str());
+  SaveFileAtomic(path, XmlText(doc));
 }
 
 const std::vector<TFileFault>& FileFaults() { return state().faults; }

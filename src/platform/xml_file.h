@@ -4,11 +4,14 @@
 // where and as it is. Saves go through SaveFileAtomic. Host thread only.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include <pugixml.hpp>
+
+#include "support/file_io.h"
 
 struct TFileFault {
   std::string File;
@@ -24,6 +27,61 @@ enum class TXmlLoad { Loaded, Missing, Faulty, WrongRoot };
 // FileFaults) and returned as Faulty; a well-formed document whose one root
 // element is not `rootName` likewise, returned as WrongRoot. `doc` is then empty.
 TXmlLoad LoadXmlFile(const std::string& path, const char* rootName, pugi::xml_document& doc);
+// The same, also telling what was read (Exists false for a missing file).
+TXmlLoad LoadXmlFile(const std::string& path, const char* rootName, pugi::xml_document& doc, TFileSnapshot& seen);
+
+// What a session holds of one of its files, so that its next save notices
+// another program's (or another window's) change made since: the file as
+// last read or written by this holder, and this holder's own writing of the
+// contents it held then (the base of a three-way merge).
+struct TXmlFileState {
+  bool Known = false;   // false: never read, a save writes as it always did
+  std::string Path;     // the file the state is of
+  TFileSnapshot Disk;
+  std::string Base;
+  std::string KeptCopy;  // where the holder's own version went when a save was refused
+};
+
+// Which parts of a document are records that a merge may take from either
+// side. `KeyedLists` are element paths below the root ("Test", "Message/*":
+// every child of Message) whose children are records told apart by their
+// `Key` attribute (letter case ignored; a repeated key is told apart by its
+// occurrence); `WholeElements` are paths of elements merged as one record.
+// Anything else is taken from the saving side.
+struct TXmlMergeShape {
+  std::vector<std::string> KeyedLists;
+  std::vector<std::string> WholeElements;
+  std::string Key = "EventName";
+};
+
+// Parses another program's bytes of the file and writes them again the way
+// this holder writes them, so that the three sides compare record by record;
+// false (with a reason) when they cannot be read.
+using TXmlNormaliser = std::function<bool(std::string_view bytes, pugi::xml_document& out, std::string& reason)>;
+
+// Serialises a document the way every save writes it.
+std::string XmlText(const pugi::xml_document& doc);
+
+// The result of a three-way merge: the merged document, or the records that
+// both sides changed differently ("Message/GSM: Call Drop").
+struct TXmlMerge {
+  pugi::xml_document Merged;
+  std::vector<std::string> Conflicts;
+};
+// Per record of `shape`: the side that changed it since `base` wins; both
+// changed alike is one change; both changed differently is a conflict.
+void MergeXml(const pugi::xml_document& base, const pugi::xml_document& ours, const pugi::xml_document& theirs,
+              const TXmlMergeShape& shape, TXmlMerge& result);
+
+// Saves `ours` (atomically, never over a faulty file) unless the file
+// changed on disk since `state` saw it. When it did, the changes of both
+// sides are merged record by record and the merge is written; when both
+// changed one record, or the file on disk cannot be read, nothing is written
+// over it: `ours` is kept beside it ("<file>.yours", or -2, -3 ...) and
+// EEventManagerError names the file, the records and the copy. `state` is
+// kept up to date with what was written.
+void SaveXmlFileMerging(const pugi::xml_document& ours, const std::string& path, TXmlFileState& state,
+                        const TXmlMergeShape& shape, const TXmlNormaliser& normalise);
 
 // Writes `doc` to `path` atomically (SaveFileAtomic). A file recorded as
 // faulty is never written: EEventManagerError is raised and the file stays as

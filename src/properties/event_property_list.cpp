@@ -97,8 +97,16 @@ TActEventProperty* TEventPropertyList::FindProperty(const std::string& name) {
 }
 
 void TEventPropertyList::DeleteUnmarked() {
-  for (int i = Count() - 1; i >= 0; --i)
-    if (!Items(i)->Used) Delete(i);
+  for (int i = Count() - 1; i >= 0; --i) {
+    TActEventProperty* record = Items(i);
+    if (record->Used) continue;
+    const bool owns = OwnsItems;
+    OwnsItems = false;  // taken out of the list, not freed
+    Delete(i);
+    OwnsItems = owns;
+    record->Index = -1;
+    retired_.emplace_back(record);
+  }
 }
 
 void TEventPropertyList::Renumber() {

@@ -5,7 +5,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "core/hash_object_list.h"
 #include "core/property_source.h"
@@ -40,11 +42,17 @@ class TEventPropertyList : public THashObjectList, public TPropertySource {
   // marked used; none for an empty name.
   TActEventProperty* LinkProperty(const std::string& name) override;
   TActEventProperty* FindProperty(const std::string& name) override;
+  // Takes every unmarked record out of the list. The records are not freed
+  // before the list is: results and definitions may still point at them (a
+  // result keeps its record for the host to draw), and pruning may run while
+  // they exist. Taken out, a record is neither found, counted nor saved.
   void DeleteUnmarked();
+  int RetiredCount() const { return static_cast<int>(retired_.size()); }
   void Renumber();
   void SetNetType(uint8_t net);
   bool IsKind(int32_t kind) const { return Kind == kind; }
 
  private:
   void RebuildName();
+  std::vector<std::unique_ptr<TActEventProperty>> retired_;
 };

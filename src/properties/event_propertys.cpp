@@ -69,30 +69,46 @@ std::string TEventPropertys::DefaultPath() { return HostDirectory() + "EventsPro
 
 EPropertiesFileError::EPropertiesFileError(TFileFault fault) : EConvertError(fault.Text()), Fault(std::move(fault)) {}
 
+void TEventPropertys::readDocument(pugi::xml_node root) {
+  TestList->LoadFromNode(root.child("Test"));
+  if (pugi::xml_node message = root.child("Message"))
+    for (int net = 0; net < kNetworks; ++net) MsgLists[net]->LoadFromNode(childNamed(message, MsgLists[net]->Name));
+  if (pugi::xml_node gate = root.child("Gate"))
+    for (int net = 0; net < kNetworks; ++net) WarningLists[net]->LoadFromNode(childNamed(gate, WarningLists[net]->Name));
+}
+
 void TEventPropertys::LoadFromFile(const std::string& path) {
   pugi::xml_document doc;
-  if (LoadXmlFile(path, "Propertys", doc) != TXmlLoad::Loaded) {
+  TFileSnapshot seen;
+  const TXmlLoad loaded = LoadXmlFile(path, "Propertys", doc, seen);
+  if (loaded != TXmlLoad::Loaded && loaded != TXmlLoad::Missing) {
     // LoadXmlFile has recorded a faulty file; nothing of it is taken.
     if (FileIsFaulty(path)) ClearAll();
+    FileState = {};
     return;
   }
-  pugi::xml_node root = doc.child("Propertys");
-  try {
-    TestList->LoadFromNode(root.child("Test"));
-    if (pugi::xml_node message = root.child("Message"))
-      for (int net = 0; net < kNetworks; ++net) MsgLists[net]->LoadFromNode(childNamed(message, MsgLists[net]->Name));
-    if (pugi::xml_node gate = root.child("Gate"))
-      for (int net = 0; net < kNetworks; ++net)
-        WarningLists[net]->LoadFromNode(childNamed(gate, WarningLists[net]->Name));
-  } catch (const EPropertyAttributeError& e) {
-    // Half a file is worse than none: a later save would drop the rest. The
-    // fault is recorded even when a caller ignores the error, so that no save
-    // replaces the user's file.
-    ClearAll();
-    TFileFault fault{path, e.Offset >= 0 ? LineOfOffset(path, e.Offset) : 0, e.what()};
-    RecordFileFault(fault);
-    throw EPropertiesFileError(std::move(fault));
+  if (loaded == TXmlLoad::Loaded) {
+    try {
+      readDocument(doc.child("Propertys"));
+    } catch (const EPropertyAttributeError& e) {
+      // Half a file is worse than none: a later save would drop the rest. The
+      // fault is recorded even when a caller ignores the error, so that no save
+      // replaces the user's file.
+      ClearAll();
+      FileState = {};
+      TFileFault fault{path, e.Offset >= 0 ? LineOfOffset(path, e.Offset) : 0, e.what()};
+      RecordFileFault(fault);
+      throw EPropertiesFileError(std::move(fault));
+    }
   }
+  // What was read, as this registry writes it: the base against which a
+  // later save tells its own changes from another program's.
+  pugi::xml_document base;
+  buildDocument(base);
+  FileState.Known = true;
+  FileState.Path = path;
+  FileState.Disk = seen;
+  FileState.Base = XmlText(base);
 }
 
 bool TEventPropertys::LoadFromFileKeepingFaults(const std::string& path) {
@@ -104,8 +120,7 @@ bool TEventPropertys::LoadFromFileKeepingFaults(const std::string& path) {
   return !FileIsFaulty(path);
 }
 
-void TEventPropertys::SaveToFile(const std::string& path) {
-  pugi::xml_document doc;
+void TEventPropertys::buildDocument(pugi::xml_document& doc) {
   pugi::xml_node declaration = doc.append_child(pugi::node_declaration);
   declaration.append_attribute("version") = "1.0";
   pugi::xml_node root = doc.append_child("Propertys");
@@ -115,5 +130,38 @@ void TEventPropertys::SaveToFile(const std::string& path) {
   pugi::xml_node gate = root.append_child("Gate");
   for (int net = 0; net < kNetworks; ++net)
     WarningLists[net]->SaveToNode(gate.append_child(WarningLists[net]->Name.c_str()));
-  SaveXmlFileAtomic(doc, path);
+}
+
+const TXmlMergeShape& TEventPropertys::MergeShape() {
+  static const TXmlMergeShape shape{{"Test", "Message/*", "Gate/*"}, {}, "EventName"};
+  return shape;
+}
+
+void TEventPropertys::SaveToFile(const std::string& path) {
+  pugi::xml_document doc;
+  buildDocument(doc);
+  // Another program's file, read and written again the way this registry
+  // writes it, so that records compare attribute by attribute.
+  auto normalise = [](std::string_view bytes, pugi::xml_document& out, std::string& reason) {
+    pugi::xml_document theirs;
+    pugi::xml_parse_result parsed = theirs.load_buffer(bytes.data(), bytes.size());
+    if (!parsed) {
+      reason = parsed.description();
+      return false;
+    }
+    if (!theirs.child("Propertys")) {
+      reason = "no <Propertys> root";
+      return false;
+    }
+    TEventPropertys other;
+    try {
+      other.readDocument(theirs.child("Propertys"));
+    } catch (const std::exception& e) {
+      reason = e.what();
+      return false;
+    }
+    other.buildDocument(out);
+    return true;
+  };
+  SaveXmlFileMerging(doc, path, FileState, MergeShape(), normalise);
 }

@@ -55,10 +55,20 @@ class TEventPropertys : public TObject {
   // file cannot be written or is recorded as faulty (it then stays as it is).
   void SaveToFile(const std::string& path);
 
+  // The file as this registry last read or wrote it: a save merges the
+  // changes another program made to it since (see SaveXmlFileMerging).
+  TXmlFileState FileState;
+  // The records of a properties file: every list's Property-n by EventName.
+  static const TXmlMergeShape& MergeShape();
+
   // EventsProperty.cfg in the host directory.
   static std::string DefaultPath();
   void LoadFromFile() { LoadFromFile(DefaultPath()); }
   void SaveToFile() { SaveToFile(DefaultPath()); }
+
+ private:
+  void readDocument(pugi::xml_node root);
+  void buildDocument(pugi::xml_document& doc);
 };
 
 // The library-wide registry; none until start-up sets it. The caller of

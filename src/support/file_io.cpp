@@ -1,12 +1,16 @@
 #include "support/file_io.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 
 #include <fmt/format.h>
@@ -82,7 +86,19 @@ TFileRead TRegularFile::Open(const std::string& path) {
   int flags = ::fcntl(fd_, F_GETFL);
   if (flags >= 0) ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK);
   size_ = static_cast<uint64_t>(st.st_size);
+  device_ = static_cast<uint64_t>(st.st_dev);
+  inode_ = static_cast<uint64_t>(st.st_ino);
+  modifiedNs_ = int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
   return TFileRead::Ok;
+}
+
+uint64_t ContentHash(std::string_view bytes) {
+  uint64_t hash = 14695981039346656037ull;
+  for (unsigned char c : bytes) {
+    hash ^= c;
+    hash *= 1099511628211ull;
+  }
+  return hash;
 }
 
 long ReadAtOffset(int fd, uint64_t offset, char* out, size_t count) {
@@ -110,9 +126,19 @@ bool TRegularFile::ReadAt(uint64_t offset, size_t count, std::string& bytes) {
 }
 
 TFileRead ReadRegularFile(const std::string& path, std::string& bytes, std::string& reason, uint64_t maxBytes) {
+  TFileSnapshot seen;
+  return ReadRegularFile(path, bytes, reason, maxBytes, seen);
+}
+
+TFileRead ReadRegularFile(const std::string& path, std::string& bytes, std::string& reason, uint64_t maxBytes,
+                          TFileSnapshot& seen) {
   bytes.clear();
   TRegularFile file;
   TFileRead status = file.Open(path);
+  if (status == TFileRead::Missing) {
+    seen = TFileSnapshot{};
+    return status;
+  }
   if (status != TFileRead::Ok) {
     reason = file.Reason();
     return status;
@@ -125,7 +151,84 @@ TFileRead ReadRegularFile(const std::string& path, std::string& bytes, std::stri
     reason = file.Reason();
     return TFileRead::Failed;
   }
+  seen.Exists = true;
+  seen.Device = file.Device();
+  seen.Inode = file.Inode();
+  seen.Size = bytes.size();
+  seen.ModifiedNs = file.ModifiedNs();
+  seen.Hash = ContentHash(bytes);
   return TFileRead::Ok;
+}
+
+namespace {
+
+// The last six characters of a name mkstemp made.
+bool isTemporarySuffix(std::string_view s) {
+  if (s.size() != 6) return false;
+  for (char c : s)
+    if (!std::isalnum(static_cast<unsigned char>(c))) return false;
+  return true;
+}
+
+}  // namespace
+
+int RemoveStaleTemporaries(const std::string& path) {
+  const fs::path target(linkTarget(path));
+  const std::string dir = target.has_parent_path() ? target.parent_path().string() : std::string(".");
+  const std::string prefix = "." + target.filename().string() + ".";
+  DIR* listing = ::opendir(dir.c_str());
+  if (!listing) return 0;
+  int removed = 0;
+  const time_t now = ::time(nullptr);
+  while (dirent* entry = ::readdir(listing)) {
+    std::string_view name(entry->d_name);
+    if (!name.starts_with(prefix) || !isTemporarySuffix(name.substr(prefix.size()))) continue;
+    const std::string file = dir + "/" + std::string(name);
+    // Opened without following a link, then judged by what was opened.
+    int fd = ::open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) continue;
+    struct stat st {};
+    const bool ours = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid();
+    const bool old = ours && now - st.st_mtim.tv_sec > kStaleTemporarySeconds;
+    // A save holds its temporary file locked until it is renamed.
+    if (old && ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+      struct stat still {};
+      // Removed only when the name still names the file judged.
+      if (::lstat(file.c_str(), &still) == 0 && still.st_dev == st.st_dev && still.st_ino == st.st_ino &&
+          ::unlink(file.c_str()) == 0)
+        ++removed;
+    }
+    ::close(fd);
+  }
+  ::closedir(listing);
+  return removed;
+}
+
+std::optional<std::string> SaveNewFileBeside(const std::string& wanted, std::string_view bytes) {
+  for (int n = 1; n < 1000; ++n) {
+    std::string name = n == 1 ? wanted : fmt::format("{}-{}", wanted, n);
+    int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+    if (fd < 0) {
+      if (errno == EEXIST) continue;
+      return std::nullopt;
+    }
+    size_t done = 0;
+    bool ok = true;
+    while (ok && done < bytes.size()) {
+      ssize_t w = ::write(fd, bytes.data() + done, bytes.size() - done);
+      if (w < 0 && errno == EINTR) continue;
+      if (w <= 0) ok = false;
+      else done += static_cast<size_t>(w);
+    }
+    ok = ::fsync(fd) == 0 && ok;
+    ok = ::close(fd) == 0 && ok;
+    if (!ok) {
+      ::unlink(name.c_str());
+      return std::nullopt;
+    }
+    return name;
+  }
+  return std::nullopt;
 }
 
 std::optional<TSaveFault> TrySaveFileAtomic(const std::string& path, std::string_view bytes) {
@@ -147,9 +250,13 @@ std::optional<TSaveFault> TrySaveFileAtomic(const std::string& path, std::string
     mode = 0666 & ~mask;
   }
 
+  RemoveStaleTemporaries(target);
   std::string temp = dir + "/." + targetPath.filename().string() + ".XXXXXX";
   int fd = ::mkstemp(temp.data());  // unique and exclusive: never follows a stale link
   if (fd < 0) return TSaveFault{"cannot create a temporary file", systemReason(errno)};
+  // Held while the file is written (until it is closed, or the process
+  // ends), so that another save's clean-up never takes it for a stale one.
+  ::flock(fd, LOCK_EX | LOCK_NB);
   auto discard = [&](const char* step, int error) {
     if (fd >= 0) ::close(fd);
     ::unlink(temp.c_str());

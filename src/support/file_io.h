@@ -29,12 +29,40 @@ class TRegularFile {
   // Reads up to `count` bytes at `offset`; false (with Reason) on a read error.
   bool ReadAt(uint64_t offset, size_t count, std::string& bytes);
   const std::string& Reason() const { return reason_; }
+  // Device, inode and modification time of the open file (after Open).
+  uint64_t Device() const { return device_; }
+  uint64_t Inode() const { return inode_; }
+  int64_t ModifiedNs() const { return modifiedNs_; }
 
  private:
   int fd_ = -1;
   uint64_t size_ = 0;
+  uint64_t device_ = 0;
+  uint64_t inode_ = 0;
+  int64_t modifiedNs_ = 0;
   std::string reason_;
 };
+
+// What a reader saw of a file, so that a later save can tell whether another
+// program changed it meanwhile: which file it was (device and inode), its
+// size and modification time, and a hash of its bytes. Contents decide: a
+// file rewritten with the same bytes has not changed for a save, one whose
+// bytes differ has, whatever its time says.
+struct TFileSnapshot {
+  bool Exists = false;
+  uint64_t Device = 0;
+  uint64_t Inode = 0;
+  uint64_t Size = 0;
+  int64_t ModifiedNs = 0;
+  uint64_t Hash = 0;
+
+  bool SameContents(const TFileSnapshot& other) const {
+    return Exists == other.Exists && (!Exists || (Size == other.Size && Hash == other.Hash));
+  }
+};
+
+// 64-bit FNV-1a of `bytes`.
+uint64_t ContentHash(std::string_view bytes);
 
 // Reads up to `count` bytes at `offset` of an open file into `out`, going on
 // after signals and short reads: the count read (less only at the end of the
@@ -44,6 +72,10 @@ long ReadAtOffset(int fd, uint64_t offset, char* out, size_t count);
 // The whole of a regular file. Failed also when it is larger than `maxBytes`.
 TFileRead ReadRegularFile(const std::string& path, std::string& bytes, std::string& reason,
                           uint64_t maxBytes = UINT64_MAX);
+// The same, also giving what was read as a snapshot (Exists false when the
+// file is missing; untouched on Failed).
+TFileRead ReadRegularFile(const std::string& path, std::string& bytes, std::string& reason, uint64_t maxBytes,
+                          TFileSnapshot& seen);
 
 // Why a save failed: the step ("cannot write", "cannot replace the file",
 // ...) and the system's reason.
@@ -60,6 +92,21 @@ struct TSaveFault {
 std::optional<TSaveFault> TrySaveFileAtomic(const std::string& path, std::string_view bytes);
 // The same, raising EEventManagerError "<path>: cannot save: <step>: <reason>".
 void SaveFileAtomic(const std::string& path, std::string_view bytes);
+
+// Temporary files a save left behind when its process was killed
+// (".<name>.XXXXXX" beside the target) are removed by the next save of that
+// target: only regular files of this user with exactly that pattern, only
+// when no writer holds them (a save keeps its temporary file locked while it
+// writes) and only when they were last written longer ago than this, so that
+// the temporary file of a save running at the same time is never touched.
+inline constexpr int64_t kStaleTemporarySeconds = 10 * 60;
+// Removes the stale temporary files of `path`; returns how many.
+int RemoveStaleTemporaries(const std::string& path);
+
+// Writes `bytes` to a new file named `wanted`, or, when that exists,
+// `wanted`-2, -3, ... (created exclusively, never over another file); the
+// name used, or none when nothing could be written.
+std::optional<std::string> SaveNewFileBeside(const std::string& wanted, std::string_view bytes);
 
 // The system calls a save makes, replaceable by tests to inject faults.
 struct TSaveCalls {

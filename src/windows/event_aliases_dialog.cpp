@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -79,9 +80,13 @@ TfrmEventAliases::TfrmEventAliases(QWidget* owner, uint8_t readOnly, uint8_t)
   connect(btnAdd, &QPushButton::clicked, this, &TfrmEventAliases::add);
   connect(btnReplace, &QPushButton::clicked, this, &TfrmEventAliases::replace);
   connect(btnDelete, &QPushButton::clicked, this, &TfrmEventAliases::deleteEntry);
+  // An entry is chosen by selecting it (a click, or the arrow keys once the
+  // list has a selection). The list's current entry alone is no choice: the
+  // list makes its first entry current when it gets the focus, and Delete
+  // must never remove an alias the user did not pick.
   connect(lstAliases, &QListWidget::itemClicked, this, &TfrmEventAliases::entryChosen);
-  connect(lstAliases, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* entry) {
-    if (!filling_ && entry) entryChosen(entry);
+  connect(lstAliases, &QListWidget::itemSelectionChanged, this, [this] {
+    if (!filling_) entryChosen(chosenEntry());
   });
   // Typing enables Add and Replace; an empty box (typed or set) disables them.
   connect(edt, &QLineEdit::textEdited, this, [this](const QString& text) {
@@ -101,7 +106,10 @@ bool TfrmEventAliases::Execute(TAliasesList* aliases) {
   if (!aliases) return false;
   working_ = TAliasesList::CloneAliases(*aliases);
   refill();
+  QPointer<QDialog> alive(this);
   const bool ok = exec() == QDialog::Accepted;
+  // Deleted while it ran (its owner went): the edited list may be gone too.
+  if (!alive) return false;
   if (ok && !readOnly_) aliases->AssignAliases(*working_);
   return ok;
 }
@@ -115,13 +123,16 @@ void TfrmEventAliases::refill() {
     entry->setData(AliasRole, QVariant::fromValue(static_cast<void*>(alias)));
   }
   lstAliases->setCurrentItem(nullptr);
+  lstAliases->clearSelection();
   filling_ = false;
   btnReplace->setEnabled(false);
   btnDelete->setEnabled(false);
 }
 
+QListWidgetItem* TfrmEventAliases::chosenEntry() const { return lstAliases->selectedItems().value(0); }
+
 void TfrmEventAliases::entryChosen(QListWidgetItem* entry) {
-  if (!entry) return;
+  if (!entry || !entry->isSelected()) return;
   edt->setText(entry->text());
   btnDelete->setEnabled(true);
 }
@@ -150,7 +161,7 @@ void TfrmEventAliases::replace() {
   normaliseEdit();
   // Replace is enabled by typing alone; with no entry chosen there is
   // nothing to replace.
-  TAlias* alias = aliasOf(lstAliases->currentItem());
+  TAlias* alias = aliasOf(chosenEntry());
   if (!alias) return;
   alias->SetAliasText(edt->text().toStdString());
   refill();
@@ -158,7 +169,7 @@ void TfrmEventAliases::replace() {
 }
 
 void TfrmEventAliases::deleteEntry() {
-  TAlias* alias = aliasOf(lstAliases->currentItem());
+  TAlias* alias = aliasOf(chosenEntry());
   if (!alias) return;
   working_->Remove(alias);
   refill();

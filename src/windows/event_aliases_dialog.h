@@ -35,6 +35,8 @@ class TfrmEventAliases : public QDialog {
  private:
   void refill();
   void entryChosen(QListWidgetItem* entry);
+  // The selected entry; none until the user picks one.
+  QListWidgetItem* chosenEntry() const;
   void add();
   void replace();
   void deleteEntry();

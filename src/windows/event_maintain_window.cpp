@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
@@ -144,6 +145,10 @@ TfmEventMaintain::TfmEventMaintain(QWidget* owner, uint8_t readOnly, uint8_t net
 }
 
 TfmEventMaintain::~TfmEventMaintain() {
+  // An owner may delete the window while an editor runs on one of its
+  // events: the editor goes first, while the events it works on still exist,
+  // and what it had not confirmed is dropped as on Cancel.
+  delete editor_.data();
   WaitCursor wait;
   if (!readOnly_ && save_ && events_->IsModified()) save_(*events_);
   events_.reset();
@@ -200,14 +205,21 @@ bool TfmEventMaintain::runEditor(TNodeItem* event, bool message) {
   const int net = currentNetwork();
   if (!event || net < 0) return false;
   hide();
+  // The editor lives on the heap and this window is watched: the owner may
+  // delete the window (and so the editor) while the editor's loop runs.
+  QPointer<TfmEventMaintain> self(this);
   bool ok;
   if (message) {
-    TfmEventModify editor(this, readOnly_, uint8_t(net));
-    ok = editor.Execute(static_cast<TMsgEvent*>(event));
+    auto* editor = new TfmEventModify(this, readOnly_, uint8_t(net));
+    editor_ = editor;
+    ok = editor->Execute(static_cast<TMsgEvent*>(event));
   } else {
-    TfmGateEventModify editor(this, readOnly_, uint8_t(net));
-    ok = editor.Execute(static_cast<TGateEvent*>(event));
+    auto* editor = new TfmGateEventModify(this, readOnly_, uint8_t(net));
+    editor_ = editor;
+    ok = editor->Execute(static_cast<TGateEvent*>(event));
   }
+  if (!self) return false;
+  delete editor_.data();
   show();
   return ok;
 }
@@ -219,7 +231,7 @@ void TfmEventMaintain::NewEvent() {
   if (onMessages()) {
     TMsgEventList* list = events_->MsgEvents(uint8_t(net));
     auto event = std::make_unique<TMsgEvent>(list);
-    if (!runEditor(event.get(), true)) return;
+    if (!runEditor(event.get(), true)) return;  // also when the window was deleted meanwhile
     list->Add(event.get());
     created = event.release();
   } else {
@@ -235,7 +247,7 @@ void TfmEventMaintain::NewEvent() {
       return;
     }
     if (!runEditor(event.get(), false)) return;
-    list->Add(event.get());
+    list->Add(event.get());  // runEditor is true only while the window lives
     created = event.release();
   }
   addEntry(created);
@@ -245,7 +257,9 @@ void TfmEventMaintain::NewEvent() {
 void TfmEventMaintain::EditEvent() {
   TNodeItem* event = selectedEvent();
   if (!event) return;
+  QPointer<TfmEventMaintain> self(this);
   runEditor(event, onMessages());
+  if (!self) return;
   // The editor may have renamed it: the entry moves to its sorted place.
   QListWidgetItem* old = LBoxEvents->selectedItems().value(0);
   if (!old || captionOf(event) == old->text()) return;
@@ -273,8 +287,12 @@ bool TfmEventMaintain::EditAliases() {
   const int net = currentNetwork();
   if (net < 0) return false;
   hide();
-  TfrmEventAliases editor(this, readOnly_, uint8_t(net));
-  const bool ok = editor.Execute(events_->Aliases(uint8_t(net)));
+  QPointer<TfmEventMaintain> self(this);
+  auto* editor = new TfrmEventAliases(this, readOnly_, uint8_t(net));
+  editor_ = editor;
+  const bool ok = editor->Execute(events_->Aliases(uint8_t(net)));
+  if (!self) return false;
+  delete editor_.data();
   show();
   return ok;
 }

@@ -12,8 +12,10 @@
 #include <string>
 #include <vector>
 
+#include <QPointer>
 #include <QWidget>
 
+class QDialog;
 class QLabel;
 class QListWidget;
 class QListWidgetItem;
@@ -66,4 +68,5 @@ class TfmEventMaintain : public QWidget {
   std::unique_ptr<TAllEvents> events_;
   std::vector<std::string> loadFaults_;
   std::function<void(TAllEvents&)> save_;
+  QPointer<QDialog> editor_;  // the editor running, if any
 };

@@ -10,6 +10,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QSplitter>
 #include <QVBoxLayout>
@@ -280,7 +282,10 @@ bool TfmEventModify::Execute(TMsgEvent* event) {
   rebuildTree(nullptr, copy_.get());
   SyncComboBox2ByObj(cboxStartedFlag_, copy_->StartedFlag);
 
+  QPointer<QDialog> alive(this);
   const bool accepted = exec() == QDialog::Accepted;
+  // Deleted while it ran (its owner went): nothing of it may be touched.
+  if (!alive) return false;
 
   // The copy's tree nodes go with it; nothing may be stored into it meanwhile.
   const bool blocked = tvInnerEvent_->blockSignals(true);
@@ -296,6 +301,12 @@ bool TfmEventModify::Execute(TMsgEvent* event) {
 void TfmEventModify::accept() {
   storeFields();
   if (!readOnly_ && copy_ && event_) {
+    // A new event is not in its list yet; an edited one does not clash with itself.
+    const std::string taken = NameTakenReason(event_->List(), event_, copy_->EventName);
+    if (!taken.empty()) {
+      QMessageBox::warning(this, windowTitle(), QString::fromStdString(taken));
+      return;
+    }
     copy_->SetStartedFlag(numberOf(cboxStartedFlag_));
     event_->Assign(copy_.get());
   }
@@ -497,7 +508,7 @@ void TfmEventModify::showExpression() {
   if (!expressionServer_ || readOnly_ || !selectedLevel()) return;
   std::string text = edtExpression_->text().toStdString();
   try {
-    if (expressionServer_->EditExpression(static_cast<QWidget*>(this), netType_, text))
+    if (expressionServer_->EditLevelExpression(static_cast<QWidget*>(this), netType_, text))
       edtExpression_->setText(QString::fromStdString(text));
   } catch (const std::exception&) {
     // A failing editor leaves the expression as it was.

@@ -207,3 +207,16 @@ TEnabling Enabling(bool readOnly, TSelectedNode node) {
                    .SelectMsg = editable && level,
                    .DeleteMsg = editable && level};
 }
+
+std::string NameTakenReason(THashObjectList* list, const TObject* edited, const std::string& name) {
+  if (!list) return {};
+  const std::string_view wanted = TrimBlanks(name);
+  for (int i = 0; i < list->Count(); ++i) {
+    if (list->Items(i) == edited) continue;
+    std::string other;
+    list->GetItemName(i, other);
+    if (CompText(std::string(TrimBlanks(other)), std::string(wanted)))
+      return "There is already an event named '" + other + "' in this list (letter case aside); give this one another name.";
+  }
+  return {};
+}

@@ -10,9 +10,17 @@
 #include <string_view>
 #include <vector>
 
+class THashObjectList;
 class TLevelNode;
 class TMsgEvent;
 class TMsgEventList;
+class TObject;
+
+// Names are unique within a list (the name index finds one event per name):
+// why `name` cannot be given to `edited` in `list` ("There is already an
+// event named 'X' in this list ..."), or empty when it can. Letter case is
+// ignored; `edited` itself (none for a new event) does not count.
+std::string NameTakenReason(THashObjectList* list, const TObject* edited, const std::string& name);
 
 // An entry of a choice list: its text and the number it stands for.
 struct TChoice {

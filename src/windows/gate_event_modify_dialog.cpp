@@ -9,10 +9,14 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include "definitions/gate_event_list.h"
 
 #include "definitions/gate_event.h"
 #include "eventmanager/errors.h"
@@ -217,14 +221,27 @@ void TfmGateEventModify::tryAccept() {
     }
     return;
   }
+  if (!readOnly_ && edited_) {
+    // A new event is not in its list yet; an edited one does not clash with itself.
+    const std::string taken = NameTakenReason(edited_->List(), edited_, values().Name);
+    if (!taken.empty()) {
+      QMessageBox::warning(this, windowTitle(), QString::fromStdString(taken));
+      return;
+    }
+  }
   accept();
 }
 
 bool TfmGateEventModify::Execute(TGateEvent* event) {
   if (!event) return false;
+  edited_ = event;
   std::unique_ptr<TGateEvent> copy(event->Clone());
   showValues(GateEditValuesOf(*copy));
+  QPointer<QDialog> alive(this);
   const bool ok = exec() == QDialog::Accepted;
+  // Deleted while it ran (its owner went): the event may be gone too.
+  if (!alive) return false;
+  edited_ = nullptr;
   if (ok && !readOnly_) {
     StoreGateEditValues(*copy, values());
     event->Assign(copy.get());

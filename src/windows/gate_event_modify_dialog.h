@@ -57,4 +57,5 @@ class TfmGateEventModify : public QDialog {
   QComboBox* cboxLayerIIIItem1_;
   QComboBox* cboxLayerIIIItem2_;
   QSpinBox* seMsgDuringTime1_;
+  TGateEvent* edited_ = nullptr;  // while Execute runs
 };

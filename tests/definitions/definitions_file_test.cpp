@@ -282,41 +282,70 @@ TEST_F(DefinitionsFile, MalformedFileIsReportedAndSurvivesASaveByteForByte) {
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
 }
 
-// Level trees nest at most 256 deep: deeper ones (which would exhaust the
-// stack while loading) are refused naming the file and the line.
-TEST_F(DefinitionsFile, TreesDeeperThanTheLimitAreRefusedNamingTheLine) {
+// Level trees nest at most 256 deep: a deeper one (which would exhaust the
+// stack while loading) refuses its own event, naming the file and the line,
+// and the events around it load. The refused event is not lost: a save
+// writes it back as it was read, in its place; one too big to write back
+// keeps the whole file from being saved over.
+TEST_F(DefinitionsFile, TreesDeeperThanTheLimitRefuseOnlyTheirEvent) {
   auto nested = [](int depth) {
-    std::string text = "<?xml version=\"1.0\"?>\n<Events><Message><GSM><MsgEvent-0 EventName=\"Deep\">\n";
+    std::string text =
+        "<?xml version=\"1.0\"?>\n<Events><Message><GSM><MsgEvent-0 EventName=\"Before\"><LevelNode-0 "
+        "ReportName=\"B\"><MsgNodes/></LevelNode-0></MsgEvent-0>\n<MsgEvent-1 EventName=\"Deep\">\n";
     for (int i = 0; i < depth; ++i) text += "<LevelNode-0 ReportName=\"L\"><MsgNodes/>\n";
     for (int i = 0; i < depth; ++i) text += "</LevelNode-0>";
-    return text + "</MsgEvent-0></GSM></Message></Events>\n";
+    return text + "</MsgEvent-1><MsgEvent-2 EventName=\"After\"/></GSM></Message></Events>\n";
+  };
+  auto names = [](TMsgEventList& list) {
+    std::vector<std::string> n;
+    for (int i = 0; i < list.Count(); ++i) n.push_back(list.Event(i)->EventName);
+    return n;
+  };
+  auto depthOf = [](pugi::xml_node event) {
+    int depth = 0;
+    for (pugi::xml_node l = event.first_child(); l; l = l.child("LevelNode-0")) ++depth;
+    return depth;
   };
   write(nested(kMaxLevelDepth));
   TAllEvents fits;
   ASSERT_NO_THROW(fits.LoadFromFile(path_));
-  TLevelNode* level = fits.MsgLists[0]->Event(0)->Level(0);
-  int depth = 1;
-  while (level->ChildCount() > 0) {
-    level = level->Child(0);
-    ++depth;
-  }
-  EXPECT_EQ(depth, kMaxLevelDepth);
+  EXPECT_EQ(names(*fits.MsgLists[0]), (std::vector<std::string>{"Before", "Deep", "After"}));
+  EXPECT_TRUE(FileFaults().empty());
 
-  for (int tooDeep : {kMaxLevelDepth + 1, 100000}) {
-    SCOPED_TRACE(tooDeep);
-    ClearFileFaults();
-    write(nested(tooDeep));
-    TAllEvents all;
-    try {
-      all.LoadFromFile(path_);
-      ADD_FAILURE() << "accepted a tree of " << tooDeep << " levels";
-    } catch (const EAttributeError& e) {
-      EXPECT_EQ(e.Line, kMaxLevelDepth + 3);
-      EXPECT_EQ(std::string(e.what()), path_ + ":" + std::to_string(kMaxLevelDepth + 3) +
-                                           ": <LevelNode-0> is nested deeper than 256 levels");
-    }
-    EXPECT_TRUE(FileIsFaulty(path_));
-  }
+  ClearFileFaults();
+  write(nested(kMaxLevelDepth + 1));
+  TAllEvents all;
+  ASSERT_NO_THROW(all.LoadFromFile(path_));
+  EXPECT_EQ(names(*all.MsgLists[0]), (std::vector<std::string>{"Before", "After"}));
+  ASSERT_EQ(FileFaults().size(), 1u);
+  // Line 3 opens the event, each level has a line: the 257th is on line 260.
+  EXPECT_EQ(FileFaults()[0].Text(),
+            path_ + ":260: <MsgEvent-1> 'Deep' is not loaded: <LevelNode-0> is nested deeper than 256 levels");
+  EXPECT_FALSE(FileIsFaulty(path_));
+  EXPECT_FALSE(all.MsgRead[0]) << "the refused event's property records would be pruned";
+  // A change elsewhere, then a save: the refused event comes back in its place, whole.
+  all.MsgLists[0]->Event(1)->SetStartedFlag(2);
+  ASSERT_NO_THROW(all.SaveToFile(path_));
+  pugi::xml_document saved;
+  ASSERT_TRUE(saved.load_file(path_.c_str()));
+  std::vector<std::string> savedNames;
+  for (pugi::xml_node e : saved.child("Events").child("Message").child("GSM").children())
+    savedNames.push_back(std::string(e.name()) + " " + e.attribute("EventName").value());
+  EXPECT_EQ(savedNames, (std::vector<std::string>{"MsgEvent-0 Before", "MsgEvent-1 Deep", "MsgEvent-2 After"}));
+  EXPECT_EQ(depthOf(saved.child("Events").child("Message").child("GSM").child("MsgEvent-1")), kMaxLevelDepth + 1);
+  EXPECT_STREQ(saved.child("Events").child("Message").child("GSM").child("MsgEvent-2").attribute("StartedFlag").value(),
+               "2");
+
+  // A hostile depth: the others still load, the file is never saved over.
+  ClearFileFaults();
+  const std::string hostile = nested(100000);
+  write(hostile);
+  TAllEvents deep;
+  ASSERT_NO_THROW(deep.LoadFromFile(path_));
+  EXPECT_EQ(names(*deep.MsgLists[0]), (std::vector<std::string>{"Before", "After"}));
+  EXPECT_TRUE(FileIsFaulty(path_));
+  EXPECT_THROW(deep.SaveToFile(path_), EEventManagerError);
+  EXPECT_EQ(read(path_), hostile);
 }
 
 // Start-up prunes a network's property records only when that network's
@@ -393,4 +422,79 @@ TEST_F(DefinitionsFile, SampleFileLoadsAndEveryEventHasAPropertyRecord) {
     }
   }
   EXPECT_GT(events, 20);
+}
+
+// Two containers read the same file (two maintenance windows, or a window and
+// another program): each save keeps what the other changed meanwhile, event
+// by event, a rename and a deletion included; the same event changed by both
+// refuses the second save and keeps its changes beside the file.
+TEST_F(DefinitionsFile, ASaveKeepsChangesMadeMeanwhileOrRefusesNamingTheEvent) {
+  write(R"(<?xml version="1.0"?>
+<Events><Message><GSM>
+<MsgEvent-0 EventName="Alpha"/><MsgEvent-1 EventName="Beta"/><MsgEvent-2 EventName="Gamma"/>
+</GSM></Message><Aliases><GSM Alias-0="A=B"/></Aliases></Events>
+)");
+  auto names = [&](const std::string& file) {
+    pugi::xml_document doc;
+    EXPECT_TRUE(doc.load_file(file.c_str()));
+    std::vector<std::string> n;
+    for (pugi::xml_node e : doc.child("Events").child("Message").child("GSM").children())
+      n.push_back(e.attribute("EventName").value());
+    return n;
+  };
+  TAllEvents first, second;
+  first.LoadFromFile(path_);
+  second.LoadFromFile(path_);
+  // The first deletes Beta and saves; the second renames Gamma and adds an alias.
+  first.MsgLists[0]->Delete(1);
+  ASSERT_NO_THROW(first.SaveToFile(path_));
+  second.MsgLists[0]->Event(2)->SetCaption("Gamma Two");
+  second.AliasLists[0]->AddAlias("Alias-1", "C=D");
+  ASSERT_NO_THROW(second.SaveToFile(path_));
+  EXPECT_EQ(names(path_), (std::vector<std::string>{"Alpha", "Gamma Two"})) << "a deletion came back or a rename was lost";
+  pugi::xml_document doc;
+  ASSERT_TRUE(doc.load_file(path_.c_str()));
+  EXPECT_STREQ(doc.child("Events").child("Aliases").child("GSM").attribute("Alias-1").value(), "C=D");
+
+  // Another program renames Alpha by hand; the first, which still holds the
+  // old Alpha, changes it too: refused, the file stays, the copy is ours.
+  std::string text = read(path_);
+  text.replace(text.find("\"Alpha\""), 7, "\"Alpha Renamed\"");
+  write(text);
+  first.MsgLists[0]->Event(0)->SetStartedFlag(3);
+  try {
+    first.SaveToFile(path_);
+    ADD_FAILURE() << "saved over an event changed on both sides";
+  } catch (const EEventManagerError& e) {
+    EXPECT_NE(std::string(e.what()).find("Message/GSM: Alpha"), std::string::npos) << e.what();
+    EXPECT_NE(std::string(e.what()).find(path_ + ".yours"), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(read(path_), text);
+  EXPECT_EQ(names(path_ + ".yours"), (std::vector<std::string>{"Alpha", "Gamma"}));
+}
+
+// Two events of one name in a list both load (the name finds one of them)
+// and the clash is reported with the line of the second.
+TEST_F(DefinitionsFile, TwoEventsOfOneNameLoadBothAndTheClashIsReported) {
+  write(R"(<?xml version="1.0"?>
+<Events><Message><GSM>
+<MsgEvent-0 EventName="Call Drop"/>
+<MsgEvent-1 EventName="CALL DROP"/>
+</GSM></Message><Gate><UMTS>
+<GateEvent-0 EventName="Low RSCP"/>
+<GateEvent-1 EventName="Low RSCP"/>
+</UMTS></Gate></Events>
+)");
+  TAllEvents all;
+  ASSERT_NO_THROW(all.LoadFromFile(path_));
+  EXPECT_EQ(all.MsgLists[0]->Count(), 2);
+  EXPECT_EQ(all.GateLists[2]->Count(), 2);
+  std::vector<std::string> faults;
+  for (const TFileFault& f : FileFaults()) faults.push_back(f.Text());
+  EXPECT_EQ(faults, (std::vector<std::string>{
+                        path_ + ":4: <MsgEvent-1> EventName 'CALL DROP' is also the name of an earlier event of GSM "
+                                "(letter case aside); both are loaded, but a name finds only one of them",
+                        path_ + ":7: <GateEvent-1> EventName 'Low RSCP' is also the name of an earlier event of UMTS "
+                                "(letter case aside); both are loaded, but a name finds only one of them"}));
+  EXPECT_FALSE(FileIsFaulty(path_));
 }

@@ -30,6 +30,7 @@ pugi::xml_node parseInto(pugi::xml_document& doc, const char* xml) {
 struct CountingFilter : IExpressionFilter {
   static inline int parses = 0;
   bool EditExpression(void*, uint8_t, std::string&) override { return false; }
+  bool EditLevelExpression(void*, uint8_t, std::string&) override { return false; }
   bool EvaluateValues(std::span<const int32_t>) override { return false; }
   int32_t ParseExpression(uint8_t, const std::string&, int32_t&, const int32_t*& ids, uint8_t& count) override {
     ++parses;

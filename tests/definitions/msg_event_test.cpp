@@ -198,10 +198,16 @@ TEST(MsgEvents, CaptionsAndSetters) {
   child->SetReportName("  Call Setup  ");
   EXPECT_EQ(child->ReportName, "Call Setup");
   EXPECT_TRUE(child->Modified);
+  // The same name again is no change; a correction of its letter case is.
   child->Modified = false;
-  child->SetReportName("CALL SETUP");
+  child->SetReportName(" Call Setup");
   EXPECT_FALSE(child->Modified);
-  EXPECT_EQ(child->Caption(), "Call Setup");
+  child->SetReportName("call end");
+  child->Modified = false;
+  child->SetReportName("Call End");
+  EXPECT_TRUE(child->Modified) << "a change of letter case only was ignored";
+  EXPECT_EQ(child->ReportName, "Call End");
+  EXPECT_EQ(child->Caption(), "Call End");
   event->Modified = false;
   event->SetStartedFlag(0);
   EXPECT_FALSE(event->Modified);

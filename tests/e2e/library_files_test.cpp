@@ -325,7 +325,7 @@ TEST(LibraryFiles, HostileFilesAtStartUpAreReportedNotFollowed) {
       {"EventsDefine.cfg", [](const e2e::fs::path& p) { e2e::fs::create_directory(p); },
        ": not a regular file (a directory)"},
       {"EventsDefine.cfg", [&](const e2e::fs::path& p) { e2e::WriteFile(p, deep); },
-       ":259: <LevelNode-0> is nested deeper than 256 levels"},
+       ":259: <MsgEvent-0> 'Deep' is not loaded: <LevelNode-0> is nested deeper than 256 levels"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.fault);

@@ -273,3 +273,74 @@ TEST(PropertiesFile, BadAttributeNamesFileLineElementAndAttribute) {
   EXPECT_LT(FileFaults()[0].Reason.size(), 200u) << FileFaults()[0].Reason.substr(0, 300);
   EXPECT_NE(FileFaults()[0].Reason.find("(100001 bytes)"), std::string::npos);
 }
+
+namespace {
+
+// Another program's edit of the file: `edit` on the record named `name`
+// (in any list), written the way a hand or another tool writes it.
+void editOnDisk(const std::string& file, const std::string& name,
+                const std::function<void(pugi::xml_node)>& edit) {
+  pugi::xml_document doc;
+  ASSERT_TRUE(doc.load_file(file.c_str()));
+  for (pugi::xml_node group : doc.child("Propertys").children())
+    for (pugi::xml_node list : group.children())
+      for (pugi::xml_node r : list.children())
+        if (name == r.attribute("EventName").value()) edit(r);
+  ASSERT_TRUE(doc.save_file(file.c_str(), "\t"));
+}
+
+std::string attributeOnDisk(const std::string& file, const std::string& name, const char* attribute) {
+  pugi::xml_document doc;
+  EXPECT_TRUE(doc.load_file(file.c_str()));
+  for (pugi::xml_node group : doc.child("Propertys").children())
+    for (pugi::xml_node list : group.children())
+      for (pugi::xml_node r : list.children())
+        if (name == r.attribute("EventName").value()) return r.attribute(attribute).value();
+  return "(no record)";
+}
+
+}  // namespace
+
+// The file changed on disk between this registry's load and its save: the
+// other program's changes and ours are both kept where they touch different
+// records; where both changed one record nothing is written over the file,
+// and ours are kept beside it under a name the error gives.
+TEST(PropertiesFile, ASaveKeepsAnotherProgramsChangesOrRefusesNamingThem) {
+  TempHome home;
+  const std::string file = home.Path("EventsProperty.cfg");
+  {
+    TEventPropertys first;
+    for (const char* name : {"Call Drop", "Call End", "Call Setup"}) first.MsgLists[0]->Add(new TActEventProperty(first.MsgLists[0].get(), name));
+    first.TestList->Add(new TActEventProperty(first.TestList.get(), "Ping"));
+    first.SaveToFile(file);
+  }
+  TEventPropertys p;
+  p.LoadFromFile(file);
+  editOnDisk(file, "Call Drop", [](pugi::xml_node r) { r.attribute("Display") = "False"; });
+  editOnDisk(file, "Ping", [](pugi::xml_node r) { r.parent().remove_child(r); });
+  p.MsgLists[0]->Items(1)->SetFontColor(255);  // Call End
+  p.MsgLists[0]->Add(new TActEventProperty(p.MsgLists[0].get(), "Handover"));
+  ASSERT_NO_THROW(p.SaveToFile(file));
+  EXPECT_EQ(attributeOnDisk(file, "Call Drop", "Display"), "False") << "the other program's change was lost";
+  EXPECT_EQ(attributeOnDisk(file, "Ping", "EventName"), "(no record)") << "its deletion came back";
+  EXPECT_EQ(attributeOnDisk(file, "Call End", "FontColor"), "255");
+  EXPECT_EQ(attributeOnDisk(file, "Handover", "Display"), "True");
+  EXPECT_FALSE(std::filesystem::exists(file + ".yours"));
+
+  // Both change Call Setup, differently: the file stays theirs, ours goes beside it.
+  editOnDisk(file, "Call Setup", [](pugi::xml_node r) { r.attribute("BackColor") = "255"; });
+  const std::string theirs = TempHome::Read(file);
+  p.MsgLists[0]->Items(2)->SetVoiceText("set up");
+  try {
+    p.SaveToFile(file);
+    ADD_FAILURE() << "saved over a change made on both sides";
+  } catch (const EEventManagerError& e) {
+    EXPECT_NE(std::string(e.what()).find(file + ": not saved: another program changed the file"), std::string::npos)
+        << e.what();
+    EXPECT_NE(std::string(e.what()).find("Message/GSM-Message: Call Setup"), std::string::npos) << e.what();
+    EXPECT_NE(std::string(e.what()).find("kept in " + file + ".yours"), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(TempHome::Read(file), theirs);
+  EXPECT_EQ(attributeOnDisk(file + ".yours", "Call Setup", "VoiceText"), "set up");
+  EXPECT_EQ(attributeOnDisk(file + ".yours", "Call Drop", "Display"), "True") << "the copy is ours as it was";
+}

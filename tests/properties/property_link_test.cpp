@@ -8,6 +8,9 @@
 #include <gtest/gtest.h>
 
 #include "core/property_source.h"
+#include "definitions/all_events.h"
+#include "detection/act_event_result.h"
+#include "linking/property_linking.h"
 #include "eventmanager/errors.h"
 #include "properties/event_propertys.h"
 #include "properties/property_queries.h"
@@ -187,4 +190,31 @@ TEST(PropertyLinking, NamesMatchWhateverTheLetterCaseInAnyScript) {
   fill(gsm, {"Ca\xE9 Drop"});
   EXPECT_EQ(gsm->IndexOfName("CA\xE9 DROP"), gsm->Count() - 1);
   EXPECT_EQ(gsm->IndexOfName("ca\xC9 drop"), -1);
+}
+
+// Pruning may run while results point at records (a window, or a later load
+// that prunes): a result keeps reading the record it was made with, and the
+// record is gone from the list, its count and its file.
+TEST(PropertyLinking, PruningLeavesTheRecordsOfResultsReadable) {
+  TEventPropertys p;
+  TEventPropertyList* gsm = p.MsgLists[0].get();
+  fill(gsm, {"Kept Event", "Gone Event"});
+  TActEventProperty* gone = gsm->Items(1);
+  gone->SetBackColor(0x123456);
+  gone->SetVoiceText("gone");
+  std::unique_ptr<TActEventResult> result =
+      TActEventResult::CreateForItem(nullptr, KindMessage, 0, gone, 0, 7, 0);
+
+  TAllEvents none;  // GSM's message list read and empty: every GSM message record is unused
+  none.MsgRead[0] = true;
+  LinkAllPropertiesPruningRead(none, &p);
+  EXPECT_EQ(gsm->Count(), 0);
+  EXPECT_EQ(gsm->IndexOfName("Gone Event"), -1);
+
+  std::string name, voice;
+  result->GetEventName(name);
+  result->GetVoiceText(voice);
+  EXPECT_EQ(name, "Gone Event");
+  EXPECT_EQ(voice, "gone");
+  EXPECT_EQ(result->GetBackColor(), 0x123456);
 }

@@ -1,14 +1,19 @@
 // Saving the user's files: a failed write, sync or rename leaves the old file
 // and no temporary file behind and says why; modes, links and stale
 // temporary names are respected.
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
@@ -133,4 +138,41 @@ TEST_F(SavedFile, ModesLinksAndStaleTemporaryNames) {
   umask(mask);
   EXPECT_EQ(fs::status(path("New.cfg")).permissions() & fs::perms::mask,
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read);
+}
+
+// A save killed half way leaves ".<name>.XXXXXX" behind; the next save of
+// that file removes such leftovers of ours, but never a fresh one (another
+// save may be writing it), one a writer holds locked, a link, or a name of
+// another pattern.
+TEST_F(SavedFile, StaleTemporariesOfOursGoWithTheNextSave) {
+  const std::string file = path("EventsProperty.cfg");
+  write(file, "<Propertys/>");
+  auto aged = [&](const std::string& name, int64_t secondsAgo) {
+    write(dir_ / name, "<Propertys><Test><Property-0");  // cut off, as a killed save leaves it
+    const timespec when[2] = {{time(nullptr) - secondsAgo, 0}, {time(nullptr) - secondsAgo, 0}};
+    EXPECT_EQ(utimensat(AT_FDCWD, (dir_ / name).c_str(), when, 0), 0);
+  };
+  aged(".EventsProperty.cfg.a1B2c3", kStaleTemporarySeconds + 3600);  // killed an hour ago: removed
+  aged(".EventsProperty.cfg.Zz9Yy8", 5);                              // being written now: kept
+  aged(".EventsProperty.cfg.LOCKED", kStaleTemporarySeconds + 3600);  // old but held by a writer: kept
+  aged(".EventsDefine.cfg.q1w2e3", kStaleTemporarySeconds + 3600);    // another file's: not this save's
+  aged(".EventsProperty.cfg.toolong1", kStaleTemporarySeconds + 3600);  // not our pattern
+  aged("EventsProperty.cfg.a1B2c3", kStaleTemporarySeconds + 3600);    // not hidden: not ours
+  write(dir_ / "victim", "keep me");
+  fs::create_symlink(dir_ / "victim", dir_ / ".EventsProperty.cfg.link01");
+  const int held = open((dir_ / ".EventsProperty.cfg.LOCKED").c_str(), O_RDONLY);
+  ASSERT_GE(held, 0);
+  ASSERT_EQ(flock(held, LOCK_EX), 0);
+
+  SaveXmlFileAtomic(document("Propertys"), file);
+  close(held);
+  std::vector<std::string> left;
+  for (const auto& entry : fs::directory_iterator(dir_)) left.push_back(entry.path().filename().string());
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{".EventsDefine.cfg.q1w2e3", ".EventsProperty.cfg.LOCKED",
+                                            ".EventsProperty.cfg.Zz9Yy8", ".EventsProperty.cfg.link01",
+                                            ".EventsProperty.cfg.toolong1", "EventsProperty.cfg",
+                                            "EventsProperty.cfg.a1B2c3", "victim"}));
+  EXPECT_EQ(read(dir_ / "victim"), "keep me");
+  EXPECT_NE(read(file).find("saved=\"yes\""), std::string::npos);
 }

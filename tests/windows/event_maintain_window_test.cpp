@@ -19,11 +19,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 
 #include "testing/e2e_support.h"
 
@@ -489,4 +491,202 @@ TEST(EventMaintainWindow, MessageEventBuiltInTheEditorFiresAfterTheHostReloads) 
     EXPECT_EQ(answered, 3u) << "one per Connect Acknowledge in the log";
   });
   EXPECT_TRUE(hasPropertyRecord(home.Path(), "GSM-Message", "Call Answered"));
+}
+
+// The aliases editor opens with no entry chosen: Delete, Replace and Add do
+// nothing until the user picks one, even once the list has the focus (it
+// then has a current entry of its own). OK then saves the aliases as they were.
+TEST(EventMaintainWindow, AliasesEditorDeletesNothingTheUserDidNotChoose) {
+  e2e::TempHome home;
+  const e2e::fs::path file = home.Path() / "EventsDefine.cfg";
+  pugi::xml_document before;
+  ASSERT_TRUE(before.load_file(file.c_str()));
+  const std::string gsmAliases = [&] {
+    std::ostringstream out;
+    before.child("Events").child("Aliases").child("GSM").print(out, "", pugi::format_raw);
+    return out.str();
+  }();
+  WithLibrary(home.Path(), [&](eventscan::HostLibrary&, MaintainExports& win) {
+    QWidget* window = shown(win.CreateEventMaintainWinByNetType(nullptr, 0, 1));
+    onNextModal([](QWidget* dialog) {
+      // On a display the dialog opens active with its list focused, and the
+      // focused list makes its first entry current; offscreen it is made so.
+      dialog->activateWindow();
+      EXPECT_TRUE(QTest::qWaitForWindowActive(dialog));
+      QApplication::setActiveWindow(dialog);
+      auto* list = child<QListWidget>(dialog, "lstAliases");
+      list->setFocus(Qt::TabFocusReason);
+      ASSERT_TRUE(list->hasFocus());
+      ASSERT_GT(list->count(), 0);
+      for (const char* name : {"Add", "Replace", "Delete"})
+        EXPECT_FALSE(child<QPushButton>(dialog, name)->isEnabled()) << name << " enabled before any choice";
+      screenshot(dialog, "event_aliases_opened.png");
+      click(dialog, "Delete");
+      QTest::keyClick(dialog, Qt::Key_D, Qt::AltModifier);
+      EXPECT_EQ(list->count(), 4);
+      click(dialog, "OK");
+    });
+    bool ok = false;
+    ASSERT_TRUE(QMetaObject::invokeMethod(window, "EditAliases", Q_RETURN_ARG(bool, ok)));
+    EXPECT_TRUE(ok);
+    delete window;
+  });
+  pugi::xml_document after;
+  ASSERT_TRUE(after.load_file(file.c_str()));
+  std::ostringstream out;
+  after.child("Events").child("Aliases").child("GSM").print(out, "", pugi::format_raw);
+  EXPECT_EQ(out.str(), gsmAliases) << "an alias nobody chose was deleted";
+}
+
+// The host deletes the window's owner while an editor of the window runs:
+// the editor and the window go without touching what is freed, and what the
+// user had done in the window before is saved.
+TEST(EventMaintainWindow, OwnerDeletedWhileAnEditorRunsFreesBothAndSaves) {
+  for (const char* editor : {"TfmEventModify", "TfmGateEventModify", "TfrmEventAliases"}) {
+    SCOPED_TRACE(editor);
+    e2e::TempHome home;
+    const e2e::fs::path file = home.Path() / "EventsDefine.cfg";
+    WithLibrary(home.Path(), [&](eventscan::HostLibrary&, MaintainExports& win) {
+      QPointer<QWidget> owner = new QWidget;
+      QPointer<QWidget> window = win.CreateEventMaintainWinByNetType(owner, 0, 1);
+      shown(window);
+      auto* list = child<QListWidget>(window, "LBoxEvents");
+      clickEntry(list, "Location Update");
+      click(window, "BtnDelete");
+      // The editor is opened from the event loop, as a click does; the
+      // owner goes from inside the editor's own loop.
+      const std::string name = editor;
+      if (name == "TfmEventModify") {
+        clickEntry(list, "Handover");
+        QTimer::singleShot(0, child<QPushButton>(window, "BtnEdit"), &QPushButton::click);
+      } else if (name == "TfmGateEventModify") {
+        clickTab(child<QTabBar>(window, "tbcEventType"), "Warning Events");
+        QTimer::singleShot(0, child<QPushButton>(window, "BtnNew"), &QPushButton::click);
+      } else {
+        QTimer::singleShot(0, window, [w = window.data()] { QMetaObject::invokeMethod(w, "EditAliases"); });
+      }
+      onNextModal([&, editor](QWidget* dialog) {
+        EXPECT_EQ(dialog->objectName(), editor);
+        delete owner.data();
+      });
+      EXPECT_TRUE(QTest::qWaitFor([&] { return owner.isNull() && window.isNull(); }));
+    });
+    const auto names = storedNames(file, "Message", "GSM");
+    EXPECT_EQ(std::count(names.begin(), names.end(), "Location Update"), 0) << "the deletion was not saved";
+    EXPECT_EQ(std::count(names.begin(), names.end(), "Handover"), 1);
+  }
+}
+
+// Two windows open at once, each deleting an event, closed one after the
+// other: both deletions stay (the second save keeps the first one's change).
+TEST(EventMaintainWindow, TwoWindowsClosingKeepEachOthersDeletions) {
+  e2e::TempHome home;
+  const e2e::fs::path file = home.Path() / "EventsDefine.cfg";
+  WithLibrary(home.Path(), [&](eventscan::HostLibrary&, MaintainExports& win) {
+    QWidget* first = shown(win.CreateEventMaintainWinByNetType(nullptr, 0, 1));
+    QWidget* second = shown(win.CreateEventMaintainWinByNetType(nullptr, 0, 1));
+    clickEntry(child<QListWidget>(first, "LBoxEvents"), "Handover");
+    click(first, "BtnDelete");
+    clickEntry(child<QListWidget>(second, "LBoxEvents"), "Location Update");
+    click(second, "BtnDelete");
+    delete first;
+    delete second;
+  });
+  const auto names = storedNames(file, "Message", "GSM");
+  EXPECT_EQ(names, (std::vector<std::string>{"Mobile Originated Call", "Mobile Terminated Call", "Call Release"}));
+  EXPECT_FALSE(e2e::fs::exists(home.Path() / "EventsDefine.cfg.yours"));
+}
+
+// A name the list already has (letter case aside) is refused by the editors
+// with a message naming it; the list keeps one event of that name.
+TEST(EventMaintainWindow, EditorsRefuseANameTheListAlreadyHas) {
+  e2e::TempHome home;
+  const e2e::fs::path file = home.Path() / "EventsDefine.cfg";
+  const auto gates = storedNames(file, "Gate", "GSM");
+  const auto events = storedNames(file, "Message", "GSM");
+  std::vector<std::string> messages;
+  WithLibrary(home.Path(), [&](eventscan::HostLibrary&, MaintainExports& win) {
+    QWidget* window = shown(win.CreateEventMaintainWinByNetType(nullptr, 0, 1));
+    auto* list = child<QListWidget>(window, "LBoxEvents");
+    // Renaming a message event to another's name, then cancelling.
+    onNextModal([&](QWidget* dialog) {
+      auto* tree = child<QTreeWidget>(dialog, "tvInnerEvent");
+      ASSERT_GT(tree->topLevelItemCount(), 0);
+      tree->topLevelItem(0)->setText(0, "HANDOVER");  // as the in-place editor leaves it
+      QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr) << "no message";
+        messages.push_back(box->text().toStdString());
+        box->accept();
+      });
+      click(dialog, "OK");
+      EXPECT_TRUE(dialog->isVisible()) << "the editor closed with a name that is taken";
+      click(dialog, "Cancel");
+    });
+    clickEntry(list, "Location Update");
+    click(window, "BtnEdit");
+    // A new gate event named like an existing one, in other letter case.
+    clickTab(child<QTabBar>(window, "tbcEventType"), "Warning Events");
+    onNextModal([&](QWidget* dialog) {
+      QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr) << "no message";
+        messages.push_back(box->text().toStdString());
+        screenshot(box, "maintain_name_taken.png");
+        box->accept();
+        click(dialog, "Cancel");
+      });
+      nameGate("low rxlev", "OK")(dialog);
+    });
+    click(window, "BtnNew");
+    EXPECT_EQ(list->findItems("low rxlev", Qt::MatchFixedString).size(), 1);
+    delete window;
+    // Checked here: the body runs in a process of its own.
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_NE(messages[0].find("'Handover'"), std::string::npos) << messages[0];
+    EXPECT_NE(messages[1].find("'Low RxLev'"), std::string::npos) << messages[1];
+  });
+  EXPECT_EQ(storedNames(file, "Gate", "GSM"), gates);
+  EXPECT_EQ(storedNames(file, "Message", "GSM"), events);
+}
+
+// The "..." beside a level's Expression opens the expression editor, which
+// says that the text is kept with the level and not evaluated (not that a
+// gate never reports) and takes any text.
+TEST(EventMaintainWindow, LevelExpressionEditorSaysTheTextIsStoredNotEvaluated) {
+  e2e::TempHome home;
+  std::string said, saidForText;
+  bool okWithText = false;
+  WithLibrary(home.Path(), [&](eventscan::HostLibrary&, MaintainExports& win) {
+    QWidget* window = shown(win.CreateEventMaintainWinByNetType(nullptr, 0, 1));
+    onNextModal([&](QWidget* dialog) {
+      auto* tree = child<QTreeWidget>(dialog, "tvInnerEvent");
+      ASSERT_GT(tree->topLevelItemCount(), 0);
+      ASSERT_GT(tree->topLevelItem(0)->childCount(), 0);
+      QTreeWidgetItem* level = tree->topLevelItem(0)->child(0);
+      QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(level).center());
+      child<QLineEdit>(dialog, "edtExpression")->clear();
+      QTimer::singleShot(0, [&] {
+        QWidget* editor = QApplication::activeModalWidget();
+        ASSERT_NE(editor, nullptr);
+        EXPECT_EQ(editor->objectName(), "TfmExpressionEdit");
+        said = child<QLabel>(editor, "lblCheck")->text().toStdString();
+        QTest::keyClicks(child<QLineEdit>(editor, "edtExpression"), "cause check");
+        saidForText = child<QLabel>(editor, "lblCheck")->text().toStdString();
+        okWithText = child<QPushButton>(editor, "OK")->isEnabled();
+        screenshot(editor, "level_expression_editor.png");
+        click(editor, "Cancel");
+      });
+      click(dialog, "btnShowExpress");
+      click(dialog, "Cancel");
+    });
+    clickEntry(child<QListWidget>(window, "LBoxEvents"), "Handover");
+    click(window, "BtnEdit");
+    delete window;
+    // Checked here: the body runs in a process of its own.
+    EXPECT_EQ(said.find("gate"), std::string::npos) << said;
+    EXPECT_NE(said.find("Stored with the level"), std::string::npos) << said;
+    EXPECT_NE(saidForText.find("not evaluated"), std::string::npos) << saidForText;
+    EXPECT_TRUE(okWithText) << "a level's text need not be an expression the gate pass compiles";
+  });
 }

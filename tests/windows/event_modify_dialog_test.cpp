@@ -16,6 +16,7 @@
 #include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
+#include <QSet>
 #include <QTest>
 #include <QTimer>
 #include <pugixml.hpp>
@@ -146,10 +147,23 @@ class EventModifyDialog : public ::testing::Test {
   TMsgEventList list;
 };
 
+// A screenshot worth looking at: the window's own size and more than a
+// blank surface (a window that painted nothing is one colour or two).
+void expectPainted(const QImage& image, const QWidget& w, const char* name) {
+  ASSERT_FALSE(image.isNull()) << name;
+  EXPECT_EQ(image.size(), w.size() * w.devicePixelRatioF()) << name;
+  QSet<QRgb> colours;
+  for (int y = 0; y < image.height() && colours.size() < 8; y += 3)
+    for (int x = 0; x < image.width() && colours.size() < 8; x += 3) colours.insert(image.pixel(x, y));
+  EXPECT_GE(colours.size(), 8) << name << ": the window painted next to nothing";
+}
+
 void screenshot(QWidget& w, const char* name) {
   const QString dir = QStringLiteral(EVENTMANAGER_SCREENSHOT_DIR);
   QDir().mkpath(dir);
-  EXPECT_TRUE(w.grab().save(dir + "/" + name)) << name;
+  const QImage image = w.grab().toImage();
+  expectPainted(image, w, name);
+  EXPECT_TRUE(image.save(dir + "/" + name)) << name;
 }
 
 }  // namespace
@@ -581,7 +595,14 @@ TEST_F(EventModifyDialog, Screenshots) {
   {
     TfmEventModify dialog(nullptr, 0, 0);
     run(dialog, sample, [&] {
+      // The tree shows the event and its levels; the fields the chosen level's values.
+      EXPECT_EQ(root(dialog)->text(0).toStdString(), sample->EventName);
+      EXPECT_EQ(root(dialog)->childCount(), sample->LevelCount());
+      TLevelNode* level = sample->Level(0)->Child(0);
       clickNode(dialog, root(dialog)->child(0)->child(0));
+      EXPECT_EQ(child<QComboBox>(dialog, "cboxReport")->currentText().toStdString(), level->ReportName);
+      EXPECT_EQ(child<QListWidget>(dialog, "lblMessages")->count(), level->MsgNodes->Count());
+      EXPECT_TRUE(child<QComboBox>(dialog, "cboxReport")->isEnabled());
       screenshot(dialog, "event_modify_gsm.png");
     });
   }
@@ -589,6 +610,8 @@ TEST_F(EventModifyDialog, Screenshots) {
     TfmEventModify dialog(nullptr, 1, 0);
     run(dialog, sample, [&] {
       clickNode(dialog, root(dialog)->child(0));
+      EXPECT_EQ(root(dialog)->text(0).toStdString(), sample->EventName);
+      EXPECT_FALSE(child<QComboBox>(dialog, "cboxReport")->isEnabled()) << "read-only, yet editable";
       screenshot(dialog, "event_modify_read_only.png");
     });
   }

@@ -17,6 +17,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QSet>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -45,9 +46,22 @@ T* child(QWidget* window, const char* name) {
   return found;
 }
 
+// A screenshot worth looking at: the window's own size and more than a
+// blank surface (a window that painted nothing is one colour or two).
+void expectPainted(const QImage& image, const QWidget& w, const char* name) {
+  ASSERT_FALSE(image.isNull()) << name;
+  EXPECT_EQ(image.size(), w.size() * w.devicePixelRatioF()) << name;
+  QSet<QRgb> colours;
+  for (int y = 0; y < image.height() && colours.size() < 8; y += 3)
+    for (int x = 0; x < image.width() && colours.size() < 8; x += 3) colours.insert(image.pixel(x, y));
+  EXPECT_GE(colours.size(), 8) << name << ": the window painted next to nothing";
+}
+
 void screenshot(QWidget* widget, const char* name) {
   QDir().mkpath(EVENTMANAGER_SCREENSHOT_DIR);
-  EXPECT_TRUE(widget->grab().save(QString(EVENTMANAGER_SCREENSHOT_DIR "/") + name)) << name;
+  const QImage image = widget->grab().toImage();
+  expectPainted(image, *widget, name);
+  EXPECT_TRUE(image.save(QString(EVENTMANAGER_SCREENSHOT_DIR "/") + name)) << name;
 }
 
 // Near the left edge: a check box spans the row but takes clicks only on its
@@ -321,7 +335,13 @@ TEST(GateEditor, Screenshots) {
     OneGate g(0);
     fillExpressionGate(*g.gate);
     TfmGateEventModify dialog(nullptr, 0, 0);
-    executeWhile(dialog, g.gate, [](QDialog* d) { screenshot(d, "gate_editor_expression.png"); });
+    executeWhile(dialog, g.gate, [](QDialog* d) {
+      // The window shows the gate it edits.
+      EXPECT_EQ(child<QComboBox>(d, "cboxReport")->currentText(), "Low RxLev");
+      EXPECT_EQ(child<QLineEdit>(d, "edtExpression")->text(), "RxLevSub < -100");
+      EXPECT_TRUE(child<QCheckBox>(d, "chkFields")->isChecked());
+      screenshot(d, "gate_editor_expression.png");
+    });
   }
   OneGate g(1);
   g.gate->SetEventName("Probe Unanswered");

@@ -4,6 +4,7 @@
 // window and reads EventsProperty.cfg back. Screenshots go to the build
 // directory for review.
 #include <dlfcn.h>
+#include <sys/stat.h>
 
 #include <functional>
 #include <string>
@@ -327,24 +328,79 @@ TEST(InternalEventsWindow, WithoutAnApplicationTheExportsRaiseAnError) {
   });
 }
 
+// A properties file that cannot be read stays where and as it is, even after
+// the user changed a record in the window: the same file at the same path
+// with its old bytes (a copy under another name, or the file renamed to a
+// backup and a new one written, does not count).
 TEST(InternalEventsWindow, UnreadablePropertiesFileIsNotLost) {
   e2e::TempHome home;
   const e2e::fs::path file = home.Path() / "EventsProperty.cfg";
   const std::string broken = e2e::ReadFile(file).substr(0, 4000);  // cut off mid-element
   e2e::WriteFile(file, broken);
+  struct stat before {};
+  ASSERT_EQ(stat(file.c_str(), &before), 0);
   WithLibrary(home.Path(), [&](eventscan::HostLibrary&, WindowExports& win) {
     QWidget* window = shown(win.CreateInternalEventsWin(nullptr));
     auto* events = child<QTreeWidget>(window, "VSTEvents");
-    if (events->topLevelItemCount() > 0) {
-      rightClick(events, events->topLevelItem(0));
-      chooseMenuItem(child<QMenu>(window, "PMenu"), "Clear Color");
-    }
+    // Every defined event has a record (made by the start-up link), so there is one to change.
+    ASSERT_GT(events->topLevelItemCount(), 0) << "nothing to edit";
+    QTreeWidgetItem* first = events->topLevelItem(0);
+    ASSERT_EQ(first->childCount(), 6);
+    QTreeWidgetItem* visible = first->child(0);
+    events->scrollToItem(visible);
+    QTest::mouseClick(events->viewport(), Qt::LeftButton, {}, centreOf(events, visible));
+    const Qt::CheckState was = visible->checkState(0);
+    QTest::keyClick(events, Qt::Key_Space);
+    ASSERT_NE(visible->checkState(0), was) << "the edit did not take";
     delete window;
   });
-  bool kept = false;
-  for (const auto& entry : e2e::fs::directory_iterator(home.Path()))
-    if (entry.is_regular_file() && e2e::ReadFile(entry.path()) == broken) kept = true;
-  EXPECT_TRUE(kept) << "the unreadable file's bytes are gone";
+  struct stat after {};
+  ASSERT_EQ(stat(file.c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino) << "the file was replaced";
+  EXPECT_EQ(e2e::ReadFile(file), broken) << "the unreadable file's bytes are gone";
+}
+
+// A run of the host saves the properties at its end (its start-up link made
+// a record) while the properties window of another process saved the user's
+// change of another record: the run's save keeps that change.
+TEST(InternalEventsWindow, AHostRunSavingAtItsEndKeepsTheWindowsChange) {
+  e2e::TempHome home;
+  const e2e::fs::path file = home.Path() / "EventsProperty.cfg";
+  // Without the record of "Call Drop", every session's start-up makes one and
+  // so saves the registry when it ends.
+  pugi::xml_document doc;
+  ASSERT_TRUE(doc.load_file(file.c_str()));
+  pugi::xml_node removed;
+  for (pugi::xml_node r : doc.child("Propertys").child("Message").child("GSM-Message").children())
+    if (std::string(r.attribute("EventName").value()) == "Call Drop") removed = r;
+  ASSERT_TRUE(removed);
+  removed.parent().remove_child(removed);
+  ASSERT_TRUE(doc.save_file(file.c_str()));
+  ASSERT_STREQ(savedRecord(home.Path(), "GSM-Message", "Call End").attribute("Display").value(), "True");
+
+  eventscan::ParsedLog log = eventscan::ReadLog(e2e::SampleLog("gsm").string());
+  e2e::InFreshProcess([&] {
+    e2e::LoadedLibrary run(home.Path());  // the run starts: the file is read
+    // Meanwhile, in another process, the user hides "Call End".
+    WithLibrary(home.Path(), [&](eventscan::HostLibrary&, WindowExports& win) {
+      QWidget* window = shown(win.CreateInternalEventsWin(nullptr));
+      auto* events = child<QTreeWidget>(window, "VSTEvents");
+      QTreeWidgetItem* visible = eventRow(events, "Call End")->child(0);
+      events->setFocus();
+      events->scrollToItem(visible);
+      QTest::mouseClick(events->viewport(), Qt::LeftButton, {}, centreOf(events, visible));
+      QTest::keyClick(events, Qt::Key_Space);
+      EXPECT_EQ(visible->checkState(0), Qt::Unchecked);
+      delete window;
+    });
+    ASSERT_STREQ(savedRecord(home.Path(), "GSM-Message", "Call End").attribute("Display").value(), "False");
+    e2e::RunToCsv(*run, log);
+    run->FinalEventManagerDllApplication();  // the run's save
+    EXPECT_TRUE(run.Faults().empty()) << run.Faults().front();
+  });
+  EXPECT_STREQ(savedRecord(home.Path(), "GSM-Message", "Call End").attribute("Display").value(), "False")
+      << "the run put back what the window had saved";
+  EXPECT_STREQ(savedRecord(home.Path(), "GSM-Message", "Call Drop").attribute("EventName").value(), "Call Drop");
 }
 
 TEST(InternalEventsWindow, IconIsChosenInTheIconFolderOrCleared) {

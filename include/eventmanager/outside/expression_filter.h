@@ -47,6 +47,10 @@ class EM_OUTSIDE_VISIBLE IExpressionFilter {
   // expression (no fields, evaluates false).
   virtual int32_t ParseExpression(uint8_t netType, const std::string& expression, int32_t& reserved,
                                   const int32_t*& fieldIds, uint8_t& fieldCount) = 0;
+  // The same editor for the expression of a message-sequence level: that
+  // text is stored with the level and never evaluated, so the editor says so
+  // (instead of speaking of a gate) and accepts any text.
+  virtual bool EditLevelExpression(void* parentWindow, uint8_t netType, std::string& expression) = 0;
   virtual ~IExpressionFilter() = default;
 };
 

@@ -19,7 +19,13 @@ std::vector<FieldInfo> ExpressionFieldsOf(uint8_t netType) {
   return fields;
 }
 
-std::string ExpressionCheckText(const TExpressionCheck& check) {
+std::string ExpressionCheckText(const TExpressionCheck& check, bool forLevel) {
+  if (forLevel) {
+    const std::string stored = "Stored with the level; a level's expression is not evaluated.";
+    if (!check.Valid) return stored;  // any text is kept as it is typed
+    if (check.FieldIds.empty()) return "No expression. " + stored;
+    return stored + " " + ExpressionCheckText(check, false);
+  }
   if (!check.Valid)
     return check.Position > 0 ? fmt::format("Error at position {}: {}", check.Position, check.Reason)
                               : fmt::format("Error: {}", check.Reason);
@@ -42,8 +48,8 @@ const char* networkName(uint8_t netType) {
 
 }  // namespace
 
-TfmExpressionEdit::TfmExpressionEdit(QWidget* parent, uint8_t netType, const QString& expression)
-    : QDialog(parent) {
+TfmExpressionEdit::TfmExpressionEdit(QWidget* parent, uint8_t netType, const QString& expression, bool forLevel)
+    : QDialog(parent), forLevel_(forLevel) {
   setObjectName("TfmExpressionEdit");
   setWindowTitle(QString("Edit Expression (%1)").arg(networkName(netType)));
 
@@ -117,9 +123,10 @@ QString TfmExpressionEdit::Expression() const { return edtExpression_->text(); }
 
 void TfmExpressionEdit::check() {
   const TExpressionCheck result = CheckExpression(edtExpression_->text().toStdString());
-  lblCheck_->setText(QString::fromStdString(ExpressionCheckText(result)));
-  lblCheck_->setStyleSheet(result.Valid ? QString() : QString("color: #b00000;"));
-  btnOk_->setEnabled(result.Valid);
+  lblCheck_->setText(QString::fromStdString(ExpressionCheckText(result, forLevel_)));
+  lblCheck_->setStyleSheet(result.Valid || forLevel_ ? QString() : QString("color: #b00000;"));
+  // A level keeps whatever text it is given; only a gate needs one that compiles.
+  btnOk_->setEnabled(result.Valid || forLevel_);
 }
 
 void TfmExpressionEdit::insertField() {
@@ -129,10 +136,11 @@ void TfmExpressionEdit::insertField() {
   edtExpression_->setFocus();
 }
 
-bool RunExpressionDialog(void* parentWindow, uint8_t netType, std::string& expression) {
+bool RunExpressionDialog(void* parentWindow, uint8_t netType, std::string& expression, bool forLevel) {
   // Loaded by a host without widgets, there is nobody to ask.
   if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return false;
-  TfmExpressionEdit dialog(static_cast<QWidget*>(parentWindow), netType, QString::fromStdString(expression));
+  TfmExpressionEdit dialog(static_cast<QWidget*>(parentWindow), netType, QString::fromStdString(expression),
+                           forLevel);
   if (dialog.exec() != QDialog::Accepted) return false;
   expression = dialog.Expression().toStdString();
   return true;

@@ -22,12 +22,14 @@ struct TExpressionCheck;
 // order; every field for a network outside 0..3.
 std::vector<FieldInfo> ExpressionFieldsOf(uint8_t netType);
 // What the editor says about a checked text: the fault with its 1-based
-// position, or what a valid text reads.
-std::string ExpressionCheckText(const TExpressionCheck& check);
+// position, or what a valid text reads. For a level's expression, which is
+// stored and never evaluated, it says so first.
+std::string ExpressionCheckText(const TExpressionCheck& check, bool forLevel = false);
 
 class TfmExpressionEdit : public QDialog {
  public:
-  TfmExpressionEdit(QWidget* parent, uint8_t netType, const QString& expression);
+  // forLevel: the text of a message-sequence level (stored, not evaluated).
+  TfmExpressionEdit(QWidget* parent, uint8_t netType, const QString& expression, bool forLevel = false);
 
   QString Expression() const;
 
@@ -41,9 +43,10 @@ class TfmExpressionEdit : public QDialog {
   QLabel* lblFieldInfo_;  // what the chosen field measures
   QPushButton* btnInsert_;
   QPushButton* btnOk_;
+  bool forLevel_;
 };
 
 // EditExpression with the windows: false at once without a QApplication;
 // otherwise runs the editor owned by `parentWindow` (a QWidget*, may be null)
 // and changes `expression` only when it is closed with OK.
-bool RunExpressionDialog(void* parentWindow, uint8_t netType, std::string& expression);
+bool RunExpressionDialog(void* parentWindow, uint8_t netType, std::string& expression, bool forLevel = false);

@@ -172,12 +172,16 @@ class TExpressionFilter final : public IExpressionFilter {
  public:
 #ifdef EVENTMANAGER_WINDOWS
   bool EditExpression(void* parentWindow, uint8_t netType, std::string& expression) override {
-    return RunExpressionDialog(parentWindow, netType, expression);
+    return RunExpressionDialog(parentWindow, netType, expression, false);
+  }
+  bool EditLevelExpression(void* parentWindow, uint8_t netType, std::string& expression) override {
+    return RunExpressionDialog(parentWindow, netType, expression, true);
   }
 #else
   bool EditExpression(void*, uint8_t, std::string&) override {
     return false;  // no dialog in this build: the text is not accepted and stays as it was
   }
+  bool EditLevelExpression(void*, uint8_t, std::string&) override { return false; }
 #endif
 
   bool EvaluateValues(std::span<const int32_t> values) override {
