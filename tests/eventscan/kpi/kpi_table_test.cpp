@@ -2,7 +2,9 @@
 // value below is counted by hand from the results listed beside it.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <optional>
+#include <set>
 #include <sstream>
 #include <tuple>
 
@@ -233,4 +235,25 @@ TEST(KpiTable, DetailValuesAsResultsWriteThem) {
       {"Count: 1,23", "Count", 1},  // a comma before fewer than three digits ends the number
   };
   for (const auto& [line, name, expected] : cases) EXPECT_EQ(DetailValue(line, name), expected) << line;
+}
+
+TEST(KpiFile, TheGuidesExampleAndTheSampleSetReadWithoutFaults) {
+  auto read = [](const std::string& path) {
+    std::ifstream in(path);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  const std::string guide = read(std::string(EVENTMANAGER_SOURCE_DIR) + "/docs/kpis.md");
+  const size_t start = guide.find("```ini\n");
+  ASSERT_NE(start, std::string::npos);
+  const size_t end = guide.find("```", start + 7);
+  KpiFile example = ParseKpiText(guide.substr(start + 7, end - start - 7), "docs/kpis.md");
+  EXPECT_TRUE(example.Faults.empty()) << example.Faults.front();
+  std::set<KpiKind> kinds;
+  for (const KpiDefinition& k : example.Kpis) kinds.insert(k.Kind);
+  EXPECT_EQ(kinds.size(), 4u) << "an example of every kind";
+
+  KpiFile sample = ReadKpiFile(std::string(EVENTMANAGER_SOURCE_DIR) + "/data/sample/Kpis.cfg");
+  EXPECT_TRUE(sample.Found);
+  EXPECT_TRUE(sample.Faults.empty()) << sample.Faults.front();
+  EXPECT_GE(sample.Kpis.size(), 20u);
 }
