@@ -37,7 +37,9 @@ int ReportCommand(const ReportOptions& o) {
     {
       // The results read their records through the session, so the report is
       // gathered while it is open.
-      HostSession session(*library, network, filter);
+      // --only and --skip choose the rows drawn, not what is counted: the
+      // session records every event, the filter is applied as rows are read.
+      HostSession session(*library, network);
       // Every event is recorded while the log is fed, so the KPIs count
       // hidden events too; the page draws only the displayed ones, read once
       // the switches are back as they were.
@@ -59,8 +61,8 @@ int ReportCommand(const ReportOptions& o) {
       std::vector<KpiValue> table =
           ComputeKpiTable(kpis.Kpis, CollectKpiLog(session.Results(), *library, network, std::move(sampler), true));
       all.reset();
-      ReportData data = track ? CollectReport(session.Results(), std::move(*track), session.Filter())
-                              : CollectReport(session.Results(), *input->Parsed, session.Filter());
+      ReportData data = track ? CollectReport(session.Results(), std::move(*track), filter)
+                              : CollectReport(session.Results(), *input->Parsed, filter);
       data.Kpis = std::move(table);
       data.KpiSource = kpis.Path;
       data.KpiFileFound = kpis.Found;
