@@ -1,5 +1,7 @@
 #include "kpi/kpi_run.h"
 
+#include <set>
+
 #include "eventmanager/event_property.h"
 #include "eventmanager/outside/data_access.h"
 #include "support/text_case.h"
@@ -56,8 +58,10 @@ KpiLog CollectKpiLog(TEventsResult& results, HostLibrary& library, uint8_t netwo
   KpiLog log;
   log.Network = network;
   log.Samples = samples.Take();
-  for (const TEventListing& e : listing(library, network)) {
-    log.KnownEvents.push_back(e.Name);
+  std::vector<TEventListing> events = listing(library, network);
+  for (const TEventListing& e : events) {
+    // Test events are every network's; a page names those its log holds.
+    if (e.Kind != 2) log.KnownEvents.push_back(e.Name);
     // Gates are recorded whatever their switch; hidden message and test
     // events are not.
     if (!allRecorded && e.Kind != 3 && e.Property && !e.Property->Display) log.Hidden.push_back(e.Name);
@@ -75,6 +79,10 @@ KpiLog CollectKpiLog(TEventsResult& results, HostLibrary& library, uint8_t netwo
       for (const TResultDetail& d : *r->Details) k.Details.push_back(d.Text);
     log.Results.push_back(std::move(k));
   }
+  std::set<std::string> tested;
+  for (const KpiResult& r : log.Results) tested.insert(AsciiLowerCopy(r.Event));
+  for (const TEventListing& e : events)
+    if (e.Kind == 2 && tested.count(AsciiLowerCopy(e.Name))) log.KnownEvents.push_back(e.Name);
   return log;
 }
 

@@ -69,7 +69,7 @@ std::string namesText(const std::vector<std::string>& names, const KpiLog& log) 
   std::vector<std::string> shown;
   for (const std::string& n : names)
     if (log.KnownEvents.empty() || named(log.KnownEvents, n)) shown.push_back(n);
-  if (shown.empty()) return "(none defined)";
+  if (shown.empty()) return "(none)";
   return fmt::format("{}", fmt::join(shown, " + "));
 }
 
@@ -99,7 +99,11 @@ void ratio(const KpiDefinition& d, const KpiLog& log, KpiValue& v) {
       if (!both) ++failures;
     }
     v.Denominator = v.Numerator + failures;
-    v.CountedAs = fmt::format("({0}) / ({0} + {1})", namesText(d.Success, log), namesText(d.Failure, log));
+    // "(A + B) / (the same + C)" keeps a long list of successes readable.
+    std::string success = namesText(d.Success, log);
+    v.CountedAs = success.find(" + ") == std::string::npos
+                      ? fmt::format("({0}) / ({0} + {1})", success, namesText(d.Failure, log))
+                      : fmt::format("({}) / (the same + {})", success, namesText(d.Failure, log));
   }
   if (v.Denominator > 0) v.Value = 100.0 * static_cast<double>(v.Numerator) / static_cast<double>(v.Denominator);
 }

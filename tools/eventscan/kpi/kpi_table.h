@@ -27,8 +27,10 @@ struct KpiLog {
   // Measurement samples by field name (as Kpis.cfg names it, letter case
   // ignored): one value per record that carries the field.
   std::map<std::string, std::vector<double>> Samples;
-  // The events the network defines, to keep the definition texts to that
-  // network's names; empty when unknown (every name is shown).
+  // The events the network has, to keep the definition texts to that
+  // network's names: its message and gate events, and the test events (which
+  // every network shares) that the log holds. Empty when unknown: every name
+  // is shown.
   std::vector<std::string> KnownEvents;
   // Events the library did not record because they were hidden when the log
   // was fed; a KPI that counts one says so beside its value.
