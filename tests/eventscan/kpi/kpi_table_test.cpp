@@ -163,7 +163,8 @@ scale = 0.001
 [RSCP]
 kind = distribution
 field = rscp
-bins = -105, -95
+bins = -105, -95.0
+scale = +1
 [Drops]
 kind = count
 events = Call Drop
@@ -233,6 +234,7 @@ TEST(KpiTable, DetailValuesAsResultsWriteThem) {
       {"Delay: none", "Delay", std::nullopt},
       {"Level: -95", "Level", -95},
       {"Count: 1,23", "Count", 1},  // a comma before fewer than three digits ends the number
+      {"Gain: +2.5 dB", "Gain", 2.5},
   };
   for (const auto& [line, name, expected] : cases) EXPECT_EQ(DetailValue(line, name), expected) << line;
 }

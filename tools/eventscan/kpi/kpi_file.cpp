@@ -1,8 +1,7 @@
 #include "kpi/kpi_file.h"
 
-#include <cerrno>
+#include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <string_view>
 
 #include <fmt/format.h>
@@ -32,13 +31,13 @@ std::vector<std::string> listOf(std::string_view text) {
   return out;
 }
 
+// A decimal number with '.', whatever locale a host has set.
 bool numberOf(std::string_view text, double& out) {
-  std::string s(trim(text));
-  if (s.empty()) return false;
-  char* end = nullptr;
-  errno = 0;
-  out = std::strtod(s.c_str(), &end);
-  return errno == 0 && end == s.c_str() + s.size() && std::isfinite(out);
+  text = trim(text);
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  if (text.empty()) return false;
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), out);
+  return error == std::errc() && end == text.data() + text.size() && std::isfinite(out);
 }
 
 // One KPI while its lines are read: the faults found in it so far.

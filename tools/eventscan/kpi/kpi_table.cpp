@@ -1,8 +1,8 @@
 #include "kpi/kpi_table.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdlib>
 
 #include <fmt/format.h>
 
@@ -207,7 +207,11 @@ std::optional<double> DetailValue(const std::string& line, const std::string& na
     ++at;
   }
   if (!any) return std::nullopt;
-  return std::strtod(digits.c_str(), nullptr);
+  // from_chars reads '.' whatever locale a host has set.
+  if (digits.front() == '+') digits.erase(0, 1);
+  double value = 0;
+  std::from_chars(digits.data(), digits.data() + digits.size(), value);
+  return value;
 }
 
 std::vector<KpiValue> ComputeKpiTable(const std::vector<KpiDefinition>& kpis, const KpiLog& log) {
