@@ -47,7 +47,7 @@ TempDir::~TempDir() {
 }
 
 TempHome::TempHome() {
-  for (const char* file : {"EventsDefine.cfg", "EventsProperty.cfg"}) fs::copy_file(SampleDir() / file, Path() / file);
+  for (const char* file : {"EventsDefine.cfg", "EventsProperty.cfg", "Kpis.cfg"}) fs::copy_file(SampleDir() / file, Path() / file);
   fs::copy(SampleDir() / "EventBitmap", Path() / "EventBitmap", fs::copy_options::recursive);
 }
 

@@ -582,6 +582,12 @@ TEST(EventMaintainWindow, OwnerDeletedWhileAnEditorRunsFreesBothAndSaves) {
 TEST(EventMaintainWindow, TwoWindowsClosingKeepEachOthersDeletions) {
   e2e::TempHome home;
   const e2e::fs::path file = home.Path() / "EventsDefine.cfg";
+  // What the file holds but for the two events the windows delete.
+  std::vector<std::string> expected = storedNames(file, "Message", "GSM");
+  for (const char* gone : {"Handover", "Location Update"}) {
+    ASSERT_EQ(std::count(expected.begin(), expected.end(), gone), 1) << gone;
+    expected.erase(std::find(expected.begin(), expected.end(), gone));
+  }
   WithLibrary(home.Path(), [&](eventscan::HostLibrary&, MaintainExports& win) {
     QWidget* first = shown(win.CreateEventMaintainWinByNetType(nullptr, 0, 1));
     QWidget* second = shown(win.CreateEventMaintainWinByNetType(nullptr, 0, 1));
@@ -593,7 +599,7 @@ TEST(EventMaintainWindow, TwoWindowsClosingKeepEachOthersDeletions) {
     delete second;
   });
   const auto names = storedNames(file, "Message", "GSM");
-  EXPECT_EQ(names, (std::vector<std::string>{"Mobile Originated Call", "Mobile Terminated Call", "Call Release"}));
+  EXPECT_EQ(names, expected);
   EXPECT_FALSE(e2e::fs::exists(home.Path() / "EventsDefine.cfg.yours"));
 }
 

@@ -1,5 +1,5 @@
 // The eventscan commands behind the command line and their options: run,
-// check, list, demo, report, import, and the two that open the library's
+// check, list, demo, report, kpi, import, and the two that open the library's
 // windows. Each returns its exit status (cli/exit_codes.h); messages go to
 // stderr and name the file and line concerned.
 #pragma once
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cli/exit_codes.h"
+#include "kpi/kpi_output.h"
 #include "output/output_formats.h"
 
 namespace eventscan {
@@ -44,6 +45,12 @@ struct DemoOptions : CommonOptions {
 // and writes the drive-test report page instead of rows.
 struct ReportOptions : LogOptions {
   std::string Output;
+};
+
+// eventscan kpi: runs one log with every event recorded and prints its KPI
+// table, as the home's Kpis.cfg defines it.
+struct KpiOptions : LogOptions {
+  KpiFormat Format = KpiFormat::Table;
 };
 
 // eventscan import: a capture written as a log in our format.
@@ -105,6 +112,7 @@ int ListCommand(const CommonOptions& options, const std::optional<std::string>& 
 int DemoCommand(const DemoOptions& options);
 int ReportCommand(const ReportOptions& options);
 int ImportCommand(const ImportOptions& options);
+int KpiCommand(const KpiOptions& options);
 // The window commands take main's arguments for the QApplication they run.
 int PropertiesCommand(const PropertiesOptions& options, int argc, char** argv);
 int MaintainCommand(const MaintainOptions& options, int argc, char** argv);

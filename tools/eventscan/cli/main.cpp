@@ -90,6 +90,17 @@ int main(int argc, char** argv) {
   auto* reportOnly = reportCmd->add_option("--only", report.Only, "report only these events");
   reportCmd->add_option("--skip", report.Skip, "report all events but these")->excludes(reportOnly);
 
+  KpiOptions kpi;
+  CLI::App* kpiCmd = app.add_subcommand("kpi", "print the KPI table of one log, as Kpis.cfg in the home defines it");
+  kpiCmd->add_option("log", kpi.Log, "the log (JSON Lines; - reads standard input) or a GSMTAP capture")->required();
+  addCommon(kpiCmd, kpi);
+  kpiCmd->add_option("--network", kpi.Network, "network of the log instead of the header's");
+  kpiCmd->add_flag("--strict", kpi.Strict, "stop at the first malformed line (exit status 2)");
+  std::map<std::string, KpiFormat> kpiFormats{
+      {"table", KpiFormat::Table}, {"csv", KpiFormat::Csv}, {"json", KpiFormat::Json}};
+  kpiCmd->add_option("--format", kpi.Format, "table, csv or json (one array, one object a KPI)")
+      ->transform(CLI::CheckedTransformer(kpiFormats, CLI::ignore_case));
+
   DemoOptions demo;
   CLI::App* demoCmd = app.add_subcommand("demo", "run every bundled sample log against the sample definitions");
   addCommon(demoCmd, demo);
@@ -148,8 +159,8 @@ int main(int argc, char** argv) {
   addCommon(workerCmd, worker);
   workerCmd->add_option("--network", worker.Network);
 
-  const std::vector<CLI::App*> commands = {runCmd,    campaignCmd, checkCmd,      listCmd,    demoCmd,
-                                           importCmd, reportCmd,   messagesCmd, propertiesCmd, maintainCmd};
+  const std::vector<CLI::App*> commands = {runCmd,    campaignCmd, checkCmd,    listCmd,       demoCmd,    importCmd,
+                                           reportCmd, kpiCmd,      messagesCmd, propertiesCmd, maintainCmd};
   for (CLI::App* sub : commands) sub->footer(exitStatus);
 
   // A first word that is no command: most likely a typo of one.
@@ -181,6 +192,7 @@ int main(int argc, char** argv) {
   if (*importCmd) return ImportCommand(import);
   if (*messagesCmd) return MessagesCommand(messages);
   if (*reportCmd) return ReportCommand(report);
+  if (*kpiCmd) return KpiCommand(kpi);
   if (*propertiesCmd) return PropertiesCommand(properties, argc, argv);
   if (*maintainCmd) return MaintainCommand(maintain, argc, argv);
   return ExitUsage;

@@ -10,6 +10,7 @@
 #include "cli/commands.h"
 #include "host/host_session.h"
 #include "host/log_input.h"
+#include "kpi/kpi_run.h"
 #include "report/report_data.h"
 #include "report/report_file.h"
 #include "report/report_page.h"
@@ -32,30 +33,56 @@ int ReportCommand(const ReportOptions& o) {
     library = OpenCommandLibrary(o);
     WarnUnknownEvents(*library, o);
     ReportLibraryFaults(LibraryFaults(*library));
+    KpiFile kpis = ReadHomeKpiFile();
+    for (const std::string& fault : kpis.Faults) std::cerr << TerminalText(fault) << '\n';
     // The same record sources as `eventscan run`: whatever it reads, the
     // report draws.
     std::optional<LogInput> input = OpenLogOrCapture(o.Log, read);
     if (!input) return ExitInput;
+    const uint8_t network = input->Header().Network;
     std::string page;
     size_t events = 0;
     {
       // The results read their records through the session, so the report is
       // gathered while it is open.
-      HostSession session(*library, input->Header().Network, filter);
+      // --only and --skip choose the rows drawn, not what is counted: the
+      // session records every event, the filter is applied as rows are read.
+      HostSession session(*library, network);
       ReportDefinitionsFault(*library, session);
-      ReportData data;
+      // Every event is recorded while the log is fed, so the KPIs count
+      // hidden events too; the page draws only the displayed ones, read once
+      // the switches are back as they were.
+      std::optional<AllEventsRecorded> all(std::in_place, *library, network);
+      KpiSampler sampler(kpis.Kpis);
+      std::optional<ReportTrack> track;
+      bool changedWhenFed = false;
       if (input->Stream) {
         // The route and the signal are taken from each record as it passes.
-        ReportTrack track(input->Stream->Name(), input->Header().Network);
-        session.Feed(*input->Stream, [&track](const HandsetRecord& rec) { track.Add(rec); });
+        track.emplace(input->Stream->Name(), network);
+        session.Feed(*input->Stream, [&](const HandsetRecord& rec) {
+          track->Add(rec);
+          sampler.Add(rec);
+        });
         if (!FinishInput(*input)) return ExitInput;
-        const bool changedWhenFed = input->Changed();
-        data = CollectReport(session.Results(), std::move(track), session.Filter());
-        if (input->Changed() && !changedWhenFed) std::cerr << TerminalText(input->Stream->ChangeText()) << '\n';
+        changedWhenFed = input->Changed();
       } else {
         session.Feed(*input->Parsed, {}, input->Restarts);
-        data = CollectReport(session.Results(), *input->Parsed, session.Filter());
+        for (const HandsetRecord& rec : input->Parsed->Records) sampler.Add(rec);
       }
+      std::vector<KpiValue> table =
+          ComputeKpiTable(kpis.Kpis, CollectKpiLog(session.Results(), *library, network, std::move(sampler), true));
+      all.reset();
+      // The rows shown: the user's choice of events, and of a log that changed
+      // while it was read only the records that still read as they were fed.
+      EventFilter shown = filter;
+      shown.TakeRecordChecksOf(session.Filter());
+      ReportData data = track ? CollectReport(session.Results(), std::move(*track), shown)
+                              : CollectReport(session.Results(), *input->Parsed, shown);
+      if (input->Changed() && !changedWhenFed) std::cerr << TerminalText(input->Stream->ChangeText()) << '\n';
+      data.Kpis = std::move(table);
+      data.KpiSource = kpis.Path;
+      data.KpiFileFound = kpis.Found;
+      data.KpiFaults = kpis.Faults;
       events = data.Events.size();
       std::ostringstream text;
       WriteReportPage(text, data);

@@ -36,6 +36,13 @@ class EventFilter {
   // And rows whose record `check` refuses (a record that can no longer be
   // read as it was fed); asked after the row's time, which may read it.
   void CheckRecordsWith(std::function<bool(int32_t)> check) { check_ = std::move(check); }
+  // The record checks of `other` (a session's, after a changed log), kept
+  // with this filter's choice of events.
+  void TakeRecordChecksOf(const EventFilter& other) {
+    recordLimit_ = other.recordLimit_;
+    dropped_ = other.dropped_;
+    check_ = other.check_;
+  }
   bool AcceptsRecord(int32_t recordIndex) const {
     return recordIndex < recordLimit_ && !dropped_.count(recordIndex) && (!check_ || check_(recordIndex));
   }

@@ -12,6 +12,7 @@
 
 #include "eventmanager/event_result.h"
 #include "host/event_filter.h"
+#include "kpi/kpi_table.h"
 #include "log/log_types.h"
 
 namespace eventscan {
@@ -59,6 +60,12 @@ struct ReportData {
   std::string SignalName;                // "RxLevSub (dBm)"; empty without a series
   std::vector<SignalSample> Signal;
   size_t Hidden = 0;                     // results left out because their event is not displayed
+  // The KPI table of the log, computed from every result (not only the
+  // displayed ones), and where it comes from: the KPI file and its faults.
+  std::vector<KpiValue> Kpis;
+  std::string KpiSource;
+  bool KpiFileFound = true;
+  std::vector<std::string> KpiFaults;
 };
 
 // "#rrggbb" of a Windows colour (red in the lowest byte).

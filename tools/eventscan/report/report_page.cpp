@@ -7,8 +7,8 @@
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
 
+#include "kpi/kpi_output.h"
 #include "log/log_time.h"
-#include "report/report_kpi.h"
 #include "report/report_svg.h"
 
 namespace eventscan {
@@ -21,38 +21,48 @@ extern const std::string_view ReportScript;
 
 namespace {
 
-std::string joinNames(const std::vector<std::string>& names) {
-  std::string out;
-  for (const std::string& n : names) {
-    if (!out.empty()) out += " + ";
-    out += n;
-  }
-  return out;
+std::string optionalAttr(const char* name, const std::optional<double>& v) {
+  return v ? fmt::format(" data-{}=\"{}\"", name, *v) : fmt::format(" data-{}=\"\"", name);
 }
 
-// "(A + B) / (C)"; a denominator that begins with the numerator's names is
-// written "(A + B) / (the same + C)", which keeps long definitions readable.
-std::string definitionText(const KpiDefinition& d) {
-  const auto& n = d.Numerator;
-  const auto& all = d.Denominator;
-  if (n.size() > 1 && all.size() > n.size() && std::equal(n.begin(), n.end(), all.begin()))
-    return fmt::format("({}) / (the same + {})", joinNames(n), joinNames({all.begin() + static_cast<long>(n.size()), all.end()}));
-  return fmt::format("({}) / ({})", joinNames(n), joinNames(all));
-}
-
+// The KPI table of the summary: the numbers `eventscan kpi` prints, with the
+// definition as this network's event names spell it and the notes beside.
 std::string kpiTable(const ReportData& data) {
-  std::string out = "<table class=\"kpi\"><tr><th>ratio</th><th class=\"num\">value</th><th>counted as</th></tr>";
-  for (const KpiValue& k : ComputeKpis(data)) {
-    auto percent = k.Percent();
-    std::string value = percent ? fmt::format("{:.1f} %", *percent) : "n/a";
-    out += fmt::format(
-        "<tr data-kpi=\"{}\" data-numerator=\"{}\" data-denominator=\"{}\" data-percent=\"{}\"><td>{}</td>"
-        "<td class=\"value num\">{} <small>({} / {})</small></td><td class=\"def\">{}</td></tr>",
-        EscapeXml(k.Definition->Title), k.Numerator, k.Denominator, percent ? fmt::format("{:.4f}", *percent) : "",
-        EscapeXml(k.Definition->Title), value, k.Numerator, k.Denominator, EscapeXml(definitionText(*k.Definition)));
+  if (!data.KpiFileFound)
+    return fmt::format("<p class=\"def\">No KPI file: {} does not exist (docs/kpis.md describes it).</p>",
+                       EscapeXml(data.KpiSource));
+  std::string out = "<table class=\"kpi\"><tr><th>KPI</th><th class=\"num\">value</th><th>counted as</th></tr>";
+  for (const KpiValue& k : data.Kpis) {
+    std::string attrs = fmt::format(" data-kpi=\"{}\" data-kind=\"{}\"", EscapeXml(k.Name), KpiKindWord(k.Kind));
+    std::string value = EscapeXml(KpiValueText(k));
+    switch (k.Kind) {
+      case KpiKind::Ratio:
+        attrs += fmt::format(" data-numerator=\"{}\" data-denominator=\"{}\"", k.Numerator, k.Denominator) +
+                 optionalAttr("value", k.Value);
+        break;
+      case KpiKind::Statistics:
+        attrs += fmt::format(" data-count=\"{}\"", k.Count) + optionalAttr("mean", k.Mean) +
+                 optionalAttr("median", k.Median) + optionalAttr("p90", k.P90) + optionalAttr("max", k.Max);
+        break;
+      case KpiKind::Count: attrs += fmt::format(" data-count=\"{}\"", k.Count); break;
+      case KpiKind::Distribution:
+        attrs += fmt::format(" data-count=\"{}\"", k.Count);
+        for (const KpiBin& b : k.Bins) value += "<br><small>" + EscapeXml(BinText(b)) + "</small>";
+        break;
+    }
+    std::string notes;
+    for (const std::string& n : k.Notes) notes += "<br><small class=\"note\">" + EscapeXml(n) + "</small>";
+    if (!k.Reference.empty()) notes += "<br><small>" + EscapeXml(k.Reference) + "</small>";
+    out += fmt::format("<tr{}><td>{}</td><td class=\"value num\">{}</td><td class=\"def\">{}{}</td></tr>", attrs,
+                       EscapeXml(k.Name), value, EscapeXml(k.CountedAs), notes);
   }
-  return out + "</table><p class=\"def\"><small>Each count is the number of displayed results of the events named; "
-               "n/a where nothing was counted below the line.</small></p>";
+  if (data.Kpis.empty()) out += "<tr><td colspan=\"3\">no KPI applies to this network</td></tr>";
+  out += "</table>";
+  for (const std::string& f : data.KpiFaults) out += "<p class=\"def fault\">" + EscapeXml(f) + "</p>";
+  return out + fmt::format("<p class=\"def\"><small>Defined in {}. Each occurrence counts once, from every result "
+                           "recorded, whether its event is displayed or not; - where nothing was counted below the "
+                           "line.</small></p>",
+                           EscapeXml(data.KpiSource));
 }
 
 std::string countsTable(const ReportData& data) {

@@ -1,0 +1,89 @@
+#include "kpi/kpi_run.h"
+
+#include <set>
+
+#include "eventmanager/event_property.h"
+#include "eventmanager/outside/data_access.h"
+#include "support/text_case.h"
+
+namespace eventscan {
+namespace {
+
+std::vector<TEventListing> listing(HostLibrary& library, uint8_t network) {
+  std::vector<TEventListing> events;
+  if (library.EventManagerListEvents) library.EventManagerListEvents(network, events);
+  return events;
+}
+
+}  // namespace
+
+KpiFile ReadHomeKpiFile() { return ReadKpiFile(KpiFilePath(EffectiveHomeDirectory())); }
+
+AllEventsRecorded::AllEventsRecorded(HostLibrary& library, uint8_t network) {
+  for (const TEventListing& e : listing(library, network))
+    if (e.Property) {
+      saved_.emplace_back(e.Property, e.Property->Display);
+      e.Property->Display = true;
+    }
+}
+
+AllEventsRecorded::~AllEventsRecorded() {
+  // In reverse, so a record listed twice ends with its first saved value.
+  for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) it->first->Display = it->second;
+}
+
+KpiSampler::KpiSampler(const std::vector<KpiDefinition>& kpis) {
+  for (const KpiDefinition& k : kpis) {
+    if (k.Kind != KpiKind::Distribution) continue;
+    std::string key = AsciiLowerCopy(k.Field);
+    if (samples_.count(key)) continue;
+    int32_t id = FieldIdByName(k.Field);
+    if (id < 0) {
+      unknown_.push_back(k.Field);
+      continue;
+    }
+    fields_.emplace_back(id, &samples_[key]);
+  }
+}
+
+void KpiSampler::Add(const HandsetRecord& record) {
+  for (auto& [id, values] : fields_) {
+    int32_t v = record.Field(id);
+    if (v != NoValue) values->push_back(v);
+  }
+}
+
+KpiLog CollectKpiLog(TEventsResult& results, HostLibrary& library, uint8_t network, KpiSampler&& samples,
+                     bool allRecorded) {
+  KpiLog log;
+  log.Network = network;
+  log.Samples = samples.Take();
+  std::vector<TEventListing> events = listing(library, network);
+  for (const TEventListing& e : events) {
+    // Test events are every network's; a page names those its log holds.
+    if (e.Kind != 2) log.KnownEvents.push_back(e.Name);
+    // Gates are recorded whatever their switch; hidden message and test
+    // events are not.
+    if (!allRecorded && e.Kind != 3 && e.Property && !e.Property->Display) log.Hidden.push_back(e.Name);
+  }
+  const int32_t count = results.GetCount();
+  log.Results.reserve(static_cast<size_t>(count > 0 ? count : 0));
+  for (int32_t i = 0; i < count; ++i) {
+    TEventResult* r = results.GetResult(i);
+    if (!r) continue;
+    KpiResult k;
+    k.Record = r->RecordIndex;
+    k.Time = r->GetTime();
+    r->GetEventName(k.Event);
+    if (r->HasDetails() && r->Details)
+      for (const TResultDetail& d : *r->Details) k.Details.push_back(d.Text);
+    log.Results.push_back(std::move(k));
+  }
+  std::set<std::string> tested;
+  for (const KpiResult& r : log.Results) tested.insert(AsciiLowerCopy(r.Event));
+  for (const TEventListing& e : events)
+    if (e.Kind == 2 && tested.count(AsciiLowerCopy(e.Name))) log.KnownEvents.push_back(e.Name);
+  return log;
+}
+
+}  // namespace eventscan

@@ -1,0 +1,59 @@
+// What a host does to give one log its KPI table: every event of the network
+// recorded while the log is fed (display switches decide what is drawn, not
+// what is counted), the measurement samples the distributions need taken from
+// each record as it passes, and the results read back as a KpiLog.
+// Single-threaded, like the library.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "eventmanager/event_result.h"
+#include "host/host_library.h"
+#include "kpi/kpi_table.h"
+#include "log/log_types.h"
+
+namespace eventscan {
+
+// Kpis.cfg of the library's home (EffectiveHomeDirectory).
+KpiFile ReadHomeKpiFile();
+
+// While it lives, every event of the network (and every test event) has its
+// Display switch on, so the library records hidden events too; the switches
+// come back as they were when it ends. The fields are set directly, not
+// through the setters, so nothing is marked changed and nothing is saved.
+class AllEventsRecorded {
+ public:
+  AllEventsRecorded(HostLibrary& library, uint8_t network);
+  ~AllEventsRecorded();
+  AllEventsRecorded(const AllEventsRecorded&) = delete;
+  AllEventsRecorded& operator=(const AllEventsRecorded&) = delete;
+
+ private:
+  std::vector<std::pair<TEventProperty*, bool>> saved_;
+};
+
+// The samples of the fields the distributions of `kpis` read, record by record.
+class KpiSampler {
+ public:
+  explicit KpiSampler(const std::vector<KpiDefinition>& kpis);
+  void Add(const HandsetRecord& record);
+  std::map<std::string, std::vector<double>> Take() { return std::move(samples_); }
+  // The fields named that the field catalogue does not know.
+  const std::vector<std::string>& Unknown() const { return unknown_; }
+
+ private:
+  std::vector<std::pair<int32_t, std::vector<double>*>> fields_;
+  std::map<std::string, std::vector<double>> samples_;
+  std::vector<std::string> unknown_;
+};
+
+// Every result of a finished run, with the network's event names, and the
+// events that are hidden now (which the library did not record unless the
+// run was fed under AllEventsRecorded; pass `allRecorded` then).
+KpiLog CollectKpiLog(TEventsResult& results, HostLibrary& library, uint8_t network, KpiSampler&& samples,
+                     bool allRecorded);
+
+}  // namespace eventscan
