@@ -27,6 +27,19 @@ std::string ReadFile(const fs::path& path) {
   return text.str();
 }
 
+ShellResult Shell(const std::string& line, const fs::path& work) {
+  const fs::path err = work / "stderr.txt";
+  ShellResult c;
+  FILE* pipe = popen((line + " 2>" + err.string()).c_str(), "r");
+  if (!pipe) return c;
+  char buf[4096];
+  for (size_t n; (n = fread(buf, 1, sizeof buf, pipe)) > 0;) c.Out.append(buf, n);
+  const int status = pclose(pipe);
+  c.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  c.Err = ReadFile(err);
+  return c;
+}
+
 void WriteFile(const fs::path& path, const std::string& text) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out << text;

@@ -25,6 +25,15 @@ fs::path SampleLog(const std::string& name);  // data/sample/logs/<name>.jsonl
 std::string ReadFile(const fs::path& path);
 void WriteFile(const fs::path& path, const std::string& text);
 
+// A shell command line run to its end: its exit status (-1 when a signal
+// ended it), standard output, and standard error (kept apart, through a file
+// in `work`).
+struct ShellResult {
+  int Status = -1;
+  std::string Out, Err;
+};
+ShellResult Shell(const std::string& line, const fs::path& work);
+
 // A fresh directory, removed with everything in it when the object goes.
 class TempDir {
  public:

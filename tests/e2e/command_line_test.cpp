@@ -24,22 +24,9 @@ extern char** environ;
 
 namespace {
 
-struct Command {
-  int Status = -1;
-  std::string Out, Err;
-};
+using Command = e2e::ShellResult;
 
-Command shell(const std::string& line, const e2e::fs::path& work) {
-  const e2e::fs::path err = work / "stderr.txt";
-  Command c;
-  FILE* pipe = popen((line + " 2>" + err.string()).c_str(), "r");
-  char buf[4096];
-  for (size_t n; (n = fread(buf, 1, sizeof buf, pipe)) > 0;) c.Out.append(buf, n);
-  int status = pclose(pipe);
-  c.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  c.Err = e2e::ReadFile(err);
-  return c;
-}
+Command shell(const std::string& line, const e2e::fs::path& work) { return e2e::Shell(line, work); }
 
 const std::string Program = EVENTSCAN_PROGRAM;
 

@@ -27,22 +27,9 @@ namespace {
 namespace fs = std::filesystem;
 using nlohmann::json;
 
-struct Command {
-  int Status = -1;
-  std::string Out, Err;
-};
+using Command = e2e::ShellResult;
 
-Command shell(const std::string& line, const fs::path& work) {
-  const fs::path err = work / "kpi-stderr.txt";
-  Command c;
-  FILE* pipe = popen(("EVENTMANAGER_SPEECH=0 " + line + " 2>" + err.string()).c_str(), "r");
-  char buf[4096];
-  for (size_t n; (n = fread(buf, 1, sizeof buf, pipe)) > 0;) c.Out.append(buf, n);
-  int status = pclose(pipe);
-  c.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  c.Err = e2e::ReadFile(err);
-  return c;
-}
+Command shell(const std::string& line, const fs::path& work) { return e2e::Shell("EVENTMANAGER_SPEECH=0 " + line, work); }
 
 std::string kpiCommand(const fs::path& log, const fs::path& home, const std::string& format) {
   return std::string(EVENTSCAN_PROGRAM) + " kpi '" + log.string() + "' --home '" + home.string() + "' --format " + format;

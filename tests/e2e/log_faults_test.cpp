@@ -24,22 +24,11 @@ using namespace eventscan;
 
 namespace {
 
-struct Command {
-  int Status = -1;
-  std::string Out, Err;
-};
+using Command = e2e::ShellResult;
 
 // Runs eventscan with `args` (a shell command line after the program name).
 Command program(const std::string& args, const e2e::fs::path& work) {
-  const e2e::fs::path err = work / "stderr.txt";
-  Command c;
-  FILE* pipe = popen((std::string(EVENTSCAN_PROGRAM) + " " + args + " 2>" + err.string()).c_str(), "r");
-  char buf[4096];
-  for (size_t n; (n = fread(buf, 1, sizeof buf, pipe)) > 0;) c.Out.append(buf, n);
-  int status = pclose(pipe);
-  c.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  c.Err = e2e::ReadFile(err);
-  return c;
+  return e2e::Shell(std::string(EVENTSCAN_PROGRAM) + " " + args, work);
 }
 
 size_t count(const std::string& text, const std::string& part) {

@@ -17,23 +17,10 @@ const std::string Header =
     R"({"format": "eventscan-log", "version": 1, "network": "GSM", "device": 7, "start": "2026-03-14T10:00:00"})";
 const std::string Good = R"({"time": "2026-03-14T10:00:00.500", "fields": {"RxLevSub": -70}})";
 
-struct Command {
-  int Status = -1;
-  std::string Out, Err;
-};
-
 // Runs a shell command line; stdout and stderr kept apart.
-Command shell(const std::string& line, const e2e::fs::path& work) {
-  const e2e::fs::path err = work / "stderr.txt";
-  Command c;
-  FILE* pipe = popen((line + " 2>" + err.string()).c_str(), "r");
-  char buf[4096];
-  for (size_t n; (n = fread(buf, 1, sizeof buf, pipe)) > 0;) c.Out.append(buf, n);
-  int status = pclose(pipe);
-  c.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  c.Err = e2e::ReadFile(err);
-  return c;
-}
+using Command = e2e::ShellResult;
+
+Command shell(const std::string& line, const e2e::fs::path& work) { return e2e::Shell(line, work); }
 
 std::string program() { return EVENTSCAN_PROGRAM; }
 
