@@ -105,28 +105,11 @@ void TAllEvents::SaveToFile(const std::string& path) {
   buildDocument(doc);
   // Another program's file, read and written again the way this container
   // writes it, so that events compare attribute by attribute.
-  auto normalise = [](std::string_view bytes, pugi::xml_document& out, std::string& reason) {
-    pugi::xml_document theirs;
-    pugi::xml_parse_result parsed = theirs.load_buffer(bytes.data(), bytes.size());
-    if (!parsed) {
-      reason = parsed.description();
-      return false;
-    }
-    pugi::xml_node events = ChildElement(theirs, "Events");
-    if (!events) {
-      reason = "no <Events> root";
-      return false;
-    }
+  auto normalise = RewritingNormaliser("Events", [](pugi::xml_node root, pugi::xml_document& out) {
     TAllEvents other;
-    try {
-      other.readDocument(events);
-    } catch (const std::exception& e) {
-      reason = e.what();
-      return false;
-    }
+    other.readDocument(root);
     other.buildDocument(out);
-    return true;
-  };
+  });
   SaveXmlFileMerging(doc, path, FileState, MergeShape(), normalise);
 }
 

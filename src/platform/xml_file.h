@@ -59,6 +59,13 @@ struct TXmlMergeShape {
 // false (with a reason) when they cannot be read.
 using TXmlNormaliser = std::function<bool(std::string_view bytes, pugi::xml_document& out, std::string& reason)>;
 
+// The normaliser of a holder whose file has the root element `root`:
+// `rewrite(rootNode, out)` reads the other program's records into a fresh
+// holder and writes them to `out` as this holder writes (it may raise; the
+// error's text becomes the reason).
+TXmlNormaliser RewritingNormaliser(std::string root,
+                                   std::function<void(pugi::xml_node root, pugi::xml_document& out)> rewrite);
+
 // Serialises a document the way every save writes it.
 std::string XmlText(const pugi::xml_document& doc);
 

@@ -307,3 +307,28 @@ void SaveXmlFileMerging(const pugi::xml_document& oursDoc, const std::string& pa
   }
   write(path, XmlText(merge.Merged), ours, state);
 }
+
+TXmlNormaliser RewritingNormaliser(std::string root,
+                                   std::function<void(pugi::xml_node root, pugi::xml_document& out)> rewrite) {
+  return [root = std::move(root), rewrite = std::move(rewrite)](std::string_view bytes, pugi::xml_document& out,
+                                                                std::string& reason) {
+    pugi::xml_document theirs;
+    pugi::xml_parse_result parsed = theirs.load_buffer(bytes.data(), bytes.size());
+    if (!parsed) {
+      reason = parsed.description();
+      return false;
+    }
+    pugi::xml_node top = theirs.child(root.c_str());
+    if (!top) {
+      reason = "no <" + root + "> root";
+      return false;
+    }
+    try {
+      rewrite(top, out);
+    } catch (const std::exception& e) {
+      reason = e.what();
+      return false;
+    }
+    return true;
+  };
+}

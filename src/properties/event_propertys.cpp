@@ -142,26 +142,10 @@ void TEventPropertys::SaveToFile(const std::string& path) {
   buildDocument(doc);
   // Another program's file, read and written again the way this registry
   // writes it, so that records compare attribute by attribute.
-  auto normalise = [](std::string_view bytes, pugi::xml_document& out, std::string& reason) {
-    pugi::xml_document theirs;
-    pugi::xml_parse_result parsed = theirs.load_buffer(bytes.data(), bytes.size());
-    if (!parsed) {
-      reason = parsed.description();
-      return false;
-    }
-    if (!theirs.child("Propertys")) {
-      reason = "no <Propertys> root";
-      return false;
-    }
+  auto normalise = RewritingNormaliser("Propertys", [](pugi::xml_node root, pugi::xml_document& out) {
     TEventPropertys other;
-    try {
-      other.readDocument(theirs.child("Propertys"));
-    } catch (const std::exception& e) {
-      reason = e.what();
-      return false;
-    }
+    other.readDocument(root);
     other.buildDocument(out);
-    return true;
-  };
+  });
   SaveXmlFileMerging(doc, path, FileState, MergeShape(), normalise);
 }
