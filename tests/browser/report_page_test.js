@@ -11,7 +11,10 @@ const path = require('path');
 const {execFileSync} = require('child_process');
 
 const SKIP = 77;
-const [eventscan, home, outDir, capture] = process.argv.slice(2);
+const [eventscan, home, outDir, givenCapture] = process.argv.slice(2);
+// Where the real captures are kept, when not beside the tree.
+const capture = process.env.EVENTMANAGER_CAPTURES && givenCapture
+  ? path.join(process.env.EVENTMANAGER_CAPTURES, path.basename(givenCapture)) : givenCapture;
 const chromium = process.env.EVENTSCAN_CHROMIUM || '/usr/bin/chromium';
 if (!fs.existsSync(chromium)) {
   console.log('SKIP: chromium is not installed (apt-get install chromium)');
@@ -202,7 +205,7 @@ async function logPage(browser, name, log) {
   if (target) {
     const at = inside.indexOf(target);
     await page.$eval('#table', (t, top) => { t.scrollTop = top; }, at * 22);
-    await page.waitForSelector('#table-body .row[data-index]');
+    await page.waitForSelector('#table-body .row [data-index]');
     const handle = await page.evaluateHandle((rec, time) => [...document.querySelectorAll('#table-body .row')].find(
       (r) => r.children[0].textContent === rec && r.children[1].textContent === time), String(target.record), csvFields(target.line)[1]);
     const rowBox = await handle.asElement().boundingBox();
@@ -212,7 +215,7 @@ async function logPage(browser, name, log) {
     const clicked = await page.evaluate((rec, time) => {
       const r = [...document.querySelectorAll('#table-body .row')].find(
         (x) => x.children[0].textContent === rec && x.children[1].textContent === time);
-      return r ? {index: Number(r.getAttribute('data-index')), cls: r.className} : {index: -2, cls: ''};
+      return r ? {index: Number(r.children[0].getAttribute('data-index')), cls: r.className} : {index: -2, cls: ''};
     }, String(target.record), csvFields(target.line)[1]);
     same(s.selected, clicked.index, name + ': the clicked row is selected');
     check(/selected/.test(clicked.cls), name + ': the clicked row is highlighted');

@@ -55,8 +55,9 @@
     div.setAttribute('data-kind', s[1]);
     div.style.color = s[3];
     div.style.background = s[2];
-    div.setAttribute('data-index', String(i));
-    div.appendChild(cell(String(e[0])));
+    var record = cell(String(e[0]));
+    record.setAttribute('data-index', String(i));  // which event the row stands for
+    div.appendChild(record);
     div.appendChild(cell(e[1]));
     var icon = document.createElement('span');
     if (s[4] >= 0) icon.className = 'icon ic' + s[4];
@@ -105,7 +106,7 @@
   });
   body.addEventListener('click', function (ev) {
     var r = ev.target.closest && ev.target.closest('.row');
-    if (r) select(Number(r.getAttribute('data-index')), true);
+    if (r) select(Number(r.firstChild.getAttribute('data-index')), true);
   });
   kindBox.addEventListener('change', filter);
   nameBox.addEventListener('input', filter);
@@ -270,6 +271,8 @@
       c.fillText(v.toFixed(Math.abs(hi - lo) < 10 ? 1 : 0), side === 'left' ? plot.left - 4 : graphCanvas.width - plot.right + 4, y + 4);
       if (side === 'left') { c.strokeStyle = '#eee'; c.lineWidth = 1; c.beginPath(); c.moveTo(plot.left, y); c.lineTo(graphCanvas.width - plot.right, y); c.stroke(); }
     }
+    c.save();
+    c.beginPath(); c.rect(plot.left, 0, graphCanvas.width - plot.left - plot.right, graphCanvas.height); c.clip();
     c.strokeStyle = colour; c.lineWidth = 1.2; c.beginPath();
     var open = false;
     var from = 0;
@@ -282,6 +285,7 @@
       if (f.t[i] > gv.t1) break;
     }
     c.stroke();
+    c.restore();
   }
 
   function drawGraph() {
@@ -301,7 +305,6 @@
       c.strokeStyle = '#eee'; c.beginPath(); c.moveTo(x, plot.top); c.lineTo(x, H - plot.bottom); c.stroke();
       c.fillText(clock(t, step < 1 ? 1 : 0), x, H - plot.bottom + 14);
     }
-    c.beginPath(); c.rect(plot.left, 0, W - plot.left - plot.right, H); c.clip();
     var left = fields[Number(fieldLeft.value)], right = fields[Number(fieldRight.value)];
     if (left) drawSeries(c, left, '#1f3a93', 'left');
     if (right) drawSeries(c, right, '#c0392b', 'right');
