@@ -207,6 +207,9 @@
     if (p) c.stroke();
     mapHits = [];
     var markers = 0, nowhere = 0;
+    // Markers of one event on one pixel are drawn once: laps over the same
+    // streets would otherwise paint the same circle thousands of times.
+    var drawnAt = new Set();
     for (var e = 0; e < events.length; ++e) {
       var st = styles[events[e][2]];
       if (!st[5] || off[events[e][2]] || !inWindow(evt.t[e])) continue;
@@ -214,6 +217,9 @@
       ++markers;
       var m = toScreen(evt.lat[e], evt.lon[e]);
       if (m[0] < -10 || m[1] < -10 || m[0] > mapCanvas.width + 10 || m[1] > mapCanvas.height + 10) continue;
+      var key = events[e][2] * 4194304 + Math.round(m[1]) * 2048 + Math.round(m[0]);
+      if (drawnAt.has(key)) continue;
+      drawnAt.add(key);
       c.beginPath(); c.arc(m[0], m[1], 4.5, 0, 2 * Math.PI);
       c.fillStyle = st[2]; c.strokeStyle = st[3]; c.lineWidth = 1.5; c.fill(); c.stroke();
       mapHits.push([m[0], m[1], e]);
@@ -234,6 +240,11 @@
     c.moveTo(12, y - 5); c.lineTo(12, y); c.lineTo(12 + px, y); c.lineTo(12 + px, y - 5); c.stroke();
     c.fillStyle = '#222'; c.font = '12px system-ui, sans-serif';
     c.fillText(len >= 1000 ? (len / 1000) + ' km' : len + ' m', 18 + px, y);
+    if (!box) {
+      c.fillStyle = '#888'; c.font = '16px system-ui, sans-serif'; c.textAlign = 'center';
+      c.fillText('no record of this log has a position', mapCanvas.width / 2, mapCanvas.height / 2);
+      c.textAlign = 'left';
+    }
     mapCanvas.setAttribute('data-markers', String(markers));
   }
 
@@ -393,8 +404,20 @@
     if (scroll) explore.scrollIntoView({block: 'start'});
   }
 
-  // Pointer handling.
+  // Pointer handling. Moves are drawn once a frame, however many arrive.
   var drag = null;
+  var later = {map: false, graph: false, queued: false};
+  function soon(what) {
+    later[what] = true;
+    if (later.queued) return;
+    later.queued = true;
+    requestAnimationFrame(function () {
+      later.queued = false;
+      if (later.map) drawMap();
+      if (later.graph) drawGraph();
+      later.map = later.graph = false;
+    });
+  }
   function at(canvas, ev) {
     var r = canvas.getBoundingClientRect();
     return [(ev.clientX - r.left) * canvas.width / r.width, (ev.clientY - r.top) * canvas.height / r.height];
@@ -414,7 +437,7 @@
       var p = at(mapCanvas, ev);
       mapView.cx -= (p[0] - drag.x) / mapView.scale; mapView.cy += (p[1] - drag.y) / mapView.scale;
       drag.x = p[0]; drag.y = p[1];
-      drawMap();
+      soon('map');
       return;
     }
     if (drag) {
@@ -425,7 +448,7 @@
       } else {
         drag.x = Math.max(plot.left, Math.min(graphCanvas.width - plot.right, g[0]));
       }
-      drawGraph();
+      soon('graph');
       return;
     }
     hover(ev);

@@ -314,8 +314,9 @@ std::string drillDowns(const ReportData& data) {
     const ReportFailure& f = data.Failures[i];
     const ReportEvent& e = data.Events[f.Event];
     const ReportStyle& s = data.Styles[static_cast<size_t>(e.Style)];
-    out += fmt::format("<details class=\"failure\" data-row=\"{}\"{}><summary><b>{}</b> at {}, record {} ({})</summary>",
-                       f.Event, i == 0 ? " open" : "", EscapeXml(s.Name), TimeText(e.Time), e.ShownRecord(), e.Network);
+    out += fmt::format("<details class=\"failure\" data-row=\"{}\"{}><summary><b>{}</b> at {}, {} {} ({})</summary>",
+                       f.Event, i == 0 ? " open" : "", EscapeXml(s.Name), TimeText(e.Time), e.Shown ? "frame" : "record",
+                       e.ShownRecord(), e.Network);
     out += fmt::format("<div class=\"drill\"><div><p>Cause: {}</p>{}<p class=\"def\">{} before it</p></div>",
                        f.Cause.empty() ? "not given" : EscapeXml(f.Cause), sparkline(f, e.Time),
                        data.SignalName.empty() ? "serving signal, 10 s" : EscapeXml(data.SignalName) + ", 10 s");
