@@ -249,11 +249,18 @@ async function logPage(browser, name, log) {
   const map = await page.$('#map-canvas');
   await map.scrollIntoView();
   const mb = await map.boundingBox();
-  const scale = (await state(page)).mapScale;
-  await page.mouse.move(mb.x + mb.width / 2, mb.y + mb.height / 2);
+  const before = await state(page);
+  const scale = before.mapScale;
+  // Around the highlighted marker where there is one, so that the picture shows it.
+  const h = before.highlighted, mk = mb.width / await page.$eval('#map-canvas', (c) => c.width);
+  await page.mouse.move(h ? mb.x + h.x * mk : mb.x + mb.width / 2, h ? mb.y + h.y * mk : mb.y + mb.height / 2);
   for (let i = 0; i < 4; ++i) await page.mouse.wheel({deltaY: -100});
   s = await state(page);
   check(s.mapScale > scale * 2, name + ': the map zoomed in (' + scale + ' -> ' + s.mapScale + ')');
+  if (h) {
+    const w = mb.width / mk, hh = mb.height / mk, x = s.highlighted.x, y = s.highlighted.y;
+    check(x >= 0 && x <= w && y >= 0 && y <= hh, name + ': zoomed around it, the highlighted marker stays in view');
+  }
   await map.screenshot({path: path.join(outDir, name + '-zoomed-map.png')});
 
   // Failures: one drill-down each, with the messages of the 10 s before in order.

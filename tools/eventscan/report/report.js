@@ -240,6 +240,11 @@
     c.moveTo(12, y - 5); c.lineTo(12, y); c.lineTo(12 + px, y); c.lineTo(12 + px, y - 5); c.stroke();
     c.fillStyle = '#222'; c.font = '12px system-ui, sans-serif';
     c.fillText(len >= 1000 ? (len / 1000) + ' km' : len + ' m', 18 + px, y);
+    // North is up: the grid is not turned.
+    var nx = mapCanvas.width - 28, ny = 14;
+    c.fillStyle = '#222'; c.beginPath();
+    c.moveTo(nx, ny); c.lineTo(nx + 9, ny + 26); c.lineTo(nx, ny + 19); c.lineTo(nx - 9, ny + 26); c.closePath(); c.fill();
+    c.font = '700 12px system-ui, sans-serif'; c.textAlign = 'center'; c.fillText('N', nx, ny + 40); c.textAlign = 'left';
     if (!box) {
       c.fillStyle = '#888'; c.font = '16px system-ui, sans-serif'; c.textAlign = 'center';
       c.fillText('no record of this log has a position', mapCanvas.width / 2, mapCanvas.height / 2);
