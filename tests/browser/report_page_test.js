@@ -261,6 +261,15 @@ async function logPage(browser, name, log) {
     const w = mb.width / mk, hh = mb.height / mk, x = s.highlighted.x, y = s.highlighted.y;
     check(x >= 0 && x <= w && y >= 0 && y <= hh, name + ': zoomed around it, the highlighted marker stays in view');
   }
+  if (h) {
+    // Hovering the highlighted marker names its event, time, record and details.
+    const cur = s.highlighted;
+    await page.mouse.move(mb.x + cur.x * mk + 1, mb.y + cur.y * mk);
+    const tipText = await page.$eval('#tip', (t) => (t.style.display === 'block' ? t.textContent : ''));
+    const f = csvFields(target.line);
+    check(tipText.includes(target.event) && tipText.includes(f[1]) && tipText.includes('record ' + target.record) &&
+          tipText.includes(f[5].split(' | ')[0]), name + ': the tooltip of the marker: ' + JSON.stringify(tipText));
+  }
   await map.screenshot({path: path.join(outDir, name + '-zoomed-map.png')});
 
   // Failures: one drill-down each, with the messages of the 10 s before in order.

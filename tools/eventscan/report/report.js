@@ -231,6 +231,7 @@
       c.lineWidth = 4; c.strokeStyle = '#fff'; c.stroke();
       c.lineWidth = 2; c.strokeStyle = '#000'; c.stroke();
       state.highlighted = {x: h[0], y: h[1], index: sel};
+      mapHits.push([h[0], h[1], sel]);  // found on hover even where another result hides it
     }
     // Scale bar: a round length of some 120 pixels.
     var metres = 120 / mapView.scale, unit = Math.pow(10, Math.floor(Math.log10(metres)));
@@ -497,7 +498,8 @@
       var p = at(ev.target, ev), best = -1, bestD = 64;
       for (var k = 0; k < target.length; ++k) {
         var dx = target[k][0] - p[0], dy = target[k][1] - p[1], d = dx * dx + dy * dy;
-        if (d <= bestD) { bestD = d; best = target[k][2]; }
+        // The selected result, ringed on top, wins a tie with others on its spot.
+        if (d < bestD || (d === bestD && target[k][2] === sel) || (d <= bestD && best !== sel)) { bestD = d; best = target[k][2]; }
       }
       if (best < 0) { tip.style.display = 'none'; return; }
       var e = events[best];
