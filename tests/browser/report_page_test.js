@@ -325,6 +325,28 @@ async function cellsOfLog(browser, name, log, cellOf, serving) {
   await page.close();
 }
 
+// The route's colour bins come from the KPI file: changed there, changed on the page.
+async function binsFromKpiFile(browser) {
+  console.log('== bins');
+  const copy = path.join(outDir, 'home-bins');
+  fs.rmSync(copy, {recursive: true, force: true});
+  fs.cpSync(home, copy, {recursive: true});
+  const kpis = path.join(copy, 'Kpis.cfg');
+  const text = fs.readFileSync(kpis, 'utf8');
+  const changed = text.replace(/(field = RSCP\s*\nbins = )[^\n]*/, '$1-110, -90');
+  check(changed !== text, 'bins: the RSCP distribution is in the KPI file');
+  fs.writeFileSync(kpis, changed);
+  const html = path.join(outDir, 'umts-bins.html');
+  execFileSync(eventscan, ['report', path.join(copy, 'logs', 'umts.jsonl'), '--home', copy, '-o', html],
+               {env: Object.assign({}, process.env, {EVENTMANAGER_SPEECH: '0'}), stdio: ['ignore', 'pipe', 'pipe']});
+  const page = await browser.newPage();
+  await ready(page, html);
+  const legend = await page.$eval('#bins', (b) => b.textContent);
+  check(legend.includes('< -110') && legend.includes('-110 to -90') && legend.includes('>= -90') && !legend.includes('-105'),
+        'bins: the legend follows the KPI file: ' + legend);
+  await page.close();
+}
+
 async function capturePage(browser) {
   console.log('== capture');
   const html = path.join(outDir, 'capture.html'), csvFile = path.join(outDir, 'capture.csv');
@@ -357,6 +379,7 @@ async function capturePage(browser) {
       (f) => f.BCCH === undefined ? null : 'BCCH ' + f.BCCH + (f.BSIC === undefined ? '' : ' / BSIC ' + f.BSIC), 'RxLevSub');
     await cellsOfLog(browser, 'umts', path.join(home, 'logs', 'umts.jsonl'),
       (f) => f.PSC === undefined ? null : (f.UARFCN === undefined ? '' : 'UARFCN ' + f.UARFCN + ' / ') + 'PSC ' + f.PSC, 'RSCP');
+    await binsFromKpiFile(browser);
     if (capture && fs.existsSync(capture)) await capturePage(browser);
     else console.log('capture not found beside the tree: its page is not checked');
   } finally {
