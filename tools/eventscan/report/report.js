@@ -512,6 +512,11 @@
     tip.style.display = 'block';
   }
 
+  // The tooltip belongs to the spot under the pointer: scrolling or leaving a drawing hides it.
+  function hideTip() { tip.style.display = 'none'; }
+  window.addEventListener('scroll', hideTip, true);
+  mapCanvas.addEventListener('mouseleave', hideTip);
+  graphCanvas.addEventListener('mouseleave', hideTip);
   fieldLeft.addEventListener('change', drawGraph);
   fieldRight.addEventListener('change', drawGraph);
   document.getElementById('reset').addEventListener('click', function () {
