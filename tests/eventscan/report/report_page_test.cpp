@@ -127,7 +127,7 @@ TEST(ReportPage, TextFromLogsAndDefinitionsCannotBreakThePage) {
   data.Network = "GSM";
   data.Records = 2;
   data.Styles.push_back({"</script><b>\"x\"&'@KPIS@", "message", 0xFFFFFF, 0, true, true, -1, 1});
-  data.Events.push_back({1, 46000.5, 0, GeoPoint{31.2, 121.4}, {"cause </script> <img src=x>", "second"}, "GSM"});
+  data.Events.push_back({1, 46000.5, 0, GeoPoint{31.2, 121.4}, {"cause </script> <img src=x>", "second"}, "GSM", std::nullopt});
   data.Route = {{31.2, 121.4}, {31.21, 121.41}};
   std::string page = pageOf(data);
   // Two script elements: the table data and the script; nothing else closes one.
@@ -166,7 +166,7 @@ TEST(ReportPage, MillionRecordLogGivesABoundedPageThatKeepsEveryEvent) {
     data.Signal.push_back({t, -70 - static_cast<double>((i * 7919) % 45)});
     if (i % Every == 0) {
       int style = static_cast<int>((i / Every) % 4);
-      data.Events.push_back({static_cast<int32_t>(i), t, style, p, {"detail line"}, "GSM"});
+      data.Events.push_back({static_cast<int32_t>(i), t, style, p, {"detail line"}, "GSM", std::nullopt});
       ++data.Styles[static_cast<size_t>(style)].Count;
       inMap += data.Styles[static_cast<size_t>(style)].InMap;
       inGraph += data.Styles[static_cast<size_t>(style)].InGraph;
@@ -209,4 +209,54 @@ TEST(ReportFile, SaveReplacesTheWholeFileAndKeepsItsPermissions) {
   } catch (const std::runtime_error& e) {
     EXPECT_NE(std::string(e.what()).find(missing), std::string::npos) << e.what();
   }
+}
+
+TEST(ReportPage, GraphSeriesKeepTheirGapsAndPeaksWhenThinned) {
+  // Two fields over 10 000 s: a short one sampled each second with a 20 s
+  // pause, and a long one of a million samples (every 10 ms) with a pause of
+  // a minute and one deep dip. The pauses must come out as gaps (null), the
+  // dip and the highest value must survive the thinning.
+  ReportData data;
+  data.LogName = "fields.jsonl";
+  data.Network = "UMTS";
+  data.Start = 46000.0;
+  data.End = data.Start + 10000.0 / 86400;
+  ReportSeries shortOne{"EcIo", "CPICH Ec/Io (dB)", {}}, longOne{"RSCP", "CPICH RSCP (dBm)", {}};
+  for (int s = 0; s < 100; ++s)
+    if (s < 40 || s >= 60) shortOne.Samples.push_back({data.Start + s / 86400.0, -8.0 - s % 3});
+  for (int i = 0; i < 1000000; ++i) {
+    const double t = i * 0.01;
+    if (t >= 5000 && t < 5060) continue;
+    double v = -80 + (i % 7);
+    if (i == 777777) v = -121;
+    if (i == 123456) v = -40;
+    longOne.Samples.push_back({data.Start + t / 86400, v});
+  }
+  data.Fields = {shortOne, longOne};
+  data.SignalField = "RSCP";
+  const std::string page = pageOf(data);
+  nlohmann::json view = tableDataOf(page)["view"];
+  ASSERT_EQ(view["fields"].size(), 2u);
+  EXPECT_EQ(view["serving"], 1);
+
+  auto gapsOf = [](const nlohmann::json& f) {
+    std::vector<double> at;
+    for (size_t i = 0; i < f["v"].size(); ++i)
+      if (f["v"][i].is_null()) at.push_back(f["t"][i].get<double>());
+    return at;
+  };
+  const nlohmann::json& s = view["fields"][0];
+  EXPECT_EQ(s["t"].size(), 81u);  // every sample and one gap
+  EXPECT_EQ(gapsOf(s), std::vector<double>{60});
+
+  const nlohmann::json& l = view["fields"][1];
+  EXPECT_LE(l["t"].size(), 30100u);
+  EXPECT_EQ(gapsOf(l), std::vector<double>{5060});
+  double lo = 0, hi = -200;
+  for (const auto& v : l["v"])
+    if (!v.is_null()) lo = std::min(lo, v.get<double>()), hi = std::max(hi, v.get<double>());
+  EXPECT_EQ(lo, -121);
+  EXPECT_EQ(hi, -40);
+  // Times stay in order, so the graph can draw the series left to right.
+  for (size_t i = 1; i < l["t"].size(); ++i) ASSERT_LE(l["t"][i - 1].get<double>(), l["t"][i].get<double>()) << i;
 }

@@ -59,6 +59,7 @@ int ReportCommand(const ReportOptions& o) {
       if (input->Stream) {
         // The route and the signal are taken from each record as it passes.
         track.emplace(input->Stream->Name(), network);
+        track->UseKpis(KpiHintsOf(kpis.Kpis, network));
         session.Feed(*input->Stream, [&](const HandsetRecord& rec) {
           track->Add(rec);
           sampler.Add(rec);
@@ -77,7 +78,14 @@ int ReportCommand(const ReportOptions& o) {
       EventFilter shown = filter;
       shown.TakeRecordChecksOf(session.Filter());
       ReportData data = track ? CollectReport(session.Results(), std::move(*track), shown)
-                              : CollectReport(session.Results(), *input->Parsed, shown);
+                              : CollectReport(session.Results(), *input->Parsed, shown, KpiHintsOf(kpis.Kpis, network));
+      // The records as `eventscan run` shows them: a capture's frame numbers.
+      if (!input->Frames.empty())
+        for (ReportEvent& e : data.Events) {
+          int32_t record = e.Record;
+          ShowRecordOfRow(*input, {}, record, e.Network);
+          e.Shown = record;
+        }
       if (input->Changed() && !changedWhenFed) std::cerr << TerminalText(input->Stream->ChangeText()) << '\n';
       data.Kpis = std::move(table);
       data.KpiSource = kpis.Path;

@@ -1,6 +1,7 @@
 #include "report/report_page.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <string_view>
 
@@ -79,9 +80,19 @@ std::string countsTable(const ReportData& data) {
   return out + "</table>";
 }
 
+// The networks of the records: a capture mixes GSM and UMTS parts, each
+// named with its share of the records.
+std::string networksText(const ReportData& data) {
+  if (data.Networks.size() < 2) return "network " + (data.Networks.empty() ? data.Network : data.Networks[0].first);
+  std::string out = "networks ";
+  for (size_t i = 0; i < data.Networks.size(); ++i)
+    out += fmt::format("{}{} ({} records)", i ? ", " : "", data.Networks[i].first, data.Networks[i].second);
+  return out;
+}
+
 std::string facts(const ReportData& data) {
   std::string span = data.Records ? fmt::format(", {} to {}", TimeText(data.Start), TimeText(data.End)) : "";
-  std::string out = fmt::format("{} records, {} events, network {}{}", data.Records, data.Events.size(), data.Network,
+  std::string out = fmt::format("{} records, {} events, {}{}", data.Records, data.Events.size(), networksText(data),
                                 span);
   if (data.Hidden)
     out += fmt::format("; {} {} of events not displayed left out", data.Hidden, data.Hidden == 1 ? "result" : "results");
@@ -95,22 +106,26 @@ std::string iconClasses(const ReportData& data) {
   return out;
 }
 
+std::string viewJson(const ReportData& data);
+
 // The table's data. Every "<" is written \u003c (it stands only inside JSON
 // strings), so no text from a log can end the script element or open a comment.
 std::string tableData(const ReportData& data) {
   nlohmann::json styles = nlohmann::json::array(), events = nlohmann::json::array();
   for (const ReportStyle& s : data.Styles)
-    styles.push_back({s.Name, s.Kind, ColourText(s.BackRgb), ColourText(s.FontRgb), s.Icon});
+    styles.push_back({s.Name, s.Kind, ColourText(s.BackRgb), ColourText(s.FontRgb), s.Icon, s.InMap, s.InGraph});
   for (const ReportEvent& e : data.Events) {
     std::string details;
     for (const std::string& line : e.Details) {
       if (!details.empty()) details += " | ";
       details += line;
     }
-    events.push_back({e.Record, TimeText(e.Time), e.Style, std::move(details), e.Network});
+    events.push_back({e.ShownRecord(), TimeText(e.Time), e.Style, std::move(details), e.Network});
   }
   nlohmann::json all{{"styles", std::move(styles)}, {"events", std::move(events)}};
   std::string text = all.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+  text.pop_back();  // the closing brace: the view's columns follow
+  text += ",\"view\":" + viewJson(data) + "}";
   std::string out;
   out.reserve(text.size());
   for (char c : text) {
@@ -119,6 +134,200 @@ std::string tableData(const ReportData& data) {
     else
       out += c;
   }
+  return out;
+}
+
+// Numbers in the page's data: a fixed number of decimals with the trailing
+// zeros dropped, null for a missing value.
+void appendNumber(std::string& out, double v, int decimals) {
+  if (!std::isfinite(v)) {
+    out += "null";
+    return;
+  }
+  std::string text = fmt::format("{:.{}f}", v, decimals);
+  if (text.find('.') != std::string::npos) {
+    while (text.back() == '0') text.pop_back();
+    if (text.back() == '.') text.pop_back();
+  }
+  if (text == "-0") text = "0";
+  out += text;
+}
+
+template <typename Values, typename Get>
+void appendArray(std::string& out, const Values& values, Get get, int decimals) {
+  out += '[';
+  bool first = true;
+  for (const auto& v : values) {
+    if (!first) out += ',';
+    first = false;
+    appendNumber(out, get(v), decimals);
+  }
+  out += ']';
+}
+
+constexpr size_t MaxSeriesPoints = 30000;
+constexpr size_t MaxRoutePoints = 30000;
+constexpr double MinGapSeconds = 2;
+
+// A series as the graph draws it: seconds from the log's start, a null value
+// where the samples pause far longer than their typical step (a gap is drawn
+// as a gap), and beyond MaxSeriesPoints the lowest and the highest sample of
+// each time slot, so that peaks survive the thinning.
+std::string seriesJson(const ReportSeries& s, double start) {
+  const auto& in = s.Samples;
+  std::vector<double> steps;
+  for (size_t i = 1; i < in.size(); ++i) steps.push_back((in[i].Time - in[i - 1].Time) * 86400);
+  double gap = MinGapSeconds;
+  if (!steps.empty()) {
+    std::nth_element(steps.begin(), steps.begin() + static_cast<std::ptrdiff_t>(steps.size() / 2), steps.end());
+    gap = std::max(gap, 5 * steps[steps.size() / 2]);
+  }
+  std::vector<std::pair<double, double>> out;  // (seconds, value)
+  const double nan = std::nan("");
+  if (in.size() <= MaxSeriesPoints) {
+    for (size_t i = 0; i < in.size(); ++i) {
+      const double t = (in[i].Time - start) * 86400;
+      if (i && (in[i].Time - in[i - 1].Time) * 86400 > gap) out.emplace_back(t, nan);
+      out.emplace_back(t, in[i].Value);
+    }
+  } else {
+    const double first = in.front().Time, span = std::max(in.back().Time - first, 1e-12);
+    const double slot = span / static_cast<double>(MaxSeriesPoints / 2);
+    size_t i = 0;
+    while (i < in.size()) {
+      const auto bucket = static_cast<long long>((in[i].Time - first) / slot);
+      size_t lo = i, hi = i, j = i + 1;
+      for (; j < in.size() && static_cast<long long>((in[j].Time - first) / slot) == bucket; ++j) {
+        if ((in[j].Time - in[j - 1].Time) * 86400 > gap) break;
+        if (in[j].Value < in[lo].Value) lo = j;
+        if (in[j].Value > in[hi].Value) hi = j;
+      }
+      for (size_t k : {std::min(lo, hi), std::max(lo, hi)}) {
+        if (k != std::min(lo, hi) && lo == hi) break;
+        out.emplace_back((in[k].Time - start) * 86400, in[k].Value);
+      }
+      if (j < in.size() && (in[j].Time - in[j - 1].Time) * 86400 > gap)
+        out.emplace_back((in[j].Time - start) * 86400, nan);
+      i = j;
+    }
+  }
+  std::string json = "{\"name\":" + nlohmann::json(s.Name).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) +
+                     ",\"label\":" + nlohmann::json(s.Label).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) +
+                     ",\"t\":";
+  appendArray(json, out, [](const auto& p) { return p.first; }, 3);
+  json += ",\"v\":";
+  appendArray(json, out, [](const auto& p) { return p.second; }, 2);
+  return json + "}";
+}
+
+// What the interactive map and graph draw, as columns of numbers: the
+// fields over time, the route with its time and serving signal, and each
+// event's time and position (aligned with the table's rows).
+std::string viewJson(const ReportData& data) {
+  std::string out = "{\"start\":" + nlohmann::json(TimeText(data.Start)).dump();
+  out += ",\"span\":";
+  appendNumber(out, (data.End - data.Start) * 86400, 3);
+  std::vector<ReportSeries> fallback;
+  const std::vector<ReportSeries>* fields = &data.Fields;
+  if (data.Fields.empty() && !data.Signal.empty()) {
+    fallback.push_back({"signal", data.SignalName, data.Signal});
+    fields = &fallback;
+  }
+  out += ",\"fields\":[";
+  int serving = fields->empty() ? -1 : 0;
+  for (size_t i = 0; i < fields->size(); ++i) {
+    if (i) out += ',';
+    out += seriesJson((*fields)[i], data.Start);
+    if ((*fields)[i].Name == data.SignalField) serving = static_cast<int>(i);
+  }
+  out += fmt::format("],\"serving\":{}", serving);
+  // The route, thinned to every n-th point past MaxRoutePoints.
+  const size_t n = data.Route.size(), stride = n > MaxRoutePoints ? (n + MaxRoutePoints - 1) / MaxRoutePoints : 1;
+  std::vector<size_t> kept;
+  for (size_t i = 0; i < n; i += stride) kept.push_back(i);
+  if (n && kept.back() != n - 1) kept.push_back(n - 1);
+  const bool timed = data.RouteTime.size() == n, valued = data.RouteValue.size() == n;
+  out += ",\"route\":{\"lat\":";
+  appendArray(out, kept, [&](size_t i) { return data.Route[i].Lat; }, 6);
+  out += ",\"lon\":";
+  appendArray(out, kept, [&](size_t i) { return data.Route[i].Lon; }, 6);
+  out += ",\"t\":";
+  appendArray(out, kept, [&](size_t i) { return timed ? (data.RouteTime[i] - data.Start) * 86400 : std::nan(""); }, 3);
+  out += ",\"v\":";
+  appendArray(out, kept, [&](size_t i) { return valued ? data.RouteValue[i] : std::nan(""); }, 2);
+  out += "},\"bins\":";
+  appendArray(out, data.SignalBins, [](double v) { return v; }, 3);
+  out += ",\"ev\":{\"t\":";
+  appendArray(out, data.Events, [&](const ReportEvent& e) { return (e.Time - data.Start) * 86400; }, 3);
+  out += ",\"lat\":";
+  appendArray(out, data.Events, [](const ReportEvent& e) { return e.Where ? e.Where->Lat : std::nan(""); }, 6);
+  out += ",\"lon\":";
+  appendArray(out, data.Events, [](const ReportEvent& e) { return e.Where ? e.Where->Lon : std::nan(""); }, 6);
+  out += "},\"failures\":";
+  appendArray(out, data.Failures, [](const ReportFailure& f) { return static_cast<double>(f.Event); }, 0);
+  const bool frames = std::any_of(data.Events.begin(), data.Events.end(), [](const ReportEvent& e) { return e.Shown.has_value(); });
+  out += fmt::format(",\"frames\":{}", frames ? "true" : "false");
+  out += ",\"networks\":[";
+  for (size_t i = 0; i < data.Networks.size(); ++i) out += (i ? ",\"" : "\"") + data.Networks[i].first + "\"";
+  return out + "]}";
+}
+
+std::string cellsTable(const ReportData& data) {
+  if (data.Cells.empty()) return "<p class=\"def\">No record of this log names its serving cell.</p>";
+  std::string out = "<table class=\"cells\"><tr><th>network</th><th>serving cell</th><th class=\"num\">samples</th>"
+                    "<th class=\"num\">mean</th><th class=\"num\">worst</th><th class=\"num\">events</th>"
+                    "<th class=\"num\">failures</th></tr>";
+  for (const ReportCell& c : data.Cells) {
+    std::string mean = c.Samples ? fmt::format("{:.1f}", c.Sum / static_cast<double>(c.Samples)) : "-";
+    std::string worst = c.Worst ? fmt::format("{:.1f}", *c.Worst) : "-";
+    out += fmt::format("<tr data-cell=\"{}\"><td>{}</td><td>{}</td><td class=\"num\">{}</td><td class=\"num\">{}</td>"
+                       "<td class=\"num\">{}</td><td class=\"num\">{}</td><td class=\"num{}\">{}</td></tr>",
+                       EscapeXml(c.Cell), c.Network, EscapeXml(c.Cell), c.Samples, mean, worst, c.Events,
+                       c.Failures ? " bad" : "", c.Failures);
+  }
+  return out + "</table>";
+}
+
+// A small drawing of the serving signal before a failure: the seconds before
+// it left to right, the failure at the right edge.
+std::string sparkline(const ReportFailure& f, double at) {
+  constexpr double W = 240, H = 60, Window = 10;
+  std::string out = fmt::format("<svg class=\"spark\" viewBox=\"0 0 {0:.0f} {1:.0f}\" width=\"{0:.0f}\" height=\"{1:.0f}\">"
+                                "<rect class=\"paper\" width=\"{0:.0f}\" height=\"{1:.0f}\"/>", W, H);
+  if (f.Signal.empty()) return out + fmt::format("<text x=\"8\" y=\"{:.0f}\" class=\"nodata\">no samples</text></svg>", H / 2);
+  double lo = f.Signal[0].Value, hi = lo;
+  for (const SignalSample& s : f.Signal) lo = std::min(lo, s.Value), hi = std::max(hi, s.Value);
+  if (hi - lo < 1) lo -= 0.5, hi += 0.5;
+  std::string path;
+  for (const SignalSample& s : f.Signal) {
+    double x = W * (1 - (at - s.Time) * 86400 / Window), y = 6 + (H - 18) * (hi - s.Value) / (hi - lo);
+    path += fmt::format("{}{:.1f} {:.1f}", path.empty() ? "M" : "L", x, y);
+  }
+  return out + fmt::format("<path class=\"signal\" d=\"{}\"/><text x=\"2\" y=\"{:.0f}\">{:.0f} .. {:.0f}</text></svg>",
+                           path, H - 2, lo, hi);
+}
+
+std::string drillDowns(const ReportData& data) {
+  if (data.Failures.empty()) return "<p class=\"def\">No failure among the events shown.</p>";
+  std::string out;
+  for (size_t i = 0; i < data.Failures.size(); ++i) {
+    const ReportFailure& f = data.Failures[i];
+    const ReportEvent& e = data.Events[f.Event];
+    const ReportStyle& s = data.Styles[static_cast<size_t>(e.Style)];
+    out += fmt::format("<details class=\"failure\" data-row=\"{}\"{}><summary><b>{}</b> at {}, {} {} ({})</summary>",
+                       f.Event, i == 0 ? " open" : "", EscapeXml(s.Name), TimeText(e.Time), e.Shown ? "frame" : "record",
+                       e.ShownRecord(), e.Network);
+    out += fmt::format("<div class=\"drill\"><div><p>Cause: {}</p>{}<p class=\"def\">{} before it</p></div>",
+                       f.Cause.empty() ? "not given" : EscapeXml(f.Cause), sparkline(f, e.Time),
+                       data.SignalName.empty() ? "serving signal, 10 s" : EscapeXml(data.SignalName) + ", 10 s");
+    out += "<ol class=\"messages\">";
+    for (const ReportMessage& m : f.Messages)
+      out += fmt::format("<li><span>{:+.3f} s</span> {}</li>", (m.Time - e.Time) * 86400, EscapeXml(m.Name));
+    if (f.Messages.empty()) out += "<li>no message in the 10 s before</li>";
+    out += "</ol></div></details>";
+  }
+  if (data.FailuresLeftOut)
+    out += fmt::format("<p class=\"def\">{} more failures are in the table.</p>", data.FailuresLeftOut);
   return out;
 }
 
@@ -147,6 +356,8 @@ void WriteReportPage(std::ostream& out, const ReportData& data) {
     if (key == "MAP") return RouteMapSvg(data);
     if (key == "GRAPH") return SignalGraphSvg(data);
     if (key == "NAME_OPTIONS") return nameOptions(data);
+    if (key == "CELLS") return cellsTable(data);
+    if (key == "FAILURES") return drillDowns(data);
     if (key == "DATA") return tableData(data);
     if (key == "SCRIPT") return std::string(ReportScript);
     return "@" + std::string(key) + "@";
