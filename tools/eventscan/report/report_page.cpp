@@ -317,8 +317,10 @@ std::string drillDowns(const ReportData& data) {
     out += fmt::format("<details class=\"failure\" data-row=\"{}\"{}><summary><b>{}</b> at {}, {} {} ({})</summary>",
                        f.Event, i == 0 ? " open" : "", EscapeXml(s.Name), TimeText(e.Time), e.Shown ? "frame" : "record",
                        e.ShownRecord(), e.Network);
-    out += fmt::format("<div class=\"drill\"><div><p>Cause: {}</p>{}<p class=\"def\">{} before it</p></div>",
-                       f.Cause.empty() ? "not given" : EscapeXml(f.Cause), sparkline(f, e.Time),
+    // The cause is shown as its detail lines say it ("Cause: ...", "Reject
+    // Cause: ..."), which name it already.
+    out += fmt::format("<div class=\"drill\"><div><p>{}</p>{}<p class=\"def\">{} before it</p></div>",
+                       f.Cause.empty() ? "Cause: not given" : EscapeXml(f.Cause), sparkline(f, e.Time),
                        data.SignalName.empty() ? "serving signal, 10 s" : EscapeXml(data.SignalName) + ", 10 s");
     out += "<ol class=\"messages\">";
     for (const ReportMessage& m : f.Messages)
