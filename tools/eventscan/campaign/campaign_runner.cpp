@@ -29,6 +29,7 @@
 #include "capture/capture_reader.h"
 #include "host/host_layout.h"
 #include "host/host_library.h"
+#include "kpi/kpi_file.h"
 
 extern char** environ;
 
@@ -95,13 +96,14 @@ bool hashFile(const std::string& path, Sha256& hash, uint64_t* size = nullptr) {
   return true;
 }
 
-// What decides a log's results besides its content: both definition files
-// (which events exist, which are displayed) and the network a run imposes.
+// What decides a log's rows besides its content: both definition files
+// (which events exist, which are displayed), the KPI file (its table) and the
+// network a run imposes.
 std::string definitionsHash(const std::optional<std::string>& network) {
   const std::string home = EffectiveHomeDirectory();
   Sha256 hash;
-  for (const char* name : {"EventsDefine.cfg", "EventsProperty.cfg"}) {
-    hashFile(home + name, hash);
+  for (const std::string& path : {home + "EventsDefine.cfg", home + "EventsProperty.cfg", KpiFilePath(home)}) {
+    hashFile(path, hash);
     hash.Add("\0", 1);
   }
   hash.Add(network ? network->data() : "", network ? network->size() : 0);
@@ -126,8 +128,61 @@ struct Job {
 // Reads a worker's JSON lines into its log (simdjson: the coordinator parses
 // every result of the campaign, and it is the one process that cannot be
 // run N at a time). False when the text stops being what a worker writes.
+namespace od = simdjson::ondemand;
+
+std::optional<double> optionalDouble(od::value v) {
+  if (v.is_null()) return std::nullopt;
+  return v.get_double().value();
+}
+std::optional<int64_t> optionalInt(od::value v) {
+  if (v.is_null()) return std::nullopt;
+  return v.get_int64().value();
+}
+std::string textOf(od::value v) { return std::string(std::string_view(v.get_string().value())); }
+
+// One KPI as KpiJsonText writes it.
+CampaignKpi kpiOf(od::object fields) {
+  CampaignKpi k;
+  std::vector<std::string> notes;
+  for (auto field : fields) {
+    const std::string_view key = field.unescaped_key().value();
+    od::value v = field.value();
+    if (key == "name") k.Name = textOf(v);
+    else if (key == "kind") k.Kind = textOf(v);
+    else if (key == "value") {
+      if (v.type().value() != od::json_type::array) k.Value = optionalDouble(v);
+    } else if (key == "numerator") k.Numerator = optionalInt(v);
+    else if (key == "denominator") k.Denominator = optionalInt(v);
+    else if (key == "count" || key == "samples") k.Count = optionalInt(v);
+    else if (key == "mean") k.Mean = optionalDouble(v);
+    else if (key == "median") k.Median = optionalDouble(v);
+    else if (key == "p90") k.P90 = optionalDouble(v);
+    else if (key == "max") k.Max = optionalDouble(v);
+    else if (key == "unit") k.Unit = textOf(v);
+    else if (key == "counted_as") k.CountedAs = textOf(v);
+    else if (key == "notes") {
+      for (auto n : v.get_array()) notes.emplace_back(std::string_view(n.get_string().value()));
+    } else if (key == "bins") {
+      for (auto b : v.get_array()) {
+        CampaignKpiBin bin;
+        for (auto bf : b.get_object()) {
+          const std::string_view bk = bf.unescaped_key().value();
+          od::value bv = bf.value();
+          if (bk == "bin") bin.Label = textOf(bv);
+          else if (bk == "count") bin.Count = bv.get_int64().value();
+          else if (bk == "share") bin.Share = optionalDouble(bv);
+        }
+        k.Bins.push_back(std::move(bin));
+      }
+    }
+  }
+  // A count's value is its count.
+  if (k.Kind == "count" && k.Value) k.Count = static_cast<int64_t>(*k.Value);
+  for (size_t i = 0; i < notes.size(); ++i) k.Notes += (i ? "; " : "") + notes[i];
+  return k;
+}
+
 bool parseWorkerLines(const std::string& text, LogOutcome& log, bool& ended) {
-  namespace od = simdjson::ondemand;
   std::string_view str;
   auto text_of = [&str](od::value v) {
     str = v.get_string().value();
@@ -169,6 +224,16 @@ bool parseWorkerLines(const std::string& text, LogOutcome& log, bool& ended) {
         else if (key == "route_m") log.RouteMetres = v.get_double().value();
         else if (key == "first") log.FirstTime = text_of(v);
         else if (key == "last") log.LastTime = text_of(v);
+        else if (key == "kpi") log.Kpis.push_back(kpiOf(v.get_object()));
+        else if (key == "points") {
+          for (auto p : v.get_array()) {
+            double latLon[2] = {0, 0};
+            size_t n = 0;
+            for (auto c : p.get_array())
+              if (n < 2) latLon[n++] = c.get_double().value();
+            log.Route.emplace_back(latLon[0], latLon[1]);
+          }
+        }
       }
       if (type == "result") {
         log.Results.push_back(std::move(r));
@@ -208,6 +273,8 @@ void readWorkerOutput(Job& job, int waitStatus, bool timedOut, double timeout) {
   // A log that did not end in its worker keeps none of its rows: they would
   // be a part passed off as the whole.
   log.Results.clear();
+  log.Kpis.clear();
+  log.Route.clear();
   log.Records = 0;
   log.Status = timedOut ? "timeout" : "crashed";
   log.Fault = why + (lastError.empty() ? "" : ": " + lastError);
