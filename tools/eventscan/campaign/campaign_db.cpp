@@ -197,11 +197,11 @@ CampaignDb::CampaignDb(const std::string& path) : path_(path) {
       exec("COMMIT");
     } else if (found == 1) {
       // Every row of version 1 stays; its logs have no KPI rows until they
-      // run again, which the next campaign does (the KPI file is part of
-      // the definitions hash now, so none of them is taken as done).
+      // run again, so none of them is taken as done by the next campaign.
       exec("BEGIN IMMEDIATE");
       try {
         exec(VersionTwo);
+        exec("UPDATE logs SET definitions_hash = 'version 1: ' || definitions_hash");
         exec(fmt::format("PRAGMA user_version={}", CampaignSchemaVersion).c_str());
         exec("COMMIT");
       } catch (...) {

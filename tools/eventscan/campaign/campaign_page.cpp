@@ -318,7 +318,7 @@ th{background:#f4f4f4}.num{text-align:right;font-variant-numeric:tabular-nums}.d
 .bad{color:#b00}svg#map{width:100%;max-width:960px;border:1px solid #ccc;background:#fafafa}
 .paper{fill:#fafafa}.route{fill:none;stroke-width:2.5;opacity:.8}.failure{fill:none;stroke:#d00;stroke-width:2.5}
 .scale{stroke:#333;stroke-width:3}details{margin:2px 0}summary{cursor:pointer}
-.days td{white-space:nowrap}
+.days td{font-size:12px}
 )css";
 
 }  // namespace
@@ -342,16 +342,6 @@ void WriteCampaignPage(std::ostream& out, const CampaignPageData& data, const st
                      EscapeXml(data.Database), data.Logs.size(), ok, data.Logs.size() - ok, records, results,
                      data.Failures.size());
 
-  out << "<h2>KPIs of the whole campaign</h2><p class=\"def\">Ratios from the numerators and denominators summed over "
-         "the logs; statistics give the count-weighted mean and the largest maximum (median and 90th percentile are "
-         "per log).</p>"
-      << kpiTable(CombineKpis(all), "campaign");
-
-  out << "<h2>KPIs per day</h2><p class=\"def\">A log counts on the day of its first record.</p>";
-  for (const auto& [day, logs] : days)
-    out << fmt::format("<details open><summary>{} · {} logs</summary>", EscapeXml(day), logs.size())
-        << kpiTable(CombineKpis(logs), "day " + day) << "</details>";
-
   out << "<h2>Routes and failures</h2>" << campaignMap(data);
 
   out << "<h2>Top failure causes</h2>";
@@ -362,8 +352,12 @@ void WriteCampaignPage(std::ostream& out, const CampaignPageData& data, const st
     c.second.insert(f.Event);
   }
   std::vector<std::pair<std::string, std::pair<size_t, std::set<std::string>>>> ranked(causes.begin(), causes.end());
-  std::stable_sort(ranked.begin(), ranked.end(),
-                   [](const auto& a, const auto& b) { return a.second.first > b.second.first; });
+  // Failures without a cause are listed last: they name no cause to look into.
+  std::stable_sort(ranked.begin(), ranked.end(), [](const auto& a, const auto& b) {
+    const bool aNone = a.first == "(no cause given)", bNone = b.first == "(no cause given)";
+    if (aNone != bNone) return bNone;
+    return a.second.first > b.second.first;
+  });
   if (ranked.empty()) out << "<p>No failures.</p>";
   else {
     out << "<table class=\"causes\"><tr><th>cause</th><th class=\"num\">failures</th><th>events</th></tr>";
@@ -375,6 +369,33 @@ void WriteCampaignPage(std::ostream& out, const CampaignPageData& data, const st
     }
     out << "</table>";
   }
+
+  out << "<h2>KPIs of the whole campaign</h2><p class=\"def\">Ratios from the numerators and denominators summed over "
+         "the logs; statistics give the count-weighted mean and the largest maximum (median and 90th percentile are "
+         "per log).</p>"
+      << kpiTable(CombineKpis(all), "campaign");
+
+  // One column a day; a KPI that a day's logs lack has an empty cell.
+  out << "<h2>KPIs per day</h2><p class=\"def\">A log counts on the day of its first record.</p><table "
+         "class=\"kpi days\"><tr><th>KPI</th>";
+  std::vector<std::vector<CampaignKpi>> perDay;
+  for (const auto& [day, logs] : days) {
+    out << fmt::format("<th class=\"num\">{} · {} {}</th>", EscapeXml(day), logs.size(), logs.size() == 1 ? "log" : "logs");
+    perDay.push_back(CombineKpis(logs));
+  }
+  out << "</tr>";
+  for (const CampaignKpi& k : CombineKpis(all)) {
+    out << fmt::format("<tr><td>{}</td>", EscapeXml(k.Name));
+    size_t column = 0;
+    for (const auto& [day, logs] : days) {
+      const std::vector<CampaignKpi>& kpis = perDay[column++];
+      auto it = std::find_if(kpis.begin(), kpis.end(),
+                             [&k](const CampaignKpi& d) { return d.Name == k.Name && d.Kind == k.Kind; });
+      out << (it == kpis.end() ? std::string("<td></td>") : kpiCell(*it, "day " + day));
+    }
+    out << "</tr>";
+  }
+  out << "</table>";
 
   out << "<h2>Logs</h2><table class=\"logs\"><tr><th>log</th><th>day</th><th>network</th><th "
          "class=\"num\">records</th><th class=\"num\">results</th><th>status</th></tr>";
