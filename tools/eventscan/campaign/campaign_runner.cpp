@@ -20,6 +20,7 @@
 #include <map>
 #include <memory>
 #include <sstream>
+#include <unordered_set>
 
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
@@ -504,7 +505,7 @@ int RunCampaign(const CampaignOptions& o) {
     setNonBlocking(driver->Out);
   }
   Progress progress(!o.Quiet && isatty(STDERR_FILENO) != 0, logs.size());
-  std::vector<std::string> seenHashes;
+  std::unordered_set<std::string> seenHashes;
   std::vector<std::unique_ptr<Job>> running;
   size_t next = 0;
 
@@ -522,37 +523,53 @@ int RunCampaign(const CampaignOptions& o) {
     }
   };
 
+  // The next log hashed while the workers run, so that starting a worker
+  // waits for no hashing (a log of a few megabytes takes milliseconds, as
+  // long as a small log runs).
+  std::unique_ptr<Job> ahead;
+  std::string aheadFault;  // the log could not be read
+  auto hashAhead = [&]() {
+    if (ahead || next >= logs.size()) return;
+    const std::string& path = logs[next++];
+    ahead = std::make_unique<Job>();
+    ahead->Log.Path = path;
+    ahead->Log.DefinitionsHash = definitions;
+    aheadFault.clear();
+    std::error_code ec;
+    Sha256 hash;
+    if (fs::is_regular_file(path, ec)) {
+      if (!hashFile(path, hash, &ahead->Log.Size))
+        aheadFault = fmt::format("{}: cannot read the log: {}", path, strerror(errno));
+      else
+        ahead->Log.ContentHash = hash.Hex();
+    } else {
+      // A pipe or a device cannot be read ahead for its hash: it is run every time.
+      ahead->Log.ContentHash = "not-a-file:" + path;
+    }
+  };
+
   // The next log to run, hashed and looked up; the ones to skip are counted.
   auto startNext = [&]() -> bool {
-    while (next < logs.size()) {
-      const std::string& path = logs[next++];
-      auto job = std::make_unique<Job>();
-      job->Log.Path = path;
-      job->Log.DefinitionsHash = definitions;
-      std::error_code ec;
-      Sha256 hash;
-      if (fs::is_regular_file(path, ec)) {
-        if (!hashFile(path, hash, &job->Log.Size)) {
-          job->Log.ContentHash = "unreadable:" + path;
-          job->Log.Status = "fault";
-          job->Log.Fault = fmt::format("{}: cannot read the log: {}", path, strerror(errno));
-          db.Store(job->Log);
-          ++totals.Faulty;
-          if (!o.Quiet) std::cerr << job->Log.Fault << '\n';
-          continue;
-        }
-        job->Log.ContentHash = hash.Hex();
-      } else {
-        // A pipe or a device cannot be read ahead for its hash: it is run every time.
-        job->Log.ContentHash = "not-a-file:" + path;
+    for (;;) {
+      hashAhead();
+      if (!ahead) return false;
+      std::unique_ptr<Job> job = std::move(ahead);
+      const std::string& path = job->Log.Path;
+      if (!aheadFault.empty()) {
+        job->Log.ContentHash = "unreadable:" + path;
+        job->Log.Status = "fault";
+        job->Log.Fault = aheadFault;
+        db.Store(job->Log);
+        ++totals.Faulty;
+        if (!o.Quiet) std::cerr << job->Log.Fault << '\n';
+        continue;
       }
-      const bool duplicate =
-          std::find(seenHashes.begin(), seenHashes.end(), job->Log.ContentHash) != seenHashes.end();
+      const bool duplicate = seenHashes.count(job->Log.ContentHash) != 0;
       if (duplicate || (!o.Force && db.HasCompleted(job->Log.ContentHash, definitions))) {
         ++totals.Skipped;
         continue;
       }
-      seenHashes.push_back(job->Log.ContentHash);
+      seenHashes.insert(job->Log.ContentHash);
       job->Started = Clock::now();
       if (driver) {
         nlohmann::json request{{"id", driver->NextId}, {"argv", workerArgs(o, path)}, {"timeout", o.LogTimeout}};
@@ -564,7 +581,6 @@ int RunCampaign(const CampaignOptions& o) {
       running.push_back(std::move(job));
       return true;
     }
-    return false;
   };
 
   if (driver) {
@@ -577,6 +593,7 @@ int RunCampaign(const CampaignOptions& o) {
       if (job->Out >= 0) fds.push_back({job->Out, POLLIN, 0});
       if (job->Err >= 0) fds.push_back({job->Err, POLLIN, 0});
     }
+    hashAhead();
     int wait = 200;  // the progress line is redrawn meanwhile
     if (o.LogTimeout > 0) {
       for (auto& job : running) {

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <iostream>
+#include <iterator>
 #include <memory>
 #include <vector>
 
+#include <fmt/format.h>
 #include <nlohmann/json.hpp>
 
 #include "eventmanager/outside/utility.h"
@@ -110,6 +112,19 @@ std::string timeText(double days) {
   return std::string(text, WriteDateTimeText(days, text));
 }
 
+// A JSON string: plain printable ASCII as it is, anything else through the
+// JSON writer (escapes, and invalid UTF-8 replaced as every line's is).
+void appendJsonText(std::string& out, const std::string& text) {
+  for (unsigned char c : text)
+    if (c < 0x20 || c == '"' || c == '\\' || c >= 0x7f) {
+      out += json(text).dump(-1, ' ', false, json::error_handler_t::replace);
+      return;
+    }
+  out += '"';
+  out += text;
+  out += '"';
+}
+
 void writeLine(std::ostream& out, const json& j) { out << j.dump(-1, ' ', false, json::error_handler_t::replace) << '\n'; }
 
 void writeEnd(std::ostream& out, const std::string& status, const std::string& fault, const LogHeader* header,
@@ -191,26 +206,41 @@ int RunCampaignWorker(const WorkerOptions& o, std::ostream& out) {
       json route = json::array();
       for (const auto& [lat, lon] : track.Route(500)) route.push_back({lat / 1e6, lon / 1e6});
       if (!route.empty()) writeLine(out, {{"type", "route"}, {"points", route}});
+      // Written field by field into one reused line: a log has thousands of
+      // results, and the coordinator waits for each worker's lines.
+      std::string line;
       VisitRowsIf(session.Results(), session.Filter(), ShownAsRun, [&](ResultRow& row) {
-        json r{{"type", "result"}, {"record", row.RecordIndex}, {"time", row.Time}, {"event", row.Event},
-               {"kind", row.Kind}, {"network", row.Network}, {"details", row.Details}};
-        if (row.TestEventId >= 0) r["id"] = row.TestEventId;
-        if (const Context* c = track.At(row.RecordIndex)) {
-          if (c->Lat != NoValue) {
-            r["lat"] = c->Lat / 1e6;
-            r["lon"] = c->Lon / 1e6;
-          }
-          if (c->Cell != NoValue) r["cell"] = c->Cell;
-          if (c->Signal != NoValue) r["signal"] = c->Signal;
-        }
         // Numbered and named as `eventscan run` shows them: a capture's rows by
         // frame, each with its record's network.
         int32_t record = row.RecordIndex;
         std::string network = row.Network;
         ShowRecordOfRow(*input, nets, record, network);
-        r["record"] = record;
-        r["network"] = network;
-        writeLine(out, r);
+        line.assign(R"({"type":"result","record":)");
+        fmt::format_to(std::back_inserter(line), "{}", record);
+        line += R"(,"time":)";
+        appendJsonText(line, row.Time);
+        line += R"(,"event":)";
+        appendJsonText(line, row.Event);
+        line += R"(,"kind":)";
+        appendJsonText(line, row.Kind);
+        line += R"(,"network":)";
+        appendJsonText(line, network);
+        line += R"(,"details":[)";
+        for (size_t i = 0; i < row.Details.size(); ++i) {
+          if (i) line += ',';
+          appendJsonText(line, row.Details[i]);
+        }
+        line += ']';
+        if (row.TestEventId >= 0) fmt::format_to(std::back_inserter(line), R"(,"id":{})", row.TestEventId);
+        if (const Context* c = track.At(row.RecordIndex)) {
+          // The shortest text that reads back as the same double.
+          if (c->Lat != NoValue)
+            fmt::format_to(std::back_inserter(line), R"(,"lat":{},"lon":{})", c->Lat / 1e6, c->Lon / 1e6);
+          if (c->Cell != NoValue) fmt::format_to(std::back_inserter(line), R"(,"cell":{})", c->Cell);
+          if (c->Signal != NoValue) fmt::format_to(std::back_inserter(line), R"(,"signal":{})", c->Signal);
+        }
+        line += "}\n";
+        out.write(line.data(), static_cast<std::streamsize>(line.size()));
       });
     }
     writeEnd(out, damage.empty() ? "ok" : "damaged", damage, &header, &track);
