@@ -95,6 +95,11 @@ TEST(CampaignKpis, EachLogsRowsAreWhatKpiPrintsAndThePageSumsThem) {
               work.Path());
   ASSERT_EQ(r.Status, 0) << r.Err;
 
+  // The query indices, built once at the end of a campaign of new logs.
+  EXPECT_EQ(query(db, "SELECT name FROM sqlite_schema WHERE name IN ('results_event', 'detail_values_name') ORDER BY "
+                      "name"),
+            (std::vector<std::string>{"detail_values_name", "results_event"}));
+
   // Per log: the stored rows are the kpi command's table, field by field.
   std::map<std::string, std::pair<long, long>> summed;  // ratio name: numerator, denominator over all logs
   std::map<std::string, std::map<std::string, std::pair<long, long>>> perDay;

@@ -104,6 +104,13 @@ class CampaignDb {
   bool HasCompleted(const std::string& contentHash, const std::string& definitionsHash);
   // Replaces whatever was kept of this content or path by `log`, in one transaction.
   void Store(const LogOutcome& log);
+  int64_t StoredLogs();
+  // The indices that only queries use (by event, by detail name) are dropped
+  // until BuildSearchIndices makes them again in one pass each; a run that is
+  // killed in between leaves them to the next one. The rows are the same
+  // either way.
+  void DeferSearchIndices();
+  void BuildSearchIndices();
 
  private:
   void exec(const char* sql);

@@ -493,6 +493,21 @@ int RunCampaign(const CampaignOptions& o) {
   CampaignDb db(o.Database);
   const std::string definitions = definitionsHash(o.Network);
   const std::vector<std::string> logs = FindCampaignLogs(o.Inputs);
+  // A campaign mostly of new logs builds the query indices once at its end;
+  // a few logs added to a large database update them as they are stored.
+  // Either way they are there when it ends (or after the next run of one
+  // that was killed).
+  if (static_cast<int64_t>(logs.size()) > 2 * db.StoredLogs()) db.DeferSearchIndices();
+  struct Indices {
+    CampaignDb& Db;
+    // Also when the campaign ends by an error; the next run retries a failure.
+    ~Indices() {
+      try {
+        Db.BuildSearchIndices();
+      } catch (...) {
+      }
+    }
+  } indices{db};
   const unsigned cores = std::max(1u, static_cast<unsigned>(sysconf(_SC_NPROCESSORS_ONLN)));
   const unsigned jobs = o.Jobs ? o.Jobs : o.Scheduler ? 64 : cores;
   Totals totals;
@@ -637,6 +652,7 @@ int RunCampaign(const CampaignOptions& o) {
     }
     progress.Draw(totals);
   }
+  db.BuildSearchIndices();
   progress.Draw(totals, true);
   progress.End();
   if (!o.Quiet)
