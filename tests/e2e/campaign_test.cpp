@@ -98,7 +98,13 @@ std::vector<std::string> contents(const fs::path& db) {
         "SELECT l.path, r.seq, v.name, v.value, v.unit FROM detail_values v JOIN results r ON r.id = v.result_id "
         "JOIN logs l ON l.id = r.log_id ORDER BY l.path, r.seq, v.rowid",
         "SELECT l.path, f.source, f.line, f.text FROM faults f JOIN logs l ON l.id = f.log_id ORDER BY l.path, "
-        "f.rowid"}) {
+        "f.rowid",
+        "SELECT l.path, k.seq, k.name, k.kind, k.value, k.numerator, k.denominator, k.count, k.mean, k.median, k.p90, "
+        "k.max, k.unit, k.notes FROM kpis k JOIN logs l ON l.id = k.log_id ORDER BY l.path, k.seq",
+        "SELECT l.path, k.seq, b.seq, b.label, b.count, b.share FROM kpi_bins b JOIN kpis k ON k.id = b.kpi_id "
+        "JOIN logs l ON l.id = k.log_id ORDER BY l.path, k.seq, b.seq",
+        "SELECT l.path, p.seq, p.latitude, p.longitude FROM route_points p JOIN logs l ON l.id = p.log_id "
+        "ORDER BY l.path, p.seq"}) {
     std::vector<std::string> rows = query(db, sql);
     all.insert(all.end(), rows.begin(), rows.end());
   }
@@ -180,7 +186,7 @@ TEST(Campaign, DatabaseHoldsEveryRowRunPrintsAndTheBrokenLogWithItsFault) {
             std::vector<std::string>{"2\t1"});
   EXPECT_EQ(query(db, "PRAGMA integrity_check"), std::vector<std::string>{"ok"});
   EXPECT_EQ(query(db, "PRAGMA journal_mode"), std::vector<std::string>{"wal"});
-  EXPECT_EQ(query(db, "PRAGMA user_version"), std::vector<std::string>{"1"});
+  EXPECT_EQ(query(db, "PRAGMA user_version"), std::vector<std::string>{"2"});
   // A log with no header at all cannot be run: a fault of its own, and exit status 2.
   const fs::path headless = work.Path() / "headless.jsonl";
   e2e::WriteFile(headless, "garbage\n");

@@ -10,8 +10,9 @@
 namespace eventscan {
 namespace {
 
-// Version 1. docs/campaign.md describes every column; a change of the tables
-// raises CampaignSchemaVersion.
+// Version 2 is version 1 and the tables that VersionTwo adds. docs/campaign.md
+// describes every column; a change of the tables raises CampaignSchemaVersion
+// and adds the step that brings the version before it up.
 const char* const Schema = R"sql(
 CREATE TABLE logs(
   id INTEGER PRIMARY KEY,
@@ -49,7 +50,6 @@ CREATE TABLE results(
   serving_signal REAL,
   UNIQUE(log_id, seq)
 );
-CREATE INDEX results_event ON results(event, network, time);
 CREATE TABLE detail_values(
   result_id INTEGER NOT NULL REFERENCES results(id) ON DELETE CASCADE,
   name TEXT NOT NULL,
@@ -57,7 +57,6 @@ CREATE TABLE detail_values(
   unit TEXT
 );
 CREATE INDEX detail_values_result ON detail_values(result_id);
-CREATE INDEX detail_values_name ON detail_values(name, value);
 CREATE TABLE faults(
   log_id INTEGER NOT NULL REFERENCES logs(id) ON DELETE CASCADE,
   source TEXT NOT NULL,
@@ -65,6 +64,52 @@ CREATE TABLE faults(
   text TEXT NOT NULL
 );
 CREATE INDEX faults_log ON faults(log_id);
+)sql";
+
+// The indices that only queries read (by event, by detail name), kept apart:
+// a campaign of many new logs builds them once at its end (CREATE INDEX sorts
+// once) instead of updating them at each of thousands of inserts per log.
+const char* const SearchIndices = R"sql(
+CREATE INDEX IF NOT EXISTS results_event ON results(event, network, time);
+CREATE INDEX IF NOT EXISTS detail_values_name ON detail_values(name, value);
+)sql";
+
+// The KPI table of each log and its route, for the campaign's pages.
+const char* const VersionTwo = R"sql(
+CREATE TABLE kpis(
+  id INTEGER PRIMARY KEY,
+  log_id INTEGER NOT NULL REFERENCES logs(id) ON DELETE CASCADE,
+  seq INTEGER NOT NULL,
+  name TEXT NOT NULL,
+  kind TEXT NOT NULL CHECK(kind IN ('ratio', 'statistics', 'count', 'distribution')),
+  value REAL,
+  numerator INTEGER,
+  denominator INTEGER,
+  count INTEGER,
+  mean REAL,
+  median REAL,
+  p90 REAL,
+  max REAL,
+  unit TEXT,
+  counted_as TEXT,
+  notes TEXT,
+  UNIQUE(log_id, seq)
+);
+CREATE TABLE kpi_bins(
+  kpi_id INTEGER NOT NULL REFERENCES kpis(id) ON DELETE CASCADE,
+  seq INTEGER NOT NULL,
+  label TEXT NOT NULL,
+  count INTEGER NOT NULL,
+  share REAL,
+  PRIMARY KEY(kpi_id, seq)
+) WITHOUT ROWID;
+CREATE TABLE route_points(
+  log_id INTEGER NOT NULL REFERENCES logs(id) ON DELETE CASCADE,
+  seq INTEGER NOT NULL,
+  latitude REAL NOT NULL,
+  longitude REAL NOT NULL,
+  PRIMARY KEY(log_id, seq)
+) WITHOUT ROWID;
 )sql";
 
 std::string trimmed(const std::string& s) {
@@ -128,7 +173,9 @@ std::optional<DetailValue> ParseDetailValue(const std::string& line) {
 }
 
 CampaignDb::CampaignDb(const std::string& path) : path_(path) {
-  if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+  // One thread only uses the connection: no mutex.
+  const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
+  if (sqlite3_open_v2(path.c_str(), &db_, flags, nullptr) != SQLITE_OK) {
     std::string why = db_ ? sqlite3_errmsg(db_) : "out of memory";
     sqlite3_close(db_);
     db_ = nullptr;
@@ -142,6 +189,13 @@ CampaignDb::CampaignDb(const std::string& path) : path_(path) {
     // committed log across a crash of the process; only a power cut may lose
     // the last commits, which a rerun then repeats.
     exec("PRAGMA synchronous=NORMAL");
+    // The coordinator is the one writer and must keep up with every worker:
+    // a page cache that holds the indices' working set spares reading them
+    // back at each log, and fewer, larger checkpoints copy a page changed by
+    // several logs into the database once.
+    exec("PRAGMA cache_size=-65536");
+    exec("PRAGMA wal_autocheckpoint=8192");
+    exec("PRAGMA temp_store=MEMORY");
     sqlite3_stmt* version = prepare("PRAGMA user_version");
     int found = sqlite3_step(version) == SQLITE_ROW ? sqlite3_column_int(version, 0) : -1;
     sqlite3_finalize(version);
@@ -153,11 +207,29 @@ CampaignDb::CampaignDb(const std::string& path) : path_(path) {
         throw CampaignDbError(fmt::format("{}: a database that is not a campaign database; nothing was changed", path));
       exec("BEGIN IMMEDIATE");
       exec(Schema);
+      exec(SearchIndices);
+      exec(VersionTwo);
       exec(fmt::format("PRAGMA user_version={}", CampaignSchemaVersion).c_str());
       exec("COMMIT");
+    } else if (found == 1) {
+      // Every row of version 1 stays; its logs have no KPI rows until they
+      // run again, so none of them is taken as done by the next campaign.
+      exec("BEGIN IMMEDIATE");
+      try {
+        exec(VersionTwo);
+        exec("UPDATE logs SET definitions_hash = 'version 1: ' || definitions_hash");
+        exec(fmt::format("PRAGMA user_version={}", CampaignSchemaVersion).c_str());
+        exec("COMMIT");
+      } catch (...) {
+        char* ignored = nullptr;
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, &ignored);
+        sqlite3_free(ignored);
+        throw;
+      }
     } else if (found != CampaignSchemaVersion) {
-      throw CampaignDbError(fmt::format("{}: campaign schema version {}, this eventscan writes version {}", path, found,
-                                        CampaignSchemaVersion));
+      throw CampaignDbError(fmt::format("{}: campaign schema version {}, this eventscan writes version {}; nothing "
+                                        "was changed (a newer eventscan wrote it)",
+                                        path, found, CampaignSchemaVersion));
     }
     completed_ = prepare(
         "SELECT 1 FROM logs WHERE content_hash = ?1 AND definitions_hash = ?2 AND status = 'ok'");
@@ -171,8 +243,14 @@ CampaignDb::CampaignDb(const std::string& path) : path_(path) {
         "serving_cell, serving_signal) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13)");
     insertValue_ = prepare("INSERT INTO detail_values(result_id, name, value, unit) VALUES(?1, ?2, ?3, ?4)");
     insertFault_ = prepare("INSERT INTO faults(log_id, source, line, text) VALUES(?1, ?2, ?3, ?4)");
+    insertKpi_ = prepare(
+        "INSERT INTO kpis(log_id, seq, name, kind, value, numerator, denominator, count, mean, median, p90, max, unit, "
+        "counted_as, notes) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15)");
+    insertBin_ = prepare("INSERT INTO kpi_bins(kpi_id, seq, label, count, share) VALUES(?1, ?2, ?3, ?4, ?5)");
+    insertPoint_ = prepare("INSERT INTO route_points(log_id, seq, latitude, longitude) VALUES(?1, ?2, ?3, ?4)");
   } catch (...) {
-    for (sqlite3_stmt* s : {completed_, deleteLog_, insertLog_, insertResult_, insertValue_, insertFault_})
+    for (sqlite3_stmt* s : {completed_, deleteLog_, insertLog_, insertResult_, insertValue_, insertFault_, insertKpi_,
+                            insertBin_, insertPoint_})
       sqlite3_finalize(s);
     sqlite3_close(db_);
     throw;
@@ -180,10 +258,24 @@ CampaignDb::CampaignDb(const std::string& path) : path_(path) {
 }
 
 CampaignDb::~CampaignDb() {
-  for (sqlite3_stmt* s : {completed_, deleteLog_, insertLog_, insertResult_, insertValue_, insertFault_})
+  for (sqlite3_stmt* s : {completed_, deleteLog_, insertLog_, insertResult_, insertValue_, insertFault_, insertKpi_,
+                          insertBin_, insertPoint_})
     sqlite3_finalize(s);
   sqlite3_close(db_);
 }
+
+int64_t CampaignDb::StoredLogs() {
+  sqlite3_stmt* s = prepare("SELECT count(*) FROM logs");
+  const int64_t n = sqlite3_step(s) == SQLITE_ROW ? sqlite3_column_int64(s, 0) : 0;
+  sqlite3_finalize(s);
+  return n;
+}
+
+void CampaignDb::DeferSearchIndices() {
+  exec("DROP INDEX IF EXISTS results_event; DROP INDEX IF EXISTS detail_values_name");
+}
+
+void CampaignDb::BuildSearchIndices() { exec(SearchIndices); }
 
 void CampaignDb::fail(const char* what) {
   throw CampaignDbError(fmt::format("{}: {}: {}", path_, what, sqlite3_errmsg(db_)));
@@ -302,9 +394,47 @@ void CampaignDb::Store(const LogOutcome& log) {
       bindText(insertFault_, 4, f.Text);
       step(insertFault_, "cannot store a fault");
     }
+    int64_t kpiSeq = 0;
+    for (const CampaignKpi& k : log.Kpis) {
+      sqlite3_bind_int64(insertKpi_, 1, logId);
+      sqlite3_bind_int64(insertKpi_, 2, kpiSeq++);
+      bindText(insertKpi_, 3, k.Name);
+      bindText(insertKpi_, 4, k.Kind);
+      bindOptional(insertKpi_, 5, k.Value);
+      bindOptional(insertKpi_, 6, k.Numerator);
+      bindOptional(insertKpi_, 7, k.Denominator);
+      bindOptional(insertKpi_, 8, k.Count);
+      bindOptional(insertKpi_, 9, k.Mean);
+      bindOptional(insertKpi_, 10, k.Median);
+      bindOptional(insertKpi_, 11, k.P90);
+      bindOptional(insertKpi_, 12, k.Max);
+      bindTextOrNull(insertKpi_, 13, k.Unit);
+      bindTextOrNull(insertKpi_, 14, k.CountedAs);
+      bindTextOrNull(insertKpi_, 15, k.Notes);
+      step(insertKpi_, "cannot store a KPI");
+      const sqlite3_int64 kpiId = sqlite3_last_insert_rowid(db_);
+      int64_t binSeq = 0;
+      for (const CampaignKpiBin& b : k.Bins) {
+        sqlite3_bind_int64(insertBin_, 1, kpiId);
+        sqlite3_bind_int64(insertBin_, 2, binSeq++);
+        bindText(insertBin_, 3, b.Label);
+        sqlite3_bind_int64(insertBin_, 4, b.Count);
+        bindOptional(insertBin_, 5, b.Share);
+        step(insertBin_, "cannot store a KPI bin");
+      }
+    }
+    int64_t pointSeq = 0;
+    for (const auto& [lat, lon] : log.Route) {
+      sqlite3_bind_int64(insertPoint_, 1, logId);
+      sqlite3_bind_int64(insertPoint_, 2, pointSeq++);
+      sqlite3_bind_double(insertPoint_, 3, lat);
+      sqlite3_bind_double(insertPoint_, 4, lon);
+      step(insertPoint_, "cannot store a route point");
+    }
     exec("COMMIT");
   } catch (...) {
-    for (sqlite3_stmt* s : {deleteLog_, insertLog_, insertResult_, insertValue_, insertFault_}) {
+    for (sqlite3_stmt* s : {deleteLog_, insertLog_, insertResult_, insertValue_, insertFault_, insertKpi_, insertBin_,
+                            insertPoint_}) {
       sqlite3_reset(s);
       sqlite3_clear_bindings(s);
     }

@@ -10,6 +10,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct sqlite3;
@@ -22,7 +23,7 @@ class CampaignDbError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-inline constexpr int CampaignSchemaVersion = 1;
+inline constexpr int CampaignSchemaVersion = 2;
 
 struct ResultContext {
   std::optional<double> Latitude, Longitude;  // degrees
@@ -51,6 +52,21 @@ struct CampaignFault {
   std::string Text;
 };
 
+struct CampaignKpiBin {
+  std::string Label;
+  int64_t Count = 0;
+  std::optional<double> Share;  // percent
+};
+
+// One row of the log's KPI table, as `eventscan kpi --format json` gives it.
+struct CampaignKpi {
+  std::string Name, Kind, Unit, CountedAs, Notes;
+  std::optional<double> Value;  // a distribution has none (its bins have shares)
+  std::optional<int64_t> Numerator, Denominator, Count;
+  std::optional<double> Mean, Median, P90, Max;
+  std::vector<CampaignKpiBin> Bins;
+};
+
 // Everything the database keeps of one log.
 struct LogOutcome {
   std::string Path;
@@ -66,6 +82,8 @@ struct LogOutcome {
   double RunSeconds = 0;
   std::vector<CampaignResult> Results;
   std::vector<CampaignFault> Faults;
+  std::vector<CampaignKpi> Kpis;
+  std::vector<std::pair<double, double>> Route;  // latitude, longitude; thinned
 };
 
 // "Name: value (unit)" or "Name: value" of a detail line with a number for
@@ -74,7 +92,8 @@ std::optional<DetailValue> ParseDetailValue(const std::string& line);
 
 class CampaignDb {
  public:
-  // Creates the file and its schema, or opens one of this schema version;
+  // Creates the file and its schema, or opens one of this schema version (a
+  // file of version 1 is brought to this version in place, its rows kept);
   // raises CampaignDbError naming the file otherwise.
   explicit CampaignDb(const std::string& path);
   ~CampaignDb();
@@ -85,6 +104,13 @@ class CampaignDb {
   bool HasCompleted(const std::string& contentHash, const std::string& definitionsHash);
   // Replaces whatever was kept of this content or path by `log`, in one transaction.
   void Store(const LogOutcome& log);
+  int64_t StoredLogs();
+  // The indices that only queries use (by event, by detail name) are dropped
+  // until BuildSearchIndices makes them again in one pass each; a run that is
+  // killed in between leaves them to the next one. The rows are the same
+  // either way.
+  void DeferSearchIndices();
+  void BuildSearchIndices();
 
  private:
   void exec(const char* sql);
@@ -99,6 +125,9 @@ class CampaignDb {
   sqlite3_stmt* insertResult_ = nullptr;
   sqlite3_stmt* insertValue_ = nullptr;
   sqlite3_stmt* insertFault_ = nullptr;
+  sqlite3_stmt* insertKpi_ = nullptr;
+  sqlite3_stmt* insertBin_ = nullptr;
+  sqlite3_stmt* insertPoint_ = nullptr;
 };
 
 }  // namespace eventscan

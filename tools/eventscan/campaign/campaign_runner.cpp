@@ -20,6 +20,7 @@
 #include <map>
 #include <memory>
 #include <sstream>
+#include <unordered_set>
 
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
@@ -29,6 +30,7 @@
 #include "capture/capture_reader.h"
 #include "host/host_layout.h"
 #include "host/host_library.h"
+#include "kpi/kpi_file.h"
 
 extern char** environ;
 
@@ -95,13 +97,14 @@ bool hashFile(const std::string& path, Sha256& hash, uint64_t* size = nullptr) {
   return true;
 }
 
-// What decides a log's results besides its content: both definition files
-// (which events exist, which are displayed) and the network a run imposes.
+// What decides a log's rows besides its content: both definition files
+// (which events exist, which are displayed), the KPI file (its table) and the
+// network a run imposes.
 std::string definitionsHash(const std::optional<std::string>& network) {
   const std::string home = EffectiveHomeDirectory();
   Sha256 hash;
-  for (const char* name : {"EventsDefine.cfg", "EventsProperty.cfg"}) {
-    hashFile(home + name, hash);
+  for (const std::string& path : {home + "EventsDefine.cfg", home + "EventsProperty.cfg", KpiFilePath(home)}) {
+    hashFile(path, hash);
     hash.Add("\0", 1);
   }
   hash.Add(network ? network->data() : "", network ? network->size() : 0);
@@ -126,8 +129,61 @@ struct Job {
 // Reads a worker's JSON lines into its log (simdjson: the coordinator parses
 // every result of the campaign, and it is the one process that cannot be
 // run N at a time). False when the text stops being what a worker writes.
+namespace od = simdjson::ondemand;
+
+std::optional<double> optionalDouble(od::value v) {
+  if (v.is_null()) return std::nullopt;
+  return v.get_double().value();
+}
+std::optional<int64_t> optionalInt(od::value v) {
+  if (v.is_null()) return std::nullopt;
+  return v.get_int64().value();
+}
+std::string textOf(od::value v) { return std::string(std::string_view(v.get_string().value())); }
+
+// One KPI as KpiJsonText writes it.
+CampaignKpi kpiOf(od::object fields) {
+  CampaignKpi k;
+  std::vector<std::string> notes;
+  for (auto field : fields) {
+    const std::string_view key = field.unescaped_key().value();
+    od::value v = field.value();
+    if (key == "name") k.Name = textOf(v);
+    else if (key == "kind") k.Kind = textOf(v);
+    else if (key == "value") {
+      if (v.type().value() != od::json_type::array) k.Value = optionalDouble(v);
+    } else if (key == "numerator") k.Numerator = optionalInt(v);
+    else if (key == "denominator") k.Denominator = optionalInt(v);
+    else if (key == "count" || key == "samples") k.Count = optionalInt(v);
+    else if (key == "mean") k.Mean = optionalDouble(v);
+    else if (key == "median") k.Median = optionalDouble(v);
+    else if (key == "p90") k.P90 = optionalDouble(v);
+    else if (key == "max") k.Max = optionalDouble(v);
+    else if (key == "unit") k.Unit = textOf(v);
+    else if (key == "counted_as") k.CountedAs = textOf(v);
+    else if (key == "notes") {
+      for (auto n : v.get_array()) notes.emplace_back(std::string_view(n.get_string().value()));
+    } else if (key == "bins") {
+      for (auto b : v.get_array()) {
+        CampaignKpiBin bin;
+        for (auto bf : b.get_object()) {
+          const std::string_view bk = bf.unescaped_key().value();
+          od::value bv = bf.value();
+          if (bk == "bin") bin.Label = textOf(bv);
+          else if (bk == "count") bin.Count = bv.get_int64().value();
+          else if (bk == "share") bin.Share = optionalDouble(bv);
+        }
+        k.Bins.push_back(std::move(bin));
+      }
+    }
+  }
+  // A count's value is its count.
+  if (k.Kind == "count" && k.Value) k.Count = static_cast<int64_t>(*k.Value);
+  for (size_t i = 0; i < notes.size(); ++i) k.Notes += (i ? "; " : "") + notes[i];
+  return k;
+}
+
 bool parseWorkerLines(const std::string& text, LogOutcome& log, bool& ended) {
-  namespace od = simdjson::ondemand;
   std::string_view str;
   auto text_of = [&str](od::value v) {
     str = v.get_string().value();
@@ -169,6 +225,16 @@ bool parseWorkerLines(const std::string& text, LogOutcome& log, bool& ended) {
         else if (key == "route_m") log.RouteMetres = v.get_double().value();
         else if (key == "first") log.FirstTime = text_of(v);
         else if (key == "last") log.LastTime = text_of(v);
+        else if (key == "kpi") log.Kpis.push_back(kpiOf(v.get_object()));
+        else if (key == "points") {
+          for (auto p : v.get_array()) {
+            double latLon[2] = {0, 0};
+            size_t n = 0;
+            for (auto c : p.get_array())
+              if (n < 2) latLon[n++] = c.get_double().value();
+            log.Route.emplace_back(latLon[0], latLon[1]);
+          }
+        }
       }
       if (type == "result") {
         log.Results.push_back(std::move(r));
@@ -208,6 +274,8 @@ void readWorkerOutput(Job& job, int waitStatus, bool timedOut, double timeout) {
   // A log that did not end in its worker keeps none of its rows: they would
   // be a part passed off as the whole.
   log.Results.clear();
+  log.Kpis.clear();
+  log.Route.clear();
   log.Records = 0;
   log.Status = timedOut ? "timeout" : "crashed";
   log.Fault = why + (lastError.empty() ? "" : ": " + lastError);
@@ -425,6 +493,21 @@ int RunCampaign(const CampaignOptions& o) {
   CampaignDb db(o.Database);
   const std::string definitions = definitionsHash(o.Network);
   const std::vector<std::string> logs = FindCampaignLogs(o.Inputs);
+  // A campaign mostly of new logs builds the query indices once at its end;
+  // a few logs added to a large database update them as they are stored.
+  // Either way they are there when it ends (or after the next run of one
+  // that was killed).
+  if (static_cast<int64_t>(logs.size()) > 2 * db.StoredLogs()) db.DeferSearchIndices();
+  struct Indices {
+    CampaignDb& Db;
+    // Also when the campaign ends by an error; the next run retries a failure.
+    ~Indices() {
+      try {
+        Db.BuildSearchIndices();
+      } catch (...) {
+      }
+    }
+  } indices{db};
   const unsigned cores = std::max(1u, static_cast<unsigned>(sysconf(_SC_NPROCESSORS_ONLN)));
   const unsigned jobs = o.Jobs ? o.Jobs : o.Scheduler ? 64 : cores;
   Totals totals;
@@ -437,7 +520,7 @@ int RunCampaign(const CampaignOptions& o) {
     setNonBlocking(driver->Out);
   }
   Progress progress(!o.Quiet && isatty(STDERR_FILENO) != 0, logs.size());
-  std::vector<std::string> seenHashes;
+  std::unordered_set<std::string> seenHashes;
   std::vector<std::unique_ptr<Job>> running;
   size_t next = 0;
 
@@ -455,37 +538,53 @@ int RunCampaign(const CampaignOptions& o) {
     }
   };
 
+  // The next log hashed while the workers run, so that starting a worker
+  // waits for no hashing (a log of a few megabytes takes milliseconds, as
+  // long as a small log runs).
+  std::unique_ptr<Job> ahead;
+  std::string aheadFault;  // the log could not be read
+  auto hashAhead = [&]() {
+    if (ahead || next >= logs.size()) return;
+    const std::string& path = logs[next++];
+    ahead = std::make_unique<Job>();
+    ahead->Log.Path = path;
+    ahead->Log.DefinitionsHash = definitions;
+    aheadFault.clear();
+    std::error_code ec;
+    Sha256 hash;
+    if (fs::is_regular_file(path, ec)) {
+      if (!hashFile(path, hash, &ahead->Log.Size))
+        aheadFault = fmt::format("{}: cannot read the log: {}", path, strerror(errno));
+      else
+        ahead->Log.ContentHash = hash.Hex();
+    } else {
+      // A pipe or a device cannot be read ahead for its hash: it is run every time.
+      ahead->Log.ContentHash = "not-a-file:" + path;
+    }
+  };
+
   // The next log to run, hashed and looked up; the ones to skip are counted.
   auto startNext = [&]() -> bool {
-    while (next < logs.size()) {
-      const std::string& path = logs[next++];
-      auto job = std::make_unique<Job>();
-      job->Log.Path = path;
-      job->Log.DefinitionsHash = definitions;
-      std::error_code ec;
-      Sha256 hash;
-      if (fs::is_regular_file(path, ec)) {
-        if (!hashFile(path, hash, &job->Log.Size)) {
-          job->Log.ContentHash = "unreadable:" + path;
-          job->Log.Status = "fault";
-          job->Log.Fault = fmt::format("{}: cannot read the log: {}", path, strerror(errno));
-          db.Store(job->Log);
-          ++totals.Faulty;
-          if (!o.Quiet) std::cerr << job->Log.Fault << '\n';
-          continue;
-        }
-        job->Log.ContentHash = hash.Hex();
-      } else {
-        // A pipe or a device cannot be read ahead for its hash: it is run every time.
-        job->Log.ContentHash = "not-a-file:" + path;
+    for (;;) {
+      hashAhead();
+      if (!ahead) return false;
+      std::unique_ptr<Job> job = std::move(ahead);
+      const std::string& path = job->Log.Path;
+      if (!aheadFault.empty()) {
+        job->Log.ContentHash = "unreadable:" + path;
+        job->Log.Status = "fault";
+        job->Log.Fault = aheadFault;
+        db.Store(job->Log);
+        ++totals.Faulty;
+        if (!o.Quiet) std::cerr << job->Log.Fault << '\n';
+        continue;
       }
-      const bool duplicate =
-          std::find(seenHashes.begin(), seenHashes.end(), job->Log.ContentHash) != seenHashes.end();
+      const bool duplicate = seenHashes.count(job->Log.ContentHash) != 0;
       if (duplicate || (!o.Force && db.HasCompleted(job->Log.ContentHash, definitions))) {
         ++totals.Skipped;
         continue;
       }
-      seenHashes.push_back(job->Log.ContentHash);
+      seenHashes.insert(job->Log.ContentHash);
       job->Started = Clock::now();
       if (driver) {
         nlohmann::json request{{"id", driver->NextId}, {"argv", workerArgs(o, path)}, {"timeout", o.LogTimeout}};
@@ -497,7 +596,6 @@ int RunCampaign(const CampaignOptions& o) {
       running.push_back(std::move(job));
       return true;
     }
-    return false;
   };
 
   if (driver) {
@@ -510,6 +608,7 @@ int RunCampaign(const CampaignOptions& o) {
       if (job->Out >= 0) fds.push_back({job->Out, POLLIN, 0});
       if (job->Err >= 0) fds.push_back({job->Err, POLLIN, 0});
     }
+    hashAhead();
     int wait = 200;  // the progress line is redrawn meanwhile
     if (o.LogTimeout > 0) {
       for (auto& job : running) {
@@ -553,6 +652,7 @@ int RunCampaign(const CampaignOptions& o) {
     }
     progress.Draw(totals);
   }
+  db.BuildSearchIndices();
   progress.Draw(totals, true);
   progress.End();
   if (!o.Quiet)

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <iostream>
+#include <iterator>
 #include <memory>
 #include <vector>
 
+#include <fmt/format.h>
 #include <nlohmann/json.hpp>
 
 #include "eventmanager/outside/utility.h"
@@ -13,6 +15,8 @@
 #include "host/host_library.h"
 #include "host/host_session.h"
 #include "host/log_input.h"
+#include "kpi/kpi_output.h"
+#include "kpi/kpi_run.h"
 #include "log/networks.h"
 #include "output/result_rows.h"
 
@@ -57,6 +61,7 @@ class ContextTrack {
     if (lat != NoValue && lon != NoValue && !(lat == 0 && lon == 0) && std::abs(lat) <= 90000000 &&
         std::abs(lon) <= 180000000) {
       if (c.Lat != NoValue) route_ += distance(c.Lat, c.Lon, lat, lon);
+      if (lat != c.Lat || lon != c.Lon) points_.emplace_back(lat, lon);
       c.Lat = lat;
       c.Lon = lon;
     }
@@ -72,6 +77,15 @@ class ContextTrack {
     return index >= 0 && static_cast<size_t>(index) < at_.size() ? &at_[static_cast<size_t>(index)] : nullptr;
   }
   double RouteMetres() const { return route_; }
+  // The positions of the drive, thinned to at most `most` evenly taken
+  // points (the last one always kept), for a map of the whole campaign.
+  std::vector<std::pair<int32_t, int32_t>> Route(size_t most) const {
+    if (points_.size() <= most) return points_;
+    std::vector<std::pair<int32_t, int32_t>> kept;
+    const double step = static_cast<double>(points_.size() - 1) / static_cast<double>(most - 1);
+    for (size_t i = 0; i < most; ++i) kept.push_back(points_[static_cast<size_t>(static_cast<double>(i) * step + 0.5)]);
+    return kept;
+  }
   size_t Records() const { return records_; }
   double First() const { return first_; }
   double Last() const { return last_time_; }
@@ -87,6 +101,7 @@ class ContextTrack {
   ContextFields fields_;
   Context last_;
   std::vector<Context> at_;
+  std::vector<std::pair<int32_t, int32_t>> points_;  // each change of position
   double route_ = 0;
   size_t records_ = 0;
   double first_ = 0, last_time_ = 0;
@@ -95,6 +110,19 @@ class ContextTrack {
 std::string timeText(double days) {
   char text[DateTimeTextCapacity];
   return std::string(text, WriteDateTimeText(days, text));
+}
+
+// A JSON string: plain printable ASCII as it is, anything else through the
+// JSON writer (escapes, and invalid UTF-8 replaced as every line's is).
+void appendJsonText(std::string& out, const std::string& text) {
+  for (unsigned char c : text)
+    if (c < 0x20 || c == '"' || c == '\\' || c >= 0x7f) {
+      out += json(text).dump(-1, ' ', false, json::error_handler_t::replace);
+      return;
+    }
+  out += '"';
+  out += text;
+  out += '"';
 }
 
 void writeLine(std::ostream& out, const json& j) { out << j.dump(-1, ' ', false, json::error_handler_t::replace) << '\n'; }
@@ -143,16 +171,29 @@ int RunCampaignWorker(const WorkerOptions& o, std::ostream& out) {
     ContextTrack track(header.Network);
     std::string damage;
     std::vector<uint8_t> nets;  // each streamed record's network, for logs that mix them
+    const KpiFile kpis = ReadHomeKpiFile();
+    if (!kpis.Found)
+      writeLine(out, {{"type", "fault"}, {"source", "kpi"}, {"text", kpis.Path + ": no such file: the log has no KPIs"}});
+    for (const std::string& f : kpis.Faults) writeLine(out, {{"type", "fault"}, {"source", "kpi"}, {"text", f}});
     {
       HostSession session(*library, header.Network);
+      // Fed as `eventscan kpi` feeds it (every event recorded), so the KPI
+      // table is the same; the rows below leave out what `run` would not
+      // have recorded.
+      bool mixed = false;
+      std::vector<std::string> unknown;
+      const std::vector<KpiValue> table =
+          FeedForKpiTable(session, *library, *input, kpis, unknown, [&](const HandsetRecord& r) {
+            track.Add(r);
+            mixed = mixed || r.NetType != header.Network;
+            if (input->Stream) nets.push_back(r.NetType);
+          });
+      for (const std::string& field : unknown)
+        writeLine(out, {{"type", "fault"},
+                        {"source", "kpi"},
+                        {"text", kpis.Path + ": the field catalogue has no field '" + field + "'"}});
+      if (!mixed) nets.clear();
       if (input->Stream) {
-        bool mixed = false;
-        session.Feed(*input->Stream, [&](const HandsetRecord& r) {
-          track.Add(r);
-          mixed = mixed || r.NetType != header.Network;
-          nets.push_back(r.NetType);
-        });
-        if (!mixed) nets.clear();
         std::vector<LogFault> faults = input->Stream->Faults();
         std::stable_sort(faults.begin(), faults.end(),
                          [](const LogFault& a, const LogFault& b) { return a.Line < b.Line; });
@@ -160,30 +201,46 @@ int RunCampaignWorker(const WorkerOptions& o, std::ostream& out) {
           writeLine(out, {{"type", "fault"}, {"source", "log"}, {"line", f.Line}, {"text", f.Text()}});
         damage = input->Stream->Damage();
         if (input->Stream->Changed()) damage = input->Stream->ChangeText();
-      } else {
-        for (const HandsetRecord& r : input->Parsed->Records) track.Add(r);
-        session.Feed(*input->Parsed, {}, input->Restarts);
       }
-      VisitRows(session.Results(), session.Filter(), [&](ResultRow& row) {
-        json r{{"type", "result"}, {"record", row.RecordIndex}, {"time", row.Time}, {"event", row.Event},
-               {"kind", row.Kind}, {"network", row.Network}, {"details", row.Details}};
-        if (row.TestEventId >= 0) r["id"] = row.TestEventId;
-        if (const Context* c = track.At(row.RecordIndex)) {
-          if (c->Lat != NoValue) {
-            r["lat"] = c->Lat / 1e6;
-            r["lon"] = c->Lon / 1e6;
-          }
-          if (c->Cell != NoValue) r["cell"] = c->Cell;
-          if (c->Signal != NoValue) r["signal"] = c->Signal;
-        }
+      for (const KpiValue& k : table) out << R"({"type":"kpi","kpi":)" << KpiJsonText(k) << "}\n";
+      json route = json::array();
+      for (const auto& [lat, lon] : track.Route(500)) route.push_back({lat / 1e6, lon / 1e6});
+      if (!route.empty()) writeLine(out, {{"type", "route"}, {"points", route}});
+      // Written field by field into one reused line: a log has thousands of
+      // results, and the coordinator waits for each worker's lines.
+      std::string line;
+      VisitRowsIf(session.Results(), session.Filter(), ShownAsRun, [&](ResultRow& row) {
         // Numbered and named as `eventscan run` shows them: a capture's rows by
         // frame, each with its record's network.
         int32_t record = row.RecordIndex;
         std::string network = row.Network;
         ShowRecordOfRow(*input, nets, record, network);
-        r["record"] = record;
-        r["network"] = network;
-        writeLine(out, r);
+        line.assign(R"({"type":"result","record":)");
+        fmt::format_to(std::back_inserter(line), "{}", record);
+        line += R"(,"time":)";
+        appendJsonText(line, row.Time);
+        line += R"(,"event":)";
+        appendJsonText(line, row.Event);
+        line += R"(,"kind":)";
+        appendJsonText(line, row.Kind);
+        line += R"(,"network":)";
+        appendJsonText(line, network);
+        line += R"(,"details":[)";
+        for (size_t i = 0; i < row.Details.size(); ++i) {
+          if (i) line += ',';
+          appendJsonText(line, row.Details[i]);
+        }
+        line += ']';
+        if (row.TestEventId >= 0) fmt::format_to(std::back_inserter(line), R"(,"id":{})", row.TestEventId);
+        if (const Context* c = track.At(row.RecordIndex)) {
+          // The shortest text that reads back as the same double.
+          if (c->Lat != NoValue)
+            fmt::format_to(std::back_inserter(line), R"(,"lat":{},"lon":{})", c->Lat / 1e6, c->Lon / 1e6);
+          if (c->Cell != NoValue) fmt::format_to(std::back_inserter(line), R"(,"cell":{})", c->Cell);
+          if (c->Signal != NoValue) fmt::format_to(std::back_inserter(line), R"(,"signal":{})", c->Signal);
+        }
+        line += "}\n";
+        out.write(line.data(), static_cast<std::streamsize>(line.size()));
       });
     }
     writeEnd(out, damage.empty() ? "ok" : "damaged", damage, &header, &track);

@@ -43,8 +43,11 @@ struct DemoOptions : CommonOptions {
 
 // eventscan report: runs one log through the library as `eventscan run` does
 // and writes the drive-test report page instead of rows.
+// With Database (--db) instead of a log: the campaign's page, and the page of
+// each of its logs beside it.
 struct ReportOptions : LogOptions {
   std::string Output;
+  std::optional<std::string> Database;
 };
 
 // eventscan kpi: runs one log with every event recorded and prints its KPI
@@ -111,6 +114,7 @@ int CheckCommand(const CommonOptions& options);
 int ListCommand(const CommonOptions& options, const std::optional<std::string>& network);
 int DemoCommand(const DemoOptions& options);
 int ReportCommand(const ReportOptions& options);
+int CampaignReportCommand(const ReportOptions& options);
 int ImportCommand(const ImportOptions& options);
 int KpiCommand(const KpiOptions& options);
 // The window commands take main's arguments for the QApplication they run.

@@ -36,24 +36,15 @@ int KpiCommand(const KpiOptions& o) {
     for (const std::string& fault : kpis.Faults) std::cerr << TerminalText(fault) << '\n';
     std::optional<LogInput> input = OpenLogOrCapture(o.Log, read);
     if (!input) return ExitInput;
-    const uint8_t network = input->Header().Network;
     std::vector<KpiValue> table;
     {
-      HostSession session(*library, network, filter);
+      HostSession session(*library, input->Header().Network, filter);
       ReportDefinitionsFault(*library, session);
-      // After the session: its loading links every event to its property.
-      AllEventsRecorded all(*library, network);
-      KpiSampler sampler(kpis.Kpis);
-      if (input->Stream) {
-        session.Feed(*input->Stream, [&sampler](const HandsetRecord& rec) { sampler.Add(rec); });
-        if (!FinishInput(*input)) return ExitInput;
-      } else {
-        session.Feed(*input->Parsed, {}, input->Restarts);
-        for (const HandsetRecord& rec : input->Parsed->Records) sampler.Add(rec);
-      }
-      for (const std::string& field : sampler.Unknown())
+      std::vector<std::string> unknown;
+      table = FeedForKpiTable(session, *library, *input, kpis, unknown);
+      if (!FinishInput(*input)) return ExitInput;
+      for (const std::string& field : unknown)
         std::cerr << TerminalText(fmt::format("{}: the field catalogue has no field '{}'", kpis.Path, field)) << '\n';
-      table = ComputeKpiTable(kpis.Kpis, CollectKpiLog(session.Results(), *library, network, std::move(sampler), true));
     }
     WriteKpiTable(std::cout, table, o.Format);
     std::cout.flush();

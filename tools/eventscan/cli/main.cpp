@@ -81,8 +81,10 @@ int main(int argc, char** argv) {
 
   ReportOptions report;
   CLI::App* reportCmd = app.add_subcommand("report", "write a drive-test report page (route map, signal graph, events)");
-  reportCmd->add_option("log", report.Log, "the log (JSON Lines, see docs/log-format.md; - reads standard input)")
-      ->required();
+  auto* reportLog =
+      reportCmd->add_option("log", report.Log, "the log (JSON Lines, see docs/log-format.md; - reads standard input)");
+  reportCmd->add_option("--db", report.Database, "a campaign database: the campaign's page (docs/campaign.md)")
+      ->excludes(reportLog);
   reportCmd->add_option("-o,--output", report.Output, "the HTML page to write")->required();
   addCommon(reportCmd, report);
   reportCmd->add_option("--network", report.Network, "network of the log instead of the header's");
@@ -191,7 +193,14 @@ int main(int argc, char** argv) {
   if (*demoCmd) return DemoCommand(demo);
   if (*importCmd) return ImportCommand(import);
   if (*messagesCmd) return MessagesCommand(messages);
-  if (*reportCmd) return ReportCommand(report);
+  if (*reportCmd) {
+    if (report.Database) return CampaignReportCommand(report);
+    if (report.Log.empty()) {
+      std::cerr << "report: a log or --db is required\n";
+      return ExitUsage;
+    }
+    return ReportCommand(report);
+  }
   if (*kpiCmd) return KpiCommand(kpi);
   if (*propertiesCmd) return PropertiesCommand(properties, argc, argv);
   if (*maintainCmd) return MaintainCommand(maintain, argc, argv);

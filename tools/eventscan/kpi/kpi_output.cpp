@@ -24,9 +24,7 @@ nlohmann::json optionalNumber(const std::optional<double>& v) { return v ? nlohm
 
 std::string notesText(const KpiValue& k) { return fmt::format("{}", fmt::join(k.Notes, "; ")); }
 
-void writeJson(std::ostream& out, const std::vector<KpiValue>& kpis) {
-  nlohmann::json all = nlohmann::json::array();
-  for (const KpiValue& k : kpis) {
+nlohmann::json jsonOf(const KpiValue& k) {
     nlohmann::json o;
     o["name"] = k.Name;
     o["kind"] = KpiKindWord(k.Kind);
@@ -64,8 +62,12 @@ void writeJson(std::ostream& out, const std::vector<KpiValue>& kpis) {
     o["counted_as"] = k.CountedAs;
     if (!k.Notes.empty()) o["notes"] = k.Notes;
     if (!k.Reference.empty()) o["reference"] = k.Reference;
-    all.push_back(std::move(o));
-  }
+    return o;
+}
+
+void writeJson(std::ostream& out, const std::vector<KpiValue>& kpis) {
+  nlohmann::json all = nlohmann::json::array();
+  for (const KpiValue& k : kpis) all.push_back(jsonOf(k));
   out << all.dump(2) << '\n';
 }
 
@@ -139,6 +141,10 @@ std::string KpiValueText(const KpiValue& k) {
 
 std::string BinText(const KpiBin& b) {
   return b.Share ? fmt::format("{}: {:.1f} % ({})", b.Label, *b.Share, b.Count) : fmt::format("{}: -", b.Label);
+}
+
+std::string KpiJsonText(const KpiValue& kpi) {
+  return jsonOf(kpi).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
 void WriteKpiTable(std::ostream& out, const std::vector<KpiValue>& kpis, KpiFormat format) {

@@ -15,6 +15,10 @@ enum class KpiFormat { Table, Csv, Json };
 
 void WriteKpiTable(std::ostream& out, const std::vector<KpiValue>& kpis, KpiFormat format);
 
+// One KPI as the JSON format writes it, on one line (a campaign's worker
+// hands its table to the coordinator so).
+std::string KpiJsonText(const KpiValue& kpi);
+
 // "75.0 % (3/4)", "4 | mean 0.60 s, median 0.60, p90 0.69, max 0.69", "2",
 // "-" when there is nothing to show. A distribution gives its sample count;
 // its bins are shown apart (BinText).

@@ -86,4 +86,31 @@ KpiLog CollectKpiLog(TEventsResult& results, HostLibrary& library, uint8_t netwo
   return log;
 }
 
+std::vector<KpiValue> FeedForKpiTable(HostSession& session, HostLibrary& library, LogInput& input,
+                                      const KpiFile& kpis, std::vector<std::string>& unknownFields,
+                                      const std::function<void(const HandsetRecord&)>& each) {
+  const uint8_t network = input.Header().Network;
+  // After the session: its loading links every event to its property.
+  AllEventsRecorded all(library, network);
+  KpiSampler sampler(kpis.Kpis);
+  if (input.Stream) {
+    session.Feed(*input.Stream, [&sampler, &each](const HandsetRecord& rec) {
+      sampler.Add(rec);
+      if (each) each(rec);
+    });
+  } else {
+    session.Feed(*input.Parsed, {}, input.Restarts);
+    for (const HandsetRecord& rec : input.Parsed->Records) {
+      sampler.Add(rec);
+      if (each) each(rec);
+    }
+  }
+  unknownFields.insert(unknownFields.end(), sampler.Unknown().begin(), sampler.Unknown().end());
+  return ComputeKpiTable(kpis.Kpis, CollectKpiLog(session.Results(), library, network, std::move(sampler), true));
+}
+
+bool ShownAsRun(TEventResult& result) {
+  return result.IsKind(2) || !result.Property || result.Property->Display;
+}
+
 }  // namespace eventscan

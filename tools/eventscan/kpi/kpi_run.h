@@ -6,12 +6,15 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "eventmanager/event_result.h"
 #include "host/host_library.h"
+#include "host/host_session.h"
+#include "host/log_input.h"
 #include "kpi/kpi_table.h"
 #include "log/log_types.h"
 
@@ -55,5 +58,23 @@ class KpiSampler {
 // run was fed under AllEventsRecorded; pass `allRecorded` then).
 KpiLog CollectKpiLog(TEventsResult& results, HostLibrary& library, uint8_t network, KpiSampler&& samples,
                      bool allRecorded);
+
+// What `eventscan kpi` does with a log, for every caller that needs its KPI
+// table (the kpi command, a campaign's worker): feeds `input` through
+// `session` with every event recorded, takes the distributions' samples from
+// each record (and hands the record to `each`), and computes the table. The
+// display switches are back as they were when it returns, so the results can
+// then be read as `eventscan run` shows them by leaving out those whose event
+// is not displayed (ShownAsRun). Fields that `kpis` names and the field
+// catalogue lacks are added to `unknownFields`. The caller reports the
+// input's faults (FinishInput) as it does for any run.
+std::vector<KpiValue> FeedForKpiTable(HostSession& session, HostLibrary& library, LogInput& input,
+                                      const KpiFile& kpis, std::vector<std::string>& unknownFields,
+                                      const std::function<void(const HandsetRecord&)>& each = {});
+
+// Whether `eventscan run` would have this result, once the switches are back:
+// the library records no hidden message or test event (gates it records
+// whatever their switch).
+bool ShownAsRun(TEventResult& result);
 
 }  // namespace eventscan

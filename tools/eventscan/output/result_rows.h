@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "eventmanager/event_result.h"
@@ -36,15 +37,16 @@ std::string KindWord(TEventResult& result);
 // What ForEachRow does, for writers that change the row before they write it
 // (`each` takes a ResultRow&). One row is reused for every result: its strings
 // keep their capacity, so millions of results allocate nothing per row.
-template <typename Each>
-size_t VisitRows(TEventsResult& results, const EventFilter& filter, Each&& each) {
+// `keep` (TEventResult&) may leave results out before the filter reads them.
+template <typename Each, typename Keep>
+size_t VisitRowsIf(TEventsResult& results, const EventFilter& filter, Keep&& keep, Each&& each) {
   const std::string network = NetworkName(results.GetNetType());
   const int32_t count = results.GetCount();
   size_t accepted = 0;
   ResultRow row;
   for (int32_t i = 0; i < count; ++i) {
     TEventResult* r = results.GetResult(i);
-    if (!r) continue;
+    if (!r || !keep(*r)) continue;
     row.Event.clear();
     r->GetEventName(row.Event);
     row.TestEventId = r->GetTestEventId();
@@ -71,6 +73,11 @@ size_t VisitRows(TEventsResult& results, const EventFilter& filter, Each&& each)
     ++accepted;
   }
   return accepted;
+}
+
+template <typename Each>
+size_t VisitRows(TEventsResult& results, const EventFilter& filter, Each&& each) {
+  return VisitRowsIf(results, filter, [](TEventResult&) { return true; }, std::forward<Each>(each));
 }
 
 }  // namespace eventscan
