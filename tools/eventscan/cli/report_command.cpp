@@ -52,27 +52,21 @@ int ReportCommand(const ReportOptions& o) {
       // Every event is recorded while the log is fed, so the KPIs count
       // hidden events too; the page draws only the displayed ones, read once
       // the switches are back as they were.
-      std::optional<AllEventsRecorded> all(std::in_place, *library, network);
-      KpiSampler sampler(kpis.Kpis);
       std::optional<ReportTrack> track;
-      bool changedWhenFed = false;
+      // The route and the signal are taken from each record of a stream as it passes.
       if (input->Stream) {
-        // The route and the signal are taken from each record as it passes.
         track.emplace(input->Stream->Name(), network);
         track->UseKpis(KpiHintsOf(kpis.Kpis, network));
-        session.Feed(*input->Stream, [&](const HandsetRecord& rec) {
-          track->Add(rec);
-          sampler.Add(rec);
-        });
-        if (!FinishInput(*input)) return ExitInput;
-        changedWhenFed = input->Changed();
-      } else {
-        session.Feed(*input->Parsed, {}, input->Restarts);
-        for (const HandsetRecord& rec : input->Parsed->Records) sampler.Add(rec);
       }
-      std::vector<KpiValue> table =
-          ComputeKpiTable(kpis.Kpis, CollectKpiLog(session.Results(), *library, network, std::move(sampler), true));
-      all.reset();
+      std::vector<std::string> unknownFields;
+      std::vector<KpiValue> table = FeedForKpiTable(session, *library, *input, kpis, unknownFields,
+                                                    [&track](const HandsetRecord& rec) {
+                                                      if (track) track->Add(rec);
+                                                    });
+      if (!FinishInput(*input)) return ExitInput;
+      const bool changedWhenFed = input->Changed();
+      for (const std::string& field : unknownFields)
+        std::cerr << TerminalText(fmt::format("{}: the field catalogue has no field '{}'", kpis.Path, field)) << '\n';
       // The rows shown: the user's choice of events, and of a log that changed
       // while it was read only the records that still read as they were fed.
       EventFilter shown = filter;
