@@ -3,7 +3,7 @@
 //  - FeedRecord through the host session eventscan uses (50 message and 10
 //    gate events; 70 % measurements, 25 % messages, 5 % test items; the log
 //    in memory): records per second of CPU and of wall time, allocations per
-//    record counted by this program's operator new;
+//    record and per result counted by this program's operator new;
 //  - eventscan's parse of a log against a plain simdjson on-demand pass over
 //    the same file, and eventscan end to end against the same pass;
 //  - peak resident memory of `eventscan run` at N and 4 N records, and the
