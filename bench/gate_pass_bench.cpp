@@ -9,6 +9,8 @@
 // The log size is EVENTMANAGER_BENCH_RECORDS (default 20000 records).
 #include <benchmark/benchmark.h>
 
+#include "honest.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cmath>
@@ -42,13 +44,21 @@ struct Log {
     std::mt19937 random(11);
     size_t n = recordCount();
     records.resize(n);
+    int bcch = 0, bsic = 0;
     for (size_t i = 0; i < n; ++i) {
       HandsetRecord& r = records[i];
       SetRecordTime(r, i, 0.5);
       r.NetType = 0;
       r.MessageCode = gsm::MeasurementReport;  // no message event waits for it
-      r.SetField(0, 60 + static_cast<int>(random() % 40));    // BCCH
-      r.SetField(1, static_cast<int>(random() % 64));         // BSIC
+      // The serving cell stays for 100 records (50 s): drawn anew every
+      // record, each record would be a cell reselection with its derived
+      // item and result, and the pass's cost hidden under theirs.
+      if (i % 100 == 0) {
+        bcch = 60 + static_cast<int>(random() % 40);
+        bsic = static_cast<int>(random() % 64);
+      }
+      r.SetField(0, bcch);                                    // BCCH
+      r.SetField(1, bsic);                                    // BSIC
       r.SetField(2, -60 - static_cast<int>(random() % 55));   // RxLevFull
       r.SetField(3, -60 - static_cast<int>(random() % 55));   // RxLevSub
       r.SetField(4, static_cast<int>(random() % 8));          // RxQualFull
@@ -154,7 +164,9 @@ double median(std::vector<double> v) {
 
 }  // namespace
 
-BENCHMARK(BM_GatePass)->Arg(0)->Arg(10)->Arg(100)->Arg(1000)->Repetitions(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GatePass)->Arg(0)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond)
+    ->Apply(bench::Honest)
+    ->ReportAggregatesOnly(false);  // the summary below takes the medians of the runs itself
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);

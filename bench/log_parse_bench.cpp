@@ -8,6 +8,8 @@
 //   --log=PATH  parse this log; it is generated there first when missing and
 //               then kept, so that paired runs read the same file.
 #include <benchmark/benchmark.h>
+
+#include "honest.h"
 #include <simdjson.h>
 #include <unistd.h>
 
@@ -196,9 +198,9 @@ void prepare() {
 
 }  // namespace
 
-BENCHMARK(PlainSimdjson)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(RecordLines)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(ReadLogFile)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(PlainSimdjson)->Unit(benchmark::kMillisecond)->Apply(bench::Honest);
+BENCHMARK(RecordLines)->Unit(benchmark::kMillisecond)->Apply(bench::Honest);
+BENCHMARK(ReadLogFile)->Unit(benchmark::kMillisecond)->Apply(bench::Honest);
 
 int main(int argc, char** argv) {
   int kept = 1;
@@ -210,7 +212,8 @@ int main(int argc, char** argv) {
   argc = kept;
   benchmark::Initialize(&argc, argv);
   prepare();
-  benchmark::RunSpecifiedBenchmarks();
+  bench::BothRates reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
   if (g_plain.cpu > 0 && g_ours.cpu > 0) {
     std::printf("log: %s, %.1f MB\n", g_log.c_str(), static_cast<double>(g_text.size()) / 1e6);

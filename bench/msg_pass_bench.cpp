@@ -13,6 +13,8 @@
 // EVENTMANAGER_BENCH_RECORDS (default 500000).
 #include <benchmark/benchmark.h>
 
+#include "honest.h"
+
 #include <chrono>
 #include <cstdlib>
 #include <memory>
@@ -182,10 +184,12 @@ BENCHMARK(BM_Unmatched)
     ->ArgNames({"events", "plain"})
     ->Args({10, 0})->Args({100, 0})->Args({1000, 0})
     ->Args({10, 1})->Args({100, 1})->Args({1000, 1})
-    ->Unit(benchmark::kMillisecond);
+    ->Unit(benchmark::kMillisecond)
+    ->Apply(bench::Honest);
 // Without gates, what is left is the message side and the results made.
 BENCHMARK(BM_Mix)
     ->ArgNames({"plain", "gates"})
     ->Args({0, 10})->Args({1, 10})->Args({0, 0})->Args({1, 0})
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK_MAIN();
+    ->Unit(benchmark::kMillisecond)
+    ->Apply(bench::Honest);
+int main(int argc, char** argv) { return bench::Main(argc, argv); }
