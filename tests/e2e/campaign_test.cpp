@@ -21,6 +21,7 @@
 
 #include "campaign/campaign_db.h"
 #include "testing/capture_pcap.h"
+#include "campaign_support.h"
 #include "testing/e2e_support.h"
 
 namespace {
@@ -28,48 +29,11 @@ namespace {
 namespace fs = std::filesystem;
 using nlohmann::json;
 
-struct Ran {
-  int Status = -1;
-  std::string Out, Err;
-};
+using campaign::Ran;
 
-std::string quoted(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
-
-Ran run(const std::string& args, const fs::path& work) {
-  const fs::path out = work / "stdout.txt", err = work / "stderr.txt";
-  std::string command = quoted(EVENTSCAN_PROGRAM) + " " + args + " >" + quoted(out) + " 2>" + quoted(err);
-  Ran r;
-  int status = std::system(command.c_str());
-  r.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  r.Out = e2e::ReadFile(out);
-  r.Err = e2e::ReadFile(err);
-  return r;
-}
-
-// Rows of a query, each row its columns joined by a tab (NULL as "NULL").
-std::vector<std::string> query(const fs::path& db, const std::string& sql) {
-  sqlite3* h = nullptr;
-  EXPECT_EQ(sqlite3_open_v2(db.c_str(), &h, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
-  sqlite3_stmt* s = nullptr;
-  EXPECT_EQ(sqlite3_prepare_v2(h, sql.c_str(), -1, &s, nullptr), SQLITE_OK) << sqlite3_errmsg(h) << "\n" << sql;
-  std::vector<std::string> rows;
-  while (s && sqlite3_step(s) == SQLITE_ROW) {
-    std::string row;
-    for (int i = 0; i < sqlite3_column_count(s); ++i) {
-      if (i) row += '\t';
-      const unsigned char* t = sqlite3_column_text(s, i);
-      row += t ? reinterpret_cast<const char*>(t) : "NULL";
-    }
-    rows.push_back(row);
-  }
-  sqlite3_finalize(s);
-  sqlite3_close(h);
-  return rows;
-}
+std::string quoted(const std::string& s) { return campaign::Quoted(s); }
+Ran run(const std::string& args, const fs::path& work) { return campaign::Run(args, work); }
+std::vector<std::string> query(const fs::path& db, const std::string& sql) { return campaign::Query(db, sql); }
 
 // The number of logs stored so far, -1 while the database is being made.
 long logsStored(const fs::path& db) {
