@@ -117,7 +117,7 @@ fs::path captureFor(const fs::path& dir) {
   if (fs::exists(real)) return real;
   std::vector<e2e::GsmtapFrame> frames(2);
   frames[0].Payload = e2e::Hex("05 24 11 03 33 19 a2 05 f4 08 43 e8 bc");  // CM Service Request
-  frames[1].Payload = e2e::Hex("83 2a");                                   // Release Complete
+  frames[1].Payload = e2e::Hex("05 22 11");                                // CM Service Reject, network failure
   frames[1].Time += 2;
   fs::path written = dir / "written.pcap";
   e2e::WritePcap(written, frames);
