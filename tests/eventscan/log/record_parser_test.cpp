@@ -97,6 +97,10 @@ const std::vector<std::string> OddLines = {
     R"({"time": "2026-03-14T10:00:01.250", "fields": {"rxlevsub": -99, "RxLevSub": -70, "3": 5}})",
     R"({"time": "2026-03-14T10:00:01.250", "fields": {"RxLevSub": -70, "BCCH": 1, "BSIC": 2}})",
     R"({"time": "2026-03-14T10:00:01.250", "fields": {"RxLevSubb": "any", "RxLevSub": -70, "Zz": [1]}, "code": 5})",
+    // An unknown name passed over does not make a value that is no JSON pass.
+    R"({"time": "2026-03-14T10:00:01.250", "fields": {"Lo&gitude": 121/475818, "RxLevSub": -70}})",
+    R"({"time": "2026-03-14T10:00:01.250", "fields": {"Zz": {"a": [1, tru]}, "RxLevSub": -70}})",
+    R"({"time": "2026-03-14T10:00:01.250", "fields": {"Zz": {"a": [1, null, "\u00e9", false, -2.5e3]}}})",
     R"({"time": "2026-03-14T10:00:01.250", "fields": {"RxLevSub": -70, "BCCH": 1, "BCCH": 2}})",
     R"({"time": "2026-03-14T10:00:01.250", "fields": {"RxLevSub": -70, "BCCH": 1, "BCCH": 2}})",
     R"({"time": "2026-03-14T10:00:01.250", "fields": {"RxLevSub": -70, "RxLevSub": -71}})",

@@ -319,6 +319,37 @@ void readIe(od::value& v, Reader& r) {
   }
 }
 
+// A value passed over is still read through: simdjson checks a number or a
+// literal only when it is read, and a line that is not JSON is refused
+// whichever names it holds.
+void passOver(od::value v) {
+  switch (take(v.type())) {
+    case od::json_type::object:
+      for (auto member : take(v.get_object())) {
+        od::field f = take(std::move(member));
+        take(f.unescaped_key());
+        passOver(f.value());
+      }
+      return;
+    case od::json_type::array:
+      for (auto element : take(v.get_array())) passOver(take(std::move(element)));
+      return;
+    case od::json_type::string:
+      take(v.get_string());
+      return;
+    case od::json_type::number:
+      take(v.get_number());
+      return;
+    case od::json_type::boolean:
+      take(v.get_bool());
+      return;
+    case od::json_type::null:
+      if (!take(v.is_null())) throw SyntaxFault{simdjson::N_ATOM_ERROR};
+      return;
+  }
+  throw SyntaxFault{simdjson::TAPE_ERROR};
+}
+
 void readFields(od::value& v, Reader& r, HandsetRecord& rec, std::vector<std::string>* unknown) {
   if (take(v.type()) != od::json_type::object) fail("fields: expected an object of name or identifier to value");
   // By position in the object: the identifier and position as one sort key,
@@ -334,6 +365,7 @@ void readFields(od::value& v, Reader& r, HandsetRecord& rec, std::vector<std::st
       // Passed over: a name this reader does not know costs its own value,
       // never the record (the stream reports the name).
       if (unknown) unknown->emplace_back(name);
+      passOver(f.value());
       continue;
     }
     const int32_t value = i32(f.value(), Name{"fields.", name});
