@@ -35,7 +35,10 @@ std::optional<int32_t> CmServiceOrCause3G(uint32_t code, std::string_view bytes)
 }
 
 std::optional<std::string> CauseRecord3G(uint32_t code, std::string_view bytes) {
-  int32_t family = CauseFamily3G(code);
+  return CauseRecordOfFamily(CauseFamily3G(code), bytes);
+}
+
+std::optional<std::string> CauseRecordOfFamily(int32_t family, std::string_view bytes) {
   if (family < 0) return std::nullopt;
   auto value = msgbytes::FindChecked(bytes, msgbytes::Cause);
   if (!value) return std::nullopt;

@@ -25,6 +25,9 @@ std::optional<int32_t> ServiceTypeOrCause(bool serviceRequest, bool carriesCause
 std::optional<int32_t> CmServiceOrCause3G(uint32_t code, std::string_view bytes);
 // 8-byte cause record: i32 cause, i32 family.
 std::optional<std::string> CauseRecord3G(uint32_t code, std::string_view bytes);
+// The same for a message whose cause family is `family` (none below 0); the
+// family a cause element names itself wins.
+std::optional<std::string> CauseRecordOfFamily(int32_t family, std::string_view bytes);
 // The GSM target cell of an element block (TargetCell element, 8 bytes).
 std::optional<HandoverTarget> TargetCellOf(std::string_view bytes);
 // The GSM target cell of a 3G handover or cell change order to GSM.

@@ -40,14 +40,7 @@ std::optional<HandoverTarget> Gain_GSM_Handover_Data_Point(uint8_t /*deviceType*
 
 std::optional<std::string> GainGSMMessageCauseCode(uint32_t code, const std::string& bytes) {
   if ((code & 0xFFFF0000u) != gsm::Prefix) return std::nullopt;
-  int32_t family = outside::nas::CauseFamilyOf(code & 0xFFFFu);
-  if (family < 0) return std::nullopt;
-  auto value = msgbytes::FindChecked(bytes, msgbytes::Cause);
-  if (!value) return std::nullopt;
-  auto cause = msgbytes::I32At(*value, 0);
-  if (!cause) return std::nullopt;
-  if (value->size() >= 8) family = msgbytes::ReadI32(*value, 4);
-  return msgbytes::Writer().I32s(0, {*cause, family}).Bytes().substr(2);
+  return outside::CauseRecordOfFamily(outside::nas::CauseFamilyOf(code & 0xFFFFu), bytes);
 }
 
 std::string GainGSMMessageCauseInfo(uint32_t code, const std::string& causeRecord) {
