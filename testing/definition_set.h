@@ -47,14 +47,20 @@ struct TDefinitionSet {
     return l;
   }
 
-  // An expression gate that fires when `expression` held `times` times.
-  TGateEvent* AddExpressionGate(const std::string& name, const std::string& expression, int32_t times) {
+  // A gate of `type` (1 expression, 2 message pair), the rest left to the caller.
+  TGateEvent* AddGate(const std::string& name, int32_t type) {
     auto* gate = new TGateEvent(&gates);
     gate->EventName = name;
-    gate->SetGateType(1);
+    gate->SetGateType(type);
+    gates.Add(gate);
+    return gate;
+  }
+
+  // An expression gate that fires when `expression` held `times` times.
+  TGateEvent* AddExpressionGate(const std::string& name, const std::string& expression, int32_t times) {
+    TGateEvent* gate = AddGate(name, 1);
     gate->SetExpression(expression);
     gate->SetExpTimes(times);
-    gates.Add(gate);
     return gate;
   }
 

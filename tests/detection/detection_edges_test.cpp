@@ -20,13 +20,7 @@ namespace {
 double sec(double s) { return FakeHost::At(10, 0, s); }
 
 struct Edges : DetectionFixture {
-  TGateEvent* gate(const std::string& name, int32_t type) {
-    auto* g = new TGateEvent(&gates);
-    g->EventName = name;
-    g->SetGateType(type);
-    gates.Add(g);
-    return g;
-  }
+  TGateEvent* gate(const std::string& name, int32_t type) { return AddGate(name, type); }
   // Record index and time of every result of kind `kind` (1 message, 2 test, 3 gate).
   std::vector<std::pair<int32_t, double>> of(int32_t kind) {
     std::vector<std::pair<int32_t, double>> out;

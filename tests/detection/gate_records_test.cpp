@@ -20,13 +20,7 @@ double at(double s) { return FakeHost::At(10, 0, s); }
 constexpr int32_t Rscp = 28;  // the UMTS field "RSCP"
 
 struct GateRecords : DetectionFixture {
-  TGateEvent* gate(const std::string& name, int32_t type) {
-    auto* g = new TGateEvent(&gates);
-    g->EventName = name;
-    g->SetGateType(type);
-    gates.Add(g);
-    return g;
-  }
+  TGateEvent* gate(const std::string& name, int32_t type) { return AddGate(name, type); }
   TGateEvent* lowRscp() {
     TGateEvent* g = gate("Low RSCP", 1);
     g->SetExpression("RSCP < -105");
