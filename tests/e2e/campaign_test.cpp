@@ -213,6 +213,40 @@ pid_t start(const std::vector<std::string>& args, const fs::path& log) {
   return pid;
 }
 
+// /proc/PID/stat, empty once the process is gone.
+std::string procStat(const std::string& pid) {
+  std::ifstream in("/proc/" + pid + "/stat");
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// The processes whose parent is `parent`.
+std::vector<pid_t> childrenOf(pid_t parent) {
+  std::vector<pid_t> found;
+  for (const auto& entry : fs::directory_iterator("/proc")) {
+    const std::string name = entry.path().filename();
+    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::string stat = procStat(name);
+    // pid (comm) state ppid ...: comm may hold spaces, so read after the last ')'.
+    const size_t close = stat.rfind(')');
+    if (close == std::string::npos) continue;
+    std::istringstream rest(stat.substr(close + 1));
+    std::string state;
+    pid_t ppid = -1;
+    rest >> state >> ppid;
+    if (ppid == parent) found.push_back(static_cast<pid_t>(std::stol(name)));
+  }
+  return found;
+}
+
+// Whether the process has ended (gone, or a zombie nobody reaped).
+bool ended(pid_t pid) {
+  std::string stat = procStat(std::to_string(pid));
+  const size_t close = stat.rfind(')');
+  return close == std::string::npos || stat.compare(close + 1, 3, " Z ") == 0;
+}
+
 TEST(Campaign, KilledCoordinatorLeavesWholeLogsAndARerunCompletesIt) {
   e2e::TempHome home;
   e2e::TempDir work;
@@ -237,9 +271,25 @@ TEST(Campaign, KilledCoordinatorLeavesWholeLogsAndARerunCompletesIt) {
     if (fs::exists(db) && logsStored(db) == static_cast<long>(before)) break;
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
+  // The worker, and the process of its log, which waits in the pipe.
+  std::vector<pid_t> workers;
+  for (int i = 0; i < 6000 && workers.size() < 2; ++i) {
+    workers.clear();
+    for (pid_t worker : childrenOf(coordinator)) {
+      workers.push_back(worker);
+      for (pid_t child : childrenOf(worker)) workers.push_back(child);
+    }
+    if (workers.size() < 2) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_EQ(workers.size(), 2u);
   kill(coordinator, SIGKILL);
   waitpid(coordinator, nullptr, 0);
-  // Lets the orphaned worker read an empty log and end (never blocks: fails without a reader).
+  // They end with the coordinator, the one waiting for a log too.
+  for (pid_t p : workers) {
+    for (int i = 0; i < 6000 && !ended(p); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_TRUE(ended(p)) << p;
+  }
+  // Had they not, the pipe's log is let end (never blocks: fails without a reader).
   int writer = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
   if (writer >= 0) close(writer);
   EXPECT_EQ(query(db, "PRAGMA integrity_check"), std::vector<std::string>{"ok"});
@@ -273,25 +323,6 @@ TEST(Campaign, KilledCoordinatorLeavesWholeLogsAndARerunCompletesIt) {
               " --force",
           work.Path());
   EXPECT_NE(r.Err.find("8 ok, 0 faulty, 0 skipped"), std::string::npos) << r.Err;
-}
-
-// The processes whose parent is `parent`.
-std::vector<pid_t> childrenOf(pid_t parent) {
-  std::vector<pid_t> found;
-  for (const auto& entry : fs::directory_iterator("/proc")) {
-    const std::string name = entry.path().filename();
-    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-    std::string stat = e2e::ReadFile(entry.path() / "stat");
-    // pid (comm) state ppid ...: comm may hold spaces, so read after the last ')'.
-    const size_t close = stat.rfind(')');
-    if (close == std::string::npos) continue;
-    std::istringstream rest(stat.substr(close + 1));
-    std::string state;
-    pid_t ppid = -1;
-    rest >> state >> ppid;
-    if (ppid == parent) found.push_back(static_cast<pid_t>(std::stol(name)));
-  }
-  return found;
 }
 
 TEST(Campaign, AWorkerProcessKilledInItsLogCostsThatLogOnlyAndTheNextLogsRun) {

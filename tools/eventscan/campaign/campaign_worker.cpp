@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/mman.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -302,7 +303,13 @@ int RunCampaignWorker(const WorkerOptions& o, std::ostream& out) {
 }
 
 int ServeCampaignWorker(const WorkerOptions& o) {
-  // The coordinator gone, writing ends this process (and a child) quietly.
+  // A worker is in a process group of its own (so that a log past its time
+  // limit is stopped with its process): it ends with the coordinator, and
+  // each log's process with it, whether the coordinator was interrupted or
+  // killed.
+  const pid_t coordinator = getppid();
+  prctl(PR_SET_PDEATHSIG, SIGKILL);
+  if (getppid() != coordinator) return 1;
   signal(SIGPIPE, SIG_DFL);
   WorkerSetUp s = setUp(o);
   // Each child's stderr, kept apart from the next one's: a file in memory
@@ -318,8 +325,11 @@ int ServeCampaignWorker(const WorkerOptions& o) {
       if (ftruncate(errors, 0) != 0) {}
       lseek(errors, 0, SEEK_SET);
     }
+    const pid_t server = getpid();
     const pid_t child = fork();
     if (child == 0) {
+      prctl(PR_SET_PDEATHSIG, SIGKILL);
+      if (getppid() != server) _exit(1);
       int none = open("/dev/null", O_RDONLY | O_CLOEXEC);
       if (none >= 0) dup2(none, STDIN_FILENO);
       if (errors >= 0) dup2(errors, STDERR_FILENO);
