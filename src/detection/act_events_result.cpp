@@ -9,6 +9,7 @@
 
 #include "core/hash_object_list.h"
 #include "core/object_list.h"
+#include "detection/result_pool.h"
 #include "eventmanager/errors.h"
 #include "eventmanager/event_property.h"
 #include "eventmanager/outside/data_access.h"
@@ -32,12 +33,14 @@ TActEventsResult::TActEventsResult() {
   RecordView = NewHandsetFieldsInstance();
   EventView = NewEventFieldsInstance();
   Results = new TObjectList(TActEventResult::StaticClass(), true);
+  result_pool::Hold();
 }
 
 TActEventsResult::~TActEventsResult() {
   delete Results;
   delete RecordView;
   delete EventView;
+  result_pool::Release();
 }
 
 void TActEventsResult::SetDataSource(uint32_t value) {

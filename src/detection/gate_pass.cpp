@@ -5,9 +5,9 @@
 // or, for the last record of a log, when the host ends the log (EndLog).
 //
 // The record is loaded once per pass, through the host's loader into the
-// view of the first gate that needs it, and every later gate reads it there;
-// a gate that fires gets a copy of that view in its own HandsetFields, so it
-// still holds the record it fired on. The values of every field any gate reads come from one walk
+// view of the first gate that needs it; every later gate gets a copy of that
+// view in its own HandsetFields, so each gate still holds the record it
+// evaluated. The values of every field any gate reads come from one walk
 // over the record (TGatePlan), and each gate picks its own by position.
 #include <algorithm>
 #include <array>
@@ -184,9 +184,8 @@ void TActEventsResult::EvaluateGates(TGateEventList* gates, int32_t record, bool
       }
     }
     if (loaded) {
-      // The gate reads the record through the shared view; its own view
-      // gets the record only when it fires (below), so a gate that skips
-      // or holds costs no copy.
+      // Its own view holds the record it evaluated (a pointer copied).
+      if (gate.HandsetFields.get() != loaded) *gate.HandsetFields = *loaded;
       if (gate.GateType == 2) {
         result = messageStep(gate, *loaded, this, record, DeviceType);
       } else {
@@ -211,7 +210,6 @@ void TActEventsResult::EvaluateGates(TGateEventList* gates, int32_t record, bool
           result = expressionStep(gate, holds, loaded->Time(), this, record);
         }
       }
-      if (result && gate.HandsetFields.get() != loaded) *gate.HandsetFields = *loaded;
     }
     if (result) {
       AddAndNotify(std::move(result), notify, context, 1);

@@ -21,6 +21,7 @@ struct Pool {
   size_t BlockSize = 0;
   FreeBlock* FreeList = nullptr;
   size_t InUse = 0;
+  size_t Holders = 0;
   size_t Bytes = 0;
   size_t NextChunkBlocks = FirstChunkBlocks;
   // Chunks as the heap gave them; their own list is kept apart from the
@@ -58,6 +59,21 @@ void grow(Pool& p) {
   }
 }
 
+// With the lock held: the chunks to free once nothing uses or holds them.
+std::vector<void*> unused(Pool& p) {
+  std::vector<void*> chunks;
+  if (p.InUse > 0 || p.Holders > 0) return chunks;
+  chunks.swap(p.Chunks);
+  p.FreeList = nullptr;
+  p.Bytes = 0;
+  p.NextChunkBlocks = FirstChunkBlocks;
+  return chunks;
+}
+
+void freeChunks(const std::vector<void*>& chunks) {
+  for (void* chunk : chunks) ::operator delete(chunk);
+}
+
 }  // namespace
 
 void* Allocate(size_t size) {
@@ -81,13 +97,27 @@ void Free(void* block) {
     auto* b = static_cast<FreeBlock*>(block);
     b->Next = p.FreeList;
     p.FreeList = b;
-    if (--p.InUse > 0) return;
-    chunks.swap(p.Chunks);
-    p.FreeList = nullptr;
-    p.Bytes = 0;
-    p.NextChunkBlocks = FirstChunkBlocks;
+    --p.InUse;
+    chunks = unused(p);
   }
-  for (void* chunk : chunks) ::operator delete(chunk);
+  freeChunks(chunks);
+}
+
+void Hold() {
+  Pool& p = pool();
+  Guard guard(p);
+  ++p.Holders;
+}
+
+void Release() {
+  Pool& p = pool();
+  std::vector<void*> chunks;
+  {
+    Guard guard(p);
+    if (p.Holders > 0) --p.Holders;
+    chunks = unused(p);
+  }
+  freeChunks(chunks);
 }
 
 size_t BlocksInUse() {

@@ -17,6 +17,11 @@ namespace result_pool {
 void* Allocate(size_t size);
 void Free(void* block);
 
+// A container holds the pool while it lives, so that its blocks stay when it
+// is cleared.
+void Hold();
+void Release();
+
 // What the pool holds now: blocks in use and bytes in chunks (for tests and
 // benchmarks).
 size_t BlocksInUse();
