@@ -126,6 +126,12 @@ size_t BlocksInUse() {
   return p.InUse;
 }
 
+size_t BlockSize() {
+  Pool& p = pool();
+  Guard guard(p);
+  return p.BlockSize;
+}
+
 size_t ChunkBytes() {
   Pool& p = pool();
   Guard guard(p);

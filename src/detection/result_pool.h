@@ -26,5 +26,6 @@ void Release();
 // benchmarks).
 size_t BlocksInUse();
 size_t ChunkBytes();
+size_t BlockSize();  // 0 before the first block
 
 }  // namespace result_pool
