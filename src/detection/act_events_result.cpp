@@ -9,7 +9,9 @@
 
 #include "core/hash_object_list.h"
 #include "core/object_list.h"
+#include "detection/result_pool.h"
 #include "eventmanager/errors.h"
+#include "eventmanager/event_property.h"
 #include "eventmanager/outside/data_access.h"
 #include "eventmanager/outside/utility.h"
 
@@ -31,12 +33,14 @@ TActEventsResult::TActEventsResult() {
   RecordView = NewHandsetFieldsInstance();
   EventView = NewEventFieldsInstance();
   Results = new TObjectList(TActEventResult::StaticClass(), true);
+  result_pool::Hold();
 }
 
 TActEventsResult::~TActEventsResult() {
   delete Results;
   delete RecordView;
   delete EventView;
+  result_pool::Release();
 }
 
 void TActEventsResult::SetDataSource(uint32_t value) {
@@ -117,18 +121,18 @@ int32_t TActEventsResult::LoadRecord(class RecordView* view, int32_t recordIndex
 // time changed (Assign), so an insertion loads one record, not one per step.
 double TActEventsResult::SortKey(TActEventResult* result, bool byItemTime) {
   TActEventResult::SortKeys& k = result->Keys;
-  if (!k.Keyed || k.KeyedRecord != result->RecordIndex || k.KeyedTime != result->Time) {
+  if (!k.Keyed || k.KeyedRecord != result->RecordIndex || k.KeyedTime() != result->Time) {
     LoadRecord(RecordView, result->RecordIndex);
-    bool hasData = RecordView->HasData() != 0;
-    k.OrderTime = hasData ? RecordView->OrderTime() : 0;
-    k.ItemTime = !hasData ? 0 : result->Time != 0 ? result->Time : RecordView->Time();
+    k.HasData = RecordView->HasData() != 0;
+    k.OrderTime = k.HasData ? RecordView->OrderTime() : 0;
+    k.First = !k.HasData ? result->Time : result->Time != 0 ? result->Time : RecordView->Time();
+    k.KeyedAtZero = result->Time == 0;
     k.Keyed = true;
     k.KeyedRecord = result->RecordIndex;
-    k.KeyedTime = result->Time;
     // A key that changed under a listed result may have broken the order.
-    if (result->ListedIn == this) itemDescents_ = orderDescents_ = -1;
+    if (result->Listed) itemDescents_ = orderDescents_ = -1;
   }
-  return byItemTime ? k.ItemTime : k.OrderTime;
+  return byItemTime ? k.ItemTime() : k.OrderTime;
 }
 
 void TActEventsResult::countDescents() {
@@ -174,7 +178,7 @@ int32_t TActEventsResult::AddResult(TEventResult* result) {
                                            result ? classNameOf(result) : std::string("nil")));
   // A result belongs to one list at most: one already listed (here or in
   // another container) is refused, so no result is ever owned twice.
-  if (r->ListedIn) return -1;
+  if (r->Listed) return -1;
   bool byItemTime = r->Kind == KindTest;
   double key = SortKey(r, byItemTime);
   int32_t count = GetCount();
@@ -202,10 +206,19 @@ int32_t TActEventsResult::AddResult(TEventResult* result) {
   else
     Results->Insert(position, r);
   r->Owner = this;
-  r->ListedIn = this;
-  std::string name = r->EventName();
-  if (eventNameKeys_.insert(UpperKey(name)).second) EventNames.push_back({name, r->Property});
+  r->Listed = true;
+  noteEventName(r->Property);
   return position;
+}
+
+void TActEventsResult::noteEventName(TEventProperty* property) {
+  // Most results come from a few properties: one already seen under the name
+  // it still has adds nothing, and is told so without building a key.
+  const std::string& name = property ? property->EventName : noName_;
+  auto seen = namedProperties_.find(property);
+  if (seen != namedProperties_.end() && seen->second == name) return;
+  if (eventNameKeys_.insert(UpperKey(name)).second) EventNames.push_back({name, property});
+  namedProperties_[property] = name;
 }
 
 int32_t TActEventsResult::AddAndNotify(std::unique_ptr<TActEventResult> result, bool notify, uint32_t context,

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -87,7 +88,12 @@ class TActEventsResult : public TEventsResult, public TObject {
   bool PlainGatePass = false;
 
  private:
-  std::unordered_set<std::string> eventNameKeys_;  // upper-cased EventNames, for the lookup on every add
+  std::unordered_set<std::string> eventNameKeys_;  // upper-cased EventNames
+  // The properties whose names are in eventNameKeys_, with the name each had
+  // then: the lookup on every add, which builds no key for them.
+  std::unordered_map<const TEventProperty*, std::string> namedProperties_;
+  const std::string noName_;
+  void noteEventName(TEventProperty* property);
   // Neighbours in the list whose keys descend, per key; the list is sorted by
   // a key while its count is 0, and only then is the insertion point found by
   // binary search. -1: not counted since the list last changed.
