@@ -5,6 +5,16 @@
 #include <new>
 #include <vector>
 
+// Under AddressSanitizer every block comes from the heap and goes back to
+// it, so that a result read after it was freed is still caught.
+#if defined(__SANITIZE_ADDRESS__)
+#define RESULT_POOL_PASSES_THROUGH 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define RESULT_POOL_PASSES_THROUGH 1
+#endif
+#endif
+
 namespace result_pool {
 namespace {
 
@@ -81,6 +91,10 @@ void* Allocate(size_t size) {
   Guard guard(p);
   if (p.BlockSize == 0) p.BlockSize = (size + Alignment - 1) / Alignment * Alignment;
   if (size > p.BlockSize) throw std::bad_alloc();  // one block size only
+#ifdef RESULT_POOL_PASSES_THROUGH
+  ++p.InUse;
+  return ::operator new(p.BlockSize);
+#endif
   if (!p.FreeList) grow(p);
   FreeBlock* b = p.FreeList;
   p.FreeList = b->Next;
@@ -94,6 +108,11 @@ void Free(void* block) {
   std::vector<void*> chunks;
   {
     Guard guard(p);
+#ifdef RESULT_POOL_PASSES_THROUGH
+    --p.InUse;
+    ::operator delete(block);
+    return;
+#endif
     auto* b = static_cast<FreeBlock*>(block);
     b->Next = p.FreeList;
     p.FreeList = b;
