@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <iostream>
 #include <iterator>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -87,6 +88,7 @@ int RunLog(HostLibrary& library, LogInput& input, const EventFilter& filter, Out
   bool changedWhenFed = false;  // else found as the rows read their records
   {
     HostSession session(library, network, filter);
+    session.KeepNotices(false);
     ReportDefinitionsFault(library, session);
     ProgressMeter progress(std::cerr, isatty(STDERR_FILENO) != 0, started);
     // A log may mix networks (a capture written as a log): each row shows
@@ -100,22 +102,49 @@ int RunLog(HostLibrary& library, LogInput& input, const EventFilter& filter, Out
     // sees the first rows at once. Not the table, whose widths need every
     // row, and not when reading is strict: a strict fault must leave no rows.
     const bool early = input.Stream && RowWriter::Streams(format) && !input.Strict;
-    RowWriter writer(format, session.Filter(), [&nets](ResultRow& row) { nets.Show(row); });
+    // While the log is fed, a row whose record no longer reads as it was
+    // fed is left out, as it is from the rows written afterwards.
+    EventFilter whileFed = filter;
+    if (input.Stream)
+      whileFed.CheckRecordsWith([&input](int32_t index) {
+        return !input.Stream->Changed() || input.Stream->Record(index) != nullptr;
+      });
+    RowWriter writer(format, whileFed, [&nets](ResultRow& row) { nets.Show(row); });
     size_t rows = 0;
     if (input.Stream) {
       int32_t fed = 0;
+      double promised = -std::numeric_limits<double>::infinity();  // no record is to be earlier than this
+      bool steppedBack = false;
       session.Feed(
           *input.Stream,
           [&](const HandsetRecord& rec) {
             nets.Take(rec.NetType);
-            if (!early || (++fed & (RowStep - 1)) != 0) return;
-            // The records still to come are taken to be no earlier than
-            // this one, less the slack.
+            if (!early) return;
             double earliest = std::min(rec.Time, rec.OrderTime);
             for (const TestItem& item : rec.Items) earliest = std::min(earliest, item.Time);
+            if (earliest < promised && !steppedBack) {
+              // Its results cannot go before the rows written: they follow them.
+              steppedBack = true;
+              const LogStream& log = *input.Stream;
+              std::cerr << fmt::format("warning: {}:{}: the record is {:.3f} s earlier than rows already written: "
+                                       "the rows of its results, and of any such record, follow them\n",
+                                       TerminalText(log.Name()), log.Entry(log.CurrentIndex()).Line,
+                                       (promised - earliest) * 86400.0);
+            }
+            if ((++fed & (RowStep - 1)) != 0) return;
+            // The records still to come are taken to be no earlier than
+            // this one, less the slack.
             TEventsResult& results = session.Results();
             const int32_t final = results.FinalCount(earliest - ClockSlackDays);
             if (final == 0) return;
+            // The records of these rows are read now, before any is written:
+            // a log found changed here has its rows written as a changed
+            // log's are, once it has been fed.
+            LogStream& log = *input.Stream;
+            for (int32_t i = 0; i < final && !log.Changed(); ++i)
+              if (TEventResult* r = results.GetResult(i)) log.Record(r->RecordIndex);
+            if (log.Changed()) return;
+            promised = std::max(promised, earliest - ClockSlackDays);
             const bool first = !out;
             writer.Write(outputStream(), results, 0, final);
             results.ReleaseFirst(final);
@@ -132,6 +161,7 @@ int RunLog(HostLibrary& library, LogInput& input, const EventFilter& filter, Out
     }
     std::ostream& o = outputStream();
     if (early) {
+      writer.UseFilter(session.Filter());  // with the records a changed log keeps
       writer.Write(o, session.Results(), 0, session.Results().GetCount());
       rows = writer.Finish(o);
     } else {

@@ -64,7 +64,7 @@ void WriteRows(std::ostream& out, const std::vector<ResultRow>& rows, OutputForm
 }
 
 RowWriter::RowWriter(OutputFormat format, const EventFilter& filter, RowAdjust adjust)
-    : format_(format), filter_(filter), adjust_(std::move(adjust)) {}
+    : format_(format), filter_(&filter), adjust_(std::move(adjust)) {}
 
 void RowWriter::start(std::ostream& out) {
   if (started_) return;
@@ -74,7 +74,7 @@ void RowWriter::start(std::ostream& out) {
 
 void RowWriter::Write(std::ostream& out, TEventsResult& results, int32_t first, int32_t end) {
   start(out);
-  rows_ += VisitRowRange(results, filter_, first, end, row_, [](TEventResult&) { return true; }, [&](ResultRow& row) {
+  rows_ += VisitRowRange(results, *filter_, first, end, row_, [](TEventResult&) { return true; }, [&](ResultRow& row) {
     if (adjust_) adjust_(row);
     switch (format_) {
       case OutputFormat::Csv: AppendCsvRow(b_, row); break;

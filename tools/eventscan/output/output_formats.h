@@ -42,6 +42,8 @@ class RowWriter {
   // Writes the rows of results `first` to before `end`, which follow those
   // written before (a container that freed them counts from 0 again).
   void Write(std::ostream& out, TEventsResult& results, int32_t first, int32_t end);
+  // The filter of the rows from here on.
+  void UseFilter(const EventFilter& filter) { filter_ = &filter; }
   // Hands what is buffered to the stream and flushes it, so that a reader
   // at the other end of a pipe has the rows now.
   void Flush(std::ostream& out);
@@ -53,7 +55,7 @@ class RowWriter {
   void start(std::ostream& out);
 
   OutputFormat format_;
-  const EventFilter& filter_;
+  const EventFilter* filter_;
   RowAdjust adjust_;
   RowBuffer b_;
   JsonArrayWriter json_{b_};
