@@ -211,28 +211,42 @@ TEST(EarlyRows, RowsWrittenWhileFeedingAreThoseWrittenAfterIt) {
 }
 
 // A record earlier than rows already written (the handset's clock set
-// back): its row follows them, nothing is lost, and a warning names its line.
-TEST(EarlyRows, RecordEarlierThanWrittenRowsIsWrittenAfterThem) {
+// back), and an entry that names an early record on a late line: their rows
+// follow those written, nothing is lost, and a warning names the line.
+TEST(EarlyRows, ResultsEarlierThanWrittenRowsAreWrittenAfterThem) {
   e2e::TempHome home;
-  std::string log =
-      R"({"format": "eventscan-log", "version": 1, "network": "GSM", "device": 2, "start": "2026-03-14T10:00:00.000"})"
-      "\n";
-  auto line = [&](int ms, const std::string& rest) { log += "{\"time\": \"" + timeText(ms) + "\", " + rest + "}\n"; };
-  for (int i = 0; i < 300; ++i)
-    line(100 * i, i == 10 ? R"("kind": "test", "items": [{"id": 1}])" : R"("kind": "measurement", "fields": {})");
-  line(500, R"("kind": "test", "items": [{"id": 1}])");  // record 300, line 302
-  const e2e::fs::path path = home.Path() / "back.jsonl";
-  e2e::WriteFile(path, log);
-  e2e::ShellResult run = e2e::Shell(std::string(EVENTSCAN_PROGRAM) + " run " + quote(path) + " --home " +
-                                        quote(home.Path()) + " --format csv",
-                                    home.Path());
-  ASSERT_EQ(run.Status, 0) << run.Err;
-  EXPECT_EQ(run.Out,
-            "record,time,event,kind,network,details\n10,2026-03-14 10:00:01.000,PPP Dial Start,test,GSM,\n"
-            "300,2026-03-14 10:00:00.500,PPP Dial Start,test,GSM,\n");
-  EXPECT_NE(run.Err.find("warning: " + path.string() + ":302: the record is 23.000 s earlier than rows already written"),
-            std::string::npos)
-      << run.Err;
+  struct Case {
+    std::string last;  // record 300, line 302
+    std::string rows;
+  };
+  const std::vector<Case> cases = {
+      {R"("kind": "test", "items": [{"id": 1}])", "300,2026-03-14 10:00:00.500,PPP Dial Start,test,GSM,\n"},
+      {R"("kind": "measurement", "fields": {}, "events": [{"id": 1, "record": 5}])",
+       "5,2026-03-14 10:00:00.500,PPP Dial Start,test,GSM,\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.last);
+    std::string log =
+        R"({"format": "eventscan-log", "version": 1, "network": "GSM", "device": 2, "start": "2026-03-14T10:00:00.000"})"
+        "\n";
+    auto line = [&](int ms, const std::string& rest) { log += "{\"time\": \"" + timeText(ms) + "\", " + rest + "}\n"; };
+    for (int i = 0; i < 300; ++i)
+      line(100 * i, i == 10 ? R"("kind": "test", "items": [{"id": 1}])" : R"("kind": "measurement", "fields": {})");
+    line(c.last.find("items") != std::string::npos ? 500 : 29999, c.last);
+    const e2e::fs::path path = home.Path() / "back.jsonl";
+    e2e::WriteFile(path, log);
+    e2e::ShellResult run = e2e::Shell(std::string(EVENTSCAN_PROGRAM) + " run " + quote(path) + " --home " +
+                                          quote(home.Path()) + " --format csv",
+                                      home.Path());
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    // Record 10's row was written once the log reached 10:00:25.5.
+    EXPECT_EQ(run.Out, "record,time,event,kind,network,details\n10,2026-03-14 10:00:01.000,PPP Dial Start,test,GSM,\n" +
+                           c.rows);
+    EXPECT_NE(run.Err.find("warning: " + path.string() +
+                           ":302: the line gives a time 23.000 s earlier than rows already written"),
+              std::string::npos)
+        << run.Err;
+  }
 }
 
 // The log comes through a pipe in two parts: the first rows are read from

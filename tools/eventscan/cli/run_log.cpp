@@ -49,6 +49,14 @@ constexpr double ClockSlackDays = 2.0 / 86400.0;
 // Rows are looked for every this many records (a power of two).
 constexpr int32_t RowStep = 256;
 
+// The earliest time a record's results can sort by: its own two and those
+// of its test items.
+double earliestTime(const HandsetRecord& rec) {
+  double earliest = std::min(rec.Time, rec.OrderTime);
+  for (const TestItem& item : rec.Items) earliest = std::min(earliest, item.Time);
+  return earliest;
+}
+
 // The network of each record, kept where it changes (a byte a record for a
 // log of 4 M records otherwise).
 class NetworkChanges {
@@ -115,19 +123,26 @@ int RunLog(HostLibrary& library, LogInput& input, const EventFilter& filter, Out
       int32_t fed = 0;
       double promised = -std::numeric_limits<double>::infinity();  // no record is to be earlier than this
       bool steppedBack = false;
+      size_t nextEntry = 0;  // the first event-table entry not looked at
       session.Feed(
           *input.Stream,
           [&](const HandsetRecord& rec) {
             nets.Take(rec.NetType);
             if (!early) return;
-            double earliest = std::min(rec.Time, rec.OrderTime);
-            for (const TestItem& item : rec.Items) earliest = std::min(earliest, item.Time);
+            LogStream& log = *input.Stream;
+            double earliest = earliestTime(rec);
+            // The entries this line declares are fed next; one that names
+            // another record gives a result with that record's time.
+            for (; nextEntry < log.EventOrigins().size() && log.EventOrigins()[nextEntry].DeclaredBy <= log.CurrentIndex();
+                 ++nextEntry)
+              if (log.EventOrigins()[nextEntry].RecordGiven)
+                if (const HandsetRecord* named = log.Record(log.Events()[nextEntry].RecordIndex))
+                  earliest = std::min(earliest, earliestTime(*named));
             if (earliest < promised && !steppedBack) {
               // Its results cannot go before the rows written: they follow them.
               steppedBack = true;
-              const LogStream& log = *input.Stream;
-              std::cerr << fmt::format("warning: {}:{}: the record is {:.3f} s earlier than rows already written: "
-                                       "the rows of its results, and of any such record, follow them\n",
+              std::cerr << fmt::format("warning: {}:{}: the line gives a time {:.3f} s earlier than rows already "
+                                       "written: the rows of its results, and of any such line's, follow them\n",
                                        TerminalText(log.Name()), log.Entry(log.CurrentIndex()).Line,
                                        (promised - earliest) * 86400.0);
             }
@@ -140,7 +155,6 @@ int RunLog(HostLibrary& library, LogInput& input, const EventFilter& filter, Out
             // The records of these rows are read now, before any is written:
             // a log found changed here has its rows written as a changed
             // log's are, once it has been fed.
-            LogStream& log = *input.Stream;
             for (int32_t i = 0; i < final && !log.Changed(); ++i)
               if (TEventResult* r = results.GetResult(i)) log.Record(r->RecordIndex);
             if (log.Changed()) return;
