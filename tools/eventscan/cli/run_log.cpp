@@ -53,7 +53,10 @@ constexpr int32_t RowStep = 256;
 // of its test items.
 double earliestTime(const HandsetRecord& rec) {
   double earliest = std::min(rec.Time, rec.OrderTime);
-  for (const TestItem& item : rec.Items) earliest = std::min(earliest, item.Time);
+  for (const TestItem& item : rec.Items) {
+    const double time = item.Time;  // a packed field: read, never bound to a reference
+    earliest = std::min(earliest, time);
+  }
   return earliest;
 }
 
