@@ -71,6 +71,8 @@ class TActEventsResult : public TEventsResult, public TObject {
                  TGateEventList* gateEvents, TTestEvents* testEvents, uint8_t deviceType) override;
   int32_t LoadRecord(class RecordView* view, int32_t recordIndex) override;
   void EndLog(uint32_t context, TGateEventList* gateEvents) override;
+  int32_t FinalCount(double later) override;
+  int32_t ReleaseFirst(int32_t count) override;
 
   TActEventResult* Result(int32_t index) const;
 
@@ -101,6 +103,10 @@ class TActEventsResult : public TEventsResult, public TObject {
   double SortKey(TActEventResult* result, bool byItemTime);
   void countDescents();
   int32_t insertionPoint(double key, bool byItemTime);
+  // Results from the first that FinalCount promised to keep in place.
+  int32_t finalCount_ = 0;
+  // The earliest sort key a result may still get from what was fed already.
+  double pendingKey(double later);
   void MessageSequencePass(int32_t recordIndex, bool notify, uint32_t context);
   void WindowStep(TMsgEvent* event, int32_t recordIndex, bool notify, uint32_t context);
   void CloseWindow(TMsgEvent* event, bool closedByTimeout, bool notify, uint32_t context);
