@@ -300,7 +300,9 @@ TEST(LogStream, ReadAheadOnASecondThreadGivesWhatOneThreadGives) {
             if (one.EventOrigins()[e].DeclaredBy == index) EXPECT_EQ(one.CheckEvent(e), two.CheckEvent(e));
         }
         // (Strict reading stops within the first block, which the header's read took.)
-        if (!strict) EXPECT_TRUE(elsewhere) << "the lines were not read on a second thread: the test tests nothing";
+        if (!strict) {
+          EXPECT_TRUE(elsewhere) << "the lines were not read on a second thread: the test tests nothing";
+        }
         ASSERT_GT(one.RecordsFound(), strict ? 5u : 2900u);
         std::vector<std::string> faultsOne, faultsTwo;
         for (const LogFault& f : one.Faults()) faultsOne.push_back(f.Text());
@@ -315,7 +317,9 @@ TEST(LogStream, ReadAheadOnASecondThreadGivesWhatOneThreadGives) {
         }
         EXPECT_EQ(one.Stopped(), two.Stopped());
         EXPECT_EQ(one.Stopped(), strict);
-        if (cache == 1 && !strict) EXPECT_GT(two.Rereads(), 1000u);
+        if (cache == 1 && !strict) {
+          EXPECT_GT(two.Rereads(), 1000u);
+        }
       }
 }
 
