@@ -297,7 +297,9 @@ TEST(LogStream, ReadAheadOnASecondThreadGivesWhatOneThreadGives) {
             EXPECT_EQ(describe(one.Record(index + 3)), describe(two.Record(index + 3))) << "record " << index + 3;
           }
           for (size_t e = 0; e < one.Events().size() && e < two.Events().size(); ++e)
-            if (one.EventOrigins()[e].DeclaredBy == index) EXPECT_EQ(one.CheckEvent(e), two.CheckEvent(e));
+            if (one.EventOrigins()[e].DeclaredBy == index) {
+              EXPECT_EQ(one.CheckEvent(e), two.CheckEvent(e));
+            }
         }
         // (Strict reading stops within the first block, which the header's read took.)
         if (!strict) {

@@ -79,11 +79,10 @@ ScannedLine LineScanner::Scan(int32_t index, ScanTarget target) {
       return out;
     }
     out.What = ScannedLine::Kind::Record;
-    out.Entry.Offset = offset;
-    out.Entry.Kind = static_cast<uint8_t>(feed.Kind);
-    out.Entry.DeviceType = feed.DeviceType;
-    out.Entry.Line = out.Line;
-    out.Entry.Length = static_cast<uint32_t>(line.size());
+    out.Offset = offset;
+    out.RecordKind = static_cast<uint8_t>(feed.Kind);
+    out.DeviceType = feed.DeviceType;
+    out.Length = static_cast<uint32_t>(line.size());
     return out;
   }
   return out;

@@ -24,8 +24,14 @@ struct ReadOptions;
 struct ScannedLine {
   enum class Kind : uint8_t { Record, Fault, End };
   Kind What = Kind::End;
+  uint8_t RecordKind = 0;   // of a record: how it is fed
+  uint8_t DeviceType = 0;
   int Line = 0;             // line number of the record or the fault
-  RecordIndexEntry Entry{}; // of a record: where its line is and how it is fed
+  uint64_t Offset = 0;      // of a record: where its line is
+  uint32_t Length = 0;
+  // Built where it is stored: a copy of an entry made member by member just
+  // before stalls on loading it whole.
+  RecordIndexEntry Entry() const { return RecordIndexEntry{Offset, RecordKind, DeviceType, Line, Length}; }
 };
 
 // Where a scan puts what a record line holds besides the record.

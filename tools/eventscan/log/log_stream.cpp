@@ -88,7 +88,7 @@ bool LogStream::scanNext(HandsetRecord& into) {
         continue;
       case ScannedLine::Kind::Record:
         if (!unknownFields_.empty()) noteUnknownFields(scanned.Line);
-        index_.push_back(scanned.Entry);
+        index_.push_back(scanned.Entry());
         return true;
     }
   }

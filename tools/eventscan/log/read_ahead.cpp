@@ -114,7 +114,7 @@ bool ReadAhead::fill(Batch& b) {
         item.Events = static_cast<uint32_t>(b.Events.size() - events);
         item.Unknown = static_cast<uint32_t>(unknown.size());
         std::move(unknown.begin(), unknown.end(), std::back_inserter(b.Unknown));
-        b.Bytes += item.Taken.Scan.Entry.Length;
+        b.Bytes += item.Taken.Scan.Length;
         break;
     }
     b.Items.push_back(item);
