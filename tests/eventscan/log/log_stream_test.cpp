@@ -237,7 +237,7 @@ std::string describe(const HandsetRecord* r) {
   for (unsigned char c : r->MessageBytes) text += fmt::format("{:02x}", c);
   text += "]";
   for (auto [id, value] : r->Fields) text += fmt::format(" {}={}", id, value);
-  for (const TestItem& item : r->Items) text += fmt::format(" item {} {} '{}'", item.EventId, item.Time, r->Extra(item));
+  for (const TestItem& item : r->Items) text += fmt::format(" item {} {} '{}'", int{item.EventId}, double{item.Time}, r->Extra(item));
   return text;
 }
 
