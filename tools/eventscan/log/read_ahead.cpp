@@ -66,7 +66,13 @@ void ReadAhead::run() {
       batch = std::move(free_.back());
       free_.pop_back();
     }
-    const bool more = fill(*batch);
+    bool more = false;
+    try {
+      more = fill(*batch);
+    } catch (...) {
+      // Out of memory, say: raised to the taker after the lines before it.
+      batch->Failure = std::current_exception();
+    }
     {
       std::lock_guard lock(mutex_);
       full_.push_back(std::move(batch));
@@ -92,13 +98,8 @@ bool ReadAhead::fill(Batch& b) {
     if (records == b.Records.size()) b.Records.emplace_back();
     const size_t events = b.Events.size();
     Item item;
-    try {
-      item.Taken.Scan = scanner_->Scan(records_, {b.Records[records], b.Events, b.Origins, unknown, text});
-    } catch (...) {
-      // Raised to the taker once it has taken every line before.
-      b.Failure = std::current_exception();
-      return false;
-    }
+    // What Scan raises is raised to the taker once it has taken every line before.
+    item.Taken.Scan = scanner_->Scan(records_, {b.Records[records], b.Events, b.Origins, unknown, text});
     item.Taken.Passed = scanner_->Passed();
     item.Damaged = source_.Damaged();
     switch (item.Taken.Scan.What) {
