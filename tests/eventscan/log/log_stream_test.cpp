@@ -4,6 +4,8 @@
 // (eventscan on a pipe: tests/e2e/standard_input_run_test.cpp).
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <sstream>
 #include <thread>
@@ -336,4 +338,24 @@ TEST(LogStream, AStreamReadAheadEndsEarly) {
     LogStream log(TextLogSource(text), "t.jsonl", options);
     for (int i = 0; i < taken; ++i) ASSERT_TRUE(log.Next());
   }
+}
+
+// A log on a pipe whose writer stays open, dropped after its first record (a
+// run that ends early: strict reading stopped by an event-table entry, an
+// error while feeding): dropping it does not wait for the writer to say more,
+// which the reading thread was waiting for.
+TEST(LogStream, AStreamReadAheadFromAPipeThatStaysOpenEnds) {
+  int ends[2];
+  ASSERT_EQ(::pipe(ends), 0);
+  const std::string text = Header + "\n" + Good + "\n" + Good + "\n";
+  ASSERT_EQ(::write(ends[1], text.data(), text.size()), static_cast<ssize_t>(text.size()));
+  {
+    ReadOptions options;
+    options.Threads = 2;
+    LogStream log(OpenLogSource("/dev/fd/" + std::to_string(ends[0])), "pipe", options);
+    EXPECT_TRUE(log.Next());
+    EXPECT_EQ(log.Current().Field(3), -70);
+  }  // would wait here for the writer, which still holds its end
+  ::close(ends[1]);
+  ::close(ends[0]);
 }

@@ -53,6 +53,8 @@ ReadAhead::~ReadAhead() {
     cancelled_ = true;
   }
   changed_.notify_all();
+  // The reading thread may wait for a pipe whose writer has more to say.
+  source_.Cancel();
   thread_.join();
 }
 
