@@ -48,6 +48,7 @@ class LineScanner {
   LineScanner(std::unique_ptr<LogSource> source, const ReadOptions& options);
 
   LineSplitter& Lines() { return lines_; }
+  const LineSplitter& Lines() const { return lines_; }
   void SetHeader(const LogHeader& header) { header_ = header; }
 
   // Scans to the next record or fault; `index` is the position the next

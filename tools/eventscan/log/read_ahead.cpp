@@ -97,6 +97,9 @@ bool ReadAhead::fill(Batch& b) {
   std::vector<std::string> unknown;
   std::string text;
   while (b.Items.size() < BatchLines && b.Bytes < BatchBytes) {
+    // What is scanned goes to the taker before a read that may wait (a pipe
+    // whose writer is slow): a line that has come is never held back.
+    if (!b.Items.empty() && !scanner_->Lines().Buffered()) return true;
     if (records == b.Records.size()) b.Records.emplace_back();
     const size_t events = b.Events.size();
     Item item;

@@ -1,7 +1,8 @@
 // A log's lines read and parsed on a thread of their own, ahead of the
 // stream that takes them: the reading thread scans lines into batches (a few
 // hundred records or about a MiB of lines each, four batches at most, so the
-// memory is bounded whatever the log's size) and the stream takes the
+// memory is bounded whatever the log's size; a batch also ends where the
+// bytes read so far do, so that nothing waits behind a slow pipe) and the stream takes the
 // outcomes one by one, in the order one thread would have found them. A
 // record is handed over by swapping its buffers with the taker's, which go
 // back to the reading thread with the batch and are filled again. An error
