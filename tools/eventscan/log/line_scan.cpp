@@ -8,11 +8,7 @@
 #include "log/log_stream.h"
 
 namespace eventscan {
-namespace {
-
-bool blank(std::string_view line) { return line.find_first_not_of(" \t") == std::string_view::npos; }
-
-}  // namespace
+bool BlankLine(std::string_view line) { return line.find_first_not_of(" \t") == std::string_view::npos; }
 
 std::string LongLineText(size_t size, size_t limit) {
   return fmt::format("the line has {} bytes, more than the limit of {} bytes (raise it with --max-line-bytes)", size,
@@ -57,7 +53,7 @@ ScannedLine LineScanner::Scan(int32_t index, ScanTarget target) {
       out.What = ScannedLine::Kind::Fault;
       return out;
     }
-    if (blank(line)) continue;
+    if (BlankLine(line)) continue;
     const size_t events = target.Events.size();
     ResetRecord(target.Record);
     RecordFeed feed{RecordKind::Measurement, header_.DeviceType, out.Line};

@@ -69,6 +69,8 @@ class LineScanner {
 
 // The fault text of a line longer than the limit.
 std::string LongLineText(size_t size, size_t limit);
+// A line of spaces and tabs only, passed over wherever it stands.
+bool BlankLine(std::string_view line);
 // A record emptied for the next line; its buffers keep their capacity, so a
 // reused record allocates nothing for lines no longer than those before.
 void ResetRecord(HandsetRecord& record);

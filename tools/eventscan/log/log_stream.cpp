@@ -46,7 +46,7 @@ LogStream::LogStream(std::unique_ptr<LogSource> source, std::string name, const 
       throw LogError(fmt::format("{}:1: the log is empty (no {} header)", name_, LogFormatName));
     if (got == LineSplitter::Got::TooLong)
       throw LogError(fmt::format("{}:{}: {}", name_, lines.LineNumber(), LongLineText(size, options_.MaxLineBytes)));
-    if (line.find_first_not_of(" \t") == std::string_view::npos) continue;
+    if (BlankLine(line)) continue;
     header_ = ReadLogHeader(line, name_, options_.Network);
     break;
   }
