@@ -184,17 +184,9 @@ class SpillSource : public LogSource {
     ::close(spill_);
     if (owned_) ::close(fd_);
   }
+  void AwaitBytes() override { bytesOrCancel(); }
   size_t Read(char* buffer, size_t size) override {
-    // Waits for the pipe or for Cancel, whichever comes first.
-    for (;;) {
-      pollfd ready[2] = {{fd_, POLLIN, 0}, {wake_[0], POLLIN, 0}};
-      if (::poll(ready, 2, -1) < 0) {
-        if (errno == EINTR) continue;
-        throw systemError(path_, "cannot read the log");
-      }
-      if (ready[1].revents) return 0;
-      if (ready[0].revents) break;
-    }
+    if (!bytesOrCancel()) return 0;
     size_t n = readSome(fd_, buffer, size, path_);
     for (size_t done = 0; done < n;) {
       ssize_t w = ::write(spill_, buffer + done, n - done);
@@ -211,6 +203,19 @@ class SpillSource : public LogSource {
   }
 
  private:
+  // Waits for the pipe or for Cancel, whichever comes first: true when the
+  // pipe has bytes (or its end) to give, false once cancelled.
+  bool bytesOrCancel() {
+    for (;;) {
+      pollfd ready[2] = {{fd_, POLLIN, 0}, {wake_[0], POLLIN, 0}};
+      if (::poll(ready, 2, -1) < 0) {
+        if (errno == EINTR) continue;
+        throw systemError(path_, "cannot read the log");
+      }
+      if (ready[1].revents) return false;
+      if (ready[0].revents) return true;
+    }
+  }
   int fd_;
   bool owned_;
   std::string path_;

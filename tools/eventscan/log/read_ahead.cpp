@@ -14,6 +14,11 @@ constexpr size_t Batches = 4;
 }  // namespace
 
 size_t SharedSource::Read(char* buffer, size_t size) {
+  // A pipe may keep the reading thread waiting for the writer: it waits
+  // unlocked, so that the stream meanwhile reads earlier lines again (rows
+  // of the records already handed over are written without waiting for
+  // more of the log).
+  inner_->AwaitBytes();
   std::lock_guard lock(mutex_);
   const size_t n = inner_->Read(buffer, size);
   // Damage is found by a read; looked for once a read, not once a line.
