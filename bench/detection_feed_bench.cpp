@@ -18,6 +18,7 @@
 #include <random>
 
 #include "detection/act_events_result.h"
+#include "detection/result_pool.h"
 #include "eventmanager/outside/data_access.h"
 #include "eventmanager/outside/message_codes.h"
 #include "honest.h"
@@ -112,6 +113,7 @@ void BM_FeedRecord(benchmark::State& state) {
   std::optional<TActEventsResult> results;
   int32_t found = 0;
   uint64_t allocations = 0, fed = 0, made = 0;
+  double bytesPerResult = 0, poolBytesPerResult = 0;
   for (auto _ : state) {
     // A fresh container for every feed, built and torn down outside the
     // timing: destroying the results of a whole log costs more than feeding
@@ -131,6 +133,13 @@ void BM_FeedRecord(benchmark::State& state) {
     state.PauseTiming();
     allocations += counting_allocator::Count.load(std::memory_order_relaxed) - before;
     found = results->GetCount();
+    // What a result costs the container: its block in the pool (detail
+    // lines aside) and its place in the list; and the pool's chunks over the
+    // results, which counts the blocks not yet used.
+    bytesPerResult = static_cast<double>(result_pool::BlockSize() + sizeof(void*));
+    if (result_pool::BlocksInUse() > 0)
+      poolBytesPerResult =
+          static_cast<double>(result_pool::ChunkBytes()) / static_cast<double>(result_pool::BlocksInUse());
     fed += l.records.size();
     made += static_cast<uint64_t>(found);
     results.reset();
@@ -138,6 +147,8 @@ void BM_FeedRecord(benchmark::State& state) {
     state.ResumeTiming();
   }
   state.counters["results"] = found;
+  state.counters["bytes_per_result"] = bytesPerResult;
+  state.counters["pool_bytes_per_result"] = poolBytesPerResult;
   state.counters["results_per_record"] = static_cast<double>(found) / static_cast<double>(l.records.size());
   // The same measures as speed_table's feed through the host session.
   state.counters["allocs_per_record"] = fed ? static_cast<double>(allocations) / static_cast<double>(fed) : 0;

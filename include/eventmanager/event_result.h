@@ -143,4 +143,21 @@ class TEventsResult {
   // waits. Clear forgets a waiting record. Declared after the destructor so
   // that every slot above keeps its place for hosts built before it.
   virtual void EndLog(uint32_t context, TGateEventList* gateEvents) = 0;                  // slot 19
+  // How many results, from the first, keep their places whatever is fed
+  // later, when every result still to come from records not yet fed sorts
+  // no earlier than `later` (days; a host that reads its log in time order
+  // gives the time of the last record it fed, less the slack it allows for
+  // clocks that step back). Results a fed record may still give (a sequence
+  // waiting in its window, a record whose gates have not seen it yet) are
+  // taken into account here. The count never shrinks until Clear: a result
+  // that would sort before results already counted (a log whose times step
+  // back further than `later` allowed) is placed right after them, so a
+  // host may show the counted results at once and never see them move.
+  virtual int32_t FinalCount(double later) = 0;                                          // slot 20
+  // Frees the first `count` results, no more than FinalCount counted, once
+  // the host has shown them and needs them no longer (a run that writes its
+  // rows as they become final keeps only those still to come); the others
+  // move up and FinalCount counts from them. Returns how many were freed.
+  // The event names found stay.
+  virtual int32_t ReleaseFirst(int32_t count) = 0;                                       // slot 21
 };

@@ -59,6 +59,14 @@ void TObjectList::Delete(int index) {
   Notify(item, TListNotification::Deleted);
 }
 
+void TObjectList::DeleteRange(int first, int count) {
+  if (count <= 0) return;
+  if (!ValidIndex(first) || count > Count() - first) Error("List index out of bounds ({})", first + count - 1);
+  std::vector<TObject*> taken(items_.begin() + first, items_.begin() + first + count);
+  items_.erase(items_.begin() + first, items_.begin() + first + count);
+  for (TObject* item : taken) Notify(item, TListNotification::Deleted);
+}
+
 void TObjectList::Sort(const std::function<bool(TObject*, TObject*)>& less) {
   std::stable_sort(items_.begin(), items_.end(), less);
 }

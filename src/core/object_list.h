@@ -34,6 +34,8 @@ class TObjectList : public TObject {
   virtual void Insert(int index, TObject* item);
   virtual void Sort(const std::function<bool(TObject*, TObject*)>& less);
 
+  // Deletes `count` items from `first` on in one move of the items after them.
+  void DeleteRange(int first, int count);
   int Remove(TObject* item);  // its former index, or -1
   TObject* Items(int index) const;  // raises EListError outside the list
   int IndexOf(const TObject* item) const;

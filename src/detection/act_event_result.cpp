@@ -4,18 +4,23 @@
 #include "definitions/level_node.h"
 #include "detection/item_detail.h"
 #include "detection/level_detail.h"
+#include "detection/result_pool.h"
 #include "eventmanager/event_property.h"
 #include "eventmanager/outside/data_access.h"
 #include "eventmanager/outside/utility.h"
 
 uint8_t PublishId = 0;
 
-TActEventResult::TActEventResult(TEventsResult* owner) : RecordView(NewHandsetFieldsInstance()) {
+TActEventResult::TActEventResult(TEventsResult* owner) {
   Owner = owner;
-  Details = new TResultDetails;
+  Details = &details_;
 }
 
-TActEventResult::~TActEventResult() { delete Details; }
+// A host may have pointed Details at lines of its own; they stay its own.
+TActEventResult::~TActEventResult() = default;
+
+void* TActEventResult::operator new(size_t size) { return result_pool::Allocate(size); }
+void TActEventResult::operator delete(void* block, size_t) { result_pool::Free(block); }
 
 TActEventResult* AsActResult(TEventResult* result) { return dynamic_cast<TActEventResult*>(result); }
 
@@ -23,7 +28,7 @@ std::unique_ptr<TActEventResult> TActEventResult::CreateForLevel(TEventsResult* 
                                                                  int32_t recordIndex, TLevelNode* level) {
   std::unique_ptr<TActEventResult> r(new TActEventResult(owner));
   r->Kind = KindMessage;
-  r->SourceDetailFlag = level->DetailFlag;
+  r->SourceDetailFlag6 = level->DetailFlag == 6;
   r->Property = level->Property;
   r->RecordIndex = recordIndex;
   r->DeviceType = deviceType;
@@ -37,7 +42,7 @@ std::unique_ptr<TActEventResult> TActEventResult::CreateForItem(TEventsResult* o
                                                                 int32_t itemIndex, int32_t recordIndex,
                                                                 int16_t eventId) {
   std::unique_ptr<TActEventResult> r(new TActEventResult(owner));
-  r->Kind = kind;
+  r->Kind = static_cast<uint8_t>(kind);
   r->SourceId = eventId;
   r->DeviceType = deviceType;
   r->Property = property;
@@ -57,21 +62,24 @@ std::unique_ptr<TActEventResult> TActEventResult::CreateForGate(TEventsResult* o
   return r;
 }
 
+// The record is read through a view of the moment: a result keeps none, and
+// the container's own view may hold the record a pass is working on.
 void TActEventResult::BuildItemDetails() {
-  LoadRecord(RecordView.get(), RecordIndex);
-  if (RecordView->HasData() == 0) return;
-  int count = RecordView->ItemCount();
+  ::RecordView view;
+  LoadRecord(&view, RecordIndex);
+  if (view.HasData() == 0) return;
+  int count = view.ItemCount();
   if (ItemIndex < 0 || ItemIndex >= count) return;
-  const TestItem& item = RecordView->Items()[ItemIndex];
+  const TestItem& item = view.Items()[ItemIndex];
   Time = item.Time;
   TItemDetailContext context;
   context.NetType = Owner ? Owner->GetNetType() : 255;
-  context.RecordNetType = RecordView->NetType();
+  context.RecordNetType = view.NetType();
   context.DeviceType = DeviceType;
   context.PublishId = PublishId;
-  std::string text = BuildItemDetail(item, RecordView->GetExtraData(item), context);
+  const std::string text = BuildItemDetail(item, view.GetExtraData(item), context);
   Details->clear();
-  for (auto& line : SplitDetailLines(text)) Details->push_back({std::move(line), RecordIndex});
+  AppendDetailLines(text, RecordIndex, *Details);
 }
 
 const TBitmap* TActEventResult::GetBitmap() { return Property ? Property->Bitmap : nullptr; }
@@ -91,8 +99,9 @@ int32_t TActEventResult::GetFontColor() { return Property ? Property->FontColor 
 
 double TActEventResult::GetTime() {
   if (Time != 0) return Time;
-  LoadRecord(RecordView.get(), RecordIndex);
-  return RecordView->HasData() ? RecordView->Time() : 0;
+  ::RecordView view;
+  LoadRecord(&view, RecordIndex);
+  return view.HasData() ? view.Time() : 0;
 }
 
 bool TActEventResult::IsKind(int32_t selector) {
@@ -104,7 +113,7 @@ bool TActEventResult::IsKind(int32_t selector) {
   }
 }
 
-bool TActEventResult::HasDetailFlag6() { return Kind == KindMessage && SourceDetailFlag == 6; }
+bool TActEventResult::HasDetailFlag6() { return Kind == KindMessage && SourceDetailFlag6; }
 
 void TActEventResult::Assign(TEventResult* source) {
   if (!source || source == this) return;

@@ -1,9 +1,11 @@
 // TActEventResult: one detected event occurrence (a completed message
 // sequence, a fired gate, or a test event). Created by the results container's
-// passes and owned by its result list; holds no copy of its record, only the
-// record index, an optional cached time and its detail lines. It owns Details
-// through the raw pointer the host's TEventResult fixes, so it is neither
-// copied nor moved: a copy would free the lines twice.
+// passes and owned by its result list; holds no copy of its record and no
+// view of it, only the record index, an optional cached time and its detail
+// lines (in the object: Details points at them, as the host's TEventResult
+// fixes, so the object is neither copied nor moved). Results are many and
+// small: their memory comes from a pool of equal blocks, so making one costs
+// no allocation once the pool has grown (see result_pool.h).
 #pragma once
 
 #include <cstdint>
@@ -28,29 +30,32 @@ class TActEventResult : public TEventResult, public TObject {
   TActEventResult(TActEventResult&&) = delete;
   TActEventResult& operator=(TActEventResult&&) = delete;
 
-  int32_t Kind = 0;
   // What the result reports about its source, taken when it is made: the
   // definitions may be cleared or reloaded while the host still lists the
   // results, so a result keeps no link to its level or gate.
   // The event identifier (results from test items and event-table entries).
-  int32_t SourceId = 0;
-  // The reporting level's DetailFlag (kind 1 from a sequence), else 0.
-  int32_t SourceDetailFlag = 0;
+  int16_t SourceId = 0;
+  uint8_t Kind = 0;
   uint8_t DeviceType = 0;
-  // The view the result loads its own record into (time, item details); made
-  // by the data-access component's factory, which news it.
-  std::unique_ptr<::RecordView> RecordView;
-  // The container whose list owns this result; none before it is added.
-  TEventsResult* ListedIn = nullptr;
+  // The reporting level's DetailFlag was 6 (kind 1 from a sequence).
+  bool SourceDetailFlag6 = false;
+  // In a container's list (one container's at most); not before it is added.
+  bool Listed = false;
   // Sort keys cached by the container for the record and time they were
   // computed from: the item time (GetTime) and the record's ordering time,
-  // both 0 without record data.
+  // both 0 without record data. Packed, since a long log keeps hundreds of
+  // thousands of results: without record data First holds the time the keys
+  // were computed for; with data it is the item time, which is that time
+  // unless the keys were computed for time 0 (KeyedAtZero).
   struct SortKeys {
-    bool Keyed = false;
+    double First = 0;
+    double OrderTime = 0;  // 0 without data
     int32_t KeyedRecord = 0;
-    double KeyedTime = 0;
-    double ItemTime = 0;
-    double OrderTime = 0;
+    bool Keyed = false;
+    bool HasData = false;
+    bool KeyedAtZero = false;
+    double ItemTime() const { return HasData ? First : 0; }
+    double KeyedTime() const { return !HasData ? First : KeyedAtZero ? 0 : First; }
   } Keys;
 
   static std::unique_ptr<TActEventResult> CreateForLevel(TEventsResult* owner, uint8_t deviceType,
@@ -84,9 +89,15 @@ class TActEventResult : public TEventResult, public TObject {
     return name;
   }
 
+  // Every result, from wherever it is deleted (the list, a host through the
+  // virtual destructor), goes back to the pool.
+  static void* operator new(size_t size);
+  static void operator delete(void* block, size_t size);
+
  private:
   explicit TActEventResult(TEventsResult* owner);
   void BuildItemDetails();
+  TResultDetails details_;  // what Details points at
 };
 
 // The library's result behind a host's TEventResult pointer, or nullptr when

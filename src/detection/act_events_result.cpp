@@ -2,6 +2,7 @@
 
 #include <cxxabi.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <typeinfo>
 
@@ -9,7 +10,11 @@
 
 #include "core/hash_object_list.h"
 #include "core/object_list.h"
+#include "definitions/msg_event.h"
+#include "definitions/msg_event_list.h"
+#include "detection/result_pool.h"
 #include "eventmanager/errors.h"
+#include "eventmanager/event_property.h"
 #include "eventmanager/outside/data_access.h"
 #include "eventmanager/outside/utility.h"
 
@@ -31,12 +36,14 @@ TActEventsResult::TActEventsResult() {
   RecordView = NewHandsetFieldsInstance();
   EventView = NewEventFieldsInstance();
   Results = new TObjectList(TActEventResult::StaticClass(), true);
+  result_pool::Hold();
 }
 
 TActEventsResult::~TActEventsResult() {
   delete Results;
   delete RecordView;
   delete EventView;
+  result_pool::Release();
 }
 
 void TActEventsResult::SetDataSource(uint32_t value) {
@@ -117,18 +124,18 @@ int32_t TActEventsResult::LoadRecord(class RecordView* view, int32_t recordIndex
 // time changed (Assign), so an insertion loads one record, not one per step.
 double TActEventsResult::SortKey(TActEventResult* result, bool byItemTime) {
   TActEventResult::SortKeys& k = result->Keys;
-  if (!k.Keyed || k.KeyedRecord != result->RecordIndex || k.KeyedTime != result->Time) {
+  if (!k.Keyed || k.KeyedRecord != result->RecordIndex || k.KeyedTime() != result->Time) {
     LoadRecord(RecordView, result->RecordIndex);
-    bool hasData = RecordView->HasData() != 0;
-    k.OrderTime = hasData ? RecordView->OrderTime() : 0;
-    k.ItemTime = !hasData ? 0 : result->Time != 0 ? result->Time : RecordView->Time();
+    k.HasData = RecordView->HasData() != 0;
+    k.OrderTime = k.HasData ? RecordView->OrderTime() : 0;
+    k.First = !k.HasData ? result->Time : result->Time != 0 ? result->Time : RecordView->Time();
+    k.KeyedAtZero = result->Time == 0;
     k.Keyed = true;
     k.KeyedRecord = result->RecordIndex;
-    k.KeyedTime = result->Time;
     // A key that changed under a listed result may have broken the order.
-    if (result->ListedIn == this) itemDescents_ = orderDescents_ = -1;
+    if (result->Listed) itemDescents_ = orderDescents_ = -1;
   }
-  return byItemTime ? k.ItemTime : k.OrderTime;
+  return byItemTime ? k.ItemTime() : k.OrderTime;
 }
 
 void TActEventsResult::countDescents() {
@@ -174,11 +181,13 @@ int32_t TActEventsResult::AddResult(TEventResult* result) {
                                            result ? classNameOf(result) : std::string("nil")));
   // A result belongs to one list at most: one already listed (here or in
   // another container) is refused, so no result is ever owned twice.
-  if (r->ListedIn) return -1;
+  if (r->Listed) return -1;
   bool byItemTime = r->Kind == KindTest;
   double key = SortKey(r, byItemTime);
   int32_t count = GetCount();
-  int32_t position = insertionPoint(key, byItemTime);
+  // Never before the results a host was told keep their places: one that
+  // belongs there (its log stepped back in time) comes right after them.
+  int32_t position = std::max(insertionPoint(key, byItemTime), std::min(finalCount_, count));
   if (itemDescents_ >= 0 && orderDescents_ >= 0) {
     // Keep the descent counts in step: the pair (before, after) is replaced
     // by (before, r) and (r, after).
@@ -202,10 +211,19 @@ int32_t TActEventsResult::AddResult(TEventResult* result) {
   else
     Results->Insert(position, r);
   r->Owner = this;
-  r->ListedIn = this;
-  std::string name = r->EventName();
-  if (eventNameKeys_.insert(UpperKey(name)).second) EventNames.push_back({name, r->Property});
+  r->Listed = true;
+  noteEventName(r->Property);
   return position;
+}
+
+void TActEventsResult::noteEventName(TEventProperty* property) {
+  // Most results come from a few properties: one already seen under the name
+  // it still has adds nothing, and is told so without building a key.
+  const std::string& name = property ? property->EventName : noName_;
+  auto seen = namedProperties_.find(property);
+  if (seen != namedProperties_.end() && seen->second == name) return;
+  if (eventNameKeys_.insert(UpperKey(name)).second) EventNames.push_back({name, property});
+  namedProperties_[property] = name;
 }
 
 int32_t TActEventsResult::AddAndNotify(std::unique_ptr<TActEventResult> result, bool notify, uint32_t context,
@@ -224,6 +242,50 @@ void TActEventsResult::Clear() {
   // one is not to be evaluated against the new one's records.
   gatePending_ = -1;
   itemDescents_ = orderDescents_ = 0;
+  finalCount_ = 0;
+}
+
+// Results still to come from records already fed: a message sequence waiting
+// in its window is reported at its start record (when the window closes or a
+// test event ends it), and a record fed with Notify waits for its gates until
+// the next record or the end of the log. Both sort by their record's ordering
+// time. Every other pass reports at the record being fed, at once.
+double TActEventsResult::pendingKey(double later) {
+  double key = later;
+  ::RecordView view;
+  auto orderTime = [&](int32_t record) {
+    LoadRecord(&view, record);
+    key = std::min(key, view.HasData() ? view.OrderTime() : 0.0);
+  };
+  if (gatePending_ >= 0) orderTime(gatePending_);
+  if (MsgEvents && MsgEvents->MayHaveWaiting)
+    for (int i = 0; i < MsgEvents->Count(); ++i)
+      if (TMsgEvent* event = MsgEvents->Event(i); event->InProgress) orderTime(event->StartRecord);
+  return key;
+}
+
+// A result later fed goes after every result whose key is not greater than
+// its own (insertionPoint), so the results from the first whose keys, both of
+// them, are at most the earliest key still to come keep their places.
+int32_t TActEventsResult::FinalCount(double later) {
+  const int32_t count = GetCount();
+  if (finalCount_ >= count) return finalCount_ = count;
+  const double bound = pendingKey(later);
+  while (finalCount_ < count) {
+    TActEventResult* r = Result(finalCount_);
+    if (SortKey(r, true) > bound || SortKey(r, false) > bound) break;
+    ++finalCount_;
+  }
+  return finalCount_;
+}
+
+int32_t TActEventsResult::ReleaseFirst(int32_t count) {
+  const int32_t released = std::clamp(count, 0, std::min(finalCount_, GetCount()));
+  Results->DeleteRange(0, released);  // the list frees what it deletes
+  finalCount_ -= released;
+  // The neighbours of the first result kept changed.
+  if (released > 0) itemDescents_ = orderDescents_ = -1;
+  return released;
 }
 
 TEventResult* TActEventsResult::GetNodeResult(TVirtualTree*, TVirtualNode* node) {

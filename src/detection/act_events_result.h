@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -70,6 +71,8 @@ class TActEventsResult : public TEventsResult, public TObject {
                  TGateEventList* gateEvents, TTestEvents* testEvents, uint8_t deviceType) override;
   int32_t LoadRecord(class RecordView* view, int32_t recordIndex) override;
   void EndLog(uint32_t context, TGateEventList* gateEvents) override;
+  int32_t FinalCount(double later) override;
+  int32_t ReleaseFirst(int32_t count) override;
 
   TActEventResult* Result(int32_t index) const;
 
@@ -87,7 +90,12 @@ class TActEventsResult : public TEventsResult, public TObject {
   bool PlainGatePass = false;
 
  private:
-  std::unordered_set<std::string> eventNameKeys_;  // upper-cased EventNames, for the lookup on every add
+  std::unordered_set<std::string> eventNameKeys_;  // upper-cased EventNames
+  // The properties whose names are in eventNameKeys_, with the name each had
+  // then: the lookup on every add, which builds no key for them.
+  std::unordered_map<const TEventProperty*, std::string> namedProperties_;
+  const std::string noName_;
+  void noteEventName(TEventProperty* property);
   // Neighbours in the list whose keys descend, per key; the list is sorted by
   // a key while its count is 0, and only then is the insertion point found by
   // binary search. -1: not counted since the list last changed.
@@ -95,6 +103,10 @@ class TActEventsResult : public TEventsResult, public TObject {
   double SortKey(TActEventResult* result, bool byItemTime);
   void countDescents();
   int32_t insertionPoint(double key, bool byItemTime);
+  // Results from the first that FinalCount promised to keep in place.
+  int32_t finalCount_ = 0;
+  // The earliest sort key a result may still get from what was fed already.
+  double pendingKey(double later);
   void MessageSequencePass(int32_t recordIndex, bool notify, uint32_t context);
   void WindowStep(TMsgEvent* event, int32_t recordIndex, bool notify, uint32_t context);
   void CloseWindow(TMsgEvent* event, bool closedByTimeout, bool notify, uint32_t context);

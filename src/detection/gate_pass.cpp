@@ -40,7 +40,7 @@ std::unique_ptr<TActEventResult> expressionStep(TGateEvent& gate, bool holds, do
   } else {
     if (gate.SpanStart != 0) gate.TrueSpan = time - gate.SpanStart;
     ++gate.TrueCount;
-    if (WholeMilliseconds(gate.TrueSpan) >= gate.ExpDuringTime && gate.TrueCount >= gate.ExpTimes) {
+    if (gate.TrueCount >= gate.ExpTimes && !WholeMillisecondsBelow(gate.TrueSpan, gate.ExpDuringTime)) {
       result = TActEventResult::CreateForGate(owner, record, &gate);
       gate.TrueSpan = 0;
       gate.TrueCount = 0;
@@ -51,11 +51,11 @@ std::unique_ptr<TActEventResult> expressionStep(TGateEvent& gate, bool holds, do
   return result;
 }
 
-// A message gate's step on the record loaded in its view.
-std::unique_ptr<TActEventResult> messageStep(TGateEvent& gate, TEventsResult* owner, int32_t record,
-                                             uint8_t deviceType) {
-  uint32_t code = gate.HandsetFields->MessageCode();
-  double time = gate.HandsetFields->Time();
+// A message gate's step on the record loaded in `view`.
+std::unique_ptr<TActEventResult> messageStep(TGateEvent& gate, const RecordView& view, TEventsResult* owner,
+                                             int32_t record, uint8_t deviceType) {
+  uint32_t code = view.MessageCode();
+  double time = view.Time();
   uint8_t net = gate.ListNetType();
   if (!gate.WaitingForB) {
     if (CompareMsgInfo(deviceType, net, code, gate.MessageCodeA)) {
@@ -68,7 +68,7 @@ std::unique_ptr<TActEventResult> messageStep(TGateEvent& gate, TEventsResult* ow
     gate.WaitingForB = false;
     return nullptr;
   }
-  if (ElapsedMilliseconds(gate.SpanStart, time) > gate.MsgDuringTime) {
+  if (ElapsedMillisecondsAbove(gate.SpanStart, time, gate.MsgDuringTime)) {
     gate.WaitingForB = false;
     return TActEventResult::CreateForGate(owner, record, &gate);
   }
@@ -78,7 +78,7 @@ std::unique_ptr<TActEventResult> messageStep(TGateEvent& gate, TEventsResult* ow
 // The record already in the gate's view, its fields searched one by one.
 std::unique_ptr<TActEventResult> evaluateLoaded(TGateEvent& gate, TEventsResult* owner, int32_t record,
                                                 uint8_t deviceType) {
-  if (gate.GateType == 2) return messageStep(gate, owner, record, deviceType);
+  if (gate.GateType == 2) return messageStep(gate, *gate.HandsetFields, owner, record, deviceType);
   if (!gate.ReadFieldValues()) return nullptr;
   return expressionStep(gate, gate.Evaluate(gate.FieldValues), gate.HandsetFields->Time(), owner, record);
 }
@@ -162,8 +162,11 @@ void TActEventsResult::EvaluateGates(TGateEventList* gates, int32_t record, bool
   bool valuesRead = false;             // plan.Values are those of `loaded`
   bool eachLoads = false;              // the host refused the shared load
   std::array<int32_t, 255> values;     // one gate's values; FieldCount is 8 bits
-  for (int i = 0; i < gates->Count(); ++i) {
-    TGateEvent& gate = *gates->ItemAs<TGateEvent>(i);
+  // Walked by iterator: the list does not change during the pass (a host
+  // callback must not call back into the library), so no index is checked.
+  int i = 0;
+  for (auto it = gates->begin(), end = gates->end(); it != end; ++it, ++i) {
+    TGateEvent& gate = *static_cast<TGateEvent*>(*it);
     if (!needsRecord(gate)) continue;
     std::unique_ptr<TActEventResult> result;
     if (eachLoads) {
@@ -179,12 +182,12 @@ void TActEventsResult::EvaluateGates(TGateEventList* gates, int32_t record, bool
         loaded = gate.HandsetFields.get();
         valuesRead = false;
       }
-    } else {
-      *gate.HandsetFields = *loaded;  // the record the host loaded, now in this gate's own view
     }
     if (loaded) {
+      // Its own view holds the record it evaluated (a pointer copied).
+      if (gate.HandsetFields.get() != loaded) *gate.HandsetFields = *loaded;
       if (gate.GateType == 2) {
-        result = messageStep(gate, this, record, DeviceType);
+        result = messageStep(gate, *loaded, this, record, DeviceType);
       } else {
         if (!plan.Current(i, gate)) {
           plan.Build(*gates);

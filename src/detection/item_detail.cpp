@@ -30,17 +30,34 @@ std::string ThousandthsText(int64_t thousandths, int decimals) {
   return fmt::format("{:.{}f}", static_cast<double>(whole) / static_cast<double>(scale), std::max(decimals, 0));
 }
 
-std::vector<std::string> SplitDetailLines(const std::string& text) {
-  std::vector<std::string> lines;
+namespace {
+
+template <class Each>
+void eachLine(std::string_view text, Each each) {
   size_t start = 0;
   while (start < text.size()) {
     size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
+    if (end == std::string_view::npos) end = text.size();
     size_t stop = (end > start && text[end - 1] == '\r') ? end - 1 : end;
-    lines.push_back(text.substr(start, stop - start));
+    each(text.substr(start, stop - start));
     start = end + 1;
   }
+}
+
+}  // namespace
+
+std::vector<std::string> SplitDetailLines(const std::string& text) {
+  std::vector<std::string> lines;
+  eachLine(text, [&](std::string_view line) { lines.emplace_back(line); });
   return lines;
+}
+
+void AppendDetailLines(std::string_view text, int32_t recordIndex, TResultDetails& details) {
+  // Room for every line at once, not a growth step per line.
+  size_t lines = 0;
+  eachLine(text, [&](std::string_view) { ++lines; });
+  details.reserve(details.size() + lines);
+  eachLine(text, [&](std::string_view line) { details.push_back({std::string(line), recordIndex}); });
 }
 
 std::string GroupedNumber(double value, int decimals) {

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "detection/detail_lines.h"
 #include "eventmanager/test_item.h"
 
 struct TItemDetailContext {
@@ -25,6 +26,8 @@ std::string BuildItemDetail(const TestItem& item, std::string_view extra, const 
 // Splits a detail text into lines at "\r\n" (and lone "\n"), as results store
 // them; a final line break adds no empty line.
 std::vector<std::string> SplitDetailLines(const std::string& text);
+// The same lines appended to a result's details, each with `recordIndex`.
+void AppendDetailLines(std::string_view text, int32_t recordIndex, TResultDetails& details);
 
 // Conversions.
 // bytes / ms * 8000 with comma thousands separators and " (bps)"; "N/A" below 1 ms.

@@ -238,3 +238,75 @@ TEST_F(SampleRuns, EverySampleLogGivesTheEventsAReaderNamesInIt) {
     }
   });
 }
+
+namespace {
+
+// What a host reads of one result: its record, time and detail lines.
+struct ResultReading {
+  int32_t Record = 0;
+  double Time = 0;
+  std::vector<std::pair<std::string, int32_t>> Details;
+  bool operator==(const ResultReading&) const = default;
+};
+
+ResultReading readingOf(TEventResult* r) {
+  ResultReading reading;
+  reading.Record = r->RecordIndex;
+  reading.Time = r->GetTime();
+  if (r->HasDetails() && r->Details)
+    for (const TResultDetail& d : *r->Details) reading.Details.emplace_back(d.Text, d.RecordIndex);
+  return reading;
+}
+
+// Reads every result as it is announced, before the next record is fed.
+struct EagerReader {
+  TEventAddedEvent Next;
+  std::map<TEventResult*, ResultReading> Read;
+  static void added(void* self, uint32_t context, TEventResult* result, uint8_t flag, uint8_t kind, int32_t index) {
+    auto* reader = static_cast<EagerReader*>(self);
+    reader->Read[result] = readingOf(result);
+    if (reader->Next) reader->Next(context, result, flag, kind, index);
+  }
+};
+
+}  // namespace
+
+// A result keeps no view of its record: its time and record are read when the
+// host asks, long after the passes made it, through the host's loader. What
+// the host reads then is what it read the moment the result was announced,
+// and the time is that of the result's own record in the log (or its test
+// item's); the record the result loads is the host's.
+TEST_F(SampleRuns, ResultsReadLaterReadAsTheyDidWhenAnnounced) {
+  InLibrary([&] {
+    for (const char* name : e2e::SampleNames) {
+      SCOPED_TRACE(name);
+      ParsedLog log = sample(name);
+      HostSession session(library(), log.Header.Network);
+      EagerReader reader;
+      reader.Next = session.Results().OnEventAdded;
+      session.Results().OnEventAdded = {&EagerReader::added, &reader};
+      session.Feed(log);
+      TEventsResult& results = session.Results();
+      ASSERT_GT(results.GetCount(), 0);
+      size_t compared = 0;
+      for (int32_t i = 0; i < results.GetCount(); ++i) {
+        SCOPED_TRACE("result " + std::to_string(i));
+        TEventResult* r = results.GetResult(i);
+        ASSERT_GE(r->RecordIndex, 0);
+        ASSERT_LT(static_cast<size_t>(r->RecordIndex), log.Records.size());
+        const HandsetRecord& record = log.Records[static_cast<size_t>(r->RecordIndex)];
+        const ResultReading now = readingOf(r);
+        EXPECT_EQ(now.Time, r->Time != 0 ? r->Time : record.Time);
+        if (auto it = reader.Read.find(r); it != reader.Read.end()) {
+          EXPECT_EQ(now, it->second);
+          ++compared;
+        }
+        RecordView view;
+        EXPECT_EQ(r->LoadRecord(&view, r->RecordIndex), 1);
+        EXPECT_EQ(view.Loaded(), &record);
+      }
+      // Only the event-table entries are not announced.
+      EXPECT_GE(compared * 10, static_cast<size_t>(results.GetCount()) * 9) << compared << " of " << results.GetCount();
+    }
+  });
+}

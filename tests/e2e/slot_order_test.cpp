@@ -178,6 +178,16 @@ TEST(SlotOrder, EveryContainerSlotAnswersForItsOwnOperation) {
     EXPECT_EQ(f.message->Details->size(), f.test->Details->size());
     EXPECT_TRUE(f.message->IsKind(0)) << "Assign keeps the kind";
 
+    // slot 20: the log has ended and nothing waits, so every result keeps its place.
+    const int32_t all = c.GetCount();
+    EXPECT_EQ(c.FinalCount(1e9), all);
+    // slot 21: the first two freed, the others moved up.
+    TEventResult* third = c.GetResult(2);
+    EXPECT_EQ(c.ReleaseFirst(2), 2);
+    EXPECT_EQ(c.GetCount(), all - 2);
+    EXPECT_EQ(c.GetResult(0), third);
+    f.test = f.message = nullptr;  // perhaps freed
+
     const size_t nameCount = names->size();
     c.Clear();  // slot 12
     EXPECT_EQ(c.GetCount(), 0);

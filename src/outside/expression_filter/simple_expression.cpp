@@ -233,10 +233,76 @@ std::optional<TSimpleExpression> TSimpleExpression::Compile(std::string_view tex
     std::copy(compiler.Program.begin(), compiler.Program.end(), e.inline_);
   else
     e.more_ = std::move(compiler.Program);
+  e.makeRanges();
   return e;
 }
 
+void TSimpleExpression::makeRanges() {
+  rangeCount_ = 0;
+  const TStep* program = steps();
+  uint32_t comparisons = 0, ands = 0;
+  for (uint32_t i = 0; i < count_; ++i) {
+    if (program[i].Op == TOp::And)
+      ++ands;
+    else if (program[i].Op == TOp::Not || program[i].Op == TOp::Or)
+      return;
+    else
+      ++comparisons;
+  }
+  // Postfix of comparisons and && only is the conjunction of them all.
+  if (comparisons == 0 || comparisons > MaxRanges || ands + 1 != comparisons) return;
+  // Bounds beyond any int32 by one, so every range stays within int64.
+  constexpr double Below = -2147483649.0, Above = 2147483648.0;
+  uint32_t n = 0;
+  for (uint32_t i = 0; i < count_; ++i) {
+    const TStep& s = program[i];
+    if (s.Op == TOp::And) continue;
+    const double c = s.Constant;
+    if (!std::isfinite(c)) return;
+    double low = Below, high = Above;
+    bool outside = false;
+    switch (s.Op) {
+      case TOp::Less: high = std::ceil(c) - 1; break;
+      case TOp::LessEqual: high = std::floor(c); break;
+      case TOp::Greater: low = std::floor(c) + 1; break;
+      case TOp::GreaterEqual: low = std::ceil(c); break;
+      case TOp::NotEqual: outside = true; [[fallthrough]];
+      case TOp::Equal:
+        if (std::floor(c) == c) {
+          low = high = c;
+        } else {  // no integer is equal: an empty range
+          low = 1;
+          high = 0;
+        }
+        break;
+      default: return;
+    }
+    low = std::clamp(low, Below, Above);
+    high = std::clamp(high, Below, Above);
+    TRange& r = ranges_[n++];
+    r.Slot = s.Slot;
+    r.Outside = outside;
+    if (low > high) {  // no integer lies in it: a one-value range beyond every int32
+      r.Low = static_cast<int64_t>(Above) + 1;
+      r.Span = 0;
+    } else {
+      r.Low = static_cast<int64_t>(low);
+      r.Span = static_cast<uint64_t>(static_cast<int64_t>(high) - r.Low);
+    }
+  }
+  rangeCount_ = n;
+}
+
 bool TSimpleExpression::Evaluate(std::span<const int32_t> values) const {
+  if (rangeCount_ > 0) {
+    bool all = true;
+    for (uint32_t i = 0; i < rangeCount_; ++i) {
+      const TRange& r = ranges_[i];
+      const bool in = static_cast<uint64_t>(static_cast<int64_t>(values[r.Slot]) - r.Low) <= r.Span;
+      all &= in != r.Outside;
+    }
+    return all;
+  }
   bool stack[MaxDepth];
   int top = -1;
   const TStep* program = steps();

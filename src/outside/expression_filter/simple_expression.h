@@ -43,5 +43,20 @@ class TSimpleExpression {
   std::vector<TStep> more_;  // the whole program when it is longer
   const TStep* steps() const { return more_.empty() ? inline_ : more_.data(); }
 
+  // The commonest gate, a few comparisons joined by && alone, is evaluated
+  // without the program: a field's value is an integer, so each comparison
+  // with a finite constant is the same as the value lying in a range of
+  // integers (or, for !=, outside it), checked without a branch.
+  struct TRange {
+    int64_t Low;     // the value minus Low, unsigned, must be <= Span
+    uint64_t Span;
+    uint16_t Slot;
+    bool Outside;    // != : true when the value is not in the range
+  };
+  static constexpr size_t MaxRanges = 4;
+  TRange ranges_[MaxRanges];
+  uint32_t rangeCount_ = 0;  // 0: evaluate the program
+  void makeRanges();
+
   friend class TSimpleCompiler;
 };

@@ -4,8 +4,13 @@
 // (eventscan on a pipe: tests/e2e/standard_input_run_test.cpp).
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <sstream>
+#include <thread>
+
+#include <fmt/format.h>
 
 #include "testing/e2e_support.h"
 
@@ -204,4 +209,153 @@ TEST(LogStream, ARecordReadAgainFromAChangedFileIsRefused) {
     EXPECT_TRUE(log.KeepSound({0, 1, 2}).size() == (cut ? 0u : 3u)) << log.ChangeText();
   }
   EXPECT_THROW(ReadLog("/nonexistent"), LogError);
+}
+
+namespace {
+
+// A source that notes whether it was read in order from a thread other than
+// the one that made it.
+class ThreadNotingSource : public LogSource {
+ public:
+  ThreadNotingSource(std::unique_ptr<LogSource> inner, bool& elsewhere)
+      : inner_(std::move(inner)), maker_(std::this_thread::get_id()), elsewhere_(elsewhere) {}
+  size_t Read(char* buffer, size_t size) override {
+    if (std::this_thread::get_id() != maker_) elsewhere_ = true;
+    return inner_->Read(buffer, size);
+  }
+  void ReadAt(uint64_t offset, size_t size, char* out) override { inner_->ReadAt(offset, size, out); }
+  uint64_t Size() const override { return inner_->Size(); }
+
+ private:
+  std::unique_ptr<LogSource> inner_;
+  std::thread::id maker_;
+  bool& elsewhere_;
+};
+
+std::string describe(const HandsetRecord* r) {
+  if (!r) return "none";
+  std::string text = fmt::format("{} {} {} {} {} {} {} [", r->Time, r->OrderTime, r->MessageCode, r->MessageInfo,
+                                 r->NetType, r->Skip, r->Reference);
+  for (unsigned char c : r->MessageBytes) text += fmt::format("{:02x}", c);
+  text += "]";
+  for (auto [id, value] : r->Fields) text += fmt::format(" {}={}", id, value);
+  for (const TestItem& item : r->Items) text += fmt::format(" item {} {} '{}'", int{item.EventId}, double{item.Time}, r->Extra(item));
+  return text;
+}
+
+}  // namespace
+
+// Lines read and parsed ahead on a second thread give, step by step, what one
+// thread gives: the same records at the same indexes, the same progress in
+// bytes, the same faults, warnings and event-table entries as they are
+// found, records asked for again (read back from their lines while the other
+// thread reads on) and read ahead; with strict reading the same stop. The
+// log spans many batches and has every kind of line a stream must handle.
+TEST(LogStream, ReadAheadOnASecondThreadGivesWhatOneThreadGives) {
+  std::string text = Header + "\n";
+  for (int i = 0; i < 3000; ++i) {
+    const std::string time = fmt::format("\"2026-03-14T10:{:02}:{:02}.{:03}\"", i / 600, i / 10 % 60, i % 10 * 100);
+    if (i % 401 == 400) text += "{broken\n";
+    else if (i % 577 == 300) text += "\n \t \n";
+    else if (i % 733 == 700) text += "{\"time\": " + time + std::string(700, ' ') + "}\n";  // over the line limit
+    else if (i % 97 == 0) text += "{\"time\": " + time + ", \"items\": [{\"id\": 54, \"text\": \"dial " +
+                                  std::to_string(i) + "\"}], \"events\": [{\"id\": 163}, {\"id\": 58, \"record\": " +
+                                  std::to_string(i % 2 ? i + 5 : 99999) + "}]}\n";
+    else if (i % 13 == 0) text += "{\"time\": " + time + ", \"msg\": \"Channel Release\", \"ie\": {\"cause\": " +
+                                  std::to_string(i % 64) + "}, \"fields\": {\"RxLevSub\": " + std::to_string(-40 - i % 50) + "}}\n";
+    else text += "{\"time\": " + time + ", \"fields\": {\"RxLevSub\": " + std::to_string(-40 - i % 50) +
+                 (i % 250 == 7 ? ", \"Unknown_" + std::to_string(i) + "\": 1" : "") + ", \"BCCH\": " +
+                 std::to_string(i / 100) + "}}\n";
+  }
+  for (const bool strict : {false, true})
+    for (const size_t cache : {size_t(1), size_t(4096)})
+      for (const size_t block : {size_t(61), size_t(4096)}) {
+        SCOPED_TRACE(fmt::format("strict {} cache {} block {}", strict, cache, block));
+        ReadOptions options;
+        options.Strict = strict;
+        options.CacheRecords = cache;
+        options.BlockBytes = block;
+        options.MaxLineBytes = 600;
+        LogStream one(TextLogSource(text), "t.jsonl", options);
+        bool elsewhere = false;
+        options.Threads = 2;
+        LogStream two(std::make_unique<ThreadNotingSource>(TextLogSource(text), elsewhere), "t.jsonl", options);
+        for (int step = 0;; ++step) {
+          const bool a = one.Next(), b = two.Next();
+          ASSERT_EQ(a, b) << "step " << step;
+          EXPECT_EQ(one.BytesRead(), two.BytesRead()) << "step " << step;
+          EXPECT_EQ(one.RecordsFound(), two.RecordsFound()) << "step " << step;
+          ASSERT_EQ(one.Faults().size(), two.Faults().size()) << "step " << step;
+          EXPECT_EQ(one.Warnings().size(), two.Warnings().size()) << "step " << step;
+          EXPECT_EQ(one.Events().size(), two.Events().size()) << "step " << step;
+          if (!a) break;
+          const int32_t index = one.CurrentIndex();
+          ASSERT_EQ(index, two.CurrentIndex());
+          EXPECT_EQ(one.CurrentFeed().Line, two.CurrentFeed().Line);
+          EXPECT_EQ(one.CurrentFeed().Kind, two.CurrentFeed().Kind);
+          ASSERT_EQ(describe(&one.Current()), describe(&two.Current())) << "record " << index;
+          if (index % 7 == 3) {
+            EXPECT_EQ(describe(one.Record(index - 50)), describe(two.Record(index - 50))) << "record " << index - 50;
+            EXPECT_EQ(describe(one.Record(index + 3)), describe(two.Record(index + 3))) << "record " << index + 3;
+          }
+          for (size_t e = 0; e < one.Events().size() && e < two.Events().size(); ++e)
+            if (one.EventOrigins()[e].DeclaredBy == index) {
+              EXPECT_EQ(one.CheckEvent(e), two.CheckEvent(e));
+            }
+        }
+        // (Strict reading stops within the first block, which the header's read took.)
+        if (!strict) {
+          EXPECT_TRUE(elsewhere) << "the lines were not read on a second thread: the test tests nothing";
+        }
+        ASSERT_GT(one.RecordsFound(), strict ? 5u : 2900u);
+        std::vector<std::string> faultsOne, faultsTwo;
+        for (const LogFault& f : one.Faults()) faultsOne.push_back(f.Text());
+        for (const LogFault& f : two.Faults()) faultsTwo.push_back(f.Text());
+        EXPECT_EQ(faultsOne, faultsTwo);
+        EXPECT_GE(faultsOne.size(), strict ? 1u : 10u);
+        for (size_t w = 0; w < one.Warnings().size(); ++w) EXPECT_EQ(one.Warnings()[w].Text(), two.Warnings()[w].Text());
+        for (size_t e = 0; e < one.Events().size(); ++e) {
+          EXPECT_EQ(one.Events()[e].EventId, two.Events()[e].EventId);
+          EXPECT_EQ(one.Events()[e].RecordIndex, two.Events()[e].RecordIndex);
+          EXPECT_EQ(one.EventOrigins()[e].DeclaredBy, two.EventOrigins()[e].DeclaredBy);
+        }
+        EXPECT_EQ(one.Stopped(), two.Stopped());
+        EXPECT_EQ(one.Stopped(), strict);
+        if (cache == 1 && !strict) {
+          EXPECT_GT(two.Rereads(), 1000u);
+        }
+      }
+}
+
+// A stream read ahead that is dropped before its end stops its reading
+// thread, whether that thread waits for room or is still reading.
+TEST(LogStream, AStreamReadAheadEndsEarly) {
+  std::string text = Header + "\n";
+  for (int i = 0; i < 20000; ++i) text += Good + "\n";
+  ReadOptions options;
+  options.Threads = 2;
+  for (int taken : {0, 1, 600, 5000}) {
+    LogStream log(TextLogSource(text), "t.jsonl", options);
+    for (int i = 0; i < taken; ++i) ASSERT_TRUE(log.Next());
+  }
+}
+
+// A log on a pipe whose writer stays open, dropped after its first record (a
+// run that ends early: strict reading stopped by an event-table entry, an
+// error while feeding): dropping it does not wait for the writer to say more,
+// which the reading thread was waiting for.
+TEST(LogStream, AStreamReadAheadFromAPipeThatStaysOpenEnds) {
+  int ends[2];
+  ASSERT_EQ(::pipe(ends), 0);
+  const std::string text = Header + "\n" + Good + "\n" + Good + "\n";
+  ASSERT_EQ(::write(ends[1], text.data(), text.size()), static_cast<ssize_t>(text.size()));
+  {
+    ReadOptions options;
+    options.Threads = 2;
+    LogStream log(OpenLogSource("/dev/fd/" + std::to_string(ends[0])), "pipe", options);
+    EXPECT_TRUE(log.Next());
+    EXPECT_EQ(log.Current().Field(3), -70);
+  }  // would wait here for the writer, which still holds its end
+  ::close(ends[1]);
+  ::close(ends[0]);
 }

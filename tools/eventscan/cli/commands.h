@@ -35,6 +35,7 @@ struct RunOptions : LogOptions {
   OutputFormat Format = OutputFormat::Table;
   std::optional<std::string> Output;
   bool ParseOnly = false;  // read and parse every record, feed nothing
+  int Threads = 0;         // 1: all on one thread, 2: the log read on a second one; 0: 2 with two cores or more
 };
 
 struct DemoOptions : CommonOptions {

@@ -63,6 +63,10 @@ int main(int argc, char** argv) {
   runCmd->add_flag("--strict", run.Strict, "stop at the first malformed line (exit status 2)");
   runCmd->add_flag("--parse-only", run.ParseOnly,
                    "read and parse every record, detect nothing: prints the record count and the malformed lines");
+  runCmd->add_option("--threads", run.Threads,
+                     "1: read, parse and detect on one thread; 2: read and parse the log on a second thread "
+                     "(default with two cores or more)")
+      ->check(CLI::Range(1, 2));
   runCmd->add_option("--max-line-bytes", run.MaxLineBytes,
                      "skip log lines longer than this as malformed (default 16777216)")
       ->check(CLI::PositiveNumber);

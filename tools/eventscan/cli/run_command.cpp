@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iostream>
 #include <memory>
+#include <thread>
 
 #include <fmt/format.h>
 
@@ -47,6 +48,8 @@ int RunCommand(const RunOptions& o) {
   ReadOptions read;
   EventFilter filter;
   if (!PrepareLogOptions(o, read, filter)) return ExitUsage;
+  // The library stays on this thread; only the reading of the log moves.
+  read.Threads = o.Threads ? o.Threads : std::thread::hardware_concurrency() >= 2 ? 2 : 1;
   if (o.Output && OutputIsInput(o.Log, *o.Output)) return ExitUsage;
   if (o.ParseOnly) {
     try {

@@ -17,7 +17,11 @@ namespace eventscan {
 
 // Runs one log through a session and writes its rows; the summary line goes
 // where a reader of the rows expects it: after a table, else to stderr. The
-// rows go to `output()`, asked for once the whole log has been fed. Returns
+// rows go to `output()`, asked for once there are rows to write: a streamed
+// log's rows in CSV, JSON or JSON Lines while it is fed, as soon as no later
+// result can come before them (records are taken to come in time order, give
+// or take two seconds), the table's and a strictly read log's once the whole
+// log has been fed. Returns
 // ExitSave when the library could not save its files at the end of the
 // session (the rows are written and flushed first, the faults printed), and
 // ExitInput when strict reading stopped (no rows) or when the log changed

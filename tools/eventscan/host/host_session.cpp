@@ -169,7 +169,8 @@ bool HostSession::filterEvent(void* self, int16_t id) {
 
 void HostSession::eventAdded(void* self, uint32_t context, TEventResult* /*result*/, uint8_t flag, uint8_t kind,
                              int32_t index) {
-  static_cast<HostSession*>(self)->notices_.push_back({context, index, flag, kind});
+  auto* s = static_cast<HostSession*>(self);
+  if (s->keepNotices_) s->notices_.push_back({context, index, flag, kind});
 }
 
 }  // namespace eventscan

@@ -55,6 +55,10 @@ class HostSession {
 
   TEventsResult& Results() { return *results_; }
   const std::vector<AddedNotice>& Notices() const { return notices_; }
+  // Whether the library's announcements of new results are kept in
+  // Notices() (by default); a run that only writes rows needs none, and
+  // 12 bytes a result add up over millions of them.
+  void KeepNotices(bool keep) { keepNotices_ = keep; }
   const EventFilter& Filter() const { return filter_; }
   uint8_t Network() const { return network_; }
   // Loads the definitions of another network into the same objects. When the
@@ -82,6 +86,7 @@ class HostSession {
   ParsedLog* log_ = nullptr;
   LogStream* stream_ = nullptr;
   std::vector<AddedNotice> notices_;
+  bool keepNotices_ = true;
   TMsgEventList* msgEvents_ = nullptr;
   TGateEventList* gateEvents_ = nullptr;
   TTestEvents* testEvents_ = nullptr;

@@ -74,6 +74,7 @@ std::optional<std::string> GzipInputFault(const std::string& path, const std::st
 
 std::optional<LogInput> OpenLogOrCapture(const std::string& path, const ReadOptions& read) {
   LogInput input;
+  input.Strict = read.Strict;
   // Looking at the first bytes of a pipe would take them away from the log:
   // only a regular file may be a capture.
   std::error_code ec;

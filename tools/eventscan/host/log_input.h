@@ -22,6 +22,8 @@ struct LogInput {
   // Records of a capture before which the handset came back from LTE.
   std::vector<int32_t> Restarts;
   std::unique_ptr<LogStream> Stream;
+  // Read strictly: the run stops at the first malformed line, with no rows.
+  bool Strict = false;
   const LogHeader& Header() const { return Stream ? Stream->Header() : Parsed->Header; }
   size_t Records() const { return Stream ? Stream->RecordsFound() : Parsed->Records.size(); }
   size_t Faults() const { return Stream ? Stream->Faults().size() : Parsed->Faults.size(); }

@@ -56,6 +56,10 @@ class LineSplitter {
     }
   }
 
+  // Whether NextLine can give its next line (or the end) without reading.
+  bool Buffered() const {
+    return eof_ || (begin_ < end_ && std::memchr(buffer_.data() + begin_, '\n', end_ - begin_) != nullptr);
+  }
   // Lines passed so far: the number of the line NextLine gave last (1-based).
   int LineNumber() const { return line_; }
   // Bytes of the input passed so far.

@@ -1,6 +1,7 @@
 #include "log/log_source.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -172,12 +173,20 @@ class SpillSource : public LogSource {
     if (spill_ < 0)
       throw LogError(fmt::format("{}: no temporary file to keep the log in ({}): {}", path_, path, std::strerror(errno)));
     ::unlink(path.c_str());
+    if (::pipe2(wake_, O_CLOEXEC) != 0) {
+      ::close(spill_);
+      throw LogError(fmt::format("{}: cannot read the log: {}", path_, std::strerror(errno)));
+    }
   }
   ~SpillSource() override {
+    ::close(wake_[0]);
+    ::close(wake_[1]);
     ::close(spill_);
     if (owned_) ::close(fd_);
   }
+  void AwaitBytes() override { bytesOrCancel(); }
   size_t Read(char* buffer, size_t size) override {
+    if (!bytesOrCancel()) return 0;
     size_t n = readSome(fd_, buffer, size, path_);
     for (size_t done = 0; done < n;) {
       ssize_t w = ::write(spill_, buffer + done, n - done);
@@ -188,12 +197,30 @@ class SpillSource : public LogSource {
     return n;
   }
   void ReadAt(uint64_t offset, size_t size, char* out) override { readExactly(spill_, offset, size, out, path_); }
+  void Cancel() override {
+    const char byte = 1;
+    [[maybe_unused]] ssize_t n = ::write(wake_[1], &byte, 1);
+  }
 
  private:
+  // Waits for the pipe or for Cancel, whichever comes first: true when the
+  // pipe has bytes (or its end) to give, false once cancelled.
+  bool bytesOrCancel() {
+    for (;;) {
+      pollfd ready[2] = {{fd_, POLLIN, 0}, {wake_[0], POLLIN, 0}};
+      if (::poll(ready, 2, -1) < 0) {
+        if (errno == EINTR) continue;
+        throw systemError(path_, "cannot read the log");
+      }
+      if (ready[1].revents) return false;
+      if (ready[0].revents) return true;
+    }
+  }
   int fd_;
   bool owned_;
   std::string path_;
   int spill_ = -1;
+  int wake_[2] = {-1, -1};  // written by Cancel
 };
 
 class TextSource : public LogSource {

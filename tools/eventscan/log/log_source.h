@@ -25,6 +25,14 @@ class LogSource {
   // Why the bytes ended before the log did (a damaged compressed stream),
   // naming the file and the byte; empty when they reached the log's end.
   virtual std::string Damage() const { return {}; }
+  // From another thread: a Read waiting for bytes that may never come (a
+  // pipe whose writer stays open) returns 0 now, and every later one too.
+  // The other calls are not for then.
+  virtual void Cancel() {}
+  // Returns once a Read would not wait (a pipe has bytes or its end, or the
+  // source was cancelled): one that shares the source between threads waits
+  // here without holding it. Read waits by itself as well.
+  virtual void AwaitBytes() {}
 };
 
 // A file, inflated as it is read when it is gzip-compressed ("-": standard input; a pipe is kept in an unlinked temporary file as

@@ -6,34 +6,13 @@
 
 #include <fmt/format.h>
 
-#include "log/line_splitter.h"
+#include "log/line_scan.h"
+#include "log/read_ahead.h"
 #include "log/log_header.h"
 #include "support/text_case.h"
 
 namespace eventscan {
 namespace {
-
-std::string longLine(size_t size, size_t limit) {
-  return fmt::format("the line has {} bytes, more than the limit of {} bytes (raise it with --max-line-bytes)", size,
-                     limit);
-}
-
-bool blank(std::string_view line) { return line.find_first_not_of(" \t") == std::string_view::npos; }
-
-// A record emptied for the next line; its buffers keep their capacity, so a
-// reused record allocates nothing for lines no longer than those before.
-void resetRecord(HandsetRecord& r) {
-  HandsetRecord fresh;
-  fresh.MessageBytes = std::move(r.MessageBytes);
-  fresh.MessageBytes.clear();
-  fresh.Fields = std::move(r.Fields);
-  fresh.Fields.clear();
-  fresh.Items = std::move(r.Items);
-  fresh.Items.clear();
-  fresh.ExtraPool = std::move(r.ExtraPool);
-  fresh.ExtraPool.clear();
-  r = std::move(fresh);
-}
 
 size_t cacheRecords(const ReadOptions& options) {
   if (options.CacheRecords) return options.CacheRecords;
@@ -47,30 +26,41 @@ size_t cacheRecords(const ReadOptions& options) {
 LogStream::LogStream(std::unique_ptr<LogSource> source, std::string name, const ReadOptions& options)
     : name_(std::move(name)), options_(options),
       currentRecord_(std::make_unique<HandsetRecord>()), scratch_(std::make_unique<HandsetRecord>()) {
-  const size_t maxLine = std::min<size_t>(options.MaxLineBytes, UINT32_MAX);
-  lines_ = std::make_unique<LineSplitter>(std::move(source), options.BlockBytes, maxLine);
-  options_.MaxLineBytes = maxLine;
+  options_.MaxLineBytes = std::min<size_t>(options.MaxLineBytes, UINT32_MAX);
+  SharedSource* shared = nullptr;
+  if (options.Threads > 1) {
+    auto wrapped = std::make_unique<SharedSource>(std::move(source));
+    shared = wrapped.get();
+    source = std::move(wrapped);
+  }
+  source_ = source.get();
+  auto scanner = std::make_unique<LineScanner>(std::move(source), options_);
   cache_.resize(cacheRecords(options));
+  LineSplitter& lines = scanner->Lines();
   std::string_view line;
   uint64_t offset = 0;
   size_t size = 0;
   for (;;) {
-    LineSplitter::Got got = lines_->NextLine(line, offset, size);
+    LineSplitter::Got got = lines.NextLine(line, offset, size);
     if (got == LineSplitter::Got::End)
       throw LogError(fmt::format("{}:1: the log is empty (no {} header)", name_, LogFormatName));
     if (got == LineSplitter::Got::TooLong)
-      throw LogError(fmt::format("{}:{}: {}", name_, lines_->LineNumber(), longLine(size, options_.MaxLineBytes)));
-    if (blank(line)) continue;
+      throw LogError(fmt::format("{}:{}: {}", name_, lines.LineNumber(), LongLineText(size, options_.MaxLineBytes)));
+    if (BlankLine(line)) continue;
     header_ = ReadLogHeader(line, name_, options_.Network);
-    return;
+    break;
   }
+  scanner->SetHeader(header_);
+  passed_ = scanner->Passed();
+  if (shared) ahead_ = std::make_unique<ReadAhead>(std::move(scanner), *shared);
+  else scanner_ = std::move(scanner);
 }
 
 LogStream::~LogStream() = default;
 
-uint64_t LogStream::BytesRead() const { return lines_->Passed(); }
-uint64_t LogStream::Size() const { return lines_->Source().Size(); }
-std::string LogStream::Damage() const { return lines_->Source().Damage(); }
+uint64_t LogStream::BytesRead() const { return ahead_ ? passed_ : scanner_->Passed(); }
+uint64_t LogStream::Size() const { return source_->Size(); }
+std::string LogStream::Damage() const { return ahead_ ? ahead_->Damage() : source_->Damage(); }
 
 RecordFeed LogStream::feedOf(int32_t index) const {
   if (index < 0 || static_cast<size_t>(index) >= index_.size()) return {};
@@ -79,47 +69,28 @@ RecordFeed LogStream::feedOf(int32_t index) const {
 }
 
 bool LogStream::scanNext(HandsetRecord& into) {
-  std::string_view line;
-  uint64_t offset = 0;
-  size_t size = 0;
   while (!stopped_) {
-    LineSplitter::Got got = lines_->NextLine(line, offset, size);
-    if (got == LineSplitter::Got::End) return false;
-    const int lineNumber = lines_->LineNumber();
-    if (got == LineSplitter::Got::TooLong) {
-      faults_.push_back({name_, lineNumber, longLine(size, options_.MaxLineBytes)});
-      if (options_.Strict) stopped_ = true;
-      continue;
+    ScanTarget target{into, events_, origins_, unknownFields_, faultText_};
+    ScannedLine scanned;
+    if (ahead_) {
+      const TakenLine taken = ahead_->Take(target);
+      scanned = taken.Scan;
+      passed_ = taken.Passed;
+    } else {
+      scanned = scanner_->Scan(static_cast<int32_t>(index_.size()), target);
     }
-    if (blank(line)) continue;
-    const size_t events = events_.size();
-    const auto index = static_cast<int32_t>(index_.size());
-    resetRecord(into);
-    RecordFeed feed{RecordKind::Measurement, header_.DeviceType, lineNumber};
-    LineTarget target{into, feed, events_, origins_, index};
-    unknownFields_.clear();
-    target.UnknownFields = &unknownFields_;
-    try {
-      options_.LineReader(line, header_, target);
-      // Strict reading takes a name it does not know for a misspelling.
-      if (options_.Strict && !unknownFields_.empty())
-        throw RecordError(fmt::format("fields: unknown field \"{}\"", ClipValue(unknownFields_.front())));
-    } catch (const std::exception& e) {
-      faults_.push_back({name_, lineNumber, e.what()});
-      events_.resize(events);
-      origins_.resize(events);
-      if (options_.Strict) stopped_ = true;
-      continue;
+    switch (scanned.What) {
+      case ScannedLine::Kind::End:
+        return false;
+      case ScannedLine::Kind::Fault:
+        faults_.push_back({name_, scanned.Line, std::move(faultText_)});
+        if (options_.Strict) stopped_ = true;
+        continue;
+      case ScannedLine::Kind::Record:
+        if (!unknownFields_.empty()) noteUnknownFields(scanned.Line);
+        index_.push_back(scanned.Entry());
+        return true;
     }
-    if (!unknownFields_.empty()) noteUnknownFields(lineNumber);
-    RecordIndexEntry entry{};
-    entry.Offset = offset;
-    entry.Kind = static_cast<uint8_t>(feed.Kind);
-    entry.DeviceType = feed.DeviceType;
-    entry.Line = lineNumber;
-    entry.Length = static_cast<uint32_t>(line.size());
-    index_.push_back(entry);
-    return true;
   }
   return false;
 }
@@ -160,8 +131,8 @@ void LogStream::reread(int32_t index, HandsetRecord& into) {
   ++rereads_;
   const RecordIndexEntry& e = index_[static_cast<size_t>(index)];
   lineBuffer_.resize(e.Length);
-  lines_->Source().ReadAt(e.Offset, e.Length, lineBuffer_.data());
-  resetRecord(into);
+  source().ReadAt(e.Offset, e.Length, lineBuffer_.data());
+  ResetRecord(into);
   RecordFeed feed{RecordKind::Measurement, header_.DeviceType, e.Line};
   // The line's entries are in the table already.
   scratchEvents_.clear();

@@ -2,7 +2,9 @@
 // small index entry per record and a cache of recent records, and gives back
 // any record again on request by re-reading its line. Malformed lines are
 // faults, skipped or, when strict, the end; a log that changes while it is
-// read ends the stream where the change is found. Single-threaded.
+// read ends the stream where the change is found. Used from one thread; with
+// ReadOptions::Threads 2 its lines are read and parsed ahead on a second
+// thread of its own, with the same records, faults and progress.
 #pragma once
 
 #include <cstdint>
@@ -20,7 +22,8 @@
 
 namespace eventscan {
 
-class LineSplitter;
+class LineScanner;
+class ReadAhead;
 
 inline constexpr size_t DefaultMaxLineBytes = size_t(16) << 20;
 
@@ -39,6 +42,9 @@ struct ReadOptions {
   // older ones are read again from their line. 0: EVENTSCAN_RECORD_CACHE when
   // set (tests set it to 1 to force re-reading), else 4096.
   size_t CacheRecords = 0;
+  // 2: the lines are read and parsed on a second thread, ahead of the records
+  // the stream gives (a few batches ahead at most); 1: all on the caller's.
+  int Threads = 1;
 };
 
 class LogStream {
@@ -117,6 +123,7 @@ class LogStream {
   };
   RecordFeed feedOf(int32_t index) const;
   bool scanNext(HandsetRecord& into);
+  LogSource& source() { return *source_; }
   void reread(int32_t index, HandsetRecord& into);
   bool next();
   HandsetRecord* record(int32_t index);
@@ -127,7 +134,11 @@ class LogStream {
   std::string name_;
   ReadOptions options_;
   LogHeader header_;
-  std::unique_ptr<LineSplitter> lines_;
+  LogSource* source_ = nullptr;           // owned by the scanner's lines
+  std::unique_ptr<LineScanner> scanner_;  // on this thread, or
+  std::unique_ptr<ReadAhead> ahead_;      // on the reading thread
+  uint64_t passed_ = 0;                   // input bytes passed, when read ahead
+  std::string faultText_;
   RecordIndex index_;
   std::vector<EventTableEntry> events_;
   std::vector<DeclaredEvent> origins_;

@@ -1,7 +1,9 @@
 // What every reader of record lines shares: message codes, the message
 // information word, mode names, the defaults a record takes from the header,
 // name caches and the texts of faults the readers must word alike.
+#include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -72,9 +74,15 @@ uint32_t MessageCodeOf(uint8_t network, std::string_view name) {
     uint32_t Code = 0;
   };
   thread_local std::vector<Seen> table(256);
-  uint32_t hash = 2166136261u ^ network;
-  for (char c : name) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
-  Seen& slot = table[hash % table.size()];
+  // Hashed by its size and its first and last eight bytes (names that share
+  // a beginning differ at their ends: "... Type 3", "... Type 4"); two names
+  // that meet in a slot only take turns in it.
+  uint64_t first = 0, last = 0;
+  const size_t n = std::min<size_t>(name.size(), 8);
+  std::memcpy(&first, name.data(), n);
+  std::memcpy(&last, name.data() + name.size() - n, n);
+  const uint64_t mixed = (first * 0x9E3779B97F4A7C15u) ^ (last * 0xC2B2AE3D27D4EB4Fu) ^ (name.size() << 8 | network);
+  Seen& slot = table[(mixed * 0x165667B19E3779F9u) >> 56];
   if (slot.Code != 0 && slot.Network == network && slot.Name == name) return slot.Code;
   const uint32_t code = MessageCodeByName(network, name);
   if (code != 0) slot = {network, std::string(name), code};

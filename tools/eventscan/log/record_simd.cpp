@@ -36,6 +36,14 @@ struct SyntaxFault {
   error_code Code;
 };
 
+// A member of an object in place, without moving it out of its result: the
+// move copies it through the stack in two halves, which costs a stall on
+// every member of every line.
+inline od::field& memberOf(simdjson::simdjson_result<od::field>& result) {
+  if (error_code e = result.error()) throw SyntaxFault{e};
+  return result.value_unsafe();
+}
+
 template <class T>
 T take(simdjson::simdjson_result<T>&& result) {
   T value;
@@ -356,7 +364,7 @@ void readFields(od::value& v, Reader& r, HandsetRecord& rec, std::vector<std::st
   // the value and the name.
   size_t n = 0;
   for (auto member : take(v.get_object())) {
-    od::field f = take(std::move(member));
+    od::field& f = memberOf(member);
     const std::string_view name = keyOf(f);
     // Names decoded from escapes are elsewhere, perhaps without 16 bytes after them.
     const bool inLine = name.data() >= r.Line.data() && name.data() + 16 <= r.Line.data() + r.Line.size();
@@ -626,7 +634,7 @@ void readRecord(od::document& doc, const LogHeader& header, LineTarget& target, 
   r.RawBytes.clear();
   unsigned seen = 0;
   for (auto m : object) {
-    od::field f = take(std::move(m));
+    od::field& f = memberOf(m);
     const std::string_view name = keyOf(f);
     const Key key = recordKey(name);
     if (key != KeyUnknown) {

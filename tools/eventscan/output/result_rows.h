@@ -38,13 +38,14 @@ std::string KindWord(TEventResult& result);
 // (`each` takes a ResultRow&). One row is reused for every result: its strings
 // keep their capacity, so millions of results allocate nothing per row.
 // `keep` (TEventResult&) may leave results out before the filter reads them.
+// The results from `first` to before `end` only (a run writing its rows as
+// they become final); `row` is the one reused, kept by the caller between calls.
 template <typename Each, typename Keep>
-size_t VisitRowsIf(TEventsResult& results, const EventFilter& filter, Keep&& keep, Each&& each) {
+size_t VisitRowRange(TEventsResult& results, const EventFilter& filter, int32_t first, int32_t end, ResultRow& row,
+                     Keep&& keep, Each&& each) {
   const std::string network = NetworkName(results.GetNetType());
-  const int32_t count = results.GetCount();
   size_t accepted = 0;
-  ResultRow row;
-  for (int32_t i = 0; i < count; ++i) {
+  for (int32_t i = first; i < end; ++i) {
     TEventResult* r = results.GetResult(i);
     if (!r || !keep(*r)) continue;
     row.Event.clear();
@@ -73,6 +74,12 @@ size_t VisitRowsIf(TEventsResult& results, const EventFilter& filter, Keep&& kee
     ++accepted;
   }
   return accepted;
+}
+
+template <typename Each, typename Keep>
+size_t VisitRowsIf(TEventsResult& results, const EventFilter& filter, Keep&& keep, Each&& each) {
+  ResultRow row;
+  return VisitRowRange(results, filter, 0, results.GetCount(), row, std::forward<Keep>(keep), std::forward<Each>(each));
 }
 
 template <typename Each>
