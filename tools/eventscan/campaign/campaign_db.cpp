@@ -231,6 +231,10 @@ CampaignDb::CampaignDb(const std::string& path) : path_(path) {
                                         "was changed (a newer eventscan wrote it)",
                                         path, found, CampaignSchemaVersion));
     }
+    // An index, not a table: a database without it is of the same version.
+    exec("CREATE INDEX IF NOT EXISTS logs_size ON logs(size)");
+    completedOfSize_ = prepare(
+        "SELECT 1 FROM logs WHERE size = ?1 AND definitions_hash = ?2 AND status = 'ok' LIMIT 1");
     completed_ = prepare(
         "SELECT 1 FROM logs WHERE content_hash = ?1 AND definitions_hash = ?2 AND status = 'ok'");
     deleteLog_ = prepare("DELETE FROM logs WHERE content_hash = ?1 OR path = ?2");
@@ -249,7 +253,7 @@ CampaignDb::CampaignDb(const std::string& path) : path_(path) {
     insertBin_ = prepare("INSERT INTO kpi_bins(kpi_id, seq, label, count, share) VALUES(?1, ?2, ?3, ?4, ?5)");
     insertPoint_ = prepare("INSERT INTO route_points(log_id, seq, latitude, longitude) VALUES(?1, ?2, ?3, ?4)");
   } catch (...) {
-    for (sqlite3_stmt* s : {completed_, deleteLog_, insertLog_, insertResult_, insertValue_, insertFault_, insertKpi_,
+    for (sqlite3_stmt* s : {completed_, completedOfSize_, deleteLog_, insertLog_, insertResult_, insertValue_, insertFault_, insertKpi_,
                             insertBin_, insertPoint_})
       sqlite3_finalize(s);
     sqlite3_close(db_);
@@ -258,7 +262,7 @@ CampaignDb::CampaignDb(const std::string& path) : path_(path) {
 }
 
 CampaignDb::~CampaignDb() {
-  for (sqlite3_stmt* s : {completed_, deleteLog_, insertLog_, insertResult_, insertValue_, insertFault_, insertKpi_,
+  for (sqlite3_stmt* s : {completed_, completedOfSize_, deleteLog_, insertLog_, insertResult_, insertValue_, insertFault_, insertKpi_,
                           insertBin_, insertPoint_})
     sqlite3_finalize(s);
   sqlite3_close(db_);
@@ -323,6 +327,17 @@ bool CampaignDb::HasCompleted(const std::string& contentHash, const std::string&
   if (rc != SQLITE_ROW && rc != SQLITE_DONE) fail("cannot read the logs");
   bool found = rc == SQLITE_ROW;
   sqlite3_reset(completed_);
+  return found;
+}
+
+bool CampaignDb::HasCompletedOfSize(uint64_t size, const std::string& definitionsHash) {
+  sqlite3_reset(completedOfSize_);
+  sqlite3_bind_int64(completedOfSize_, 1, static_cast<sqlite3_int64>(size));
+  bindText(completedOfSize_, 2, definitionsHash);
+  int rc = sqlite3_step(completedOfSize_);
+  if (rc != SQLITE_ROW && rc != SQLITE_DONE) fail("cannot read the logs");
+  bool found = rc == SQLITE_ROW;
+  sqlite3_reset(completedOfSize_);
   return found;
 }
 

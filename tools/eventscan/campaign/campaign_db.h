@@ -102,6 +102,9 @@ class CampaignDb {
 
   // Whether a log of this content was run with these definitions and ended ok.
   bool HasCompleted(const std::string& contentHash, const std::string& definitionsHash);
+  // Whether any log of this size was run with these definitions and ended
+  // ok: a log of another size cannot have the content of one that is done.
+  bool HasCompletedOfSize(uint64_t size, const std::string& definitionsHash);
   // Replaces whatever was kept of this content or path by `log`, in one transaction.
   void Store(const LogOutcome& log);
   int64_t StoredLogs();
@@ -120,6 +123,7 @@ class CampaignDb {
   std::string path_;
   sqlite3* db_ = nullptr;
   sqlite3_stmt* completed_ = nullptr;
+  sqlite3_stmt* completedOfSize_ = nullptr;
   sqlite3_stmt* deleteLog_ = nullptr;
   sqlite3_stmt* insertLog_ = nullptr;
   sqlite3_stmt* insertResult_ = nullptr;

@@ -1,7 +1,6 @@
 #include "campaign/campaign_runner.h"
 
 #include <fcntl.h>
-#include <openssl/evp.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
@@ -20,6 +19,8 @@
 #include <map>
 #include <memory>
 #include <sstream>
+#include <tuple>
+#include <unordered_map>
 #include <unordered_set>
 
 #include <fmt/format.h>
@@ -27,6 +28,8 @@
 #include <simdjson.h>
 
 #include "campaign/campaign_db.h"
+#include "campaign/campaign_worker.h"
+#include "campaign/content_hash.h"
 #include "capture/capture_reader.h"
 #include "host/host_layout.h"
 #include "host/host_library.h"
@@ -57,46 +60,6 @@ bool looksLikeLog(const fs::path& path) {
   return IsCaptureFile(path.string());
 }
 
-class Sha256 {
- public:
-  Sha256() : ctx_(EVP_MD_CTX_new()) { EVP_DigestInit_ex(ctx_, EVP_sha256(), nullptr); }
-  ~Sha256() { EVP_MD_CTX_free(ctx_); }
-  void Add(const void* data, size_t n) { EVP_DigestUpdate(ctx_, data, n); }
-  std::string Hex() {
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int n = 0;
-    EVP_DigestFinal_ex(ctx_, digest, &n);
-    std::string text;
-    for (unsigned i = 0; i < n; ++i) text += fmt::format("{:02x}", digest[i]);
-    return text;
-  }
-
- private:
-  EVP_MD_CTX* ctx_;
-};
-
-// False when the file cannot be read; a missing definitions file hashes as empty.
-bool hashFile(const std::string& path, Sha256& hash, uint64_t* size = nullptr) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  std::vector<char> buffer(size_t(1) << 20);
-  uint64_t total = 0;
-  for (;;) {
-    ssize_t n = ::read(fd, buffer.data(), buffer.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      ::close(fd);
-      return false;
-    }
-    if (n == 0) break;
-    hash.Add(buffer.data(), static_cast<size_t>(n));
-    total += static_cast<uint64_t>(n);
-  }
-  ::close(fd);
-  if (size) *size = total;
-  return true;
-}
-
 // What decides a log's rows besides its content: both definition files
 // (which events exist, which are displayed), the KPI file (its table) and the
 // network a run imposes.
@@ -104,7 +67,7 @@ std::string definitionsHash(const std::optional<std::string>& network) {
   const std::string home = EffectiveHomeDirectory();
   Sha256 hash;
   for (const std::string& path : {home + "EventsDefine.cfg", home + "EventsProperty.cfg", KpiFilePath(home)}) {
-    hashFile(path, hash);
+    HashFile(path, hash);
     hash.Add("\0", 1);
   }
   hash.Add(network ? network->data() : "", network ? network->size() : 0);
@@ -124,6 +87,9 @@ struct Job {
   int Out = -1, Err = -1;
   std::string OutText, ErrText;
   Clock::time_point Started;
+  // The file's hash and size as the worker read it (its "content" line).
+  std::string WorkerHash;
+  uint64_t WorkerSize = 0;
 };
 
 // Reads a worker's JSON lines into its log (simdjson: the coordinator parses
@@ -183,7 +149,8 @@ CampaignKpi kpiOf(od::object fields) {
   return k;
 }
 
-bool parseWorkerLines(const std::string& text, LogOutcome& log, bool& ended) {
+bool parseWorkerLines(std::string_view text, Job& job, bool& ended) {
+  LogOutcome& log = job.Log;
   std::string_view str;
   auto text_of = [&str](od::value v) {
     str = v.get_string().value();
@@ -219,6 +186,8 @@ bool parseWorkerLines(const std::string& text, LogOutcome& log, bool& ended) {
         else if (key == "line") f.Line = static_cast<int32_t>(v.get_int64().value());
         else if (key == "text") f.Text = text_of(v);
         else if (key == "status") status = text_of(v);
+        else if (key == "hash") job.WorkerHash = text_of(v);
+        else if (key == "size") job.WorkerSize = v.get_uint64().value();
         else if (key == "fault") fault = text_of(v);
         else if (key == "device") log.DeviceType = static_cast<int32_t>(v.get_int64().value());
         else if (key == "records") log.Records = v.get_int64().value();
@@ -257,7 +226,7 @@ bool parseWorkerLines(const std::string& text, LogOutcome& log, bool& ended) {
 void readWorkerOutput(Job& job, int waitStatus, bool timedOut, double timeout) {
   LogOutcome& log = job.Log;
   bool ended = false;
-  if (!parseWorkerLines(job.OutText, log, ended)) ended = false;
+  if (!parseWorkerLines(job.OutText, job, ended)) ended = false;
   std::string lastError = job.ErrText;
   while (!lastError.empty() && lastError.back() == '\n') lastError.pop_back();
   if (size_t nl = lastError.rfind('\n'); nl != std::string::npos) lastError = lastError.substr(nl + 1);
@@ -329,7 +298,9 @@ class Progress {
 };
 
 std::vector<std::string> workerArgs(const CampaignOptions& o, const std::string& log) {
-  std::vector<std::string> args{o.Program, "campaign-worker", log};
+  std::vector<std::string> args{o.Program, "campaign-worker"};
+  if (!log.empty()) args.push_back(log);
+  else args.push_back("--serve");
   if (o.Home) args.insert(args.end(), {"--home", *o.Home});
   if (o.Library) args.insert(args.end(), {"--library", *o.Library});
   if (o.Network) args.insert(args.end(), {"--network", *o.Network});
@@ -337,8 +308,9 @@ std::vector<std::string> workerArgs(const CampaignOptions& o, const std::string&
 }
 
 // Starts `args` with stdout and stderr on pipes, stdin on a pipe when `in` is
-// given (else /dev/null).
-pid_t spawn(std::vector<std::string> args, int& out, int& err, int* in = nullptr) {
+// given (else /dev/null); in a process group of its own when `group`, so that
+// it can be stopped with every process it started.
+pid_t spawn(std::vector<std::string> args, int& out, int& err, int* in = nullptr, bool group = false) {
   int outPipe[2], errPipe[2], inPipe[2] = {-1, -1};
   if (in && pipe2(inPipe, O_CLOEXEC) != 0)
     throw std::runtime_error(fmt::format("cannot make a pipe: {}", strerror(errno)));
@@ -359,8 +331,15 @@ pid_t spawn(std::vector<std::string> args, int& out, int& err, int* in = nullptr
     posix_spawn_file_actions_adddup2(&actions, inPipe[0], STDIN_FILENO);
   else
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  if (group) {
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
+  }
   pid_t pid = -1;
-  int rc = posix_spawn(&pid, args[0].c_str(), &actions, nullptr, argv.data(), environ);
+  int rc = posix_spawn(&pid, args[0].c_str(), &actions, &attributes, argv.data(), environ);
+  posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
   close(outPipe[1]);
   close(errPipe[1]);
@@ -468,6 +447,57 @@ void runThroughDriver(Driver& d, unsigned jobs, StartNext& startNext, Finish& fi
   while (waitpid(d.Pid, &status, 0) < 0 && errno == EINTR) {}
 }
 
+// A serving worker (`campaign-worker --serve`): loads the library once and
+// runs each log it is given in a child process of its own. It ends when its
+// standard input closes; it is stopped, with its child, when a log passes
+// the time limit, and a new one takes the next log.
+struct Server {
+  pid_t Pid = -1;
+  int In = -1, Out = -1, Err = -1;
+  std::string OutText, ErrText;
+  std::unique_ptr<Job> Current;
+  bool Alive() const { return Pid > 0; }
+};
+
+void closeFd(int& fd) {
+  if (fd >= 0) close(fd);
+  fd = -1;
+}
+
+// Waits for a server whose pipes are closed (or that was killed).
+int reap(Server& s) {
+  closeFd(s.In);
+  closeFd(s.Out);
+  closeFd(s.Err);
+  int status = 0;
+  while (waitpid(s.Pid, &status, 0) < 0 && errno == EINTR) {}
+  s.Pid = -1;
+  s.OutText.clear();
+  s.ErrText.clear();
+  return status;
+}
+
+// Whether the server's output ends with the line that ends a log; if so the
+// log's lines go to its job, with how its process ended in `status`.
+bool takeFinishedLog(Server& s, int& status) {
+  const std::string& text = s.OutText;
+  if (text.size() < 2 || text.back() != '\n') return false;
+  const size_t start = text.rfind('\n', text.size() - 2);
+  if (start == std::string::npos || text.compare(start + 1, std::strlen(WorkerExitLine), WorkerExitLine) != 0)
+    return false;
+  nlohmann::json exit = nlohmann::json::parse(text.substr(start + 1), nullptr, false);
+  if (exit.is_discarded()) return false;
+  Job& job = *s.Current;
+  job.ErrText = exit.value("stderr", "");
+  // The exit code or signal, as waitpid gives them.
+  if (exit.contains("signal")) status = exit["signal"].get<int>() & 0x7F;
+  else status = (exit.value("code", 1) & 0xFF) << 8;
+  s.OutText.resize(start);
+  job.OutText = std::move(s.OutText);
+  s.OutText.clear();
+  return true;
+}
+
 }  // namespace
 
 std::vector<std::string> FindCampaignLogs(const std::vector<std::string>& inputs) {
@@ -511,146 +541,215 @@ int RunCampaign(const CampaignOptions& o) {
   const unsigned cores = std::max(1u, static_cast<unsigned>(sysconf(_SC_NPROCESSORS_ONLN)));
   const unsigned jobs = o.Jobs ? o.Jobs : o.Scheduler ? 64 : cores;
   Totals totals;
+  // A worker that dies shows as a closed pipe, reported with its log, not as
+  // a signal that ends the campaign.
+  signal(SIGPIPE, SIG_IGN);
   std::optional<Driver> driver;
   if (o.Scheduler) {
-    // A driver that dies shows as a closed pipe, reported below, not as a signal that ends the campaign.
-    signal(SIGPIPE, SIG_IGN);
     driver.emplace();
     driver->Pid = spawn({o.Python, o.DaskDriver, *o.Scheduler}, driver->Out, driver->Err, &driver->In);
     setNonBlocking(driver->Out);
   }
   Progress progress(!o.Quiet && isatty(STDERR_FILENO) != 0, logs.size());
-  std::unordered_set<std::string> seenHashes;
-  std::vector<std::unique_ptr<Job>> running;
+  // The log of the campaign that each content (hash) belongs to: a second
+  // log of the same bytes is skipped.
+  std::unordered_map<std::string, std::string> owner;
+  // Sizes of the logs started so far, and the first of each size while its
+  // hash is left to its worker: only a log of a size already seen may be a
+  // copy of another, so only then is the hash needed before running.
+  std::unordered_map<uint64_t, std::string> unhashed;
+  std::unordered_set<uint64_t> sizes;
   size_t next = 0;
+
+  auto unreadable = [&](LogOutcome& log) {
+    log.ContentHash = "unreadable:" + log.Path;
+    log.Status = "fault";
+    log.Fault = fmt::format("{}: cannot read the log: {}", log.Path, strerror(errno));
+    log.Results.clear();
+    log.Kpis.clear();
+    log.Route.clear();
+    log.Records = 0;
+  };
 
   auto finish = [&](Job& job, int status, bool timedOut) {
     job.Log.RunSeconds = std::chrono::duration<double>(Clock::now() - job.Started).count();
     readWorkerOutput(job, status, timedOut, o.LogTimeout);
-    db.Store(job.Log);
-    if (job.Log.Status == "ok") ++totals.Ok;
+    LogOutcome& log = job.Log;
+    if (log.ContentHash.empty()) {
+      if (!job.WorkerHash.empty()) {
+        log.ContentHash = job.WorkerHash;
+        log.Size = job.WorkerSize;
+      } else {
+        // The worker ended before it read the file: hashed here.
+        Sha256 hash;
+        if (HashFile(log.Path, hash, &log.Size)) log.ContentHash = hash.Hex();
+        else unreadable(log);
+      }
+      // The same bytes as an earlier log of this campaign (both were run):
+      // the earlier one is kept.
+      auto [it, fresh] = owner.emplace(log.ContentHash, log.Path);
+      if (!fresh && it->second != log.Path) {
+        ++totals.Skipped;
+        return;
+      }
+    }
+    db.Store(log);
+    if (log.Status == "ok") ++totals.Ok;
     else ++totals.Faulty;
-    totals.Records += static_cast<size_t>(job.Log.Records);
-    totals.Results += job.Log.Results.size();
-    if (!o.Quiet && job.Log.Status != "ok") {
+    totals.Records += static_cast<size_t>(log.Records);
+    totals.Results += log.Results.size();
+    if (!o.Quiet && log.Status != "ok") {
       progress.End();
-      std::cerr << fmt::format("{}: {}: {}\n", job.Log.Path, job.Log.Status, job.Log.Fault);
+      std::cerr << fmt::format("{}: {}: {}\n", log.Path, log.Status, log.Fault);
     }
   };
 
-  // The next log hashed while the workers run, so that starting a worker
-  // waits for no hashing (a log of a few megabytes takes milliseconds, as
-  // long as a small log runs).
-  std::unique_ptr<Job> ahead;
-  std::string aheadFault;  // the log could not be read
-  auto hashAhead = [&]() {
-    if (ahead || next >= logs.size()) return;
-    const std::string& path = logs[next++];
-    ahead = std::make_unique<Job>();
-    ahead->Log.Path = path;
-    ahead->Log.DefinitionsHash = definitions;
-    aheadFault.clear();
-    std::error_code ec;
-    Sha256 hash;
-    if (fs::is_regular_file(path, ec)) {
-      if (!hashFile(path, hash, &ahead->Log.Size))
-        aheadFault = fmt::format("{}: cannot read the log: {}", path, strerror(errno));
-      else
-        ahead->Log.ContentHash = hash.Hex();
-    } else {
-      // A pipe or a device cannot be read ahead for its hash: it is run every time.
-      ahead->Log.ContentHash = "not-a-file:" + path;
-    }
-  };
-
-  // The next log to run, hashed and looked up; the ones to skip are counted.
-  auto startNext = [&]() -> bool {
-    for (;;) {
-      hashAhead();
-      if (!ahead) return false;
-      std::unique_ptr<Job> job = std::move(ahead);
-      const std::string& path = job->Log.Path;
-      if (!aheadFault.empty()) {
-        job->Log.ContentHash = "unreadable:" + path;
-        job->Log.Status = "fault";
-        job->Log.Fault = aheadFault;
-        db.Store(job->Log);
+  // The next log to run, hashed and looked up when it may be one of the
+  // database or of this campaign already; the ones to skip are counted.
+  auto nextJob = [&]() -> std::unique_ptr<Job> {
+    while (next < logs.size()) {
+      const std::string& path = logs[next++];
+      auto job = std::make_unique<Job>();
+      LogOutcome& log = job->Log;
+      log.Path = path;
+      log.DefinitionsHash = definitions;
+      struct stat st {};
+      if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        // A pipe or a device cannot be read ahead for its hash: it is run every time.
+        log.ContentHash = "not-a-file:" + path;
+        return job;
+      }
+      const auto size = static_cast<uint64_t>(st.st_size);
+      const bool sizeSeen = !sizes.insert(size).second;
+      if (!sizeSeen && (o.Force || !db.HasCompletedOfSize(size, definitions))) {
+        // No log of this size is done: this one is run whatever its hash,
+        // which its worker takes as it reads the file.
+        unhashed.emplace(size, path);
+        return job;
+      }
+      if (auto first = unhashed.find(size); first != unhashed.end()) {
+        // The first log of this size claims its bytes before this one is compared.
+        Sha256 hash;
+        if (HashFile(first->second, hash)) owner.emplace(hash.Hex(), first->second);
+        unhashed.erase(first);
+      }
+      Sha256 hash;
+      if (!HashFile(path, hash, &log.Size)) {
+        unreadable(log);
+        db.Store(log);
         ++totals.Faulty;
-        if (!o.Quiet) std::cerr << job->Log.Fault << '\n';
+        if (!o.Quiet) std::cerr << log.Fault << '\n';
         continue;
       }
-      const bool duplicate = seenHashes.count(job->Log.ContentHash) != 0;
-      if (duplicate || (!o.Force && db.HasCompleted(job->Log.ContentHash, definitions))) {
+      log.ContentHash = hash.Hex();
+      auto [it, fresh] = owner.emplace(log.ContentHash, path);
+      if ((!fresh && it->second != path) || (!o.Force && db.HasCompleted(log.ContentHash, definitions))) {
         ++totals.Skipped;
         continue;
       }
-      seenHashes.insert(job->Log.ContentHash);
-      job->Started = Clock::now();
-      if (driver) {
-        nlohmann::json request{{"id", driver->NextId}, {"argv", workerArgs(o, path)}, {"timeout", o.LogTimeout}};
-        writeAll(driver->In, request.dump() + "\n");
-        driver->Waiting.emplace(driver->NextId++, std::move(job));
-        return true;
-      }
-      job->Pid = spawn(workerArgs(o, path), job->Out, job->Err);
-      running.push_back(std::move(job));
-      return true;
+      return job;
     }
+    return nullptr;
+  };
+
+  // The next log, started: for the Dask driver.
+  auto startNext = [&]() -> bool {
+    std::unique_ptr<Job> job = nextJob();
+    if (!job) return false;
+    job->Started = Clock::now();
+    nlohmann::json request{{"id", driver->NextId}, {"argv", workerArgs(o, job->Log.Path)}, {"timeout", o.LogTimeout}};
+    writeAll(driver->In, request.dump() + "\n");
+    driver->Waiting.emplace(driver->NextId++, std::move(job));
+    return true;
   };
 
   if (driver) {
     runThroughDriver(*driver, jobs, startNext, finish, progress, totals);
-  }
-  while (running.size() < jobs && startNext()) {}
-  while (!running.empty()) {
-    std::vector<pollfd> fds;
-    for (auto& job : running) {
-      if (job->Out >= 0) fds.push_back({job->Out, POLLIN, 0});
-      if (job->Err >= 0) fds.push_back({job->Err, POLLIN, 0});
-    }
-    hashAhead();
-    int wait = 200;  // the progress line is redrawn meanwhile
-    if (o.LogTimeout > 0) {
-      for (auto& job : running) {
-        auto deadline = job->Started + std::chrono::duration_cast<Clock::duration>(
-                                           std::chrono::duration<double>(o.LogTimeout));
-        auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        wait = static_cast<int>(std::clamp<long>(ms + 1, 0, wait));
+  } else {
+    std::vector<Server> servers(jobs);
+    // Hands the next log to an idle server (started when there is none);
+    // false when no log is left.
+    auto give = [&](Server& s) -> bool {
+      std::unique_ptr<Job> job = nextJob();
+      if (!job) return false;
+      if (!s.Alive()) s.Pid = spawn(workerArgs(o, ""), s.Out, s.Err, &s.In, true);
+      const std::string request =
+          nlohmann::json(job->Log.Path).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+      job->Started = Clock::now();
+      s.Current = std::move(job);
+      // A server that already died shows as its closed output below.
+      for (size_t done = 0; done < request.size();) {
+        ssize_t n = ::write(s.In, request.data() + done, request.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<size_t>(n);
       }
-    }
-    if (!fds.empty() && poll(fds.data(), fds.size(), wait) < 0 && errno != EINTR)
-      throw std::runtime_error(fmt::format("cannot wait for the workers: {}", strerror(errno)));
-    for (size_t i = 0; i < running.size();) {
-      Job& job = *running[i];
-      if (job.Out >= 0 && !drain(job.Out, job.OutText)) {
-        close(job.Out);
-        job.Out = -1;
+      return true;
+    };
+    bool more = true;
+    for (Server& s : servers)
+      if (more) more = give(s);
+    for (;;) {
+      std::vector<pollfd> fds;
+      for (Server& s : servers) {
+        if (!s.Current) continue;
+        if (s.Out >= 0) fds.push_back({s.Out, POLLIN, 0});
+        if (s.Err >= 0) fds.push_back({s.Err, POLLIN, 0});
       }
-      if (job.Err >= 0 && !drain(job.Err, job.ErrText, 4096)) {
-        close(job.Err);
-        job.Err = -1;
+      if (fds.empty()) break;
+      int wait = 200;  // the progress line is redrawn meanwhile
+      if (o.LogTimeout > 0) {
+        for (Server& s : servers) {
+          if (!s.Current) continue;
+          auto deadline = s.Current->Started + std::chrono::duration_cast<Clock::duration>(
+                                                   std::chrono::duration<double>(o.LogTimeout));
+          auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+          wait = static_cast<int>(std::clamp<long>(ms + 1, 0, wait));
+        }
       }
-      bool timedOut = false;
-      if (o.LogTimeout > 0 && std::chrono::duration<double>(Clock::now() - job.Started).count() > o.LogTimeout) {
-        kill(job.Pid, SIGKILL);
-        timedOut = true;
-      }
-      if (timedOut || (job.Out < 0 && job.Err < 0)) {
+      if (poll(fds.data(), fds.size(), wait) < 0 && errno != EINTR)
+        throw std::runtime_error(fmt::format("cannot wait for the workers: {}", strerror(errno)));
+      std::vector<std::tuple<std::unique_ptr<Job>, int, bool>> done;
+      for (Server& s : servers) {
+        if (!s.Current) continue;
+        const bool open = s.Out >= 0 && drain(s.Out, s.OutText);
+        if (s.Err >= 0 && !drain(s.Err, s.ErrText, 4096)) closeFd(s.Err);
         int status = 0;
-        while (waitpid(job.Pid, &status, 0) < 0 && errno == EINTR) {}
-        if (job.Out >= 0) close(job.Out);
-        if (job.Err >= 0) close(job.Err);
-        // The next worker starts before this log is stored, so that storing
-        // it overlaps with running the next.
-        std::unique_ptr<Job> done = std::move(running[i]);
-        running.erase(running.begin() + static_cast<long>(i));
-        while (running.size() < jobs && startNext()) {}
-        finish(*done, status, timedOut);
-        continue;
+        if (takeFinishedLog(s, status)) {
+          done.emplace_back(std::move(s.Current), status, false);
+          continue;
+        }
+        const bool timedOut =
+            o.LogTimeout > 0 && std::chrono::duration<double>(Clock::now() - s.Current->Started).count() > o.LogTimeout;
+        if (timedOut) kill(-s.Pid, SIGKILL);
+        if (timedOut || !open) {
+          // The server died (its set-up crashed) or was stopped with its log.
+          Job& job = *s.Current;
+          job.OutText = std::move(s.OutText);
+          if (s.Err >= 0) drain(s.Err, s.ErrText, 4096);
+          job.ErrText = s.ErrText;
+          status = reap(s);
+          done.emplace_back(std::move(s.Current), status, timedOut);
+        }
       }
-      ++i;
+      // The next logs start before these are stored, so that storing
+      // overlaps with running them.
+      for (Server& s : servers)
+        if (more && !s.Current) more = give(s);
+      for (auto& [job, status, timedOut] : done) finish(*job, status, timedOut);
+      progress.Draw(totals);
     }
-    progress.Draw(totals);
+    for (Server& s : servers)
+      if (s.Alive()) {
+        closeFd(s.In);
+        // Reads to the end so that the server's last write is not refused.
+        if (s.Out >= 0) {
+          fcntl(s.Out, F_SETFL, fcntl(s.Out, F_GETFL) & ~O_NONBLOCK);
+          std::string rest;
+          drain(s.Out, rest);
+        }
+        reap(s);
+      }
   }
   db.BuildSearchIndices();
   progress.Draw(totals, true);

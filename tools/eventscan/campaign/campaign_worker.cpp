@@ -1,6 +1,17 @@
 #include "campaign/campaign_worker.h"
 
+#include <filesystem>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/mman.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <cmath>
 #include <iostream>
 #include <iterator>
@@ -10,6 +21,7 @@
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
 
+#include "campaign/content_hash.h"
 #include "eventmanager/outside/utility.h"
 #include "host/host_layout.h"
 #include "host/host_library.h"
@@ -147,31 +159,63 @@ void writeEnd(std::ostream& out, const std::string& status, const std::string& f
   out.flush();
 }
 
-}  // namespace
+// What every log of a worker shares: the library loaded (it reads the
+// definitions as it loads), its faults, and the KPI file. Made once by a
+// serving worker and inherited by each log's child process.
+struct WorkerSetUp {
+  std::unique_ptr<HostLibrary> Library;
+  std::vector<std::string> LibraryFaults;
+  std::optional<uint8_t> Network;
+  KpiFile Kpis;
+  std::string Fault;  // set-up failed: every log ends with this fault
+};
 
-int RunCampaignWorker(const WorkerOptions& o, std::ostream& out) {
-  std::unique_ptr<HostLibrary> library;
+WorkerSetUp setUp(const WorkerOptions& o) {
+  WorkerSetUp s;
   try {
     ChooseHomeDirectory(o.Home);
-    library = std::make_unique<HostLibrary>(o.Library ? *o.Library : HostLibrary::DefaultPath());
-    std::vector<std::string> libraryFaults;
-    library->EventManagerFileFaults(libraryFaults);
-    for (const std::string& f : libraryFaults) writeLine(out, {{"type", "fault"}, {"source", "library"}, {"text", f}});
-    ReadOptions read;
+    s.Library = std::make_unique<HostLibrary>(o.Library ? *o.Library : HostLibrary::DefaultPath());
+    s.Library->EventManagerFileFaults(s.LibraryFaults);
     if (o.Network) {
-      read.Network = NetworkIndex(*o.Network);
-      if (!read.Network) throw LogError("--network: \"" + *o.Network + "\" is none of GSM, CDMA, UMTS, TD-SCDMA");
+      s.Network = NetworkIndex(*o.Network);
+      if (!s.Network) throw LogError("--network: \"" + *o.Network + "\" is none of GSM, CDMA, UMTS, TD-SCDMA");
     }
-    std::optional<LogInput> input = OpenLogOrCapture(o.Log, read);
+    s.Kpis = ReadHomeKpiFile();
+  } catch (const std::exception& e) {
+    s.Fault = e.what();
+  }
+  return s;
+}
+
+// The content hash of a regular file, taken before it is read for the run
+// (a pipe's bytes would be taken from the run: it has none).
+void writeContentHash(std::ostream& out, const std::string& path) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) return;
+  Sha256 hash;
+  uint64_t size = 0;
+  if (!HashFile(path, hash, &size)) return;
+  out << R"({"type":"content","hash":")" << hash.Hex() << R"(","size":)" << size << "}\n";
+}
+
+int runLog(WorkerSetUp& s, const std::string& log, std::ostream& out) {
+  try {
+    if (!s.Fault.empty()) throw std::runtime_error(s.Fault);
+    writeContentHash(out, log);
+    HostLibrary* library = s.Library.get();
+    for (const std::string& f : s.LibraryFaults) writeLine(out, {{"type", "fault"}, {"source", "library"}, {"text", f}});
+    ReadOptions read;
+    read.Network = s.Network;
+    std::optional<LogInput> input = OpenLogOrCapture(log, read);
     if (!input) {
-      writeEnd(out, "fault", o.Log + ": the capture could not be read", nullptr, nullptr);
+      writeEnd(out, "fault", log + ": the capture could not be read", nullptr, nullptr);
       return 0;
     }
     const LogHeader header = input->Header();
     ContextTrack track(header.Network);
     std::string damage;
     std::vector<uint8_t> nets;  // each streamed record's network, for logs that mix them
-    const KpiFile kpis = ReadHomeKpiFile();
+    const KpiFile& kpis = s.Kpis;
     if (!kpis.Found)
       writeLine(out, {{"type", "fault"}, {"source", "kpi"}, {"text", kpis.Path + ": no such file: the log has no KPIs"}});
     for (const std::string& f : kpis.Faults) writeLine(out, {{"type", "fault"}, {"source", "kpi"}, {"text", f}});
@@ -250,5 +294,78 @@ int RunCampaignWorker(const WorkerOptions& o, std::ostream& out) {
     return 0;
   }
 }
+
+}  // namespace
+
+int RunCampaignWorker(const WorkerOptions& o, std::ostream& out) {
+  WorkerSetUp s = setUp(o);
+  return runLog(s, o.Log, out);
+}
+
+int ServeCampaignWorker(const WorkerOptions& o) {
+  // A worker is in a process group of its own (so that a log past its time
+  // limit is stopped with its process): it ends with the coordinator, and
+  // each log's process with it, whether the coordinator was interrupted or
+  // killed.
+  const pid_t coordinator = getppid();
+  prctl(PR_SET_PDEATHSIG, SIGKILL);
+  if (getppid() != coordinator) return 1;
+  signal(SIGPIPE, SIG_DFL);
+  WorkerSetUp s = setUp(o);
+  // Each child's stderr, kept apart from the next one's: a file in memory
+  // emptied before each log.
+  const int errors = memfd_create("campaign-worker-stderr", MFD_CLOEXEC);
+  for (std::string request; std::getline(std::cin, request);) {
+    if (request.empty()) continue;
+    json name = json::parse(request, nullptr, false);
+    if (!name.is_string()) continue;
+    const std::string log = name.get<std::string>();
+    std::cout.flush();
+    if (errors >= 0) {
+      if (ftruncate(errors, 0) != 0) {}
+      lseek(errors, 0, SEEK_SET);
+    }
+    const pid_t server = getpid();
+    const pid_t child = fork();
+    if (child == 0) {
+      prctl(PR_SET_PDEATHSIG, SIGKILL);
+      if (getppid() != server) _exit(1);
+      int none = open("/dev/null", O_RDONLY | O_CLOEXEC);
+      if (none >= 0) dup2(none, STDIN_FILENO);
+      if (errors >= 0) dup2(errors, STDERR_FILENO);
+      runLog(s, log, std::cout);
+      std::cout.flush();
+      std::cerr.flush();
+      // Nothing of this process is torn down: the parent keeps the library.
+      _exit(std::cout ? 0 : 1);
+    }
+    // Written by hand: the line must begin with WorkerExitLine.
+    std::string exit = WorkerExitLine;
+    std::string errorText;
+    if (child < 0) {
+      exit += R"(,"code":127)";
+      errorText = fmt::format("cannot start a process for the log: {}", strerror(errno));
+    } else {
+      int status = 0;
+      while (waitpid(child, &status, 0) < 0 && errno == EINTR) {}
+      if (WIFSIGNALED(status)) fmt::format_to(std::back_inserter(exit), R"(,"signal":{})", WTERMSIG(status));
+      else fmt::format_to(std::back_inserter(exit), R"(,"code":{})", WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+      if (errors >= 0) {
+        const off_t size = lseek(errors, 0, SEEK_END);
+        const off_t from = std::max<off_t>(0, size - 4096);
+        errorText.assign(static_cast<size_t>(std::max<off_t>(0, size - from)), '\0');
+        const ssize_t n = pread(errors, errorText.data(), errorText.size(), from);
+        errorText.resize(n > 0 ? static_cast<size_t>(n) : 0);
+      }
+    }
+    exit += R"(,"stderr":)";
+    exit += json(errorText).dump(-1, ' ', false, json::error_handler_t::replace);
+    std::cout << '\n' << exit << "}\n" << std::flush;
+    if (!std::cout) return 1;
+  }
+  return 0;
+}
+
+
 
 }  // namespace eventscan

@@ -42,6 +42,11 @@ int CampaignWorkerCommand(const CampaignWorkerCommandOptions& o) {
   w.Home = o.Home;
   w.Library = o.Library;
   w.Network = o.Network;
+  if (o.Serve) return ServeCampaignWorker(w);
+  if (o.Log.empty()) {
+    std::cerr << "campaign-worker: a log or --serve is required\n";
+    return ExitUsage;
+  }
   return RunCampaignWorker(w, std::cout);
 }
 

@@ -101,9 +101,10 @@ struct CampaignCommandOptions : CommonOptions {
 };
 
 // eventscan campaign-worker (not listed in the help): one log of a campaign,
-// its rows as JSON lines on stdout.
+// its rows as JSON lines on stdout; with --serve each log named on stdin.
 struct CampaignWorkerCommandOptions : CommonOptions {
   std::string Log;
+  bool Serve = false;
   std::optional<std::string> Network;
 };
 

@@ -159,9 +159,11 @@ int main(int argc, char** argv) {
                           "and eventscan at the same paths (--jobs: tasks handed over at a time, default 64)");
 
   CampaignWorkerCommandOptions worker;
-  CLI::App* workerCmd = app.add_subcommand("campaign-worker", "");  // internal: one log of a campaign
+  // internal: one log of a campaign, or (--serve) each log named on stdin
+  CLI::App* workerCmd = app.add_subcommand("campaign-worker", "");
   workerCmd->group("");
-  workerCmd->add_option("log", worker.Log)->required();
+  workerCmd->add_option("log", worker.Log);
+  workerCmd->add_flag("--serve", worker.Serve);
   addCommon(workerCmd, worker);
   workerCmd->add_option("--network", worker.Network);
 
