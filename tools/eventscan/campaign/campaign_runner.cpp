@@ -351,6 +351,10 @@ pid_t spawn(std::vector<std::string> args, int& out, int& err, int* in = nullptr
     throw std::runtime_error(fmt::format("{}: cannot start: {}", args[0], strerror(rc)));
   }
   if (in) *in = inPipe[1];
+  // Room for a whole log's rows (a few hundred kilobytes for thousands of
+  // results): a worker need not stop writing while the coordinator stores
+  // another log. Where the system allows less, the default pipe does.
+  fcntl(outPipe[0], F_SETPIPE_SZ, 1 << 20);
   out = outPipe[0];
   err = errPipe[0];
   setNonBlocking(out);
