@@ -1,13 +1,15 @@
 // The reader of record lines against the reference reader: every line of the
 // sample logs, the format document's examples, odd and mutated lines make
 // the same record, feed and event-table entries with both, or a fault with
-// both; single faults read the same text with both.
+// both; single faults read the same text with both. Lines parsed where they
+// are in the stream's read buffer read as copies of them do.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <random>
 #include <regex>
 
+#include "log/log_reader.h"
 #include "log/log_time.h"
 #include "log/record_parser.h"
 #include "testing/e2e_support.h"
@@ -283,4 +285,140 @@ TEST(RecordParser, FixedLayoutTimesGiveTheDaysOfTheGeneralReader) {
       {"2026-02-28 10:00:00.000", true},  {"2026-13-28T10:00:00.000", false}, {"2026-02-28T10:00:00.000Z", false},
   };
   for (const auto& [text, valid] : sequence) EXPECT_EQ(ParseIsoTime(text).has_value(), valid) << text;
+}
+
+namespace {
+
+// A line parsed from a copy of it, as lines read again and lines of other
+// sources are: the stream's own lines are parsed in its read buffer.
+void copiedLine(std::string_view line, const LogHeader& header, LineTarget& target) {
+  target.Padded = false;
+  ParseRecordLine(line, header, target);
+}
+
+// A random log of record lines such as writers make them: odd spacing, keys
+// in any order, escapes in keys and texts, missing and unknown keys and
+// fields, values at their limits, long lines, CRLF and LF, blank lines, lines
+// damaged at a random byte, and sometimes no line end at the end.
+std::string randomLog(std::mt19937& random, int lines) {
+  auto pick = [&](std::initializer_list<const char*> options) {
+    return std::string(options.begin()[random() % options.size()]);
+  };
+  auto space = [&] { return pick({"", "", "", " ", "  ", "\t", " \t "}); };
+  auto member = [&](const std::string& key, const std::string& value) {
+    return "\"" + key + "\"" + space() + ":" + space() + value;
+  };
+  auto object = [&](std::vector<std::string> members) {
+    std::shuffle(members.begin(), members.end(), random);
+    std::string out = "{" + space();
+    for (size_t i = 0; i < members.size(); ++i) out += (i ? space() + "," + space() : "") + members[i];
+    return out + space() + "}";
+  };
+  std::string log = R"({"format": "eventscan-log", "version": 1, "network": "GSM", "device": 7, "start": "2026-03-14T10:00:00"})";
+  for (int n = 0; n < lines; ++n) {
+    log += random() % 3 ? "\n" : "\r\n";
+    if (random() % 20 == 0) log += pick({"", " ", "\t \t"}) + "\n";
+    std::vector<std::string> top;
+    if (random() % 30) {
+      char time[40];
+      std::snprintf(time, sizeof time, "\"2026-03-14T%02u:%02u:%02u.%03u\"", unsigned(random() % 24),
+                    unsigned(random() % 60), unsigned(random() % 60), unsigned(random() % 1000));
+      top.push_back(member(random() % 15 ? "time" : "t\\u0069me",
+                           random() % 10 ? std::string(time) : pick({"46095.25", "\"2026-03-14T10:00:01\"", "-0"})));
+    }
+    std::vector<std::string> fields;
+    for (const char* name : {"RxLevSub", "BCCH", "BSIC"})
+      if (random() % 5)
+        fields.push_back(member(name, random() % 30 ? std::to_string(static_cast<int>(random() % 200) - 120)
+                                                    : pick({"2147483647", "-2147483648", "2147483648", "1.5", "\"x\""})));
+    // Other names of RxLevSub (one field given twice), and names no catalogue has.
+    for (const char* name : {"rxlevsub", "RxLev\\u0053ub", "3"})
+      if (random() % 40 == 0) fields.push_back(member(name, "-70"));
+    for (const char* name : {"Zz", "RxLevSubb"})
+      if (random() % 6 == 0) fields.push_back(member(name, pick({"-70", "1.5", "\"x\"", "[1, 2]", "{\"a\": null}", "true"})));
+    if (random() % 8) top.push_back(member("fields", object(fields)));
+    if (random() % 4 == 0) top.push_back(member("kind", pick({"\"measurement\"", "\"message\"", "\"test\"", "\"x\""})));
+    if (random() % 4 == 0) top.push_back(member("code", pick({"\"0x412F0001\"", "1093599233", "1093599233", "4294967296"})));
+    if (random() % 6 == 0) {
+      std::string text = pick({"caf\\u00e9 \\\"q\\\" \\\\", "tab\\tinside", "plain", "\\ud800"});
+      if (random() % 10 == 0) text += std::string(3000 + random() % 3000, 'x');
+      top.push_back(member("items", "[" + space() + object({member("id", pick({"163", "54", "70000"})),
+                                                             member("text", "\"" + text + "\"")}) + space() + "]"));
+    }
+    if (random() % 10 == 0) top.push_back(member("skip", pick({"true", "false", "1"})));
+    if (random() % 10 == 0) top.push_back(member("device", pick({"0", "255", "256"})));
+    if (random() % 25 == 0) top.push_back(member("colour", "\"red\""));
+    std::string line = object(top);
+    if (random() % 12 == 0) {
+      const size_t at = random() % line.size();
+      switch (random() % 3) {
+        case 0: line.erase(at, 1); break;
+        case 1: line[at] = "{}[]\",:-.e05 \\tx"[random() % 16]; break;
+        default: line.resize(at); break;
+      }
+    }
+    log += line;
+  }
+  if (random() % 2) log += "\n";
+  return log;
+}
+
+std::vector<std::string> faultTexts(const ParsedLog& log) {
+  std::vector<std::string> texts;
+  for (const LogFault& f : log.Faults) texts.push_back(f.Text());
+  for (const LogFault& f : log.Warnings) texts.push_back(f.Text());
+  return texts;
+}
+
+std::vector<int> faultLines(const ParsedLog& log) {
+  std::vector<int> lines;
+  for (const LogFault& f : log.Faults) lines.push_back(f.Line);
+  return lines;
+}
+
+}  // namespace
+
+// Whole logs through the stream, in blocks of several sizes (lines cut by a
+// block's end are moved, long lines grow the buffer) and read on one thread
+// or two: the records, faults and warnings of lines parsed in the read buffer
+// are those of the same lines parsed from copies, and the records and fault
+// lines are those of the reference reader.
+TEST(RecordParser, LinesParsedInTheReadBufferReadAsCopiesAndAsTheReference) {
+  std::mt19937 random(20261208);
+  size_t records = 0, faults = 0;
+  for (int round = 0; round < 12; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    const std::string text = randomLog(random, 150);
+    ReadOptions copied;
+    copied.LineReader = copiedLine;
+    const ParsedLog expected = ReadLogText(text, "r.jsonl", copied);
+    ReadOptions reference;
+    reference.LineReader = ParseRecordReference;
+    const ParsedLog other = ReadLogText(text, "r.jsonl", reference);
+    ASSERT_EQ(expected.Records.size(), other.Records.size());
+    EXPECT_EQ(faultLines(expected), faultLines(other));
+    for (size_t i = 0; i < expected.Records.size(); ++i) ExpectSameRecord(expected.Records[i], other.Records[i]);
+    records += expected.Records.size();
+    faults += expected.Faults.size();
+    for (size_t block : {size_t(4) << 20, size_t(61), size_t(700), size_t(4096)})
+      for (int threads : {1, 2}) {
+        SCOPED_TRACE("block " + std::to_string(block) + ", threads " + std::to_string(threads));
+        ReadOptions options;
+        options.BlockBytes = block;
+        options.Threads = threads;
+        const ParsedLog got = ReadLogText(text, "r.jsonl", options);
+        EXPECT_EQ(faultTexts(got), faultTexts(expected));
+        ASSERT_EQ(got.Records.size(), expected.Records.size());
+        for (size_t i = 0; i < got.Records.size(); ++i) {
+          ExpectSameRecord(got.Records[i], expected.Records[i]);
+          EXPECT_EQ(got.Feeds[i].Line, expected.Feeds[i].Line);
+          EXPECT_EQ(got.Feeds[i].Kind, expected.Feeds[i].Kind);
+          EXPECT_EQ(got.Feeds[i].DeviceType, expected.Feeds[i].DeviceType);
+        }
+        if (HasFailure()) return;
+      }
+  }
+  // The logs hold both: many records and many kinds of fault.
+  EXPECT_GT(records, 800u);
+  EXPECT_GT(faults, 100u);
 }

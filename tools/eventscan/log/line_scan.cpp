@@ -60,6 +60,7 @@ ScannedLine LineScanner::Scan(int32_t index, ScanTarget target) {
     LineTarget lineTarget{target.Record, feed, target.Events, target.Origins, index};
     target.Unknown.clear();
     lineTarget.UnknownFields = &target.Unknown;
+    lineTarget.Padded = true;  // the line is in the splitter's buffer
     try {
       reader_(line, header_, lineTarget);
       // Strict reading takes a name it does not know for a misspelling.

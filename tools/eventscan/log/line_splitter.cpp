@@ -9,7 +9,7 @@ LineSplitter::Got LineSplitter::skipLong(uint64_t& offset, size_t& size) {
   for (;;) {
     bufferOffset_ += end_;
     begin_ = end_ = 0;
-    size_t n = source_->Read(buffer_.data(), buffer_.size());
+    size_t n = source_->Read(buffer_.data(), capacity_);
     if (n == 0) {
       eof_ = true;
       break;

@@ -1,7 +1,10 @@
 // Lines out of a log source, read in fixed-size blocks: a line that straddles
 // two blocks is completed by the next read; the buffer grows only for a line
 // longer than a block and never past the line limit (a longer line is passed
-// over without being kept). Owned by one stream; single-threaded.
+// over without being kept). Each line given is followed in the buffer by a
+// NUL byte (written over its line end) and at least LinePadding readable
+// bytes, so that a parser that reads a little past the end of its text can
+// take the line where it is. Owned by one stream; single-threaded.
 #pragma once
 
 #include <algorithm>
@@ -15,19 +18,23 @@
 
 namespace eventscan {
 
+// Bytes readable after every line a splitter gives, its NUL included.
+inline constexpr size_t LinePadding = 64;
+
 class LineSplitter {
  public:
   enum class Got { Line, TooLong, End };
 
   LineSplitter(std::unique_ptr<LogSource> source, size_t block, size_t maxLine)
-      : source_(std::move(source)), buffer_(std::max<size_t>(block, 2)), maxLine_(maxLine) {}
+      : source_(std::move(source)), capacity_(std::max<size_t>(block, 2)), buffer_(capacity_ + LinePadding),
+        maxLine_(maxLine) {}
 
   // The next line without its line end, and the input offset of its first
   // byte; for TooLong, `size` is the line's length. The line stays valid
-  // until the next call. Raises LogError.
+  // until the next call, and the byte after it is a NUL. Raises LogError.
   Got NextLine(std::string_view& line, uint64_t& offset, size_t& size) {
     for (;;) {
-      const char* b = buffer_.data();
+      char* b = buffer_.data();
       const char* nl = begin_ < end_ ? static_cast<const char*>(std::memchr(b + begin_, '\n', end_ - begin_)) : nullptr;
       if (nl || (eof_ && begin_ < end_)) {
         const size_t stop = nl ? static_cast<size_t>(nl - b) : end_;
@@ -37,6 +44,7 @@ class LineSplitter {
         ++line_;
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         size = line.size();
+        b[line.data() + size - b] = '\0';  // over the line end, or in the padding at the end of the input
         return size > maxLine_ ? Got::TooLong : Got::Line;
       }
       if (eof_) return Got::End;
@@ -49,8 +57,11 @@ class LineSplitter {
         end_ -= begin_;
         begin_ = 0;
       }
-      if (end_ == buffer_.size()) buffer_.resize(std::min(buffer_.size() * 2, maxLine_ + 2));
-      size_t n = source_->Read(buffer_.data() + end_, buffer_.size() - end_);
+      if (end_ == capacity_) {
+        capacity_ = std::min(capacity_ * 2, maxLine_ + 2);
+        buffer_.resize(capacity_ + LinePadding);
+      }
+      size_t n = source_->Read(buffer_.data() + end_, capacity_ - end_);
       if (n == 0) eof_ = true;
       end_ += n;
     }
@@ -72,6 +83,7 @@ class LineSplitter {
   Got skipLong(uint64_t& offset, size_t& size);
 
   std::unique_ptr<LogSource> source_;
+  size_t capacity_;             // of the buffer for input, LinePadding before its end
   std::vector<char> buffer_;
   size_t begin_ = 0, end_ = 0;  // unread bytes
   uint64_t bufferOffset_ = 0;   // input offset of buffer_[0]

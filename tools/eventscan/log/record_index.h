@@ -20,11 +20,12 @@ struct RecordIndexEntry {
 };
 
 // The index of a log, in chunks of 64 Ki entries (1 MiB): growing never
-// copies it, so its peak is its size.
+// copies it, so its peak is its size. A chunk is not cleared first: each of
+// its entries is written before it is read.
 class RecordIndex {
  public:
   void push_back(const RecordIndexEntry& entry) {
-    if ((size_ >> Shift) == chunks_.size()) chunks_.push_back(std::make_unique<RecordIndexEntry[]>(size_t(1) << Shift));
+    if ((size_ >> Shift) == chunks_.size()) chunks_.push_back(std::make_unique_for_overwrite<RecordIndexEntry[]>(size_t(1) << Shift));
     chunks_[size_ >> Shift][size_ & Mask] = entry;
     ++size_;
   }

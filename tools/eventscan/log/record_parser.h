@@ -35,6 +35,9 @@ struct LineTarget {
   // their values are passed over and the rest of the record is read. Null:
   // not collected (a line read again).
   std::vector<std::string>* UnknownFields = nullptr;
+  // The line is followed by a NUL byte and LinePadding readable bytes in all
+  // (a line of a LineSplitter): it is parsed where it is. Else it is copied.
+  bool Padded = false;
 };
 
 // One record line; the reader every log goes through. The target must be
@@ -42,7 +45,8 @@ struct LineTarget {
 // malformed line ("not valid JSON: ..." when it is not JSON at all, "invalid
 // UTF-8 in ..." for bytes that are not UTF-8); the target and the event table
 // are then unspecified and the caller rolls them back. `line` needs no
-// padding: it is copied into a buffer of the calling thread.
+// padding unless the target says it has it: it is then parsed in place, else
+// copied into a buffer of the calling thread.
 void ParseRecordLine(std::string_view line, const LogHeader& header, LineTarget& target);
 
 // A reader of record lines: ParseRecordLine, or another reader to compare it

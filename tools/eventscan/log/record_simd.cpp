@@ -19,6 +19,7 @@
 #include <fmt/format.h>
 
 #include "eventmanager/outside/message_bytes.h"
+#include "log/line_splitter.h"
 #include "log/log_time.h"
 #include "log/networks.h"
 #include "log/record_parser.h"
@@ -226,6 +227,22 @@ struct Element {
 class KnownFields {
  public:
   // REQUIRES: 16 bytes readable at name.data() (names in the padded line).
+  // The key whose text starts at `raw` (after its opening quote) when it is
+  // the name the previous lines had at this position: its bytes compared as
+  // two words and the closing quote after them, with no scan for the key's end.
+  // REQUIRES: 17 bytes readable at raw (keys in the padded line).
+  bool Same(size_t position, const char* raw, std::string_view& name, int32_t& id) const {
+    if (position >= std::size(known_)) return false;
+    const Known& k = known_[position];
+    if (k.Size > 16 || raw[k.Size] != '"') return false;
+    uint64_t w[2];
+    std::memcpy(w, raw, 16);
+    mask(w, k.Size);
+    if (w[0] != k.Words[0] || w[1] != k.Words[1]) return false;
+    name = std::string_view(raw, k.Size);
+    id = k.Id;
+    return true;
+  }
   int32_t Id(size_t position, std::string_view name) {
     uint64_t w[2];
     if (name.size() > 16 || position >= std::size(known_)) return FieldIdOf(name);
@@ -256,7 +273,11 @@ class KnownFields {
 struct Reader {
   KnownFields Names;
   od::parser Parser;
-  std::string Line;  // the line, with simdjson's padding after it
+  std::string Line;  // a copy of a line without padding, with simdjson's padding after it
+  // The text parsed: the line where it is, or its copy; and the end of the
+  // bytes readable after it.
+  const char* Text = nullptr;
+  const char* Readable = nullptr;
   std::string ElementBytes, RawBytes, Extra;
   std::vector<Element> Elements;
   std::vector<uint64_t> FieldOrder;
@@ -365,10 +386,14 @@ void readFields(od::value& v, Reader& r, HandsetRecord& rec, std::vector<std::st
   size_t n = 0;
   for (auto member : take(v.get_object())) {
     od::field& f = memberOf(member);
-    const std::string_view name = keyOf(f);
-    // Names decoded from escapes are elsewhere, perhaps without 16 bytes after them.
-    const bool inLine = name.data() >= r.Line.data() && name.data() + 16 <= r.Line.data() + r.Line.size();
-    const int32_t id = inLine ? r.Names.Id(n, name) : FieldIdOf(name);
+    std::string_view name;
+    int32_t id;
+    if (const char* raw = f.key().raw(); raw + 17 > r.Readable || !r.Names.Same(n, raw, name, id)) {
+      name = keyOf(f);
+      // Names decoded from escapes are elsewhere, perhaps without 16 bytes after them.
+      const bool inLine = name.data() >= r.Text && name.data() + 16 <= r.Readable;
+      id = inLine ? r.Names.Id(n, name) : FieldIdOf(name);
+    }
     if (id < 0) {
       // Passed over: a name this reader does not know costs its own value,
       // never the record (the stream reports the name).
@@ -696,6 +721,8 @@ std::string syntaxText(error_code code, std::string_view line, od::document* doc
   return text;
 }
 
+static_assert(LinePadding >= simdjson::SIMDJSON_PADDING, "a line in its splitter's buffer has simdjson's padding");
+
 // Lines longer than this leave no buffers behind them.
 constexpr size_t KeptCapacity = size_t(1) << 20;
 
@@ -713,16 +740,25 @@ void ParseRecordLine(std::string_view line, const LogHeader& header, LineTarget&
       r.Line = std::string();
     }
   } release{r, line.size()};
-  if (r.Line.size() < line.size() + simdjson::SIMDJSON_PADDING) r.Line.resize(line.size() + simdjson::SIMDJSON_PADDING);
-  std::memcpy(r.Line.data(), line.data(), line.size());
-  std::memset(r.Line.data() + line.size(), 0, simdjson::SIMDJSON_PADDING);
+  size_t readable = line.size() + LinePadding;
+  if (target.Padded) {
+    // The line's own buffer has the padding after it: parsed where it is.
+    r.Text = line.data();
+  } else {
+    if (r.Line.size() < line.size() + simdjson::SIMDJSON_PADDING) r.Line.resize(line.size() + simdjson::SIMDJSON_PADDING);
+    std::memcpy(r.Line.data(), line.data(), line.size());
+    std::memset(r.Line.data() + line.size(), 0, simdjson::SIMDJSON_PADDING);
+    r.Text = r.Line.data();
+    readable = r.Line.size();
+  }
+  r.Readable = r.Text + readable;
   od::document doc;
-  if (error_code e = r.Parser.iterate(r.Line.data(), line.size(), r.Line.size()).get(doc))
-    throw RecordError(syntaxText(e, line, nullptr, r.Line.data()));
+  if (error_code e = r.Parser.iterate(r.Text, line.size(), readable).get(doc))
+    throw RecordError(syntaxText(e, line, nullptr, r.Text));
   try {
     readRecord(doc, header, target, r);
   } catch (const SyntaxFault& fault) {
-    throw RecordError(syntaxText(fault.Code, line, &doc, r.Line.data()));
+    throw RecordError(syntaxText(fault.Code, line, &doc, r.Text));
   }
 }
 
