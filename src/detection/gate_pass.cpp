@@ -51,11 +51,9 @@ std::unique_ptr<TActEventResult> expressionStep(TGateEvent& gate, bool holds, do
   return result;
 }
 
-// A message gate's step on the record loaded in `view`.
-std::unique_ptr<TActEventResult> messageStep(TGateEvent& gate, const RecordView& view, TEventsResult* owner,
+// A message gate's step on a record of message code `code` and time `time`.
+std::unique_ptr<TActEventResult> messageStep(TGateEvent& gate, uint32_t code, double time, TEventsResult* owner,
                                              int32_t record, uint8_t deviceType) {
-  uint32_t code = view.MessageCode();
-  double time = view.Time();
   uint8_t net = gate.ListNetType();
   if (!gate.WaitingForB) {
     if (CompareMsgInfo(deviceType, net, code, gate.MessageCodeA)) {
@@ -78,7 +76,10 @@ std::unique_ptr<TActEventResult> messageStep(TGateEvent& gate, const RecordView&
 // The record already in the gate's view, its fields searched one by one.
 std::unique_ptr<TActEventResult> evaluateLoaded(TGateEvent& gate, TEventsResult* owner, int32_t record,
                                                 uint8_t deviceType) {
-  if (gate.GateType == 2) return messageStep(gate, *gate.HandsetFields, owner, record, deviceType);
+  if (gate.GateType == 2) {
+    const RecordView& view = *gate.HandsetFields;
+    return messageStep(gate, view.MessageCode(), view.Time(), owner, record, deviceType);
+  }
   if (!gate.ReadFieldValues()) return nullptr;
   return expressionStep(gate, gate.Evaluate(gate.FieldValues), gate.HandsetFields->Time(), owner, record);
 }
@@ -93,13 +94,6 @@ std::unique_ptr<TActEventResult> EvaluateRecord(TGateEvent& gate, TEventsResult*
 }
 
 }  // namespace
-
-bool TGatePlan::Current(int i, const TGateEvent& gate) const {
-  if (i >= static_cast<int>(Entries.size())) return false;
-  const TEntry& e = Entries[i];
-  return e.Gate == &gate && e.ParseStamp == gate.ParseStamp && e.FieldIds == gate.FieldIds &&
-         e.FieldCount == gate.FieldCount;
-}
 
 void TGatePlan::Build(const TGateEventList& list) {
   List = &list;
@@ -159,6 +153,9 @@ void TActEventsResult::EvaluateGates(TGateEventList* gates, int32_t record, bool
   TGatePlan& plan = gatePlan_;
   if (plan.List != gates || plan.Entries.size() != static_cast<size_t>(gates->Count())) plan.Build(*gates);
   const ::RecordView* loaded = nullptr;  // the view holding the record, once the host loaded it
+  // What every gate reads of the loaded record, read once per load.
+  double loadedTime = 0;
+  uint32_t loadedCode = 0;
   bool valuesRead = false;             // plan.Values are those of `loaded`
   bool eachLoads = false;              // the host refused the shared load
   std::array<int32_t, 255> values;     // one gate's values; FieldCount is 8 bits
@@ -180,6 +177,8 @@ void TActEventsResult::EvaluateGates(TGateEventList* gates, int32_t record, bool
         result = evaluateLoaded(gate, this, record, DeviceType);
       } else {
         loaded = gate.HandsetFields.get();
+        loadedTime = loaded->Time();
+        loadedCode = loaded->MessageCode();
         valuesRead = false;
       }
     }
@@ -187,7 +186,7 @@ void TActEventsResult::EvaluateGates(TGateEventList* gates, int32_t record, bool
       // Its own view holds the record it evaluated (a pointer copied).
       if (gate.HandsetFields.get() != loaded) *gate.HandsetFields = *loaded;
       if (gate.GateType == 2) {
-        result = messageStep(gate, *loaded, this, record, DeviceType);
+        result = messageStep(gate, loadedCode, loadedTime, this, record, DeviceType);
       } else {
         if (!plan.Current(i, gate)) {
           plan.Build(*gates);
@@ -207,7 +206,7 @@ void TActEventsResult::EvaluateGates(TGateEventList* gates, int32_t record, bool
         // A field without a value skips the record, counters untouched.
         if (complete) {
           bool holds = gate.Evaluate(std::span<const int32_t>(values.data(), entry.FieldCount));
-          result = expressionStep(gate, holds, loaded->Time(), this, record);
+          result = expressionStep(gate, holds, loadedTime, this, record);
         }
       }
     }

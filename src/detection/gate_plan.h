@@ -8,7 +8,8 @@
 #include <cstdint>
 #include <vector>
 
-class TGateEvent;
+#include "definitions/gate_event.h"
+
 class TGateEventList;
 
 struct TGatePlan {
@@ -25,7 +26,13 @@ struct TGatePlan {
   std::vector<int32_t> Ids;      // ascending, each once
   std::vector<int32_t> Values;   // of Ids on the record the pass loaded
 
-  // True while entry `i` still describes `gate` as it is now.
-  bool Current(int i, const TGateEvent& gate) const;
+  // True while entry `i` still describes `gate` as it is now. Asked for every
+  // gate on every record, so it is inline.
+  bool Current(int i, const TGateEvent& gate) const {
+    if (static_cast<size_t>(i) >= Entries.size()) return false;
+    const TEntry& e = Entries[static_cast<size_t>(i)];
+    return e.Gate == &gate && e.ParseStamp == gate.ParseStamp && e.FieldIds == gate.FieldIds &&
+           e.FieldCount == gate.FieldCount;
+  }
   void Build(const TGateEventList& list);
 };
