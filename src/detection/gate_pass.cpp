@@ -53,6 +53,32 @@ std::unique_ptr<TActEventResult> expressionStep(TGateEvent& gate, bool holds, do
   return result;
 }
 
+// The same step, for the pass that runs it on every gate of every record:
+// whether an expression holds changes from record to record as the radio
+// does, so the step's state moves by selects rather than branches on it,
+// and the one branch left (it fires) is rarely taken.
+inline std::unique_ptr<TActEventResult> expressionStepSelected(TGateEvent& gate, bool holds, bool complete,
+                                                               double time, TEventsResult* owner, int32_t record) {
+  // A record without one of the fields leaves the state as it was.
+  const double start = gate.SpanStart;
+  const double span = start != 0 ? time - start : gate.TrueSpan;
+  const double trueSpan = complete ? (holds ? span : 0) : gate.TrueSpan;
+  const int32_t trueCount = complete ? (holds ? gate.TrueCount + 1 : 0) : gate.TrueCount;
+  const double spanStart = complete ? (holds ? start : time) : start;
+  gate.TrueSpan = trueSpan;
+  gate.TrueCount = trueCount;
+  gate.SpanStart = complete && spanStart == 0 ? time : spanStart;
+  // All tests are made; only their joint answer branches.
+  const bool often = complete & holds & (trueCount >= gate.ExpTimes);
+  if (often && !WholeMillisecondsBelow(trueSpan, gate.ExpDuringTime)) [[unlikely]] {
+    gate.TrueSpan = 0;
+    gate.TrueCount = 0;
+    gate.SpanStart = time;
+    return TActEventResult::CreateForGate(owner, record, &gate);
+  }
+  return nullptr;
+}
+
 // A message gate's step on a record of message code `code` and time `time`.
 std::unique_ptr<TActEventResult> messageStep(TGateEvent& gate, uint32_t code, double time, TEventsResult* owner,
                                              int32_t record, uint8_t deviceType, uint8_t net) {
@@ -255,20 +281,21 @@ void TActEventsResult::EvaluateGates(TGateEventList* gates, int32_t record, bool
         } else {
           for (int k = 0; k < entry->SlotCount; ++k) complete &= plan.Values[slots[k]] != NoValue;
         }
-        if (complete) {
+        if (entry->Kind == TGatePlan::Ranges) {
+          // The filter's own decision for this form, on the shared values;
+          // made whether or not every field has a value (a missing one reads
+          // as the marker, a plain integer), and the step keeps the state then.
           bool holds = true;
-          if (entry->Kind == TGatePlan::Ranges) {
-            // The filter's own decision for this form, on the shared values.
-            for (uint32_t k = entry->FirstRange, stop = k + entry->RangeCount; k < stop; ++k) {
-              const int64_t value = plan.Values[plan.RangeValue[k]];
-              const bool in = static_cast<uint64_t>(value - plan.RangeLow[k]) <= plan.RangeSpan[k];
-              holds &= in != (plan.RangeOutside[k] != 0);
-            }
-          } else {
-            for (int k = 0; k < entry->SlotCount; ++k) values[static_cast<size_t>(k)] = plan.Values[slots[k]];
-            holds = gate.Evaluate(std::span<const int32_t>(values.data(), entry->SlotCount));
+          for (uint32_t k = entry->FirstRange, stop = k + entry->RangeCount; k < stop; ++k) {
+            const int64_t value = plan.Values[plan.RangeValue[k]];
+            const bool in = static_cast<uint64_t>(value - plan.RangeLow[k]) <= plan.RangeSpan[k];
+            holds &= in != (plan.RangeOutside[k] != 0);
           }
-          result = expressionStep(gate, holds, loadedTime, this, record);
+          result = expressionStepSelected(gate, holds, complete, loadedTime, this, record);
+        } else if (complete) {
+          for (int k = 0; k < entry->SlotCount; ++k) values[static_cast<size_t>(k)] = plan.Values[slots[k]];
+          const bool holds = gate.Evaluate(std::span<const int32_t>(values.data(), entry->SlotCount));
+          result = expressionStepSelected(gate, holds, true, loadedTime, this, record);
         }
       }
     }
