@@ -77,7 +77,10 @@ void TActEventResult::BuildItemDetails() {
   context.RecordNetType = view.NetType();
   context.DeviceType = DeviceType;
   context.PublishId = PublishId;
-  const std::string text = BuildItemDetail(item, view.GetExtraData(item), context);
+  // One buffer for every result's text: the lines are copied out of it, so
+  // only lines too long to sit in their own string allocate.
+  static thread_local std::string text;
+  BuildItemDetail(item, view.GetExtraData(item), context, text);
   Details->clear();
   AppendDetailLines(text, RecordIndex, *Details);
 }

@@ -2,6 +2,8 @@
 // expiry, a change of serving cell in idle mode, and CDMA handoffs. Each is
 // built as a test item, added to the current record and recorded as if the
 // record had carried it.
+#include <algorithm>
+#include <array>
 #include <cstring>
 #include <string>
 
@@ -34,17 +36,27 @@ constexpr CellFields FieldsOf[4] = {
     {203, 204, 37, 36},  // TD-SCDMA: UARFCN, CPI; GSM BCCH, BSIC
 };
 
+// The WCDMA and TD-SCDMA rows' identifiers, ascending.
+constexpr std::array<int32_t, 4> SortedIdsOf[2] = {{7, 17, 98, 99}, {36, 37, 203, 204}};
+
 uint32_t modeOf(const RecordView& view) { return (view.MessageInfo() >> 24) & 0xF; }
 
 int32_t cell16(int32_t value) { return static_cast<int16_t>(value); }
 
+// A cell change's extra data: 16 bytes, kept on the stack (a string of 16
+// would allocate for every change).
+struct CellChangeBlock {
+  char Bytes[16] = {};
+  operator std::string_view() const { return {Bytes, sizeof Bytes}; }
+};
+
 template <class T>
-void put(std::string& block, size_t offset, T value) {
-  std::memcpy(block.data() + offset, &value, sizeof value);
+void put(CellChangeBlock& block, size_t offset, T value) {
+  std::memcpy(block.Bytes + offset, &value, sizeof value);
 }
 
-std::string cellChangeBlock(int32_t type, int32_t a, int32_t b, int32_t c, int32_t d) {
-  std::string block(16, '\0');
+CellChangeBlock cellChangeBlock(int32_t type, int32_t a, int32_t b, int32_t c, int32_t d) {
+  CellChangeBlock block;
   put<int32_t>(block, 0, type);
   switch (type) {
     case 0:
@@ -105,10 +117,15 @@ void TActEventsResult::DeriveCellChange(uint32_t context, int32_t recordIndex) {
 
   LoadRecord(RecordView, recordIndex);
   if (RecordView->HasData() == 0) return;
-  int32_t channel = RecordView->FieldValue(f.Channel);
-  int32_t cell = RecordView->FieldValue(f.Cell);
-  int32_t gsmChannel = RecordView->FieldValue(f.GsmChannel);
-  int32_t gsmCell = RecordView->FieldValue(f.GsmCell);
+  // The four fields in one walk over the record's sorted fields.
+  const std::array<int32_t, 4> ids = SortedIdsOf[NetType - 2];
+  std::array<int32_t, 4> values;
+  RecordView->FieldValues(ids, values);
+  auto valueOf = [&](int32_t id) { return values[static_cast<size_t>(std::find(ids.begin(), ids.end(), id) - ids.begin())]; };
+  int32_t channel = valueOf(f.Channel);
+  int32_t cell = valueOf(f.Cell);
+  int32_t gsmChannel = valueOf(f.GsmChannel);
+  int32_t gsmCell = valueOf(f.GsmCell);
   uint32_t mode = modeOf(*RecordView);
   bool dedicated = TDSCDMADedicateState(*RecordView) || TDSCDMAInGSMDedicateState(*RecordView);
 

@@ -8,7 +8,9 @@
 // view of the first gate that needs it; every later gate gets a copy of that
 // view in its own HandsetFields, so each gate still holds the record it
 // evaluated. The values of every field any gate reads come from one walk
-// over the record (TGatePlan), and each gate picks its own by position.
+// over the record (TGatePlan), and each gate picks its own by position: a
+// gate missing one of them is passed over by one mask test, and the common
+// expression is decided on the plan's ranges without calling its filter.
 #include <algorithm>
 #include <array>
 #include <span>
@@ -51,12 +53,35 @@ std::unique_ptr<TActEventResult> expressionStep(TGateEvent& gate, bool holds, do
   return result;
 }
 
-// A message gate's step on the record loaded in `view`.
-std::unique_ptr<TActEventResult> messageStep(TGateEvent& gate, const RecordView& view, TEventsResult* owner,
-                                             int32_t record, uint8_t deviceType) {
-  uint32_t code = view.MessageCode();
-  double time = view.Time();
-  uint8_t net = gate.ListNetType();
+// The same step, for the pass that runs it on every gate of every record:
+// whether an expression holds changes from record to record as the radio
+// does, so the step's state moves by selects rather than branches on it,
+// and the one branch left (it fires) is rarely taken.
+inline std::unique_ptr<TActEventResult> expressionStepSelected(TGateEvent& gate, bool holds, bool complete,
+                                                               double time, TEventsResult* owner, int32_t record) {
+  // A record without one of the fields leaves the state as it was.
+  const double start = gate.SpanStart;
+  const double span = start != 0 ? time - start : gate.TrueSpan;
+  const double trueSpan = complete ? (holds ? span : 0) : gate.TrueSpan;
+  const int32_t trueCount = complete ? (holds ? gate.TrueCount + 1 : 0) : gate.TrueCount;
+  const double spanStart = complete ? (holds ? start : time) : start;
+  gate.TrueSpan = trueSpan;
+  gate.TrueCount = trueCount;
+  gate.SpanStart = complete && spanStart == 0 ? time : spanStart;
+  // All tests are made; only their joint answer branches.
+  const bool often = complete & holds & (trueCount >= gate.ExpTimes);
+  if (often && !WholeMillisecondsBelow(trueSpan, gate.ExpDuringTime)) [[unlikely]] {
+    gate.TrueSpan = 0;
+    gate.TrueCount = 0;
+    gate.SpanStart = time;
+    return TActEventResult::CreateForGate(owner, record, &gate);
+  }
+  return nullptr;
+}
+
+// A message gate's step on a record of message code `code` and time `time`.
+std::unique_ptr<TActEventResult> messageStep(TGateEvent& gate, uint32_t code, double time, TEventsResult* owner,
+                                             int32_t record, uint8_t deviceType, uint8_t net) {
   if (!gate.WaitingForB) {
     if (CompareMsgInfo(deviceType, net, code, gate.MessageCodeA)) {
       gate.WaitingForB = true;
@@ -78,7 +103,10 @@ std::unique_ptr<TActEventResult> messageStep(TGateEvent& gate, const RecordView&
 // The record already in the gate's view, its fields searched one by one.
 std::unique_ptr<TActEventResult> evaluateLoaded(TGateEvent& gate, TEventsResult* owner, int32_t record,
                                                 uint8_t deviceType) {
-  if (gate.GateType == 2) return messageStep(gate, *gate.HandsetFields, owner, record, deviceType);
+  if (gate.GateType == 2) {
+    const RecordView& view = *gate.HandsetFields;
+    return messageStep(gate, view.MessageCode(), view.Time(), owner, record, deviceType, gate.ListNetType());
+  }
   if (!gate.ReadFieldValues()) return nullptr;
   return expressionStep(gate, gate.Evaluate(gate.FieldValues), gate.HandsetFields->Time(), owner, record);
 }
@@ -94,35 +122,68 @@ std::unique_ptr<TActEventResult> EvaluateRecord(TGateEvent& gate, TEventsResult*
 
 }  // namespace
 
-bool TGatePlan::Current(int i, const TGateEvent& gate) const {
-  if (i >= static_cast<int>(Entries.size())) return false;
-  const TEntry& e = Entries[i];
-  return e.Gate == &gate && e.ParseStamp == gate.ParseStamp && e.FieldIds == gate.FieldIds &&
-         e.FieldCount == gate.FieldCount;
-}
-
 void TGatePlan::Build(const TGateEventList& list) {
   List = &list;
+  NetType = list.NetType;
   Entries.clear();
   Slots.clear();
   Ids.clear();
+  RangeLow.clear();
+  RangeSpan.clear();
+  RangeValue.clear();
+  RangeOutside.clear();
+  auto readsFields = [](const TGateEvent& gate) {
+    return gate.GateType == 1 && gate.Filter && gate.FieldCount > 0 && gate.FieldIds;
+  };
   for (int i = 0; i < list.Count(); ++i) {
     const TGateEvent& gate = *list.ItemAs<TGateEvent>(i);
-    if (gate.FieldIds) Ids.insert(Ids.end(), gate.FieldIds, gate.FieldIds + gate.FieldCount);
+    if (readsFields(gate)) Ids.insert(Ids.end(), gate.FieldIds, gate.FieldIds + gate.FieldCount);
   }
   std::sort(Ids.begin(), Ids.end());
   Ids.erase(std::unique(Ids.begin(), Ids.end()), Ids.end());
   Values.assign(Ids.size(), NoValue);
+  MaskedMissing = Ids.size() <= 64;
   for (int i = 0; i < list.Count(); ++i) {
-    const TGateEvent& gate = *list.ItemAs<TGateEvent>(i);
+    TGateEvent& gate = *list.ItemAs<TGateEvent>(i);
     TEntry& e = Entries.emplace_back();
     e.Gate = &gate;
     e.ParseStamp = gate.ParseStamp;
     e.FieldIds = gate.FieldIds;
-    e.FieldCount = gate.FieldIds ? gate.FieldCount : 0;
+    e.Filter = gate.Filter.get();
+    e.GateType = gate.GateType;
+    e.FieldCount = gate.FieldCount;
+    e.OwnList = gate.Owner == static_cast<const TObject*>(&list);
     e.FirstSlot = static_cast<uint32_t>(Slots.size());
-    for (int k = 0; k < e.FieldCount; ++k)
-      Slots.push_back(static_cast<uint32_t>(std::lower_bound(Ids.begin(), Ids.end(), gate.FieldIds[k]) - Ids.begin()));
+    e.FirstRange = static_cast<uint32_t>(RangeLow.size());
+    if (gate.GateType == 2) {
+      e.Kind = Message;
+      continue;
+    }
+    if (!needsRecord(gate)) continue;
+    // An expression whose field list was set by hand without identifiers
+    // reads nothing and is left to its filter, as the plain pass does.
+    e.Kind = Expression;
+    if (!readsFields(gate)) continue;
+    for (int k = 0; k < gate.FieldCount; ++k) {
+      const auto slot =
+          static_cast<uint32_t>(std::lower_bound(Ids.begin(), Ids.end(), gate.FieldIds[k]) - Ids.begin());
+      Slots.push_back(slot);
+      if (MaskedMissing) e.Missing |= uint64_t{1} << slot;
+    }
+    e.SlotCount = gate.FieldCount;
+    std::array<TValueRange, 8> ranges;
+    const size_t count = gate.Filter->ValueRanges(ranges);
+    bool usable = count > 0 && count <= ranges.size();
+    for (size_t k = 0; usable && k < count; ++k) usable = ranges[k].Field < gate.FieldCount;
+    if (!usable) continue;
+    e.Kind = Ranges;
+    e.RangeCount = static_cast<uint8_t>(count);
+    for (size_t k = 0; k < count; ++k) {
+      RangeLow.push_back(ranges[k].Low);
+      RangeSpan.push_back(ranges[k].Span);
+      RangeValue.push_back(Slots[e.FirstSlot + ranges[k].Field]);
+      RangeOutside.push_back(ranges[k].Outside ? 1 : 0);
+    }
   }
 }
 
@@ -157,17 +218,27 @@ void TActEventsResult::EvaluateGates(TGateEventList* gates, int32_t record, bool
   if (PlainGatePass) return PlainGates(gates, record, notify, context);
 
   TGatePlan& plan = gatePlan_;
-  if (plan.List != gates || plan.Entries.size() != static_cast<size_t>(gates->Count())) plan.Build(*gates);
+  if (!plan.Fits(*gates, static_cast<size_t>(gates->Count()), gates->NetType)) plan.Build(*gates);
   const ::RecordView* loaded = nullptr;  // the view holding the record, once the host loaded it
+  // What every gate reads of the loaded record, read once per load.
+  double loadedTime = 0;
+  uint32_t loadedCode = 0;
   bool valuesRead = false;             // plan.Values are those of `loaded`
+  uint64_t missing = 0;                // bits of the slots without a value, when masked
   bool eachLoads = false;              // the host refused the shared load
   std::array<int32_t, 255> values;     // one gate's values; FieldCount is 8 bits
   // Walked by iterator: the list does not change during the pass (a host
   // callback must not call back into the library), so no index is checked.
-  int i = 0;
+  size_t i = 0;
   for (auto it = gates->begin(), end = gates->end(); it != end; ++it, ++i) {
     TGateEvent& gate = *static_cast<TGateEvent*>(*it);
-    if (!needsRecord(gate)) continue;
+    const TGatePlan::TEntry* entry = &plan.Entries[i];
+    if (!entry->Describes(gate)) {
+      plan.Build(*gates);
+      valuesRead = false;
+      entry = &plan.Entries[i];
+    }
+    if (entry->Kind == TGatePlan::Idle) continue;
     std::unique_ptr<TActEventResult> result;
     if (eachLoads) {
       result = EvaluateRecord(gate, this, record, OnGetRecord, DeviceType);
@@ -180,34 +251,51 @@ void TActEventsResult::EvaluateGates(TGateEventList* gates, int32_t record, bool
         result = evaluateLoaded(gate, this, record, DeviceType);
       } else {
         loaded = gate.HandsetFields.get();
+        loadedTime = loaded->Time();
+        loadedCode = loaded->MessageCode();
         valuesRead = false;
       }
     }
     if (loaded) {
       // Its own view holds the record it evaluated (a pointer copied).
-      if (gate.HandsetFields.get() != loaded) *gate.HandsetFields = *loaded;
-      if (gate.GateType == 2) {
-        result = messageStep(gate, *loaded, this, record, DeviceType);
+      ::RecordView& own = *gate.HandsetFields;
+      if (&own != loaded) own = *loaded;
+      if (entry->Kind == TGatePlan::Message) {
+        const uint8_t net = entry->OwnList ? plan.NetType : gate.ListNetType();
+        result = messageStep(gate, loadedCode, loadedTime, this, record, DeviceType, net);
       } else {
-        if (!plan.Current(i, gate)) {
-          plan.Build(*gates);
-          valuesRead = false;
-        }
         if (!valuesRead) {
           loaded->FieldValues(plan.Ids, plan.Values);
           valuesRead = true;
+          if (plan.MaskedMissing) {
+            missing = 0;
+            for (size_t k = 0; k < plan.Values.size(); ++k)
+              missing |= static_cast<uint64_t>(plan.Values[k] == NoValue) << k;
+          }
         }
-        const TGatePlan::TEntry& entry = plan.Entries[i];
-        const uint32_t* slots = plan.Slots.data() + entry.FirstSlot;
-        bool complete = true;
-        for (int k = 0; k < entry.FieldCount; ++k) {
-          values[k] = plan.Values[slots[k]];
-          complete &= values[k] != NoValue;
-        }
+        const uint32_t* slots = plan.Slots.data() + entry->FirstSlot;
         // A field without a value skips the record, counters untouched.
-        if (complete) {
-          bool holds = gate.Evaluate(std::span<const int32_t>(values.data(), entry.FieldCount));
-          result = expressionStep(gate, holds, loaded->Time(), this, record);
+        bool complete = true;
+        if (plan.MaskedMissing) {
+          complete = (missing & entry->Missing) == 0;
+        } else {
+          for (int k = 0; k < entry->SlotCount; ++k) complete &= plan.Values[slots[k]] != NoValue;
+        }
+        if (entry->Kind == TGatePlan::Ranges) {
+          // The filter's own decision for this form, on the shared values;
+          // made whether or not every field has a value (a missing one reads
+          // as the marker, a plain integer), and the step keeps the state then.
+          bool holds = true;
+          for (uint32_t k = entry->FirstRange, stop = k + entry->RangeCount; k < stop; ++k) {
+            const int64_t value = plan.Values[plan.RangeValue[k]];
+            const bool in = static_cast<uint64_t>(value - plan.RangeLow[k]) <= plan.RangeSpan[k];
+            holds &= in != (plan.RangeOutside[k] != 0);
+          }
+          result = expressionStepSelected(gate, holds, complete, loadedTime, this, record);
+        } else if (complete) {
+          for (int k = 0; k < entry->SlotCount; ++k) values[static_cast<size_t>(k)] = plan.Values[slots[k]];
+          const bool holds = gate.Evaluate(std::span<const int32_t>(values.data(), entry->SlotCount));
+          result = expressionStepSelected(gate, holds, true, loadedTime, this, record);
         }
       }
     }

@@ -8,15 +8,22 @@
 #include "detection/item_detail_rows.h"
 
 std::string BuildItemDetail(const TestItem& item, std::string_view extra, const TItemDetailContext& context) {
-  if (extra.data() == nullptr) return {};
+  std::string text;
+  BuildItemDetail(item, extra, context, text);
+  return text;
+}
+
+void BuildItemDetail(const TestItem& item, std::string_view extra, const TItemDetailContext& context,
+                     std::string& text) {
+  text.clear();
+  if (extra.data() == nullptr) return;
   // The record may hold fewer bytes than the item claims, never more.
   if (extra.size() > item.ExtraLength) extra = extra.substr(0, item.ExtraLength);
   TItemRow row{item.EventId, item.ExtraLength, BlockReader(extra), context};
-  std::string text;
   if (TransferRowDetail(row, text) || MessagingRowDetail(row, text) || MediaRowDetail(row, text) ||
       NetworkRowDetail(row, text))
-    return text;
-  return {};
+    return;
+  text.clear();
 }
 
 std::string ThousandthsText(int64_t thousandths, int decimals) {

@@ -23,6 +23,10 @@ struct TItemDetailContext {
 // item's extra data exactly as the record holds it (may be shorter than the
 // item claims). A block too short for the identifier's layout gives "".
 std::string BuildItemDetail(const TestItem& item, std::string_view extra, const TItemDetailContext& context);
+// The same text into `text` (replaced), so a caller making many results keeps
+// one buffer and its room from one to the next.
+void BuildItemDetail(const TestItem& item, std::string_view extra, const TItemDetailContext& context,
+                     std::string& text);
 // Splits a detail text into lines at "\r\n" (and lone "\n"), as results store
 // them; a final line break adds no empty line.
 std::vector<std::string> SplitDetailLines(const std::string& text);

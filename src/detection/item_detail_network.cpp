@@ -2,6 +2,7 @@
 // cell reselection, 2G/3G passes, CDMA handoffs, and the internal message
 // events (identifiers above 10000) with their delays, causes and handovers.
 #include <algorithm>
+#include <iterator>
 
 #include <fmt/format.h>
 
@@ -31,22 +32,28 @@ std::string bcchBsic(int32_t oldBcch, int32_t newBcch, int32_t oldBsic, int32_t 
 // Kinds 0 and 1: {kind, old frequency at 4, new at 8, old code i16 at 12, new
 // at 14}; kinds 2 and 3: {kind, UARFCN at 4, cell parameter u16 at 8, BCCH at
 // 10, BSIC u16 at 14}.
-std::string cellReselection(const BlockReader& b, uint8_t net) {
-  if (!b.Needs(16)) return {};
+// Written into `text` (cleared first) rather than returned: results are made
+// from these rows often, and the caller's buffer keeps its room between them.
+void cellReselection(const BlockReader& b, uint8_t net, std::string& text) {
+  text.clear();
+  if (!b.Needs(16)) return;
   int32_t kind = b.I32(0);
+  auto out = std::back_inserter(text);
   auto pair = [&](const char* first, const char* second) {
-    return fmt::format("{}: {} --> {}\r\n{}: {} --> {}", first, b.I32(4), b.I32(8), second, b.I16(12), b.I16(14));
+    fmt::format_to(out, "{}: {} --> {}\r\n{}: {} --> {}", first, b.I32(4), b.I32(8), second, b.I16(12), b.I16(14));
   };
   if (net == Gsm || ((net == Wcdma || net == Tdscdma) && kind == 0)) return pair("BCCH", "BSIC");
   if (net == Cdma) return pair("Frequency", "PN");
-  if (net != Wcdma && net != Tdscdma) return {};
+  if (net != Wcdma && net != Tdscdma) return;
   bool td = net == Tdscdma;
   switch (kind) {
     case 1: return pair("Frequency", td ? "CPI" : "PSC");
-    case 2: return fmt::format("{}(BCCH: {}, BSIC: {})", td ? "TD-->GSM" : "WCDMA-->GSM", b.I32(10), b.U16(14));
-    case 3: return fmt::format("{}(UARFCN: {}, {}: {})", td ? "GSM-->TD" : "GSM-->WCDMA", b.I32(4), td ? "CPI" : "PSC",
-                               b.U16(8));
-    default: return {};
+    case 2: fmt::format_to(out, "{}(BCCH: {}, BSIC: {})", td ? "TD-->GSM" : "WCDMA-->GSM", b.I32(10), b.U16(14)); return;
+    case 3:
+      fmt::format_to(out, "{}(UARFCN: {}, {}: {})", td ? "GSM-->TD" : "GSM-->WCDMA", b.I32(4), td ? "CPI" : "PSC",
+                     b.U16(8));
+      return;
+    default: return;
   }
 }
 
@@ -160,7 +167,7 @@ bool NetworkRowDetail(const TItemRow& row, std::string& text) {
       return true;
     // The host's texts are zero-terminated; what follows the zero is stale buffer.
     case 57: case 163: case 164: text = b.Text(0); return true;
-    case 162: text = cellReselection(b, row.Context.RecordNetType); return true;
+    case 162: cellReselection(b, row.Context.RecordNetType, text); return true;
     case 189: case 190: case 191: text = passes23G(b); return true;
     case 194: case 195: text = cdmaHandoff(b); return true;
     default:

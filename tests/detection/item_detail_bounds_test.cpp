@@ -3,6 +3,8 @@
 // never read the bytes that follow the block in memory.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <random>
 #include <vector>
 
 #include "block_builder.h"
@@ -99,4 +101,62 @@ TEST(ItemDetailBounds, CountsBeyondTheBlockAreRefused) {
   // Soft handover counts above 8 are held to the 8 places of the layout.
   std::string many = BlockBuilder(72).I32(0, 0).I32(36, 50).I32(40, 1).I32(68, 8).Bytes();
   EXPECT_EQ(BuildItemDetail(ItemClaiming(10042, many.size()), many, wcdma), "Add PSC: 1, 0, 0, 0, 0, 0, 0, 8");
+}
+
+// A caller making many results builds every text into one buffer: whatever
+// the buffer held from the item before (a longer text, a row with no text),
+// each item's text must come out as it does into a fresh string. Cell
+// reselection, the most common row, is checked against its layout as well.
+TEST(ItemDetailBounds, OneBufferReusedGivesEveryItemItsOwnText) {
+  std::mt19937 random(2026);
+  const std::vector<Layout> all = layouts();
+  std::string reused = "stale text from before";
+  for (int round = 0; round < 4000; ++round) {
+    if (random() % 2 == 0) {
+      const Layout& layout = all[random() % all.size()];
+      // Whole blocks and short ones: the short ones give no text.
+      std::string_view held(layout.Full.data(), random() % 3 == 0 ? random() % (layout.Full.size() + 1)
+                                                                   : layout.Full.size());
+      TItemDetailContext context;
+      context.NetType = layout.Net;
+      context.RecordNetType = layout.RecordNet;
+      const TestItem item = ItemClaiming(layout.Id, layout.Full.size());
+      BuildItemDetail(item, held, context, reused);
+      ASSERT_EQ(reused, BuildItemDetail(item, held, context)) << "item " << layout.Id << " round " << round;
+      continue;
+    }
+    const int32_t kind = static_cast<int32_t>(random() % 5);
+    const uint8_t net = static_cast<uint8_t>(random() % 5);  // 4: no network the row knows
+    const int32_t from = static_cast<int32_t>(random() % 20000) - 100, to = static_cast<int32_t>(random() % 20000);
+    const int16_t oldCode = static_cast<int16_t>(random()), newCode = static_cast<int16_t>(random());
+    const uint16_t code = static_cast<uint16_t>(random());
+    const int32_t bcch = static_cast<int32_t>(random() % 1024);
+    // GSM and CDMA read every kind as a pair of changes, as do kinds 0 and 1.
+    const bool pairs = net <= 1 || kind <= 1;
+    const std::string block = pairs ? BlockBuilder(16).I32(0, kind).I32(4, from).I32(8, to).I16(12, oldCode)
+                                              .I16(14, newCode).Bytes()
+                                        : BlockBuilder(16).I32(0, kind).I32(4, from).U16(8, code).I32(10, bcch)
+                                              .U16(14, code).Bytes();
+    char expected[160] = "";
+    const bool td = net == 3;
+    auto pair = [&](const char* first, const char* second) {
+      std::snprintf(expected, sizeof expected, "%s: %d --> %d\r\n%s: %d --> %d", first, from, to, second, oldCode,
+                    newCode);
+    };
+    if (net == 0 || ((net == 2 || net == 3) && kind == 0))
+      pair("BCCH", "BSIC");
+    else if (net == 1)
+      pair("Frequency", "PN");
+    else if ((net == 2 || net == 3) && kind == 1)
+      pair("Frequency", td ? "CPI" : "PSC");
+    else if ((net == 2 || net == 3) && kind == 2)
+      std::snprintf(expected, sizeof expected, "%s(BCCH: %d, BSIC: %u)", td ? "TD-->GSM" : "WCDMA-->GSM", bcch, code);
+    else if ((net == 2 || net == 3) && kind == 3)
+      std::snprintf(expected, sizeof expected, "%s(UARFCN: %d, %s: %u)", td ? "GSM-->TD" : "GSM-->WCDMA", from,
+                    td ? "CPI" : "PSC", code);
+    TItemDetailContext context;
+    context.RecordNetType = net;
+    BuildItemDetail(ItemClaiming(162, 16), block, context, reused);
+    ASSERT_EQ(reused, expected) << "kind " << kind << " network " << int(net) << " round " << round;
+  }
 }

@@ -1,6 +1,8 @@
 // The compiled form of common gate expressions against muparser: generated
 // expressions must all take the compiled form and decide every value vector
 // as muparser does; other forms must stay with muparser.
+#include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -114,4 +116,66 @@ TEST(CompiledExpressions, LeaveOtherFormsToMuparser) {
     EXPECT_FALSE(compiled(c.expression, p.ids).has_value());
     EXPECT_EQ(p.filter->EvaluateValues(c.values), c.holds);
   }
+}
+
+// What the server exports for callers that decide many gates on shared
+// values: the ranges of a conjunction, which must decide every value vector
+// as muparser does, and nothing for any other form (nor for a server that
+// leaves everything to muparser).
+TEST(CompiledExpressions, ExportedRangesDecideAsMuparser) {
+  ComponentRuntime runtime;
+  ExpressionGenerator generate(20261208);
+  int conjunctions = 0, others = 0;
+  for (int n = 0; n < 4000; ++n) {
+    // Half of them a plain conjunction of comparisons, the commonest gate.
+    std::string expression;
+    generate.Constants.clear();
+    if (n % 2 == 0) {
+      const int terms = 1 + generate.Pick(5);
+      static const char* joins[] = {" and ", " && ", " AND ", "&&"};
+      for (int k = 0; k < terms; ++k) expression += (k ? joins[generate.Pick(4)] : "") + generate.Compare();
+    } else {
+      expression = generate.Next();
+    }
+    SCOPED_TRACE(expression);
+    Parsed plain, fast;
+    try {
+      plain = parse(expression, true);
+      fast = parse(expression, false);
+    } catch (const EEventManagerError&) {
+      continue;
+    }
+    std::array<TValueRange, 8> ranges;
+    EXPECT_EQ(plain.filter->ValueRanges(ranges), 0u) << "muparser alone exports nothing";
+    const size_t count = fast.filter->ValueRanges(ranges);
+    const bool onlyAnd = expression.find_first_of("|!") == std::string::npos &&
+                         expression.find("or") == std::string::npos && expression.find("Or") == std::string::npos &&
+                         expression.find("not") == std::string::npos && expression.find("NOT") == std::string::npos &&
+                         expression.find('(') == std::string::npos && expression.find("<>") == std::string::npos;
+    if (count == 0) {
+      ++others;
+      // Up to four comparisons joined by 'and' alone always have ranges ("<="
+      // counts twice here, so longer ones may pass unchecked).
+      const size_t compares = static_cast<size_t>(std::count(expression.begin(), expression.end(), '<') +
+                                                  std::count(expression.begin(), expression.end(), '>') +
+                                                  std::count(expression.begin(), expression.end(), '='));
+      EXPECT_FALSE(onlyAnd && compares <= 4) << "a short conjunction exported no ranges";
+      continue;
+    }
+    ++conjunctions;
+    EXPECT_TRUE(expression.find_first_of("|") == std::string::npos) << "an 'or' exported as ranges";
+    for (size_t k = 0; k < count; ++k) ASSERT_LT(ranges[k].Field, plain.ids.size());
+    for (int k = 0; k < 30; ++k) {
+      std::vector<int32_t> values = generate.Values(plain.ids.size());
+      bool holds = true;
+      for (size_t r = 0; r < count; ++r) {
+        const int64_t v = values[ranges[r].Field];
+        const bool in = static_cast<uint64_t>(v - ranges[r].Low) <= ranges[r].Span;
+        holds = holds && in != ranges[r].Outside;
+      }
+      ASSERT_EQ(holds, plain.filter->EvaluateValues(values));
+    }
+  }
+  EXPECT_GT(conjunctions, 1000);
+  EXPECT_GT(others, 500);
 }

@@ -27,6 +27,17 @@ inline constexpr TGuid CLSID_ExpressionFilter{
 inline constexpr TGuid IID_IExpressionFilter{
     0x76BE1BCE, 0x5441, 0x48EF, {0x86, 0xEE, 0xF1, 0x7B, 0xC1, 0x0C, 0xF5, 0xD1}};
 
+// One comparison of a field with a constant, as the integers that pass it: a
+// value v passes when static_cast<uint64_t>(int64_t(v) - Low) <= Span, or,
+// with Outside (!=), when it does not. Field is the position of the field
+// among the identifiers ParseExpression returned.
+struct TValueRange {
+  int64_t Low = 0;
+  uint64_t Span = 0;
+  uint16_t Field = 0;
+  bool Outside = false;
+};
+
 // Objects of the interface are made in the filter's library and used and
 // freed in others, so its vtable and typeinfo are visible everywhere.
 class EM_OUTSIDE_VISIBLE IExpressionFilter {
@@ -52,6 +63,17 @@ class EM_OUTSIDE_VISIBLE IExpressionFilter {
   // (instead of speaking of a gate) and accepts any text.
   virtual bool EditLevelExpression(void* parentWindow, uint8_t netType, std::string& expression) = 0;
   virtual ~IExpressionFilter() = default;
+  // When the parsed expression is nothing but comparisons of fields with
+  // constants joined by 'and', and there are at most `ranges.size()` of them:
+  // writes them to `ranges` and returns their count, so that a caller
+  // evaluating many expressions on every record can keep them together and
+  // decide as EvaluateValues would, on values it has; 0 otherwise (then only
+  // EvaluateValues decides). Declared after the destructor so that every
+  // slot above keeps its place for callers built before it.
+  virtual size_t ValueRanges(std::span<TValueRange> ranges) const {
+    (void)ranges;
+    return 0;
+  }
 };
 
 // Creates a server object: asks the component runtime (which must be

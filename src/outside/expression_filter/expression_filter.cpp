@@ -200,6 +200,10 @@ class TExpressionFilter final : public IExpressionFilter {
     return !std::isnan(result) && result != 0;
   }
 
+  size_t ValueRanges(std::span<TValueRange> ranges) const override {
+    return compiled_ && simple_ ? simple_->Ranges(ranges) : 0;
+  }
+
   int32_t ParseExpression(uint8_t, const std::string& expression, int32_t& reserved, const int32_t*& fieldIds,
                           uint8_t& fieldCount) override {
     compiled_.reset();

@@ -293,6 +293,12 @@ void TSimpleExpression::makeRanges() {
   rangeCount_ = n;
 }
 
+size_t TSimpleExpression::Ranges(std::span<TValueRange> out) const {
+  if (rangeCount_ == 0 || rangeCount_ > out.size()) return 0;
+  for (uint32_t i = 0; i < rangeCount_; ++i) out[i] = {ranges_[i].Low, ranges_[i].Span, ranges_[i].Slot, ranges_[i].Outside};
+  return rangeCount_;
+}
+
 bool TSimpleExpression::Evaluate(std::span<const int32_t> values) const {
   if (rangeCount_ > 0) {
     bool all = true;

@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "eventmanager/outside/expression_filter.h"
+
 class TSimpleExpression {
  public:
   // Position of a field's value in the array EvaluateValues receives, or -1
@@ -26,6 +28,10 @@ class TSimpleExpression {
 
   // REQUIRES: values holds every slot the expression names.
   bool Evaluate(std::span<const int32_t> values) const;
+
+  // The conjunction of integer ranges Evaluate decides by, when the
+  // expression is one (empty otherwise); Field is the value's slot.
+  size_t Ranges(std::span<TValueRange> out) const;
 
  private:
   enum class TOp : uint8_t { Less, LessEqual, Greater, GreaterEqual, Equal, NotEqual, Not, And, Or };
