@@ -63,6 +63,13 @@ class TGateEvent : public TNodeItem {
   int32_t TrueCount = 0;
   double SpanStart = 0;
   bool WaitingForB = false;
+  // Back to the state of a gate that has seen no record (a new log).
+  void ResetRunState() {
+    TrueSpan = 0;
+    TrueCount = 0;
+    SpanStart = 0;
+    WaitingForB = false;
+  }
 
   // The view the gate pass loads the record into; made by the data-access
   // component's factory, which news it.

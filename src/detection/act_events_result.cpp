@@ -241,6 +241,7 @@ void TActEventsResult::Clear() {
   // A host clears before it feeds another log: the last record of the old
   // one is not to be evaluated against the new one's records.
   gatePending_ = -1;
+  gatesThisLog_.clear();
   itemDescents_ = orderDescents_ = 0;
   finalCount_ = 0;
 }

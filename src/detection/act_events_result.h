@@ -120,6 +120,11 @@ class TActEventsResult : public TEventsResult, public TObject {
   void PlainGates(TGateEventList* gates, int32_t record, bool notify, uint32_t context);
   int32_t gatePending_ = -1;  // a record fed with Notify whose gates have not seen it yet; -1 none
   TGatePlan gatePlan_;
+  // The gate lists evaluated since the last Clear(), compared by address
+  // only: a list's gates start the log afresh when it is first evaluated,
+  // so what they counted in the previous log does not carry into this one.
+  std::vector<const TGateEventList*> gatesThisLog_;
+  void StartLogFor(TGateEventList* gates);
   void VendorTracePass(uint32_t context, int32_t recordIndex);
   void DerivedEventsPass(uint32_t context, int32_t recordIndex);
   void DeriveTimerExpiry(uint32_t context, int32_t recordIndex);

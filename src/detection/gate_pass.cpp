@@ -213,8 +213,16 @@ void TActEventsResult::EndLog(uint32_t context, TGateEventList* gateEvents) {
   if (waiting >= 0) EvaluateGates(gateEvents, waiting, true, context);
 }
 
+void TActEventsResult::StartLogFor(TGateEventList* gates) {
+  for (const TGateEventList* seen : gatesThisLog_)
+    if (seen == gates) return;
+  gatesThisLog_.push_back(gates);
+  for (auto it = gates->begin(), end = gates->end(); it != end; ++it) static_cast<TGateEvent*>(*it)->ResetRunState();
+}
+
 void TActEventsResult::EvaluateGates(TGateEventList* gates, int32_t record, bool notify, uint32_t context) {
   if (!gates || !OnGetRecord || record < 0) return;
+  StartLogFor(gates);
   if (PlainGatePass) return PlainGates(gates, record, notify, context);
 
   TGatePlan& plan = gatePlan_;
