@@ -328,22 +328,21 @@ bool CampaignDb::HasCompleted(const std::string& contentHash, const std::string&
   sqlite3_reset(completed_);
   bindText(completed_, 1, contentHash);
   bindText(completed_, 2, definitionsHash);
-  int rc = sqlite3_step(completed_);
-  if (rc != SQLITE_ROW && rc != SQLITE_DONE) fail("cannot read the logs");
-  bool found = rc == SQLITE_ROW;
-  sqlite3_reset(completed_);
-  return found;
+  return anyRow(completed_);
 }
 
 bool CampaignDb::HasCompletedOfSize(uint64_t size, const std::string& definitionsHash) {
   sqlite3_reset(completedOfSize_);
   sqlite3_bind_int64(completedOfSize_, 1, static_cast<sqlite3_int64>(size));
   bindText(completedOfSize_, 2, definitionsHash);
-  int rc = sqlite3_step(completedOfSize_);
+  return anyRow(completedOfSize_);
+}
+
+bool CampaignDb::anyRow(sqlite3_stmt* query) {
+  int rc = sqlite3_step(query);
   if (rc != SQLITE_ROW && rc != SQLITE_DONE) fail("cannot read the logs");
-  bool found = rc == SQLITE_ROW;
-  sqlite3_reset(completedOfSize_);
-  return found;
+  sqlite3_reset(query);
+  return rc == SQLITE_ROW;
 }
 
 void CampaignDb::Store(const LogOutcome& log) {

@@ -118,6 +118,8 @@ class CampaignDb {
  private:
   void exec(const char* sql);
   sqlite3_stmt* prepare(const char* sql);
+  // Steps a bound query: whether it gave a row; resets it.
+  bool anyRow(sqlite3_stmt* query);
   [[noreturn]] void fail(const char* what);
 
   std::string path_;

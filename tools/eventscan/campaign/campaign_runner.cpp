@@ -378,13 +378,15 @@ bool drain(int fd, std::string& into, size_t keepLast = 0) {
   }
 }
 
-void writeAll(int fd, const std::string& text) {
+// False when the reader has gone (errno says why).
+bool writeAll(int fd, const std::string& text) {
   for (size_t done = 0; done < text.size();) {
     ssize_t n = ::write(fd, text.data() + done, text.size() - done);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) throw std::runtime_error(fmt::format("the Dask driver stopped reading: {}", strerror(errno)));
+    if (n <= 0) return false;
     done += static_cast<size_t>(n);
   }
+  return true;
 }
 
 // The Python process that hands the workers to Dask, and the logs it runs.
@@ -662,7 +664,8 @@ int RunCampaign(const CampaignOptions& o) {
     if (!job) return false;
     job->Started = Clock::now();
     nlohmann::json request{{"id", driver->NextId}, {"argv", workerArgs(o, job->Log.Path)}, {"timeout", o.LogTimeout}};
-    writeAll(driver->In, request.dump() + "\n");
+    if (!writeAll(driver->In, request.dump() + "\n"))
+      throw std::runtime_error(fmt::format("the Dask driver stopped reading: {}", strerror(errno)));
     driver->Waiting.emplace(driver->NextId++, std::move(job));
     return true;
   };
@@ -682,12 +685,7 @@ int RunCampaign(const CampaignOptions& o) {
       job->Started = Clock::now();
       s.Current = std::move(job);
       // A server that already died shows as its closed output below.
-      for (size_t done = 0; done < request.size();) {
-        ssize_t n = ::write(s.In, request.data() + done, request.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        done += static_cast<size_t>(n);
-      }
+      writeAll(s.In, request);
       return true;
     };
     bool more = true;
