@@ -36,8 +36,14 @@ constexpr CellFields FieldsOf[4] = {
     {203, 204, 37, 36},  // TD-SCDMA: UARFCN, CPI; GSM BCCH, BSIC
 };
 
-// The WCDMA and TD-SCDMA rows' identifiers, ascending.
-constexpr std::array<int32_t, 4> SortedIdsOf[2] = {{7, 17, 98, 99}, {36, 37, 203, 204}};
+// A row's identifiers, ascending, as a record's fields are walked.
+constexpr std::array<int32_t, 4> sortedIds(const CellFields& f) {
+  std::array<int32_t, 4> ids{f.Channel, f.Cell, f.GsmChannel, f.GsmCell};
+  std::sort(ids.begin(), ids.end());
+  return ids;
+}
+// The WCDMA and TD-SCDMA rows'.
+constexpr std::array<int32_t, 4> SortedIdsOf[2] = {sortedIds(FieldsOf[2]), sortedIds(FieldsOf[3])};
 
 uint32_t modeOf(const RecordView& view) { return (view.MessageInfo() >> 24) & 0xF; }
 
