@@ -84,6 +84,15 @@ struct LogOutcome {
   std::vector<CampaignFault> Faults;
   std::vector<CampaignKpi> Kpis;
   std::vector<std::pair<double, double>> Route;  // latitude, longitude; thinned
+
+  // Forgets what a run gave of the log, for a log that did not run to its
+  // end: a part of its rows would pass for the whole.
+  void DropRows() {
+    Results.clear();
+    Kpis.clear();
+    Route.clear();
+    Records = 0;
+  }
 };
 
 // "Name: value (unit)" or "Name: value" of a detail line with a number for

@@ -240,12 +240,7 @@ void readWorkerOutput(Job& job, int waitStatus, bool timedOut, double timeout) {
     why = fmt::format("the worker ended with status {} before the end of the log",
                       WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : -1);
   if (why.empty()) return;
-  // A log that did not end in its worker keeps none of its rows: they would
-  // be a part passed off as the whole.
-  log.Results.clear();
-  log.Kpis.clear();
-  log.Route.clear();
-  log.Records = 0;
+  log.DropRows();  // it did not end in its worker
   log.Status = timedOut ? "timeout" : "crashed";
   log.Fault = why + (lastError.empty() ? "" : ": " + lastError);
 }
@@ -571,10 +566,7 @@ int RunCampaign(const CampaignOptions& o) {
     log.ContentHash = "unreadable:" + log.Path;
     log.Status = "fault";
     log.Fault = fmt::format("{}: cannot read the log: {}", log.Path, strerror(errno));
-    log.Results.clear();
-    log.Kpis.clear();
-    log.Route.clear();
-    log.Records = 0;
+    log.DropRows();
   };
 
   auto finish = [&](Job& job, int status, bool timedOut) {
