@@ -348,6 +348,7 @@ struct Options {
   size_t Large = 0;  // 4 x Records unless given
   int Reps = 3;
   bool Quick = false;
+  bool Keep = false;  // leave the generated logs and homes for profiling by hand
 };
 
 bool supportsParseOnly(const std::string& eventscan, const fs::path& work) {
@@ -383,11 +384,15 @@ int table(const Options& o, const std::string& self) {
   fs::create_directories(work);
   struct Cleanup {
     fs::path Dir;
+    bool Keep;
     ~Cleanup() {
       std::error_code ec;
-      fs::remove_all(Dir, ec);
+      if (Keep)
+        std::fprintf(stderr, "kept the logs and homes in %s\n", Dir.c_str());
+      else
+        fs::remove_all(Dir, ec);
     }
-  } cleanup{work};
+  } cleanup{work, o.Keep};
 
   const std::string program = EVENTSCAN_PROGRAM;
   const fs::path sample = fs::path(EVENTMANAGER_SOURCE_DIR) / "data" / "sample";
@@ -542,10 +547,12 @@ int main(int argc, char** argv) {
         o.Reps = static_cast<int>(value());
       else if (args[i] == "--quick")
         o.Quick = true;
+      else if (args[i] == "--keep")
+        o.Keep = true;
       else
         throw std::invalid_argument("unknown option " + args[i]);
     } catch (const std::exception& e) {
-      std::fprintf(stderr, "speed_table: %s\nusage: speed_table [--records N] [--large N] [--reps R] [--quick]\n",
+      std::fprintf(stderr, "speed_table: %s\nusage: speed_table [--records N] [--large N] [--reps R] [--quick] [--keep]\n",
                    e.what());
       return 1;
     }
