@@ -9,7 +9,7 @@ and prints the --jobs 2 / --jobs 1 speed-up and the campaign's overhead over
 the runs at the same number of jobs, in wall seconds and in CPU seconds (user
 and system time of every process it started: on a shared machine the wall
 time shows the other load, the CPU time much less). Then the coordinator's peak resident
-memory (VmHWM, read from /proc while it runs) on campaigns of 100 and 1,000
+memory (VmHWM, read from /proc while it runs) on campaigns of 100, 1,000 and 3,000
 small logs. See bench/README.md.
 """
 import argparse
@@ -85,6 +85,8 @@ def main():
     parser.add_argument("--records", type=int, default=20000)
     parser.add_argument("--reps", type=int, default=3)
     parser.add_argument("--memory-records", type=int, default=200, help="records of each log of the memory runs")
+    parser.add_argument("--memory-logs", default="100,1000,3000",
+                        help="campaign sizes of the memory runs (comma-separated log counts)")
     args = parser.parse_args()
     eventscan = os.path.join(args.bin, "eventscan")
     loggen = os.path.join(args.bin, "loggen")
@@ -115,7 +117,7 @@ def main():
         print(f"  CPU over run's: {100 * (cpu['campaign2'] / cpu['run2'] - 1):+.1f} % at 2 jobs, "
               f"{100 * (cpu['campaign1'] / cpu['run1'] - 1):+.1f} % at 1 job")
         shutil.rmtree(folder)
-        for count in (100, 1000):
+        for count in (int(n) for n in args.memory_logs.split(",")):
             small = os.path.join(work, f"small{count}")
             generate(loggen, small, count, args.memory_records)
             db = os.path.join(work, f"memory{count}.sqlite")

@@ -197,10 +197,12 @@ CampaignDb::CampaignDb(const std::string& path) : path_(path) {
     // The coordinator is the one writer and must keep up with every worker:
     // a page cache that holds the indices' working set spares reading them
     // back at each log, and fewer, larger checkpoints copy a page changed by
-    // several logs into the database once.
-    exec("PRAGMA cache_size=-65536");
+    // several logs into the database once. Rows are appended, so the working
+    // set is small: 16 MiB is as fast as 64 MiB on a campaign of 100 logs
+    // and keeps the coordinator's memory flat once a campaign's database
+    // outgrows it (the cache holds the whole database until then).
+    exec("PRAGMA cache_size=-16384");
     exec("PRAGMA wal_autocheckpoint=2048");  // pages: a WAL of 32 MiB
-    exec("PRAGMA temp_store=MEMORY");
     sqlite3_stmt* version = prepare("PRAGMA user_version");
     int found = sqlite3_step(version) == SQLITE_ROW ? sqlite3_column_int(version, 0) : -1;
     sqlite3_finalize(version);
