@@ -220,10 +220,14 @@ void TActEventsResult::noteEventName(TEventProperty* property) {
   // Most results come from a few properties: one already seen under the name
   // it still has adds nothing, and is told so without building a key.
   const std::string& name = property ? property->EventName : noName_;
+  if (lastNamedName_ && lastNamed_ == property && *lastNamedName_ == name) return;
   auto seen = namedProperties_.find(property);
-  if (seen != namedProperties_.end() && seen->second == name) return;
-  if (eventNameKeys_.insert(UpperKey(name)).second) EventNames.push_back({name, property});
-  namedProperties_[property] = name;
+  if (seen == namedProperties_.end() || seen->second != name) {
+    if (eventNameKeys_.insert(UpperKey(name)).second) EventNames.push_back({name, property});
+    seen = namedProperties_.insert_or_assign(property, name).first;
+  }
+  lastNamed_ = property;
+  lastNamedName_ = &seen->second;
 }
 
 int32_t TActEventsResult::AddAndNotify(std::unique_ptr<TActEventResult> result, bool notify, uint32_t context,

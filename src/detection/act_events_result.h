@@ -94,6 +94,10 @@ class TActEventsResult : public TEventsResult, public TObject {
   // The properties whose names are in eventNameKeys_, with the name each had
   // then: the lookup on every add, which builds no key for them.
   std::unordered_map<const TEventProperty*, std::string> namedProperties_;
+  // The entry of the last property noted: results come in runs of one
+  // property, and the map keeps its entries where they are.
+  const TEventProperty* lastNamed_ = nullptr;
+  const std::string* lastNamedName_ = nullptr;
   const std::string noName_;
   void noteEventName(TEventProperty* property);
   // Neighbours in the list whose keys descend, per key; the list is sorted by
