@@ -309,18 +309,20 @@ void TActEventsResult::EvaluateGates(TGateEventList* gates, int32_t record, bool
         } else {
           for (int k = 0; k < entry->SlotCount; ++k) complete &= planValues[slots[k]] != NoValue;
         }
-        if (entry->Kind == TGatePlan::Ranges) {
-          // The filter's own decision for this form, on the shared values;
-          // made whether or not every field has a value (a missing one reads
-          // as the marker, a plain integer), and the step keeps the state then.
+        if (!complete) {
+          // A field without a value: the gate keeps its state. Records
+          // without the measured fields (messages, most often) come in runs,
+          // so this branch is well predicted and saves the gate's ranges.
+        } else if (entry->Kind == TGatePlan::Ranges) {
+          // The filter's own decision for this form, on the shared values.
           bool holds = true;
           for (uint32_t k = entry->FirstRange, stop = k + entry->RangeCount; k < stop; ++k) {
             const int64_t value = planValues[rangeValue[k]];
             const bool in = static_cast<uint64_t>(value - rangeLow[k]) <= rangeSpan[k];
             holds &= in != (rangeOutside[k] != 0);
           }
-          result = expressionStepSelected(gate, holds, complete, loadedTime, this, record);
-        } else if (complete) {
+          result = expressionStepSelected(gate, holds, true, loadedTime, this, record);
+        } else {
           for (int k = 0; k < entry->SlotCount; ++k) values[static_cast<size_t>(k)] = planValues[slots[k]];
           const bool holds = gate.Evaluate(std::span<const int32_t>(values.data(), entry->SlotCount));
           result = expressionStepSelected(gate, holds, true, loadedTime, this, record);
