@@ -148,10 +148,7 @@ void TGatePlan::Build(const TGateEventList& list) {
     TEntry& e = Entries.emplace_back();
     e.Gate = &gate;
     e.ParseStamp = gate.ParseStamp;
-    e.FieldIds = gate.FieldIds;
-    e.Filter = gate.Filter.get();
     e.GateType = gate.GateType;
-    e.FieldCount = gate.FieldCount;
     e.OwnList = gate.Owner == static_cast<const TObject*>(&list);
     e.FirstSlot = static_cast<uint32_t>(Slots.size());
     e.FirstRange = static_cast<uint32_t>(RangeLow.size());
