@@ -48,9 +48,10 @@ class TGateEvent : public TNodeItem {
   std::unique_ptr<IExpressionFilter> Filter;
   const int32_t* FieldIds = nullptr;  // belongs to Filter
   uint8_t FieldCount = 0;
-  // Changes whenever FieldIds and FieldCount may have changed, and differs
-  // between any two gate objects, so the pass can tell that what it derived
-  // from them is still good.
+  // Changes whenever FieldIds, FieldCount or what Filter parsed may have
+  // changed (they change only together with it), and differs between any two
+  // gate objects, so the pass can tell that what it derived from them is
+  // still good.
   uint64_t ParseStamp = 0;
   // The values of FieldIds on the record being evaluated; sized when the
   // expression is parsed, so evaluating allocates nothing.

@@ -7,6 +7,7 @@
 // TEventsResult fixes, so the container is neither copied nor moved.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -94,6 +95,15 @@ class TActEventsResult : public TEventsResult, public TObject {
   // The properties whose names are in eventNameKeys_, with the name each had
   // then: the lookup on every add, which builds no key for them.
   std::unordered_map<const TEventProperty*, std::string> namedProperties_;
+  // The map entries of the properties noted last: a log's results come from
+  // a few properties in turn, and the map keeps its entries where they are,
+  // so a short search here spares the hash lookup. Replaced in turn.
+  struct TRecentName {
+    const TEventProperty* Property = nullptr;
+    const std::string* Name = nullptr;  // the map's entry, when set
+  };
+  std::array<TRecentName, 8> recentNames_{};
+  uint8_t nextRecentName_ = 0;
   const std::string noName_;
   void noteEventName(TEventProperty* property);
   // Neighbours in the list whose keys descend, per key; the list is sorted by

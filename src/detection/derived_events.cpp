@@ -46,6 +46,7 @@ constexpr std::array<int32_t, 4> sortedIds(const CellFields& f) {
 constexpr std::array<int32_t, 4> SortedIdsOf[2] = {sortedIds(FieldsOf[2]), sortedIds(FieldsOf[3])};
 
 uint32_t modeOf(const RecordView& view) { return (view.MessageInfo() >> 24) & 0xF; }
+constexpr uint32_t DedicatedMode = 2;
 
 int32_t cell16(int32_t value) { return static_cast<int16_t>(value); }
 
@@ -133,7 +134,10 @@ void TActEventsResult::DeriveCellChange(uint32_t context, int32_t recordIndex) {
   int32_t gsmChannel = valueOf(f.GsmChannel);
   int32_t gsmCell = valueOf(f.GsmCell);
   uint32_t mode = modeOf(*RecordView);
-  bool dedicated = TDSCDMADedicateState(*RecordView) || TDSCDMAInGSMDedicateState(*RecordView);
+  // Both states are dedicated modes: the record's mode decides first, so the
+  // common idle or connected record is not searched for its GSM fields.
+  bool dedicated = mode == DedicatedMode &&
+                   (TDSCDMADedicateState(*RecordView) || TDSCDMAInGSMDedicateState(*RecordView));
 
   if (mode <= 1) {
     if (valid(channel, cell)) {

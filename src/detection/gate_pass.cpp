@@ -148,10 +148,7 @@ void TGatePlan::Build(const TGateEventList& list) {
     TEntry& e = Entries.emplace_back();
     e.Gate = &gate;
     e.ParseStamp = gate.ParseStamp;
-    e.FieldIds = gate.FieldIds;
-    e.Filter = gate.Filter.get();
     e.GateType = gate.GateType;
-    e.FieldCount = gate.FieldCount;
     e.OwnList = gate.Owner == static_cast<const TObject*>(&list);
     e.FirstSlot = static_cast<uint32_t>(Slots.size());
     e.FirstRange = static_cast<uint32_t>(RangeLow.size());
@@ -235,16 +232,36 @@ void TActEventsResult::EvaluateGates(TGateEventList* gates, int32_t record, bool
   uint64_t missing = 0;                // bits of the slots without a value, when masked
   bool eachLoads = false;              // the host refused the shared load
   std::array<int32_t, 255> values;     // one gate's values; FieldCount is 8 bits
+  // The plan's arrays, read for every gate of every record: taken once here
+  // (and again when the plan is rebuilt) rather than through each vector.
+  const TGatePlan::TEntry* entries = nullptr;
+  const uint32_t* planSlots = nullptr;
+  int32_t* planValues = nullptr;
+  const int64_t* rangeLow = nullptr;
+  const uint64_t* rangeSpan = nullptr;
+  const uint32_t* rangeValue = nullptr;
+  const uint8_t* rangeOutside = nullptr;
+  auto takeArrays = [&] {
+    entries = plan.Entries.data();
+    planSlots = plan.Slots.data();
+    planValues = plan.Values.data();
+    rangeLow = plan.RangeLow.data();
+    rangeSpan = plan.RangeSpan.data();
+    rangeValue = plan.RangeValue.data();
+    rangeOutside = plan.RangeOutside.data();
+  };
+  takeArrays();
   // Walked by iterator: the list does not change during the pass (a host
   // callback must not call back into the library), so no index is checked.
   size_t i = 0;
   for (auto it = gates->begin(), end = gates->end(); it != end; ++it, ++i) {
     TGateEvent& gate = *static_cast<TGateEvent*>(*it);
-    const TGatePlan::TEntry* entry = &plan.Entries[i];
-    if (!entry->Describes(gate)) {
+    const TGatePlan::TEntry* entry = entries + i;
+    if (!entry->Describes(gate)) [[unlikely]] {
       plan.Build(*gates);
+      takeArrays();
       valuesRead = false;
-      entry = &plan.Entries[i];
+      entry = entries + i;
     }
     if (entry->Kind == TGatePlan::Idle) continue;
     std::unique_ptr<TActEventResult> result;
@@ -278,30 +295,32 @@ void TActEventsResult::EvaluateGates(TGateEventList* gates, int32_t record, bool
           if (plan.MaskedMissing) {
             missing = 0;
             for (size_t k = 0; k < plan.Values.size(); ++k)
-              missing |= static_cast<uint64_t>(plan.Values[k] == NoValue) << k;
+              missing |= static_cast<uint64_t>(planValues[k] == NoValue) << k;
           }
         }
-        const uint32_t* slots = plan.Slots.data() + entry->FirstSlot;
+        const uint32_t* slots = planSlots + entry->FirstSlot;
         // A field without a value skips the record, counters untouched.
         bool complete = true;
         if (plan.MaskedMissing) {
           complete = (missing & entry->Missing) == 0;
         } else {
-          for (int k = 0; k < entry->SlotCount; ++k) complete &= plan.Values[slots[k]] != NoValue;
+          for (int k = 0; k < entry->SlotCount; ++k) complete &= planValues[slots[k]] != NoValue;
         }
-        if (entry->Kind == TGatePlan::Ranges) {
-          // The filter's own decision for this form, on the shared values;
-          // made whether or not every field has a value (a missing one reads
-          // as the marker, a plain integer), and the step keeps the state then.
+        if (!complete) {
+          // A field without a value: the gate keeps its state. Records
+          // without the measured fields (messages, most often) come in runs,
+          // so this branch is well predicted and saves the gate's ranges.
+        } else if (entry->Kind == TGatePlan::Ranges) {
+          // The filter's own decision for this form, on the shared values.
           bool holds = true;
           for (uint32_t k = entry->FirstRange, stop = k + entry->RangeCount; k < stop; ++k) {
-            const int64_t value = plan.Values[plan.RangeValue[k]];
-            const bool in = static_cast<uint64_t>(value - plan.RangeLow[k]) <= plan.RangeSpan[k];
-            holds &= in != (plan.RangeOutside[k] != 0);
+            const int64_t value = planValues[rangeValue[k]];
+            const bool in = static_cast<uint64_t>(value - rangeLow[k]) <= rangeSpan[k];
+            holds &= in != (rangeOutside[k] != 0);
           }
-          result = expressionStepSelected(gate, holds, complete, loadedTime, this, record);
-        } else if (complete) {
-          for (int k = 0; k < entry->SlotCount; ++k) values[static_cast<size_t>(k)] = plan.Values[slots[k]];
+          result = expressionStepSelected(gate, holds, true, loadedTime, this, record);
+        } else {
+          for (int k = 0; k < entry->SlotCount; ++k) values[static_cast<size_t>(k)] = planValues[slots[k]];
           const bool holds = gate.Evaluate(std::span<const int32_t>(values.data(), entry->SlotCount));
           result = expressionStepSelected(gate, holds, true, loadedTime, this, record);
         }

@@ -24,15 +24,14 @@ struct TGatePlan {
     Message,     // a message gate
   };
   // The gate as the entry was built from it: the pass checks these against
-  // the gate before it uses the entry (ParseStamp differs between any two
-  // gate objects, so it also tells the gate is the same object).
+  // the gate before it uses the entry. ParseStamp differs between any two
+  // gate objects, so it also tells the gate is the same object, and it
+  // changes whenever the gate's fields (and so its filter's ranges) may have:
+  // with the gate type, it stands for everything the entry was built from.
   struct TEntry {
     TGateEvent* Gate = nullptr;
     uint64_t ParseStamp = 0;
-    const int32_t* FieldIds = nullptr;
-    const IExpressionFilter* Filter = nullptr;
     int32_t GateType = 0;
-    uint8_t FieldCount = 0;
     TKind Kind = Idle;
     bool OwnList = false;    // the gate belongs to the list the plan was built from
     uint8_t SlotCount = 0;   // FieldCount with identifiers, else 0
@@ -42,8 +41,7 @@ struct TGatePlan {
     uint64_t Missing = 0;     // bits of its slots, when every slot is below 64
 
     bool Describes(const TGateEvent& gate) const {
-      return gate.ParseStamp == ParseStamp && gate.GateType == GateType && gate.FieldIds == FieldIds &&
-             gate.FieldCount == FieldCount && gate.Filter.get() == Filter;
+      return gate.ParseStamp == ParseStamp && gate.GateType == GateType;
     }
   };
   const TGateEventList* List = nullptr;

@@ -3,6 +3,7 @@
 // events (identifiers above 10000) with their delays, causes and handovers.
 #include <algorithm>
 #include <iterator>
+#include <string_view>
 
 #include <fmt/format.h>
 
@@ -29,6 +30,15 @@ std::string bcchBsic(int32_t oldBcch, int32_t newBcch, int32_t oldBsic, int32_t 
   return fmt::format("BCCH: {} --> {}\r\nBSIC: {} --> {}", oldBcch, newBcch, oldBsic, newBsic);
 }
 
+// Appends for the cell-change texts: one of these is written for nearly
+// every cell change of a log, and a format string parsed for each of them
+// cost more than the rest of the result.
+void put(std::string& text, std::string_view part) { text.append(part); }
+void put(std::string& text, int32_t value) {
+  const fmt::format_int digits(value);
+  text.append(digits.data(), digits.size());
+}
+
 // Kinds 0 and 1: {kind, old frequency at 4, new at 8, old code i16 at 12, new
 // at 14}; kinds 2 and 3: {kind, UARFCN at 4, cell parameter u16 at 8, BCCH at
 // 10, BSIC u16 at 14}.
@@ -38,9 +48,11 @@ void cellReselection(const BlockReader& b, uint8_t net, std::string& text) {
   text.clear();
   if (!b.Needs(16)) return;
   int32_t kind = b.I32(0);
-  auto out = std::back_inserter(text);
-  auto pair = [&](const char* first, const char* second) {
-    fmt::format_to(out, "{}: {} --> {}\r\n{}: {} --> {}", first, b.I32(4), b.I32(8), second, b.I16(12), b.I16(14));
+  // "first: a --> b\r\nsecond: c --> d"
+  auto pair = [&](std::string_view first, std::string_view second) {
+    put(text, first), put(text, ": "), put(text, b.I32(4)), put(text, " --> "), put(text, b.I32(8));
+    put(text, "\r\n");
+    put(text, second), put(text, ": "), put(text, b.I16(12)), put(text, " --> "), put(text, b.I16(14));
   };
   if (net == Gsm || ((net == Wcdma || net == Tdscdma) && kind == 0)) return pair("BCCH", "BSIC");
   if (net == Cdma) return pair("Frequency", "PN");
@@ -48,10 +60,15 @@ void cellReselection(const BlockReader& b, uint8_t net, std::string& text) {
   bool td = net == Tdscdma;
   switch (kind) {
     case 1: return pair("Frequency", td ? "CPI" : "PSC");
-    case 2: fmt::format_to(out, "{}(BCCH: {}, BSIC: {})", td ? "TD-->GSM" : "WCDMA-->GSM", b.I32(10), b.U16(14)); return;
+    case 2:
+      // "WCDMA-->GSM(BCCH: a, BSIC: b)"
+      put(text, td ? "TD-->GSM" : "WCDMA-->GSM"), put(text, "(BCCH: "), put(text, b.I32(10));
+      put(text, ", BSIC: "), put(text, b.U16(14)), put(text, ")");
+      return;
     case 3:
-      fmt::format_to(out, "{}(UARFCN: {}, {}: {})", td ? "GSM-->TD" : "GSM-->WCDMA", b.I32(4), td ? "CPI" : "PSC",
-                     b.U16(8));
+      // "GSM-->WCDMA(UARFCN: a, PSC: b)"
+      put(text, td ? "GSM-->TD" : "GSM-->WCDMA"), put(text, "(UARFCN: "), put(text, b.I32(4));
+      put(text, ", "), put(text, td ? "CPI" : "PSC"), put(text, ": "), put(text, b.U16(8)), put(text, ")");
       return;
     default: return;
   }

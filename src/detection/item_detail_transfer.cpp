@@ -1,6 +1,8 @@
 // Item detail rows of the data tests: FTP, HTTP and mail transfers, ping,
 // attach and PDP activation, WAP pages and downloads, multi-task FTP.
 #include <cstring>
+#include <iterator>
+#include <utility>
 
 #include <fmt/format.h>
 
@@ -13,21 +15,30 @@ std::string seconds3(double milliseconds) { return fmt::format("{:.3f}", millise
 
 bool published(const TItemRow& row) { return row.Context.PublishId != 1; }
 
-std::string fileSize(const BlockReader& b) {
-  if (!b.Needs(4) || b.U32(0) == 0) return {};
-  return fmt::format("File Size: {} (Byte)", b.U32(0));
+// The texts written most often go straight into the caller's buffer, which
+// keeps its room from one result to the next, instead of a string of their
+// own moved over it.
+template <class... Args>
+void formatInto(std::string& text, fmt::format_string<Args...> format, Args&&... args) {
+  text.clear();
+  fmt::format_to(std::back_inserter(text), format, std::forward<Args>(args)...);
 }
 
-std::string lastData(const BlockReader& b) {
-  if (!b.Needs(12)) return {};
-  return fmt::format("Total Time: {} (s)\r\nTransimit Time: {} (s)\r\nTransimit Size: {} (Byte)\r\nAverage: {}",
-                     seconds3(b.I32(0)), seconds3(b.I32(4)), b.I32(8), SpeedText(b.I32(8), b.I32(4)));
+void fileSize(const BlockReader& b, std::string& text) {
+  if (!b.Needs(4) || b.U32(0) == 0) return text.clear();
+  formatInto(text, "File Size: {} (Byte)", b.U32(0));
 }
 
-std::string transferDrop(const BlockReader& b) {
-  if (!b.Needs(12)) return {};
-  return fmt::format("Transimit Time: {} (s)\r\nTransimit Size: {} (Byte)\r\nAverage: {}\r\nDrop Reason: {}", b.I32(0),
-                     b.I32(4), SpeedText(b.I32(4), int64_t{b.I32(0)} * 1000), DropReasonText(b.I32(8)));
+void lastData(const BlockReader& b, std::string& text) {
+  if (!b.Needs(12)) return text.clear();
+  formatInto(text, "Total Time: {} (s)\r\nTransimit Time: {} (s)\r\nTransimit Size: {} (Byte)\r\nAverage: {}",
+             seconds3(b.I32(0)), seconds3(b.I32(4)), b.I32(8), SpeedText(b.I32(8), b.I32(4)));
+}
+
+void transferDrop(const BlockReader& b, std::string& text) {
+  if (!b.Needs(12)) return text.clear();
+  formatInto(text, "Transimit Time: {} (s)\r\nTransimit Size: {} (Byte)\r\nAverage: {}\r\nDrop Reason: {}", b.I32(0),
+             b.I32(4), SpeedText(b.I32(4), int64_t{b.I32(0)} * 1000), DropReasonText(b.I32(8)));
 }
 
 std::string address(const BlockReader& b) {
@@ -37,17 +48,16 @@ std::string address(const BlockReader& b) {
   return Ipv4Text(value);
 }
 
-std::string pingSuccess(const BlockReader& b) {
-  if (!b.Needs(28)) return {};
-  return fmt::format("Reply from {}\r\nBytes = {} TTL = {}\r\nTime = {} ms\r\nRequest ULRate={}\r\nRequest DLRate={}",
-                     address(b), b.I32(4), b.I32(12), b.I32(16), DefaultOrNumber(b.I32(20)),
-                     DefaultOrNumber(b.I32(24)));
+void pingSuccess(const BlockReader& b, std::string& text) {
+  if (!b.Needs(28)) return text.clear();
+  formatInto(text, "Reply from {}\r\nBytes = {} TTL = {}\r\nTime = {} ms\r\nRequest ULRate={}\r\nRequest DLRate={}",
+             address(b), b.I32(4), b.I32(12), b.I32(16), DefaultOrNumber(b.I32(20)), DefaultOrNumber(b.I32(24)));
 }
 
-std::string pingFailure(const BlockReader& b) {
-  if (!b.Needs(28)) return {};
-  return fmt::format("Reply from {}\r\nBytes = {}\r\nRequest time out\r\nRequest ULRate={}\r\nRequest DLRate={}",
-                     address(b), b.I32(4), DefaultOrNumber(b.I32(20)), DefaultOrNumber(b.I32(24)));
+void pingFailure(const BlockReader& b, std::string& text) {
+  if (!b.Needs(28)) return text.clear();
+  formatInto(text, "Reply from {}\r\nBytes = {}\r\nRequest time out\r\nRequest ULRate={}\r\nRequest DLRate={}",
+             address(b), b.I32(4), DefaultOrNumber(b.I32(20)), DefaultOrNumber(b.I32(24)));
 }
 
 std::string pdpActivation(const BlockReader& b) {
@@ -118,16 +128,25 @@ bool TransferRowDetail(const TItemRow& row, std::string& text) {
   const BlockReader& b = row.Block;
   switch (row.EventId) {
     case 9: case 20: case 28: case 34: case 42:
-      text = published(row) ? fileSize(b) : std::string();
+      if (published(row))
+        fileSize(b, text);
+      else
+        text.clear();
       return true;
     case 12: case 22: case 30: case 36: case 44: case 233: case 244:
-      text = published(row) ? lastData(b) : std::string();
+      if (published(row))
+        lastData(b, text);
+      else
+        text.clear();
       return true;
     case 13: case 23: case 31: case 37: case 45:
-      text = published(row) ? transferDrop(b) : std::string();
+      if (published(row))
+        transferDrop(b, text);
+      else
+        text.clear();
       return true;
-    case 48: text = pingSuccess(b); return true;
-    case 49: text = pingFailure(b); return true;
+    case 48: pingSuccess(b, text); return true;
+    case 49: pingFailure(b, text); return true;
     case 50: case 51:
       text = b.Needs(4) ? fmt::format("Delay {} ms", b.I32(0)) : std::string();
       return true;

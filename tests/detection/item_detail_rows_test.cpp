@@ -2,6 +2,10 @@
 // kind of test event, built from hand-made extra data blocks.
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <limits>
+#include <random>
+#include <sstream>
 #include <vector>
 
 #include "block_builder.h"
@@ -266,6 +270,52 @@ TEST(ItemDetailRows, CallsAndCellChanges) {
       {"identifier 1", 1, BlockBuilder().I32(0, 5).Bytes(), ""},
       {"identifier without a row", 2, BlockBuilder().I32(0, 5).Bytes(), ""},
   });
+}
+
+// Cell-change texts for values of every size and sign, the numbers written
+// by the standard stream library rather than by the texts' own code.
+TEST(ItemDetailRows, CellChangeTextsForAnyValues) {
+  std::mt19937 random(162);
+  const int32_t edges[] = {0, -1, 1, 9, 10, 99, 100, -32768, 32767, 65535, 999999999, -999999999,
+                           std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()};
+  auto value = [&]() -> int32_t {
+    switch (random() % 3) {
+      case 0: return edges[random() % std::size(edges)];
+      case 1: return static_cast<int32_t>(random() % 20000) - 10000;
+      default: return static_cast<int32_t>(random());
+    }
+  };
+  for (int round = 0; round < 2000; ++round) {
+    const auto net = static_cast<uint8_t>(random() % 5);  // 4: none of the networks
+    const auto kind = static_cast<int32_t>(random() % 5);
+    const int32_t a = value(), b = value(), c = value(), d = value(), e = value();
+    BlockBuilder block;
+    block.I32(0, kind).I32(4, a).I32(8, b).I16(12, static_cast<int16_t>(c)).I16(14, static_cast<int16_t>(d));
+    std::ostringstream expected;
+    auto pair = [&](const char* first, const char* second) {
+      expected << first << ": " << a << " --> " << b << "\r\n"
+               << second << ": " << static_cast<int16_t>(c) << " --> " << static_cast<int16_t>(d);
+    };
+    const bool threeG = net == 2 || net == 3;
+    const bool td = net == 3;
+    if (net == 0 || (threeG && kind == 0)) {
+      pair("BCCH", "BSIC");
+    } else if (net == 1) {
+      pair("Frequency", "PN");
+    } else if (threeG && kind == 1) {
+      pair("Frequency", td ? "CPI" : "PSC");
+    } else if (threeG && kind == 2) {
+      block.I32(10, e);  // over the old frequency's high half and the old code
+      expected << (td ? "TD-->GSM" : "WCDMA-->GSM") << "(BCCH: " << e
+               << ", BSIC: " << static_cast<uint16_t>(d) << ")";
+    } else if (threeG && kind == 3) {
+      expected << (td ? "GSM-->TD" : "GSM-->WCDMA") << "(UARFCN: " << a << ", " << (td ? "CPI" : "PSC")
+               << ": " << static_cast<uint16_t>(b) << ")";
+    }
+    const uint8_t recordNet = net == 4 ? 255 : net;
+    ASSERT_EQ(detail(162, block.Bytes(), 255, 0, recordNet), expected.str())
+        << "network " << int(recordNet) << ", kind " << kind << ", round " << round;
+  }
 }
 
 TEST(ItemDetailRows, InternalHandoversAndCalls) {
