@@ -321,8 +321,11 @@ int feedWorker(const std::string& home, const std::string& logPath, size_t recor
     std::fprintf(stderr, "speed_table: %s lacks measurements, messages or test items\n", logPath.c_str());
     return 1;
   }
-  std::vector<size_t> items;
-  for (const HandsetRecord& r : log.Records) items.push_back(r.Items.size());
+  std::vector<size_t> items, extras;
+  for (const HandsetRecord& r : log.Records) {
+    items.push_back(r.Items.size());
+    extras.push_back(r.ExtraPool.size());
+  }
   for (int rep = 0; rep <= reps; ++rep) {
     eventscan::HostSession session(library, log.Header.Network);
     const uint64_t allocations = counting_allocator::Count.load();
@@ -335,8 +338,12 @@ int feedWorker(const std::string& home, const std::string& logPath, size_t recor
                   log.Records.size(), session.Results().GetCount());
     // Items the passes derived and added to the records go: every feed
     // starts from the log as read.
-    for (size_t i = 0; i < log.Records.size(); ++i)
+    // Their extra data goes too, or a record's pool grows (and allocates) on
+    // every other feed.
+    for (size_t i = 0; i < log.Records.size(); ++i) {
       if (log.Records[i].Items.size() > items[i]) log.Records[i].Items.resize(items[i]);
+      if (log.Records[i].ExtraPool.size() > extras[i]) log.Records[i].ExtraPool.resize(extras[i]);
+    }
   }
   return 0;
 }
