@@ -15,6 +15,8 @@ namespace {
 constexpr size_t BatchLines = 4096;
 constexpr size_t BatchBytes = size_t(2) << 20;
 constexpr size_t Batches = 4;
+// Bytes of message and item buffers a record of a batch keeps for the next line.
+constexpr size_t KeptRecordBytes = 1024;
 
 }  // namespace
 
@@ -111,6 +113,12 @@ bool ReadAhead::fill(Batch& b) {
     // whose writer is slow): a line that has come is never held back.
     if (!b.Items.empty() && !scanner_->Lines().Buffered()) return true;
     if (records == b.Records.size()) b.Records.push_back(std::make_unique<HandsetRecord>());
+    // The records of the batches keep their buffers from line to line; one
+    // that held a long message or long item texts gives them up, so that the
+    // batches' records keep a few MiB at most whatever the lines were.
+    if (HandsetRecord& slot = *b.Records[records];
+        slot.MessageBytes.capacity() + slot.ExtraPool.capacity() > KeptRecordBytes)
+      b.Records[records] = std::make_unique<HandsetRecord>();
     const size_t events = b.Events.size();
     Item item;
     // What Scan raises is raised to the taker once it has taken every line before.
