@@ -108,65 +108,9 @@ bool readInteger(od::value& v, int64_t& n) {
   fail("{}: {} is outside {}..{}", what, n, lo, hi);
 }
 
-// The digits at `p` as 0..9 in each byte, and how many of the eight bytes
-// lead with digits.
-inline unsigned digitRun(const char* p, uint64_t& digits) {
-  uint64_t w;
-  std::memcpy(&w, p, 8);
-  // A byte is a digit when its high half is 3 both as it is and with 6 added
-  // (a carry out of a byte only reaches the bytes after the first non-digit).
-  constexpr uint64_t highs = 0xF0F0F0F0F0F0F0F0u, threes = 0x3333333333333333u;
-  const uint64_t other = ((w & highs) | (((w + 0x0606060606060606u) & highs) >> 4)) ^ threes;
-  digits = w - 0x3030303030303030u;
-  return other ? static_cast<unsigned>(__builtin_ctzll(other)) / 8 : 8;
-}
-
-// The value of `count` (1..8) leading digits of `digits` (from digitRun).
-inline uint64_t digitValue(uint64_t digits, unsigned count) {
-  // Leading zeros in front make eight digits, combined pairwise.
-  uint64_t v = digits << (8 * (8 - count));
-  v = (v * 10 + (v >> 8)) & 0x00FF00FF00FF00FFu;
-  v = (v * 100 + (v >> 16)) & 0x0000FFFF0000FFFFu;
-  return (v * 10000 + (v >> 32)) & 0xFFFFFFFFu;
-}
-
-// The integers of a log are nearly all plain ones: an optional minus, one to
-// sixteen digits without a leading zero, then what may follow a value. Such
-// an integer is read from the text here, eight digits at a time, and simdjson
-// passes over it as over any value not read; anything else (a fraction, an
-// exponent, a leading zero, a wider number, no number at all) is left to
-// simdjson, which reads or refuses it as before. simdjson's padding makes 17
-// bytes readable at any value of the text.
-static_assert(simdjson::SIMDJSON_PADDING >= 17);
-inline bool plainInteger(od::value& v, int64_t& n) {
-  const char* p = v.raw_json_token().data();
-  const bool negative = *p == '-';
-  p += negative;
-  uint64_t digits;
-  unsigned count = digitRun(p, digits);
-  if (count == 0 || (*p == '0' && count > 1)) return false;
-  uint64_t value = digitValue(digits, count);
-  if (count == 8) {
-    uint64_t more;
-    const unsigned extra = digitRun(p + 8, more);
-    if (extra == 8) return false;
-    static constexpr uint64_t tens[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000};
-    if (extra) value = value * tens[extra] + digitValue(more, extra);
-    count += extra;
-  }
-  switch (p[count]) {
-    case ',': case '}': case ']': case ' ': case '\t': case '\r': case '\n': case '\0':
-      break;
-    default:
-      return false;
-  }
-  n = negative ? -static_cast<int64_t>(value) : static_cast<int64_t>(value);
-  return true;
-}
-
 inline int64_t integer(od::value& v, const Name& what, int64_t lo, int64_t hi) {
   int64_t n;
-  if (!plainInteger(v, n) && v.get_int64().get(n)) n = notInt64(v, what);
+  if (v.get_int64().get(n)) n = notInt64(v, what);
   if (n < lo || n > hi) outside(what, n, lo, hi);
   return n;
 }
