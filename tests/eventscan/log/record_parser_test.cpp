@@ -188,6 +188,43 @@ TEST(RecordParser, AgreesWithTheReferenceOnSampleDocumentOddAndMutatedLines) {
   EXPECT_LT(faults, lines.size() - sampleLines) << "and leave many readable";
 }
 
+// Integers of every length and shape, as values of fields, list elements and
+// item identifiers, with and without white space after them: the same record
+// or fault as the reference reader, and the values the text gives.
+TEST(RecordParser, IntegersOfEveryShapeReadAsTheReferenceReadsThem) {
+  const std::vector<std::pair<std::string, std::optional<int32_t>>> values = {
+      {"0", 0}, {"-0", 0}, {"7", 7}, {"-7", -7}, {"10", 10}, {"-83", -83}, {"10750", 10750},
+      {"1234567", 1234567}, {"12345678", 12345678}, {"-12345678", -12345678}, {"31230487", 31230487},
+      {"123456789", 123456789}, {"121473698", 121473698}, {"1000000000", 1000000000},
+      {"2147483647", 2147483647}, {"-2147483648", INT32_MIN}, {"2147483648", std::nullopt},
+      {"-2147483649", std::nullopt}, {"9999999999999999", std::nullopt}, {"99999999999999999", std::nullopt},
+      {"-12345678901234567890", std::nullopt}, {"007", std::nullopt}, {"-01", std::nullopt}, {"00", std::nullopt},
+      {"-", std::nullopt}, {"--1", std::nullopt}, {"+1", std::nullopt}, {"1.5", std::nullopt}, {"1e2", std::nullopt},
+      {"1E2", std::nullopt}, {"2.0", std::nullopt}, {"5x", std::nullopt}, {"12a4", std::nullopt},
+      {"1 2", std::nullopt}, {"0x10", std::nullopt}, {"1/2", std::nullopt}, {"true", std::nullopt},
+      {"\"12\"", std::nullopt}};
+  const LogHeader header = headerOf(0);
+  for (const auto& [text, expected] : values)
+    for (const std::string after : {"", " ", "\t", "  "}) {
+      const std::string field = R"({"time": "2026-03-14T10:00:01.250", "fields": {"RxLevSub": )" + text + after +
+                                R"(, "BCCH": )" + text + after + "}}";
+      expectSameReading(field, header);
+      const Parsed got = parse(field, header, true);
+      EXPECT_EQ(got.Fault.has_value(), !expected.has_value()) << field;
+      if (expected && !got.Fault) {
+        ASSERT_EQ(got.Record.Fields.size(), 2u) << field;
+        EXPECT_EQ(got.Record.Fields[0].second, *expected) << field;
+        EXPECT_EQ(got.Record.Fields[1].second, *expected) << field;
+      }
+      expectSameReading(R"({"time": "2026-03-14T10:00:01.250", "code": 5, "ie": {"psc_list": [)" + text + after +
+                            ", " + text + after + "]}}",
+                        header);
+      expectSameReading(R"({"time": "2026-03-14T10:00:01.250", "items": [{"id": )" + text + after + "}]}", header);
+      expectSameReading(R"({"time": "2026-03-14T10:00:01.250", "device": )" + text + after + "}", header);
+      if (HasFatalFailure()) return;
+    }
+}
+
 TEST(RecordParser, BothReadersWordSingleFaultsAlike) {
   const std::vector<std::pair<std::string, std::string>> cases = {
       {R"({"time": "2026-03-14T10:00:01", "time": "2026-03-14T10:00:02"})", "\"time\" is given twice"},
@@ -330,7 +367,10 @@ std::string randomLog(std::mt19937& random, int lines) {
     for (const char* name : {"RxLevSub", "BCCH", "BSIC"})
       if (random() % 5)
         fields.push_back(member(name, random() % 30 ? std::to_string(static_cast<int>(random() % 200) - 120)
-                                                    : pick({"2147483647", "-2147483648", "2147483648", "1.5", "\"x\""})));
+                                                    : pick({"2147483647", "-2147483648", "2147483648", "1.5", "\"x\"", "-0", "007",
+                                                            "0", "-", "1e2", "12345678", "-123456789", "31230487",
+                                                            "9999999999999999", "-12345678901234567", "2147483647.0",
+                                                            "121473698 ", "5x"})));
     // Other names of RxLevSub (one field given twice), and names no catalogue has.
     for (const char* name : {"rxlevsub", "RxLev\\u0053ub", "3"})
       if (random() % 40 == 0) fields.push_back(member(name, "-70"));

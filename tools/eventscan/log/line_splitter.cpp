@@ -8,13 +8,14 @@ LineSplitter::Got LineSplitter::skipLong(uint64_t& offset, size_t& size) {
   bool cr = buffer_[end_ - 1] == '\r';
   for (;;) {
     bufferOffset_ += end_;
-    begin_ = end_ = 0;
+    begin_ = end_ = lastEnd_ = 0;
     size_t n = source_->Read(buffer_.data(), capacity_);
     if (n == 0) {
       eof_ = true;
       break;
     }
     end_ = n;
+    noteLineEnds(0, n);
     const char* nl = static_cast<const char*>(std::memchr(buffer_.data(), '\n', n));
     if (!nl) {
       count += n;

@@ -53,6 +53,7 @@ class LineSplitter {
       if (end_ - begin_ > maxLine_ + 1) return skipLong(offset, size);
       if (begin_ > 0) {
         std::memmove(buffer_.data(), b + begin_, end_ - begin_);
+        lastEnd_ = lastEnd_ > begin_ ? lastEnd_ - begin_ : 0;
         bufferOffset_ += begin_;
         end_ -= begin_;
         begin_ = 0;
@@ -63,14 +64,13 @@ class LineSplitter {
       }
       size_t n = source_->Read(buffer_.data() + end_, capacity_ - end_);
       if (n == 0) eof_ = true;
+      noteLineEnds(end_, n);
       end_ += n;
     }
   }
 
   // Whether NextLine can give its next line (or the end) without reading.
-  bool Buffered() const {
-    return eof_ || (begin_ < end_ && std::memchr(buffer_.data() + begin_, '\n', end_ - begin_) != nullptr);
-  }
+  bool Buffered() const { return eof_ || lastEnd_ > begin_; }
   // Lines passed so far: the number of the line NextLine gave last (1-based).
   int LineNumber() const { return line_; }
   // Bytes of the input passed so far.
@@ -81,11 +81,19 @@ class LineSplitter {
  private:
   // Passes over the rest of a line that does not fit, counting its bytes.
   Got skipLong(uint64_t& offset, size_t& size);
+  // Remembers where the last line end of `n` bytes read at `at` is: asked
+  // once a line by the thread that reads ahead, a search from the start of
+  // the unread bytes would look at every line twice.
+  void noteLineEnds(size_t at, size_t n) {
+    if (const void* nl = n ? memrchr(buffer_.data() + at, '\n', n) : nullptr)
+      lastEnd_ = static_cast<size_t>(static_cast<const char*>(nl) - buffer_.data()) + 1;
+  }
 
   std::unique_ptr<LogSource> source_;
   size_t capacity_;             // of the buffer for input, LinePadding before its end
   std::vector<char> buffer_;
   size_t begin_ = 0, end_ = 0;  // unread bytes
+  size_t lastEnd_ = 0;          // just past the last line end in the buffer, 0 for none
   uint64_t bufferOffset_ = 0;   // input offset of buffer_[0]
   bool eof_ = false;
   int line_ = 0;                // lines passed

@@ -68,12 +68,12 @@ RecordFeed LogStream::feedOf(int32_t index) const {
   return RecordFeed{static_cast<RecordKind>(e.Kind), static_cast<uint8_t>(e.DeviceType), e.Line};
 }
 
-bool LogStream::scanNext(HandsetRecord& into) {
+bool LogStream::scanNext(std::unique_ptr<HandsetRecord>& into) {
   while (!stopped_) {
-    ScanTarget target{into, events_, origins_, unknownFields_, faultText_};
+    ScanTarget target{*into, events_, origins_, unknownFields_, faultText_};
     ScannedLine scanned;
     if (ahead_) {
-      const TakenLine taken = ahead_->Take(target);
+      const TakenLine taken = ahead_->Take(target, &into);
       scanned = taken.Scan;
       passed_ = taken.Passed;
     } else {
@@ -203,7 +203,7 @@ bool LogStream::next() {
   const int32_t next = current_ + 1;
   if (static_cast<size_t>(next) < index_.size()) {
     reread(next, *currentRecord_);  // read ahead before
-  } else if (!scanNext(*currentRecord_)) {
+  } else if (!scanNext(currentRecord_)) {
     current_ = static_cast<int32_t>(index_.size());  // past the end: every record is answered from its line
     return false;
   }
@@ -217,7 +217,7 @@ HandsetRecord* LogStream::record(int32_t index) {
   Slot& slot = cache_[static_cast<size_t>(index) % cache_.size()];
   if (static_cast<size_t>(index) >= index_.size()) {
     while (static_cast<size_t>(index) >= index_.size())
-      if (!scanNext(*scratch_)) return nullptr;
+      if (!scanNext(scratch_)) return nullptr;
     std::swap(slot.Record, scratch_);
     slot.Index = index;
     if (!scratch_) scratch_ = std::make_unique<HandsetRecord>();

@@ -122,7 +122,9 @@ class LogStream {
     std::unique_ptr<HandsetRecord> Record;
   };
   RecordFeed feedOf(int32_t index) const;
-  bool scanNext(HandsetRecord& into);
+  // The next record into `into`, which may be given another record to own
+  // in its place.
+  bool scanNext(std::unique_ptr<HandsetRecord>& into);
   LogSource& source() { return *source_; }
   void reread(int32_t index, HandsetRecord& into);
   bool next();

@@ -7,9 +7,16 @@ namespace eventscan {
 namespace {
 
 // A batch ends at whichever comes first; four of them are the most in flight.
-constexpr size_t BatchLines = 512;
-constexpr size_t BatchBytes = size_t(1) << 20;
+// Each batch handed over costs both threads a wake-up, and the taker is
+// often the faster side, waiting for every batch: a batch holds a few
+// milliseconds of parsing, so that the hand-overs cost next to nothing
+// beside it (at 512 lines, a wait and a wake-up every 512 records cost more
+// than the second thread saved when the log is only read).
+constexpr size_t BatchLines = 4096;
+constexpr size_t BatchBytes = size_t(2) << 20;
 constexpr size_t Batches = 4;
+// Bytes of message and item buffers a record of a batch keeps for the next line.
+constexpr size_t KeptRecordBytes = 1024;
 
 }  // namespace
 
@@ -105,11 +112,17 @@ bool ReadAhead::fill(Batch& b) {
     // What is scanned goes to the taker before a read that may wait (a pipe
     // whose writer is slow): a line that has come is never held back.
     if (!b.Items.empty() && !scanner_->Lines().Buffered()) return true;
-    if (records == b.Records.size()) b.Records.emplace_back();
+    if (records == b.Records.size()) b.Records.push_back(std::make_unique<HandsetRecord>());
+    // The records of the batches keep their buffers from line to line; one
+    // that held a long message or long item texts gives them up, so that the
+    // batches' records keep a few MiB at most whatever the lines were.
+    if (HandsetRecord& slot = *b.Records[records];
+        slot.MessageBytes.capacity() + slot.ExtraPool.capacity() > KeptRecordBytes)
+      b.Records[records] = std::make_unique<HandsetRecord>();
     const size_t events = b.Events.size();
     Item item;
     // What Scan raises is raised to the taker once it has taken every line before.
-    item.Taken.Scan = scanner_->Scan(records_, {b.Records[records], b.Events, b.Origins, unknown, text});
+    item.Taken.Scan = scanner_->Scan(records_, {*b.Records[records], b.Events, b.Origins, unknown, text});
     item.Taken.Passed = scanner_->Passed();
     item.Damaged = source_.Damaged();
     switch (item.Taken.Scan.What) {
@@ -133,7 +146,7 @@ bool ReadAhead::fill(Batch& b) {
   return true;
 }
 
-TakenLine ReadAhead::Take(ScanTarget target) {
+TakenLine ReadAhead::Take(ScanTarget target, std::unique_ptr<HandsetRecord>* owner) {
   for (;;) {
     if (taking_) {
       Batch& b = *taking_;
@@ -149,7 +162,9 @@ TakenLine ReadAhead::Take(ScanTarget target) {
             target.FaultText = std::move(b.Texts[b.Text++]);
             break;
           case ScannedLine::Kind::Record: {
-            std::swap(target.Record, b.Records[b.Record++]);
+            std::unique_ptr<HandsetRecord>& given = b.Records[b.Record++];
+            if (owner && owner->get() == &target.Record) owner->swap(given);
+            else std::swap(target.Record, *given);
             const auto from = static_cast<ptrdiff_t>(b.Event);
             target.Events.insert(target.Events.end(), b.Events.begin() + from, b.Events.begin() + from + item.Events);
             target.Origins.insert(target.Origins.end(), b.Origins.begin() + from, b.Origins.begin() + from + item.Events);

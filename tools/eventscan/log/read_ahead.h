@@ -1,11 +1,13 @@
 // A log's lines read and parsed on a thread of their own, ahead of the
 // stream that takes them: the reading thread scans lines into batches (a few
-// hundred records or about a MiB of lines each, four batches at most, so the
+// thousand records or a few MiB of lines each, four batches at most, so the
 // memory is bounded whatever the log's size; a batch also ends where the
 // bytes read so far do, so that nothing waits behind a slow pipe) and the stream takes the
 // outcomes one by one, in the order one thread would have found them. A
 // record is handed over by swapping its buffers with the taker's, which go
-// back to the reading thread with the batch and are filled again. An error
+// back to the reading thread with the batch and are filled again (a record
+// the taker owns by pointer trades places with the batch's, so that nothing
+// is copied at all). An error
 // of the input is handed over at the place it was found and raised there.
 //
 // The stream and the reading thread share nothing else but the source, whose
@@ -64,10 +66,12 @@ class ReadAhead {
   ReadAhead& operator=(const ReadAhead&) = delete;
 
   // The next outcome, waiting for it if need be. A record is swapped into
-  // `target.Record`; its event-table entries are appended and its unknown
-  // field names replace `target.Unknown`; a fault's reason replaces
-  // `target.FaultText`. Raises what reading raised, where it raised it.
-  TakenLine Take(ScanTarget target);
+  // `target.Record`, or, when `owner` holds that record, the batch's record
+  // takes its place in `owner` (target.Record then names the record given
+  // back); its event-table entries are appended and its unknown field names
+  // replace `target.Unknown`; a fault's reason replaces `target.FaultText`.
+  // Raises what reading raised, where it raised it.
+  TakenLine Take(ScanTarget target, std::unique_ptr<HandsetRecord>* owner = nullptr);
   // The damage of a compressed input, once a line taken was read after the
   // source found it; empty before.
   const std::string& Damage() const { return damage_; }
@@ -81,7 +85,7 @@ class ReadAhead {
   };
   struct Batch {
     std::vector<Item> Items;
-    std::vector<HandsetRecord> Records;
+    std::vector<std::unique_ptr<HandsetRecord>> Records;
     std::vector<EventTableEntry> Events;
     std::vector<DeclaredEvent> Origins;
     std::vector<std::string> Unknown;
