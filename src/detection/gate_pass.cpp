@@ -53,23 +53,23 @@ std::unique_ptr<TActEventResult> expressionStep(TGateEvent& gate, bool holds, do
   return result;
 }
 
-// The same step, for the pass that runs it on every gate of every record:
-// whether an expression holds changes from record to record as the radio
-// does, so the step's state moves by selects rather than branches on it,
-// and the one branch left (it fires) is rarely taken.
-inline std::unique_ptr<TActEventResult> expressionStepSelected(TGateEvent& gate, bool holds, bool complete,
-                                                               double time, TEventsResult* owner, int32_t record) {
-  // A record without one of the fields leaves the state as it was.
+// The same step, for the pass that runs it on every gate of every record
+// with all of the gate's fields: whether an expression holds changes from
+// record to record as the radio does, so the step's state moves by selects
+// rather than branches on it, and the one branch left (it fires) is rarely
+// taken.
+inline std::unique_ptr<TActEventResult> expressionStepSelected(TGateEvent& gate, bool holds, double time,
+                                                               TEventsResult* owner, int32_t record) {
   const double start = gate.SpanStart;
   const double span = start != 0 ? time - start : gate.TrueSpan;
-  const double trueSpan = complete ? (holds ? span : 0) : gate.TrueSpan;
-  const int32_t trueCount = complete ? (holds ? gate.TrueCount + 1 : 0) : gate.TrueCount;
-  const double spanStart = complete ? (holds ? start : time) : start;
+  const double trueSpan = holds ? span : 0;
+  const int32_t trueCount = holds ? gate.TrueCount + 1 : 0;
+  const double spanStart = holds ? start : time;
   gate.TrueSpan = trueSpan;
   gate.TrueCount = trueCount;
-  gate.SpanStart = complete && spanStart == 0 ? time : spanStart;
+  gate.SpanStart = spanStart == 0 ? time : spanStart;
   // All tests are made; only their joint answer branches.
-  const bool often = complete & holds & (trueCount >= gate.ExpTimes);
+  const bool often = holds & (trueCount >= gate.ExpTimes);
   if (often && !WholeMillisecondsBelow(trueSpan, gate.ExpDuringTime)) [[unlikely]] {
     gate.TrueSpan = 0;
     gate.TrueCount = 0;
@@ -144,9 +144,8 @@ void TGatePlan::Build(const TGateEventList& list) {
   Values.assign(Ids.size(), NoValue);
   MaskedMissing = Ids.size() <= 64;
   for (int i = 0; i < list.Count(); ++i) {
-    TGateEvent& gate = *list.ItemAs<TGateEvent>(i);
+    const TGateEvent& gate = *list.ItemAs<TGateEvent>(i);
     TEntry& e = Entries.emplace_back();
-    e.Gate = &gate;
     e.ParseStamp = gate.ParseStamp;
     e.GateType = gate.GateType;
     e.OwnList = gate.Owner == static_cast<const TObject*>(&list);
@@ -318,11 +317,11 @@ void TActEventsResult::EvaluateGates(TGateEventList* gates, int32_t record, bool
             const bool in = static_cast<uint64_t>(value - rangeLow[k]) <= rangeSpan[k];
             holds &= in != (rangeOutside[k] != 0);
           }
-          result = expressionStepSelected(gate, holds, true, loadedTime, this, record);
+          result = expressionStepSelected(gate, holds, loadedTime, this, record);
         } else {
           for (int k = 0; k < entry->SlotCount; ++k) values[static_cast<size_t>(k)] = planValues[slots[k]];
           const bool holds = gate.Evaluate(std::span<const int32_t>(values.data(), entry->SlotCount));
-          result = expressionStepSelected(gate, holds, true, loadedTime, this, record);
+          result = expressionStepSelected(gate, holds, loadedTime, this, record);
         }
       }
     }

@@ -29,7 +29,6 @@ struct TGatePlan {
   // changes whenever the gate's fields (and so its filter's ranges) may have:
   // with the gate type, it stands for everything the entry was built from.
   struct TEntry {
-    TGateEvent* Gate = nullptr;
     uint64_t ParseStamp = 0;
     int32_t GateType = 0;
     TKind Kind = Idle;
