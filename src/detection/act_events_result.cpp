@@ -220,16 +220,20 @@ void TActEventsResult::noteEventName(TEventProperty* property) {
   // Most results come from a few properties: one already seen under the name
   // it still has adds nothing, and is told so without building a key.
   const std::string& name = property ? property->EventName : noName_;
-  for (const TRecentName& recent : recentNames_)
-    if (recent.Name && recent.Property == property && *recent.Name == name) return;
+  const TRecentName* recent = nullptr;
+  for (const TRecentName& r : recentNames_)
+    if (r.Name && r.Property == property) {
+      recent = &r;  // a property is among them once at most
+      break;
+    }
+  if (recent && *recent->Name == name) return;
   auto seen = namedProperties_.find(property);
   if (seen == namedProperties_.end() || seen->second != name) {
     if (eventNameKeys_.insert(UpperKey(name)).second) EventNames.push_back({name, property});
     seen = namedProperties_.insert_or_assign(property, name).first;
   }
   // A property already among the recent ones has the map's entry there.
-  for (const TRecentName& recent : recentNames_)
-    if (recent.Name && recent.Property == property) return;
+  if (recent) return;
   recentNames_[nextRecentName_] = {property, &seen->second};
   nextRecentName_ = static_cast<uint8_t>((nextRecentName_ + 1) % recentNames_.size());
 }

@@ -128,22 +128,16 @@ bool TransferRowDetail(const TItemRow& row, std::string& text) {
   const BlockReader& b = row.Block;
   switch (row.EventId) {
     case 9: case 20: case 28: case 34: case 42:
-      if (published(row))
-        fileSize(b, text);
-      else
-        text.clear();
+      text.clear();
+      if (published(row)) fileSize(b, text);
       return true;
     case 12: case 22: case 30: case 36: case 44: case 233: case 244:
-      if (published(row))
-        lastData(b, text);
-      else
-        text.clear();
+      text.clear();
+      if (published(row)) lastData(b, text);
       return true;
     case 13: case 23: case 31: case 37: case 45:
-      if (published(row))
-        transferDrop(b, text);
-      else
-        text.clear();
+      text.clear();
+      if (published(row)) transferDrop(b, text);
       return true;
     case 48: pingSuccess(b, text); return true;
     case 49: pingFailure(b, text); return true;
