@@ -93,24 +93,33 @@ struct Samples {
   double RssMiB() const { return median(Rss) / 1024.0; }
 };
 
-// Runs a program to its end; its standard output goes to `output` (or
-// /dev/null), its standard error to /dev/null. Returns its CPU time (user
-// and system), wall time and peak resident memory.
-std::optional<Timing> runChild(const std::vector<std::string>& args, const std::string& output = "/dev/null") {
+// Starts a program with its standard output on `out` (closed in the child
+// when it is close-on-exec, as the other end of a pipe should be) and its
+// standard error on /dev/null; -1 when it cannot fork.
+pid_t startChild(const std::vector<std::string>& args, int out) {
   std::vector<char*> argv;
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
-  const double start = wallSeconds();
   const pid_t pid = fork();
-  if (pid < 0) return std::nullopt;
   if (pid == 0) {
-    int out = open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     int null = open("/dev/null", O_WRONLY);
     if (out >= 0) dup2(out, STDOUT_FILENO);
     if (null >= 0) dup2(null, STDERR_FILENO);
     execv(argv[0], argv.data());
     _exit(127);
   }
+  return pid;
+}
+
+// Runs a program to its end; its standard output goes to `output` (or
+// /dev/null), its standard error to /dev/null. Returns its CPU time (user
+// and system), wall time and peak resident memory.
+std::optional<Timing> runChild(const std::vector<std::string>& args, const std::string& output = "/dev/null") {
+  const double start = wallSeconds();
+  const int out = open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  const pid_t pid = startChild(args, out);
+  if (out >= 0) close(out);
+  if (pid < 0) return std::nullopt;
   int status = 0;
   rusage usage{};
   if (wait4(pid, &status, 0, &usage) != pid) return std::nullopt;
@@ -130,23 +139,15 @@ std::optional<Timing> runChild(const std::vector<std::string>& args, const std::
 // its standard output (a pipe, as a reader of `eventscan run ... | head`
 // has it); the program is stopped then, the rest of its run is not timed.
 std::optional<double> firstLinesSeconds(const std::vector<std::string>& args, int lines) {
-  std::vector<char*> argv;
-  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
   int pipeEnds[2];
-  if (pipe(pipeEnds) != 0) return std::nullopt;
+  if (pipe2(pipeEnds, O_CLOEXEC) != 0) return std::nullopt;
   const double start = wallSeconds();
-  const pid_t pid = fork();
-  if (pid < 0) return std::nullopt;
-  if (pid == 0) {
-    int null = open("/dev/null", O_WRONLY);
-    dup2(pipeEnds[1], STDOUT_FILENO);
-    if (null >= 0) dup2(null, STDERR_FILENO);
-    close(pipeEnds[0]);
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
+  const pid_t pid = startChild(args, pipeEnds[1]);
   close(pipeEnds[1]);
+  if (pid < 0) {
+    close(pipeEnds[0]);
+    return std::nullopt;
+  }
   std::optional<double> seconds;
   char buffer[4096];
   int seen = 0;
