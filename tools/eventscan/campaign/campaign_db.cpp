@@ -1,7 +1,9 @@
 #include "campaign/campaign_db.h"
 
 #include <sqlite3.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 
@@ -286,7 +288,15 @@ void CampaignDb::DeferSearchIndices() {
   exec("DROP INDEX IF EXISTS results_event; DROP INDEX IF EXISTS detail_values_name");
 }
 
-void CampaignDb::BuildSearchIndices() { exec(SearchIndices); }
+void CampaignDb::BuildSearchIndices() {
+  // Nothing else runs when a campaign ends: the sorter that builds the
+  // indices may use every core (its helper threads only sort; the one
+  // writer stays this connection).
+  const long cores = sysconf(_SC_NPROCESSORS_ONLN);
+  exec(fmt::format("PRAGMA threads={}", std::clamp(cores - 1, 0L, 8L)).c_str());
+  exec(SearchIndices);
+  exec("PRAGMA threads=0");
+}
 
 void CampaignDb::fail(const char* what) {
   throw CampaignDbError(fmt::format("{}: {}: {}", path_, what, sqlite3_errmsg(db_)));
