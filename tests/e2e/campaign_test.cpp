@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
@@ -493,6 +494,75 @@ TEST(Campaign, GzipLogGivesTheSameRowsAndADamagedOneKeepsTheRecordsBefore) {
   EXPECT_EQ(query(db, "SELECT status, records, fault LIKE '%at byte " + std::to_string(cut) +
                           "%' FROM logs WHERE path = '" + damaged.string() + "'"),
             std::vector<std::string>{"damaged\t" + std::to_string(completeLines - 1) + "\t1"});
+}
+
+// Captures are often kept compressed and are sometimes cut off by the tool
+// that wrote them: a compressed one runs as the plain one does, and a cut one
+// is damaged as a cut compressed log is (the rows before, and exit status 2),
+// in `run` and in a campaign, whose faults table has each malformed frame.
+TEST(Campaign, ACompressedCaptureRunsAsThePlainOneAndACutOneIsDamaged) {
+  if (!e2e::TsharkAvailable()) GTEST_SKIP() << "tshark is not installed (Debian package tshark)";
+  e2e::TempHome home;
+  e2e::TempDir work;
+  // Ten calls set up and rejected by the network (a Call Setup Failure
+  // each), then a Disconnect cut inside its cause (frame 21, malformed), then
+  // one more rejected call: 23 frames.
+  std::vector<e2e::GsmtapFrame> frames;
+  auto call = [&frames](double at) {
+    e2e::GsmtapFrame request, reject;
+    request.Payload = e2e::Hex("05 24 11 03 33 19 a2 05 f4 08 43 e8 bc");  // CM Service Request
+    request.Uplink = true;
+    request.Time += at;
+    reject.Payload = e2e::Hex("05 22 11");  // CM Service Reject, network failure
+    reject.Time += at + 2;
+    frames.push_back(request);
+    frames.push_back(reject);
+  };
+  for (int i = 0; i < 10; ++i) call(10.0 * i);
+  e2e::GsmtapFrame broken;
+  broken.Payload = e2e::Hex("83 25 02 e2");
+  broken.Time += 101;
+  frames.push_back(broken);
+  call(110);
+  const fs::path plain = work.Path() / "calls.pcap", packed = work.Path() / "calls.pcap.gz";
+  e2e::WritePcap(plain, frames);
+  ASSERT_EQ(std::system(("gzip -c " + quoted(plain) + " >" + quoted(packed)).c_str()), 0);
+  const std::string h = " --home " + quoted(home.Path());
+  Ran a = run("run " + quoted(plain) + h + " --format csv", work.Path());
+  Ran b = run("run " + quoted(packed) + h + " --format csv", work.Path());
+  EXPECT_EQ(a.Status, 0) << a.Err;
+  EXPECT_EQ(b.Status, 0) << b.Err;
+  EXPECT_EQ(b.Out, a.Out);
+  const auto failures = [](const std::string& text) {
+    size_t n = 0;
+    for (size_t at = 0; (at = text.find(",Call Setup Failure,", at)) != std::string::npos; ++at) ++n;
+    return n;
+  };
+  EXPECT_EQ(failures(a.Out), 11u) << a.Out;
+  EXPECT_NE(a.Err.find("calls.pcap: frame 21: "), std::string::npos) << a.Err;
+
+  // Cut inside the last frame (the last reject): tshark reads 22 frames.
+  const std::string bytes = e2e::ReadFile(plain);
+  const fs::path cut = work.Path() / "cut.pcap";
+  e2e::WriteFile(cut, bytes.substr(0, bytes.size() - 2));
+  Ran c = run("run " + quoted(cut) + h + " --format csv", work.Path());
+  EXPECT_EQ(c.Status, 2) << c.Err;
+  EXPECT_NE(c.Err.find("fault: " + cut.string() + ": tshark stopped after frame 22"), std::string::npos) << c.Err;
+  EXPECT_EQ(c.Out, a.Out.substr(0, a.Out.rfind('\n', a.Out.size() - 2) + 1)) << "all rows but the last call's";
+  EXPECT_EQ(failures(c.Out), 10u) << c.Out;
+  EXPECT_EQ(run("run " + quoted(cut) + h + " --parse-only", work.Path()).Status, 2);
+
+  const fs::path db = work.Path() / "campaign.sqlite";
+  Ran r = run("campaign " + quoted(packed) + " " + quoted(cut) + " --db " + quoted(db) + h, work.Path());
+  EXPECT_EQ(r.Status, 2) << r.Err;
+  EXPECT_EQ(query(db, "SELECT path, status, records, coalesce(fault LIKE '%tshark stopped after frame 22%', 'none') "
+                      "FROM logs ORDER BY path"),
+            (std::vector<std::string>{packed.string() + "\tok\t23\tnone", cut.string() + "\tdamaged\t22\t1"}));
+  EXPECT_EQ(query(db, "SELECT l.path, f.source, f.line FROM faults f JOIN logs l ON l.id = f.log_id ORDER BY l.path"),
+            (std::vector<std::string>{packed.string() + "\tlog\t21", cut.string() + "\tlog\t21"}));
+  EXPECT_EQ(query(db, "SELECT count(*) FROM results r JOIN logs l ON l.id = r.log_id WHERE l.path = '" +
+                          packed.string() + "' AND r.event = 'Call Setup Failure'"),
+            std::vector<std::string>{"11"});
 }
 
 TEST(Campaign, DetailLinesGiveTheirNumbersAndUnits) {

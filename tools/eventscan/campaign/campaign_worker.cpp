@@ -245,6 +245,14 @@ int runLog(WorkerSetUp& s, const std::string& log, std::ostream& out) {
           writeLine(out, {{"type", "fault"}, {"source", "log"}, {"line", f.Line}, {"text", f.Text()}});
         damage = input->Stream->Damage();
         if (input->Stream->Changed()) damage = input->Stream->ChangeText();
+      } else {
+        // A capture's malformed frames, by frame number, as `run` reports them.
+        for (const LogFault& f : input->CaptureFaults) {
+          json line = {{"type", "fault"}, {"source", "log"}, {"text", f.Reason}};
+          if (f.Line > 0) line["line"] = f.Line;
+          writeLine(out, line);
+        }
+        damage = input->CaptureDamage;
       }
       for (const KpiValue& k : table) out << R"({"type":"kpi","kpi":)" << KpiJsonText(k) << "}\n";
       json route = json::array();

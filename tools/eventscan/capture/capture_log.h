@@ -58,6 +58,10 @@ struct CaptureLog {
   std::vector<LteStretch> LteStretches;
   CaptureStats Stats;
   std::vector<LogFault> Faults;  // malformed frames, by frame number
+  // Why tshark stopped before the capture's end (a file cut short in a
+  // frame, a tshark that hung); empty when it read to the end. The records
+  // before are kept, but they are not the capture's all.
+  std::string Damage;
 };
 
 // The records as eventscan feeds them: a UMTS log (header network 2), or a

@@ -18,6 +18,7 @@
 #include <fstream>
 
 #include <fmt/format.h>
+#include <zlib.h>
 
 #include "capture/capture_mapper.h"
 #include "capture/capture_reader.h"
@@ -27,9 +28,15 @@ extern char** environ;
 namespace eventscan {
 
 bool IsCaptureFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  // Captures are often kept gzip-compressed (a capture tool's rotated
+  // files): tshark reads those as they are, so a capture is known by the
+  // first bytes it inflates to. gzread passes an uncompressed file through.
+  gzFile in = gzopen(path.c_str(), "rb");
+  if (!in) return false;
   unsigned char m[4] = {};
-  if (!in.read(reinterpret_cast<char*>(m), 4)) return false;
+  const int n = gzread(in, m, sizeof m);
+  gzclose(in);
+  if (n != 4) return false;
   // pcap in both byte orders, with micro- or nanosecond times; pcapng's
   // section header block.
   const uint32_t be = uint32_t(m[0]) << 24 | uint32_t(m[1]) << 16 | uint32_t(m[2]) << 8 | m[3];
@@ -254,17 +261,17 @@ CaptureLog ReadCapture(const std::string& path) {
                                   limit);
     if (!messages.empty()) why += "; " + messages;
     if (log.Stats.Frames == 0) throw CaptureError(fmt::format("{}: {}", path, why));
-    log.Faults.push_back({path, 0, fmt::format("after frame {}: {}", log.Stats.Frames, why)});
+    log.Damage = fmt::format("{}: after frame {} (the records before are kept): {}", path, log.Stats.Frames, why);
     return std::move(log);
   }
   const bool ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
   if (!ok) {
     // tshark stops at a cut-off last frame with an error; what it read
-    // before is kept and the fault is reported.
+    // before is kept, and the capture is damaged as a cut compressed log is.
     if (log.Stats.Frames == 0)
       throw CaptureError(fmt::format("{}: tshark could not read the capture: {}", path, exitReason(status, messages)));
-    log.Faults.push_back(
-        {path, 0, fmt::format("tshark stopped after frame {}: {}", log.Stats.Frames, exitReason(status, messages))});
+    log.Damage = fmt::format("{}: tshark stopped after frame {} (the records before are kept): {}", path,
+                             log.Stats.Frames, exitReason(status, messages));
   } else if (!messages.empty()) {
     log.Faults.push_back({path, 0, "tshark: " + messages});
   }

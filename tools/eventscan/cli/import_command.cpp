@@ -20,10 +20,6 @@ namespace eventscan {
 int ImportCommand(const ImportOptions& o) {
   if (o.Output && OutputIsInput(o.Capture, *o.Output)) return ExitUsage;
   try {
-    if (auto gz = GzipInputFault(o.Capture, fmt::format("zcat {0} > capture.pcap, then import capture.pcap", o.Capture))) {
-      std::cerr << TerminalText(*gz) << '\n';
-      return ExitInput;
-    }
     if (o.Output)
       if (auto missing = MissingOutputFolder(*o.Output)) {
         std::cerr << TerminalText(*missing) << '\n';

@@ -34,11 +34,14 @@ int parseOnly(const RunOptions& o, LogInput& input, std::chrono::steady_clock::t
     // Every record is known now: the entries naming none are found without reading ahead.
     for (size_t i = 0; i < log.Events().size() && !log.Stopped(); ++i) log.CheckEvent(i);
     if (!FinishInput(input) || input.Changed()) return ExitInput;
+  } else {
+    FinishInput(input);
   }
   double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   std::cerr << fmt::format("{} records, {} malformed lines skipped, {:.3f} seconds\n", input.Records(), input.Faults(),
                            seconds);
-  return o.Strict && input.Faults() ? ExitInput : ExitOk;
+  // A log or capture cut short: the records counted are not its all.
+  return (o.Strict && input.Faults()) || input.Damaged() ? ExitInput : ExitOk;
 }
 
 }  // namespace

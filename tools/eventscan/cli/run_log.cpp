@@ -175,6 +175,7 @@ int RunLog(HostLibrary& library, LogInput& input, const EventFilter& filter, Out
       changedWhenFed = input.Changed();
     } else {
       session.Feed(*input.Parsed, std::ref(progress), input.Restarts);
+      FinishInput(input);
     }
     std::ostream& o = outputStream();
     if (early) {

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 
 #include <fmt/format.h>
@@ -31,8 +30,7 @@ void printInLineOrder(std::vector<LogFault> faults, const std::vector<LogFault>&
 
 void PrintLogFaults(const ParsedLog& log) { printInLineOrder(log.Faults, log.Warnings); }
 
-std::optional<ParsedLog> ReadCaptureForRun(const std::string& path, bool strict, std::vector<uint32_t>& frames,
-                                           std::vector<int32_t>* restarts) {
+bool ReadCaptureForRun(const std::string& path, bool strict, LogInput& input) {
   CaptureLog capture = ReadCapture(path);
   PrintCaptureFaults(capture, path);
   std::cerr << TerminalText(path + ": " + CaptureSummary(capture)) << '\n';
@@ -47,29 +45,21 @@ std::optional<ParsedLog> ReadCaptureForRun(const std::string& path, bool strict,
                                               ? "; the events start again after it"
                                               : ""))
               << '\n';
-    if (restarts && s.NextRecord > 0 && s.NextRecord < capture.Records.size())
-      restarts->push_back(static_cast<int32_t>(s.NextRecord));
+    if (s.NextRecord > 0 && s.NextRecord < capture.Records.size())
+      input.Restarts.push_back(static_cast<int32_t>(s.NextRecord));
   }
-  if (strict && !capture.Faults.empty()) {
+  if (strict && (!capture.Faults.empty() || !capture.Damage.empty())) {
+    if (!capture.Damage.empty()) std::cerr << "fault: " << TerminalText(capture.Damage) << '\n';
     std::cerr << fmt::format("{}: stopped at the first malformed frame (--strict)\n", path);
-    return std::nullopt;
+    return false;
   }
-  ParsedLog log = ToParsedLog(capture, path);
-  log.Faults.clear();  // reported above, by frame
-  frames.clear();
-  for (const CaptureRecord& r : capture.Records) frames.push_back(r.Frame);
-  return log;
-}
-
-std::optional<std::string> GzipInputFault(const std::string& path, const std::string& how) {
-  // Reading the first bytes of a pipe would take them away from the log:
-  // only a regular file is looked at.
-  std::error_code ec;
-  if (path == "-" || !std::filesystem::is_regular_file(path, ec)) return std::nullopt;
-  std::ifstream in(path, std::ios::binary);
-  unsigned char m[2] = {};
-  if (!in.read(reinterpret_cast<char*>(m), 2) || m[0] != 0x1F || m[1] != 0x8B) return std::nullopt;
-  return fmt::format("{}: a gzip-compressed file, which this command does not read; decompress it first: {}", path, how);
+  input.Parsed = ToParsedLog(capture, path);
+  input.Parsed->Faults.clear();  // reported above, by frame
+  input.CaptureFaults = std::move(capture.Faults);
+  input.CaptureDamage = std::move(capture.Damage);
+  input.Frames.clear();
+  for (const CaptureRecord& r : capture.Records) input.Frames.push_back(r.Frame);
+  return true;
 }
 
 std::optional<LogInput> OpenLogOrCapture(const std::string& path, const ReadOptions& read) {
@@ -80,8 +70,7 @@ std::optional<LogInput> OpenLogOrCapture(const std::string& path, const ReadOpti
   std::error_code ec;
   if (path != "-" && std::filesystem::is_regular_file(path, ec) && IsCaptureFile(path)) {
     if (read.Network) std::cerr << fmt::format("{}: a capture is run as a UMTS log (a GSM log when it holds GSM frames only); --network is ignored\n", path);
-    input.Parsed = ReadCaptureForRun(path, read.Strict, input.Frames, &input.Restarts);
-    if (!input.Parsed) return std::nullopt;
+    if (!ReadCaptureForRun(path, read.Strict, input)) return std::nullopt;
     PrintLogFaults(*input.Parsed);
     if (input.Parsed->Stopped) {
       std::cerr << fmt::format("{}: stopped at the first malformed line (--strict)\n", path);
@@ -94,7 +83,12 @@ std::optional<LogInput> OpenLogOrCapture(const std::string& path, const ReadOpti
 }
 
 bool FinishInput(const LogInput& input) {
-  if (!input.Stream) return true;
+  if (!input.Stream) {
+    // A capture's frames were reported as it was read; its damage comes last,
+    // as a compressed log's does.
+    if (input.Damaged()) std::cerr << "fault: " << TerminalText(input.CaptureDamage) << '\n';
+    return true;
+  }
   const LogStream& stream = *input.Stream;
   printInLineOrder(stream.Faults(), stream.Warnings());
   if (stream.UnlistedUnknownFields())

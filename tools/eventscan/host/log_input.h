@@ -21,6 +21,11 @@ struct LogInput {
   std::vector<uint32_t> Frames;
   // Records of a capture before which the handset came back from LTE.
   std::vector<int32_t> Restarts;
+  // A capture's malformed frames (Line: the frame number; 0 for the whole
+  // capture), printed when it was read, and why tshark stopped before its
+  // end (empty when it read to the end).
+  std::vector<LogFault> CaptureFaults;
+  std::string CaptureDamage;
   std::unique_ptr<LogStream> Stream;
   // Read strictly: the run stops at the first malformed line, with no rows.
   bool Strict = false;
@@ -30,9 +35,11 @@ struct LogInput {
   // The log changed while it was read: the rows are those of the records
   // before the change, and the run is a fault of the log.
   bool Changed() const { return Stream && Stream->Changed(); }
-  // A compressed log whose stream broke off: the rows are those of the
-  // records before the damage, and the run is a fault of the log.
-  bool Damaged() const { return Stream && !Stream->Damage().empty(); }
+  // A compressed log whose stream broke off, or a capture cut short: the
+  // rows are those of the records before the damage, and the run is a fault
+  // of the log.
+  std::string Damage() const { return Stream ? Stream->Damage() : CaptureDamage; }
+  bool Damaged() const { return !Damage().empty(); }
 };
 
 // Opens the log at `path` or reads the capture (recognised by its first
@@ -46,17 +53,11 @@ std::optional<LogInput> OpenLogOrCapture(const std::string& path, const ReadOpti
 // reading stopped (the message is printed).
 bool FinishInput(const LogInput& input);
 
-// Reads a capture for a run: prints its faults and summary, and gives the
-// frame of every record and the records at which the handset came back from
-// LTE. None when strict reading stops at a malformed frame.
-std::optional<ParsedLog> ReadCaptureForRun(const std::string& path, bool strict, std::vector<uint32_t>& frames,
-                                           std::vector<int32_t>* restarts = nullptr);
-
-// The one place that turns away compressed input: a file that starts like
-// gzip gives the message to decompress it first (what to give instead names
-// `how`, e.g. "zcat F | eventscan run -"); none for any other file. A command
-// that learns to read gzip drops its call.
-std::optional<std::string> GzipInputFault(const std::string& path, const std::string& how);
+// Reads a capture for a run into `input`: prints its faults and summary, and
+// keeps the frame of every record, the records at which the handset came back
+// from LTE, the faults and the damage. False when strict reading stops at a
+// malformed frame.
+bool ReadCaptureForRun(const std::string& path, bool strict, LogInput& input);
 
 // What a result row shows of its record: for a capture the frame number in
 // place of the record index and that record's network (captures mix GSM and
