@@ -261,7 +261,7 @@ CaptureLog ReadCapture(const std::string& path) {
                                   limit);
     if (!messages.empty()) why += "; " + messages;
     if (log.Stats.Frames == 0) throw CaptureError(fmt::format("{}: {}", path, why));
-    log.Damage = fmt::format("{}: after frame {} (the records before are kept): {}", path, log.Stats.Frames, why);
+    log.Damage = fmt::format("{}: after frame {}: {} (the records before are kept)", path, log.Stats.Frames, why);
     return std::move(log);
   }
   const bool ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
