@@ -12,7 +12,8 @@ const std::vector<const char*>& CaptureFields() {
   using namespace capture;
   static const std::vector<const char*> fields = [] {
     std::vector<const char*> f = {"frame.number",         "frame.time_epoch", "gsmtap.type", "gsmtap.uplink",
-                                  "gsmtap.rrc_sub_type", "rrc.message",      "_ws.malformed"};
+                                  "gsmtap.rrc_sub_type", "rrc.message",      "_ws.malformed",
+                                  "frame.cap_len",        "frame.len"};
     for (const NasProtocol& p : NasProtocols()) f.push_back(p.TypeField);
     for (const NasProtocol& p : NasProtocols()) f.push_back(p.CauseField);
     const char* rest[] = {"gsm_a.dtap.service_type",          "gsm_a.dtap.updating_type",

@@ -20,6 +20,7 @@ namespace capture {
 // Columns of a tshark line. NAS type and cause columns follow NasProtocols().
 enum Column : size_t {
   ColFrame, ColTime, ColType, ColUplink, ColRrcChannel, ColRrcMessage, ColMalformed,
+  ColCapturedLength, ColWireLength,  // what the file holds of the frame, and the frame's own length
   ColNasType,                       // 7 columns, one per protocol
   ColNasCause = ColNasType + 7,     // 7 columns
   ColServiceType = ColNasCause + 7, ColUpdatingType, ColEstablishment, ColRelease, ColRejection,

@@ -194,9 +194,12 @@ std::optional<CaptureMapper::Frame> CaptureMapper::readFrame(const Columns& cols
   auto epoch = ColumnDecimal(cols[ColTime]);
   auto type = ColumnNumber(FirstValue(cols[ColType]));
   const bool malformed = !cols[ColMalformed].empty();
+  const auto captured = ColumnNumber(cols[ColCapturedLength]), length = ColumnNumber(cols[ColWireLength]);
+  const bool cut = captured && length && *captured < *length;
+  if (cut) noteCut(frame, *captured, *length);
   if (!type) {
     if (malformed) fault(frame, "malformed frame (tshark could not decode it); frame skipped");
-    skipped("not GSMTAP");
+    skipped(cut ? "cut short by the snapshot length" : "not GSMTAP");
     return std::nullopt;
   }
   if (!epoch) {
@@ -341,7 +344,21 @@ void CaptureMapper::MapLine(std::string_view line) {
   for (CaptureRecord& r : f.Made) log_.Records.push_back(std::move(r));
 }
 
+void CaptureMapper::noteCut(uint32_t frame, int64_t captured, int64_t) {
+  if (cutFrames_++ == 0) firstCut_ = frame;
+  cutTo_ = std::max(cutTo_, captured);
+}
+
 void CaptureMapper::Finish() {
+  // One fault for the whole capture rather than one a frame: a short
+  // snapshot length cuts most frames, and events whose messages or causes
+  // lay beyond it are missing without any frame looking malformed.
+  if (cutFrames_ > 0)
+    log_.Faults.push_back({name_, 0,
+                           fmt::format("{} frames (the first is frame {}) are cut short by the capture's snapshot "
+                                       "length of {} bytes: what they held beyond it is lost, so events may be "
+                                       "missing; capture with a larger snapshot length (tcpdump -s 0)",
+                                       cutFrames_, firstCut_, cutTo_)});
   // A capture of GSM frames only is a GSM log: its codes become those of the
   // GSM catalogue (same protocol group and type under the GSM prefix), so
   // that the GSM definitions apply.

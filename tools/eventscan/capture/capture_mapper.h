@@ -36,6 +36,9 @@ class CaptureMapper {
   void skipKind(const Frame& frame);
 
   void fault(uint32_t frame, const std::string& reason);
+  // Notes a frame the capture holds less of than it had (a short snapshot
+  // length): what it carried beyond is lost, so its message or elements may be.
+  void noteCut(uint32_t frame, int64_t captured, int64_t length);
   void skipped(const std::string& kind) { ++log_.Stats.Skipped[kind]; }
   void unmapped(const std::string& type) { ++log_.Stats.Unmapped[type]; }
 
@@ -44,6 +47,9 @@ class CaptureMapper {
   size_t lines_ = 0;
   double lastTime_ = 0;
   bool onLte_ = false;  // the last frames were LTE
+  size_t cutFrames_ = 0;
+  uint32_t firstCut_ = 0;
+  int64_t cutTo_ = 0;   // the largest length a cut frame was cut to: the snapshot length
 };
 
 }  // namespace eventscan
