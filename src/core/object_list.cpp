@@ -62,9 +62,17 @@ void TObjectList::Delete(int index) {
 void TObjectList::DeleteRange(int first, int count) {
   if (count <= 0) return;
   if (!ValidIndex(first) || count > Count() - first) Error("List index out of bounds ({})", first + count - 1);
-  std::vector<TObject*> taken(items_.begin() + first, items_.begin() + first + count);
+  // The items leave the list before they are notified, as Delete does. They
+  // wait in a buffer the list keeps: a host releasing its final rows as it
+  // feeds calls this over and over, and each call would otherwise allocate.
+  // A Notify that deletes a range itself finds the buffer taken and uses one
+  // of its own.
+  std::vector<TObject*> taken = std::move(deleting_);
+  taken.assign(items_.begin() + first, items_.begin() + first + count);
   items_.erase(items_.begin() + first, items_.begin() + first + count);
   for (TObject* item : taken) Notify(item, TListNotification::Deleted);
+  taken.clear();
+  if (taken.capacity() > deleting_.capacity()) deleting_ = std::move(taken);
 }
 
 void TObjectList::Sort(const std::function<bool(TObject*, TObject*)>& less) {

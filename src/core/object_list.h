@@ -53,4 +53,5 @@ class TObjectList : public TObject {
 
  private:
   std::vector<TObject*> items_;
+  std::vector<TObject*> deleting_;  // DeleteRange's buffer, empty between calls
 };

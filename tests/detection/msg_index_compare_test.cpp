@@ -355,15 +355,35 @@ TEST(MsgIndexCompare, ResultsInSteadyStateAllocateNothing) {
   EXPECT_EQ(kinds(), expected);
   // As a host starts another log: the list emptied, the gates back at their
   // first state (as loading the definitions again leaves them).
-  results.Clear();
-  for (int i = 0; i < defs.gates.Count(); ++i) {
-    TGateEvent* gate = defs.gates.ItemAs<TGateEvent>(i);
-    gate->TrueSpan = gate->SpanStart = 0;
-    gate->TrueCount = 0;
-    gate->WaitingForB = false;
-  }
+  auto restart = [&] {
+    results.Clear();
+    for (int i = 0; i < defs.gates.Count(); ++i) {
+      TGateEvent* gate = defs.gates.ItemAs<TGateEvent>(i);
+      gate->TrueSpan = gate->SpanStart = 0;
+      gate->TrueCount = 0;
+      gate->WaitingForB = false;
+    }
+  };
+  // As eventscan run feeds a log: the rows that are final are released every
+  // 40 records, so results are freed and made while the log is fed.
+  auto feedReleasing = [&] {
+    int released = 0;
+    for (int32_t i = 0; i < static_cast<int32_t>(log.size()); ++i) {
+      results.FeedRecord(0, i, log[i].MessageCode != 0, false, false, 0, &defs.messages, &defs.gates, &defs.tests);
+      if (i % 40 == 39) released += results.ReleaseFirst(results.FinalCount(log[i].Time - 2.0 / 86400));
+    }
+    results.EndLog(0, &defs.gates);
+    return released + results.GetCount();
+  };
+  restart();
+  EXPECT_EQ(feedReleasing(), 140);  // once, for what releasing keeps
+  restart();
+  uint64_t before = counting_allocator::Count;
+  EXPECT_EQ(feedReleasing(), 140);
+  EXPECT_EQ(counting_allocator::Count - before, 0u) << "allocations feeding 400 records, releasing final rows";
+  restart();
 
-  const uint64_t before = counting_allocator::Count;
+  before = counting_allocator::Count;
   feedAll();
   EXPECT_EQ(counting_allocator::Count - before, 0u) << "allocations feeding 400 records that make 140 results";
   EXPECT_EQ(kinds(), expected);
