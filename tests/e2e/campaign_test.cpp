@@ -561,6 +561,14 @@ TEST(Campaign, ACompressedCaptureRunsAsThePlainOneAndACutOneIsDamaged) {
             (std::vector<std::string>{packed.string() + "\tok\t23\tnone", cut.string() + "\tdamaged\t22\t1"}));
   EXPECT_EQ(query(db, "SELECT l.path, f.source, f.line FROM faults f JOIN logs l ON l.id = f.log_id ORDER BY l.path"),
             (std::vector<std::string>{packed.string() + "\tlog\t21", cut.string() + "\tlog\t21"}));
+  // Its text is the line `run` prints for it, with the capture's own name.
+  const std::string tag = "calls.pcap: frame 21: ";
+  const size_t printed = a.Err.find(tag);
+  ASSERT_NE(printed, std::string::npos);
+  const std::string reason = a.Err.substr(printed + tag.size(), a.Err.find('\n', printed) - printed - tag.size());
+  EXPECT_EQ(query(db, "SELECT f.text FROM faults f JOIN logs l ON l.id = f.log_id WHERE l.path = '" + cut.string() +
+                          "'"),
+            std::vector<std::string>{cut.string() + ": frame 21: " + reason});
   EXPECT_EQ(query(db, "SELECT count(*) FROM results r JOIN logs l ON l.id = r.log_id WHERE l.path = '" +
                           packed.string() + "' AND r.event = 'Call Setup Failure'"),
             std::vector<std::string>{"11"});

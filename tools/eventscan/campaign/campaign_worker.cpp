@@ -22,6 +22,7 @@
 #include <nlohmann/json.hpp>
 
 #include "campaign/content_hash.h"
+#include "capture/capture_log.h"
 #include "eventmanager/outside/utility.h"
 #include "host/host_layout.h"
 #include "host/host_library.h"
@@ -243,17 +244,15 @@ int runLog(WorkerSetUp& s, const std::string& log, std::ostream& out) {
                          [](const LogFault& a, const LogFault& b) { return a.Line < b.Line; });
         for (const LogFault& f : faults)
           writeLine(out, {{"type", "fault"}, {"source", "log"}, {"line", f.Line}, {"text", f.Text()}});
-        damage = input->Stream->Damage();
-        if (input->Stream->Changed()) damage = input->Stream->ChangeText();
       } else {
-        // A capture's malformed frames, by frame number, as `run` reports them.
+        // A capture's malformed frames, by frame number, as `run` prints them.
         for (const LogFault& f : input->CaptureFaults) {
-          json line = {{"type", "fault"}, {"source", "log"}, {"text", f.Reason}};
+          json line = {{"type", "fault"}, {"source", "log"}, {"text", CaptureFaultText(f, log)}};
           if (f.Line > 0) line["line"] = f.Line;
           writeLine(out, line);
         }
-        damage = input->CaptureDamage;
       }
+      damage = input->Changed() ? input->Stream->ChangeText() : input->Damage();
       for (const KpiValue& k : table) out << R"({"type":"kpi","kpi":)" << KpiJsonText(k) << "}\n";
       json route = json::array();
       for (const auto& [lat, lon] : track.Route(500)) route.push_back({lat / 1e6, lon / 1e6});

@@ -82,13 +82,13 @@ std::string CaptureSummary(const CaptureLog& capture) {
   return text;
 }
 
+std::string CaptureFaultText(const LogFault& f, const std::string& path) {
+  return TerminalText(f.Line > 0 ? fmt::format("{}: frame {}: {}", path, f.Line, f.Reason)
+                                 : fmt::format("{}: {}", path, f.Reason));
+}
+
 void PrintCaptureFaults(const CaptureLog& capture, const std::string& path) {
-  for (const LogFault& f : capture.Faults) {
-    if (f.Line > 0)
-      std::cerr << TerminalText(fmt::format("{}: frame {}: {}", path, f.Line, f.Reason)) << '\n';
-    else
-      std::cerr << TerminalText(fmt::format("{}: {}", path, f.Reason)) << '\n';
-  }
+  for (const LogFault& f : capture.Faults) std::cerr << CaptureFaultText(f, path) << '\n';
 }
 
 }  // namespace eventscan

@@ -73,5 +73,8 @@ HandsetRecord ToHandsetRecord(const CaptureRecord& record);
 std::string CaptureSummary(const CaptureLog& capture);
 // The faults on stderr, by frame number ("<path>: frame 12: ...").
 void PrintCaptureFaults(const CaptureLog& capture, const std::string& path);
+// One of them as it is printed ("<path>: frame 12: ...", "<path>: ..." for
+// the whole capture), its text escaped for the terminal.
+std::string CaptureFaultText(const LogFault& fault, const std::string& path);
 
 }  // namespace eventscan

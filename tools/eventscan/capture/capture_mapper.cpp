@@ -196,7 +196,7 @@ std::optional<CaptureMapper::Frame> CaptureMapper::readFrame(const Columns& cols
   const bool malformed = !cols[ColMalformed].empty();
   const auto captured = ColumnNumber(cols[ColCapturedLength]), length = ColumnNumber(cols[ColWireLength]);
   const bool cut = captured && length && *captured < *length;
-  if (cut) noteCut(frame, *captured, *length);
+  if (cut) noteCut(frame, *captured);
   if (!type) {
     if (malformed) fault(frame, "malformed frame (tshark could not decode it); frame skipped");
     skipped(cut ? "cut short by the snapshot length" : "not GSMTAP");
@@ -344,7 +344,7 @@ void CaptureMapper::MapLine(std::string_view line) {
   for (CaptureRecord& r : f.Made) log_.Records.push_back(std::move(r));
 }
 
-void CaptureMapper::noteCut(uint32_t frame, int64_t captured, int64_t) {
+void CaptureMapper::noteCut(uint32_t frame, int64_t captured) {
   if (cutFrames_++ == 0) firstCut_ = frame;
   cutTo_ = std::max(cutTo_, captured);
 }

@@ -38,7 +38,7 @@ class CaptureMapper {
   void fault(uint32_t frame, const std::string& reason);
   // Notes a frame the capture holds less of than it had (a short snapshot
   // length): what it carried beyond is lost, so its message or elements may be.
-  void noteCut(uint32_t frame, int64_t captured, int64_t length);
+  void noteCut(uint32_t frame, int64_t captured);
   void skipped(const std::string& kind) { ++log_.Stats.Skipped[kind]; }
   void unmapped(const std::string& type) { ++log_.Stats.Unmapped[type]; }
 

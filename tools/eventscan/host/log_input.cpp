@@ -86,7 +86,7 @@ bool FinishInput(const LogInput& input) {
   if (!input.Stream) {
     // A capture's frames were reported as it was read; its damage comes last,
     // as a compressed log's does.
-    if (input.Damaged()) std::cerr << "fault: " << TerminalText(input.CaptureDamage) << '\n';
+    if (input.Damaged()) std::cerr << "fault: " << TerminalText(input.Damage()) << '\n';
     return true;
   }
   const LogStream& stream = *input.Stream;
