@@ -64,5 +64,11 @@ std::optional<int32_t> ColumnValue(const Columns& cols, size_t c) {
   return static_cast<int32_t>(*v);
 }
 
+std::optional<int32_t> ColumnValueIn(const Columns& cols, size_t c, int32_t lo, int32_t hi) {
+  auto v = ColumnValue(cols, c);
+  if (v && (*v < lo || *v > hi)) return std::nullopt;
+  return v;
+}
+
 }  // namespace capture
 }  // namespace eventscan

@@ -42,6 +42,9 @@ std::string_view FirstValue(std::string_view column);
 // The first value of column `c` as a 32-bit integer; none when it is empty,
 // not a number or out of range.
 std::optional<int32_t> ColumnValue(const Columns& cols, size_t c);
+// The same, none also outside [lo, hi]: for values a field's coding bounds,
+// where anything else is not a reading of the field.
+std::optional<int32_t> ColumnValueIn(const Columns& cols, size_t c, int32_t lo, int32_t hi);
 
 }  // namespace capture
 }  // namespace eventscan

@@ -93,23 +93,25 @@ const char* otherProtocol(int64_t discriminator) {
 CaptureRecord gsmMeasurement(const Columns& cols, CaptureRecord rec) {
   rec.Message = false;
   rec.Code = 0;
+  // RXLEV is coded 0..63, RXQUAL 0..7 (44.018): a value outside is no reading.
   auto level = [&](size_t c, int32_t id) {
-    if (auto v = ColumnValue(cols, c)) rec.Fields.emplace_back(id, *v - 110);
+    if (auto v = ColumnValueIn(cols, c, 0, 63)) rec.Fields.emplace_back(id, *v - 110);
   };
   level(ColRxLevFull, RxLevFullId);
   level(ColRxLevSub, RxLevSubId);
-  if (auto v = ColumnValue(cols, ColRxQualFull)) rec.Fields.emplace_back(RxQualFullId, *v);
-  if (auto v = ColumnValue(cols, ColRxQualSub)) rec.Fields.emplace_back(RxQualSubId, *v);
+  if (auto v = ColumnValueIn(cols, ColRxQualFull, 0, 7)) rec.Fields.emplace_back(RxQualFullId, *v);
+  if (auto v = ColumnValueIn(cols, ColRxQualSub, 0, 7)) rec.Fields.emplace_back(RxQualSubId, *v);
   return rec;
 }
 
 // An RRC Measurement Report as a measurement record. 25.133 9.1.1 and 9.1.2:
 // CPICH_RSCP_LEV_n is -116 + n dBm and up, CPICH_Ec/No_n is -24.5 + n/2 dB
-// and up (kept in 0.1 dB).
+// and up (kept in 0.1 dB). RRC codes them -5..91 and 0..49; a value outside
+// is no reading (and would overflow the arithmetic).
 CaptureRecord umtsMeasurement(const Columns& cols, CaptureRecord rec) {
   rec.Message = false;
-  if (auto v = ColumnValue(cols, ColRscp)) rec.Fields.emplace_back(RscpId, *v - 116);
-  if (auto v = ColumnValue(cols, ColEcNo)) rec.Fields.emplace_back(EcNoId, *v * 5 - 245);
+  if (auto v = ColumnValueIn(cols, ColRscp, -5, 91)) rec.Fields.emplace_back(RscpId, *v - 116);
+  if (auto v = ColumnValueIn(cols, ColEcNo, 0, 49)) rec.Fields.emplace_back(EcNoId, *v * 5 - 245);
   return rec;
 }
 
@@ -144,7 +146,7 @@ void nasElements(size_t protocol, const Columns& cols, CaptureRecord& rec) {
     }
   }
   if (rec.Code == nas::LocationUpdatingRequest)
-    if (auto updating = ColumnValue(cols, ColUpdatingType); updating && *updating >= 0 && *updating <= 31)
+    if (auto updating = ColumnValueIn(cols, ColUpdatingType, 0, 31))
       rec.SubType = *updating;
   if (rec.Code == nas::HandoverCommand) {  // the target's cell description
     auto arfcn = ColumnValue(cols, ColBcchArfcn), ncc = ColumnValue(cols, ColNcc), bcc = ColumnValue(cols, ColBcc);
