@@ -2,6 +2,7 @@
 
 #include "definitions/gate_event.h"
 #include "definitions/level_node.h"
+#include "detection/detail_spares.h"
 #include "detection/item_detail.h"
 #include "detection/level_detail.h"
 #include "detection/result_pool.h"
@@ -17,10 +18,13 @@ TActEventResult::TActEventResult(TEventsResult* owner) {
 }
 
 // A host may have pointed Details at lines of its own; they stay its own.
-TActEventResult::~TActEventResult() = default;
+// The result's own lines keep their storage for the next results.
+TActEventResult::~TActEventResult() { detail_spares::Keep(details_); }
 
 void* TActEventResult::operator new(size_t size) { return result_pool::Allocate(size); }
-void TActEventResult::operator delete(void* block, size_t) { result_pool::Free(block); }
+void TActEventResult::operator delete(void* block, size_t) {
+  if (result_pool::Free(block)) detail_spares::Drop();
+}
 
 TActEventResult* AsActResult(TEventResult* result) { return dynamic_cast<TActEventResult*>(result); }
 

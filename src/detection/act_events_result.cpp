@@ -12,6 +12,7 @@
 #include "core/object_list.h"
 #include "definitions/msg_event.h"
 #include "definitions/msg_event_list.h"
+#include "detection/detail_spares.h"
 #include "detection/result_pool.h"
 #include "eventmanager/errors.h"
 #include "eventmanager/event_property.h"
@@ -43,7 +44,7 @@ TActEventsResult::~TActEventsResult() {
   delete Results;
   delete RecordView;
   delete EventView;
-  result_pool::Release();
+  if (result_pool::Release()) detail_spares::Drop();
 }
 
 void TActEventsResult::SetDataSource(uint32_t value) {

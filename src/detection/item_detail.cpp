@@ -5,6 +5,7 @@
 
 #include <fmt/format.h>
 
+#include "detection/detail_spares.h"
 #include "detection/item_detail_rows.h"
 
 std::string BuildItemDetail(const TestItem& item, std::string_view extra, const TItemDetailContext& context) {
@@ -63,8 +64,8 @@ void AppendDetailLines(std::string_view text, int32_t recordIndex, TResultDetail
   // Room for every line at once, not a growth step per line.
   size_t lines = 0;
   eachLine(text, [&](std::string_view) { ++lines; });
-  details.reserve(details.size() + lines);
-  eachLine(text, [&](std::string_view line) { details.push_back({std::string(line), recordIndex}); });
+  detail_spares::Prepare(details, lines);
+  eachLine(text, [&](std::string_view line) { detail_spares::Append(details, line, recordIndex); });
 }
 
 std::string GroupedNumber(double value, int decimals) {

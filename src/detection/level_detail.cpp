@@ -1,11 +1,13 @@
 #include "detection/level_detail.h"
 
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include <fmt/format.h>
 
+#include "detection/detail_spares.h"
 #include "eventmanager/outside/data_access.h"
 #include "eventmanager/outside/decoder_types.h"
 #include "eventmanager/outside/gsm_decoder.h"
@@ -41,7 +43,16 @@ struct LevelRecord {
   RecordView& View;
   uint8_t DeviceType;
 
-  void Add(std::string text) { Details.push_back({std::move(text), Level.RecordIndex}); }
+  void Add(std::string_view text) { detail_spares::Append(Details, text, Level.RecordIndex); }
+  void Add(std::string&& text) { detail_spares::Append(Details, std::move(text), Level.RecordIndex); }
+  void Add(const char* text) { Add(std::string_view(text)); }
+  // A line formatted into the room of a kept one.
+  template <typename... Args>
+  void Format(fmt::format_string<Args...> format, Args&&... args) {
+    std::string text = detail_spares::Text();
+    fmt::format_to(std::back_inserter(text), format, std::forward<Args>(args)...);
+    detail_spares::Append(Details, std::move(text), Level.RecordIndex);
+  }
   uint32_t Code() const { return View.MessageCode(); }
   const std::string& Bytes() const { return View.MessageBytes(); }
 };
@@ -65,8 +76,8 @@ std::string codeList(const std::vector<int32_t>& codes) {
 void handoverToGsm(LevelRecord& r, int32_t bcchField, int32_t bsicField, HandoverReader reader) {
   std::optional<HandoverTarget> target = reader(r.DeviceType, r.Code(), r.Bytes());
   if (!target) return;
-  r.Add(fmt::format("BCCH: {} --> {}", r.View.FieldValue(bcchField), target->Bcch));
-  r.Add(fmt::format("BSIC: {} --> {}", r.View.FieldValue(bsicField), target->Bsic));
+  r.Format("BCCH: {} --> {}", r.View.FieldValue(bcchField), target->Bcch);
+  r.Format("BSIC: {} --> {}", r.View.FieldValue(bsicField), target->Bsic);
 }
 
 template <typename CauseCode, typename CauseInfo>
@@ -86,20 +97,20 @@ void wcdmaReconfiguration(LevelRecord& r) {
   std::optional<WcdmaReconfigurationInfo> info = GainWCDMAPhysicalChannelReconfigurationInfo(r.Code(), r.Bytes());
   if (!info) return;
   int32_t old = r.View.FieldValue(WcdmaUarfcn);
-  r.Add(fmt::format("Frequency: {} --> {}", old, info->NewUarfcn == NoValue ? old : info->NewUarfcn));
+  r.Format("Frequency: {} --> {}", old, info->NewUarfcn == NoValue ? old : info->NewUarfcn);
   r.Add("PSC List:" + codeList(info->Psc));
 }
 
 void tdscdmaReconfiguration(LevelRecord& r) {
   std::optional<TdscdmaReconfigurationInfo> info = GainTDSCDMAPhysicalChannelReconfigurationInfo(r.Code(), r.Bytes());
   if (!info) return;
-  r.Add(fmt::format("Frequency: {} --> {}", r.View.FieldValue(TdUarfcn), info->NewUarfcn));
-  r.Add(fmt::format("CPI: {} --> {}", r.View.FieldValue(TdCellParameterId), info->NewCellParameterId));
+  r.Format("Frequency: {} --> {}", r.View.FieldValue(TdUarfcn), info->NewUarfcn);
+  r.Format("CPI: {} --> {}", r.View.FieldValue(TdCellParameterId), info->NewCellParameterId);
   r.Add(info->BatonHandover != 0 ? "Baton handover" : "Not Baton handover");
 }
 
 void toGsm(LevelRecord& r, const char* from, std::optional<HandoverTarget> target) {
-  if (target) r.Add(fmt::format("{} To GSM(BCCH: {}, BSIC: {})", from, target->Bcch, target->Bsic));
+  if (target) r.Format("{} To GSM(BCCH: {}, BSIC: {})", from, target->Bcch, target->Bsic);
 }
 
 // The time from the sequence's first level to this level. The top level's
@@ -109,7 +120,7 @@ void delay(LevelRecord& r, const TGetRecordEvent& onGetRecord) {
   TLevelNode* top = r.Level.RootLevel();
   if (!load(onGetRecord, r.View, top->RecordIndex)) return;
   double t0 = r.View.Time();
-  r.Add(fmt::format("Delay: {:.3f} (s)", (t1 - t0) * SecondsPerDay));
+  r.Format("Delay: {:.3f} (s)", (t1 - t0) * SecondsPerDay);
 }
 
 void gsmLevel(LevelRecord& r, int32_t flag) {

@@ -1,9 +1,11 @@
 #include "detection/result_pool.h"
 
-#include <atomic>
 #include <cstdlib>
+#include <mutex>
 #include <new>
 #include <vector>
+
+#include "support/spin_lock.h"
 
 // Under AddressSanitizer every block comes from the heap and goes back to
 // it, so that a result read after it was freed is still caught.
@@ -27,7 +29,7 @@ struct FreeBlock {
 };
 
 struct Pool {
-  std::atomic_flag Lock = ATOMIC_FLAG_INIT;
+  SpinLock Lock;
   size_t BlockSize = 0;
   FreeBlock* FreeList = nullptr;
   size_t InUse = 0;
@@ -45,15 +47,6 @@ Pool& pool() {
   static Pool* p = new Pool;
   return *p;
 }
-
-struct Guard {
-  Pool& P;
-  explicit Guard(Pool& p) : P(p) {
-    while (P.Lock.test_and_set(std::memory_order_acquire)) {
-    }
-  }
-  ~Guard() { P.Lock.clear(std::memory_order_release); }
-};
 
 void grow(Pool& p) {
   const size_t blocks = p.NextChunkBlocks;
@@ -88,7 +81,7 @@ void freeChunks(const std::vector<void*>& chunks) {
 
 void* Allocate(size_t size) {
   Pool& p = pool();
-  Guard guard(p);
+  std::lock_guard<SpinLock> guard(p.Lock);
   if (p.BlockSize == 0) p.BlockSize = (size + Alignment - 1) / Alignment * Alignment;
   if (size > p.BlockSize) throw std::bad_alloc();  // one block size only
 #ifdef RESULT_POOL_PASSES_THROUGH
@@ -102,58 +95,64 @@ void* Allocate(size_t size) {
   return b;
 }
 
-void Free(void* block) {
-  if (!block) return;
+bool Free(void* block) {
+  if (!block) return false;
   Pool& p = pool();
   std::vector<void*> chunks;
+  bool idle = false;
   {
-    Guard guard(p);
+    std::lock_guard<SpinLock> guard(p.Lock);
 #ifdef RESULT_POOL_PASSES_THROUGH
     --p.InUse;
     ::operator delete(block);
-    return;
+    return p.InUse == 0 && p.Holders == 0;
 #endif
     auto* b = static_cast<FreeBlock*>(block);
     b->Next = p.FreeList;
     p.FreeList = b;
     --p.InUse;
+    idle = p.InUse == 0 && p.Holders == 0;
     chunks = unused(p);
   }
   freeChunks(chunks);
+  return idle;
 }
 
 void Hold() {
   Pool& p = pool();
-  Guard guard(p);
+  std::lock_guard<SpinLock> guard(p.Lock);
   ++p.Holders;
 }
 
-void Release() {
+bool Release() {
   Pool& p = pool();
   std::vector<void*> chunks;
+  bool idle = false;
   {
-    Guard guard(p);
+    std::lock_guard<SpinLock> guard(p.Lock);
     if (p.Holders > 0) --p.Holders;
+    idle = p.InUse == 0 && p.Holders == 0;
     chunks = unused(p);
   }
   freeChunks(chunks);
+  return idle;
 }
 
 size_t BlocksInUse() {
   Pool& p = pool();
-  Guard guard(p);
+  std::lock_guard<SpinLock> guard(p.Lock);
   return p.InUse;
 }
 
 size_t BlockSize() {
   Pool& p = pool();
-  Guard guard(p);
+  std::lock_guard<SpinLock> guard(p.Lock);
   return p.BlockSize;
 }
 
 size_t ChunkBytes() {
   Pool& p = pool();
-  Guard guard(p);
+  std::lock_guard<SpinLock> guard(p.Lock);
   return p.Bytes;
 }
 

@@ -15,12 +15,14 @@ namespace result_pool {
 // A block of `size` bytes (at most 256, aligned as any result): every caller
 // passes the same size, the one of the first call.
 void* Allocate(size_t size);
-void Free(void* block);
+// True when the pool is left unused (no block in use, no container holding
+// it) and so gave its chunks back: what goes with the results may go too.
+bool Free(void* block);
 
 // A container holds the pool while it lives, so that its blocks stay when it
 // is cleared.
 void Hold();
-void Release();
+bool Release();  // true as for Free
 
 // What the pool holds now: blocks in use and bytes in chunks (for tests and
 // benchmarks).

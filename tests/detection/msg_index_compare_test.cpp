@@ -302,8 +302,9 @@ namespace {
 
 // Results in steady state cost no allocation either: a container cleared and
 // fed the same log again makes every result anew (gates that fire, message
-// sequences that report) from what it kept, and reads the records again for
-// their order and times without allocating.
+// sequences that report with a detail line longer than a string holds in
+// itself) from what it kept, and reads the records again for their order,
+// times and details without allocating.
 TEST(MsgIndexCompare, ResultsInSteadyStateAllocateNothing) {
 #ifndef COUNTS_ALLOCATIONS
   GTEST_SKIP() << "allocations are not counted under AddressSanitizer";
@@ -322,8 +323,11 @@ TEST(MsgIndexCompare, ResultsInSteadyStateAllocateNothing) {
   unanswered->SetMessageCodeA(gsm::CmServiceRequest);
   unanswered->SetMessageCodeB(gsm::Alerting);
   unanswered->SetMsgDuringTime(1000);
+  // From the request to the connect ten records (5 s) later, reporting its
+  // delay.
   TMsgEvent* connect = defs.AddEvent("Connected call");
-  defs.AddLevel(connect, nullptr, gsm::Connect, "Connected");
+  TLevelNode* request = defs.AddLevel(connect, nullptr, gsm::CmServiceRequest);
+  defs.AddLevel(connect, request, gsm::Connect, "Connected", 6);
   defs.Link();
 
   std::vector<HandsetRecord> log;
@@ -349,10 +353,27 @@ TEST(MsgIndexCompare, ResultsInSteadyStateAllocateNothing) {
       for (int k = 0; k < 3; ++k) count[k] += results.GetResult(i)->IsKind(k);
     return count;
   };
+  // Each connected call with its delay, on the record of its connect.
+  auto delaysRead = [&] {
+    int lines = 0;
+    for (int32_t i = 0; i < results.GetCount(); ++i) {
+      TEventResult* r = results.GetResult(i);
+      if (!r->IsKind(0)) continue;
+      EXPECT_EQ(r->RecordIndex % 20, 10);
+      if (!r->Details) continue;
+      for (const TResultDetail& line : *r->Details) {
+        EXPECT_EQ(line.Text, "Delay: 5.000 (s)");
+        EXPECT_EQ(line.RecordIndex, r->RecordIndex);
+        ++lines;
+      }
+    }
+    return lines;
+  };
   feedAll();  // grows the list, the result blocks and the scratch lists once
   // Counted by hand: 20 connects; 100 records below -100; 20 unanswered requests.
   const std::vector<int> expected = {20, 0, 120};
   EXPECT_EQ(kinds(), expected);
+  EXPECT_EQ(delaysRead(), 20);
   // As a host starts another log: the list emptied, the gates back at their
   // first state (as loading the definitions again leaves them).
   auto restart = [&] {
@@ -366,11 +387,20 @@ TEST(MsgIndexCompare, ResultsInSteadyStateAllocateNothing) {
   };
   // As eventscan run feeds a log: the rows that are final are released every
   // 40 records, so results are freed and made while the log is fed.
+  int delaysReleased = 0;
   auto feedReleasing = [&] {
     int released = 0;
+    delaysReleased = 0;
     for (int32_t i = 0; i < static_cast<int32_t>(log.size()); ++i) {
       results.FeedRecord(0, i, log[i].MessageCode != 0, false, false, 0, &defs.messages, &defs.gates, &defs.tests);
-      if (i % 40 == 39) released += results.ReleaseFirst(results.FinalCount(log[i].Time - 2.0 / 86400));
+      if (i % 40 == 39) {
+        const int32_t final = results.FinalCount(log[i].Time - 2.0 / 86400);
+        // As a host writes them before it frees them.
+        for (int32_t k = 0; k < final; ++k)
+          if (TEventResult* r = results.GetResult(k); r->IsKind(0) && r->Details && r->Details->size() == 1)
+            delaysReleased += (*r->Details)[0].Text == "Delay: 5.000 (s)";
+        released += results.ReleaseFirst(final);
+      }
     }
     results.EndLog(0, &defs.gates);
     return released + results.GetCount();
@@ -381,12 +411,14 @@ TEST(MsgIndexCompare, ResultsInSteadyStateAllocateNothing) {
   uint64_t before = counting_allocator::Count;
   EXPECT_EQ(feedReleasing(), 140);
   EXPECT_EQ(counting_allocator::Count - before, 0u) << "allocations feeding 400 records, releasing final rows";
+  EXPECT_EQ(delaysReleased + delaysRead(), 20);
   restart();
 
   before = counting_allocator::Count;
   feedAll();
   EXPECT_EQ(counting_allocator::Count - before, 0u) << "allocations feeding 400 records that make 140 results";
   EXPECT_EQ(kinds(), expected);
+  EXPECT_EQ(delaysRead(), 20);
   // In time order, each at the time of its record.
   for (int32_t i = 0; i < results.GetCount(); ++i) {
     TEventResult* r = results.GetResult(i);
