@@ -1,5 +1,6 @@
 #include "detection/detail_spares.h"
 
+#include <algorithm>
 #include <mutex>
 #include <utility>
 #include <vector>
@@ -14,8 +15,8 @@ namespace {
 constexpr size_t MaxLists = 4096;
 constexpr size_t MaxTexts = 16384;
 constexpr size_t MaxTextRoom = 256;
-// A kept text is looked for among the last few; one too short grows.
-constexpr size_t TextSearch = 8;
+// Kept storage with enough room is looked for among the last few.
+constexpr size_t Search = 16;
 
 struct Spares {
   SpinLock Lock;
@@ -30,22 +31,30 @@ Spares& spares() {
   return *s;
 }
 
-// With the lock held.
-std::string takeText(Spares& s, size_t room) {
-  if (s.Texts.empty()) return {};
-  size_t pick = s.Texts.size() - 1;
-  const size_t last = s.Texts.size() > TextSearch ? s.Texts.size() - TextSearch : 0;
-  for (size_t i = s.Texts.size(); i-- > last;)
-    if (s.Texts[i].capacity() >= room) {
+// With the lock held: one of the last few kept, the first with `room`, else
+// the last kept; false when none is kept.
+template <class Storage>
+bool takeWithRoom(std::vector<Storage>& kept, size_t room, Storage& out) {
+  if (kept.empty()) return false;
+  size_t pick = kept.size() - 1;
+  const size_t last = kept.size() > Search ? kept.size() - Search : 0;
+  for (size_t i = kept.size(); i-- > last;)
+    if (kept[i].capacity() >= room) {
       pick = i;
       break;
     }
-  std::string text = std::move(s.Texts[pick]);
-  if (pick != s.Texts.size() - 1) s.Texts[pick] = std::move(s.Texts.back());
-  s.Texts.pop_back();
-  text.clear();
-  return text;
+  out = std::move(kept[pick]);
+  if (pick != kept.size() - 1) kept[pick] = std::move(kept.back());
+  kept.pop_back();
+  out.clear();
+  return true;
 }
+
+// Kept storage too small for what it is to take grows with some room to
+// spare, so that it fits the next such line or list too; storage fresh from
+// the heap (a host that keeps every result) takes only what it needs.
+size_t grownTextRoom(size_t size) { return (size + 32) / 32 * 32 - 1; }
+constexpr size_t GrownListRoom = 4;
 
 }  // namespace
 
@@ -68,29 +77,37 @@ void Keep(TDetailLines& lines) {
 }
 
 void Prepare(TDetailLines& lines, size_t count) {
+  const size_t need = lines.size() + count;
   if (lines.capacity() == 0) {
-    Spares& s = spares();
-    std::lock_guard<SpinLock> guard(s.Lock);
-    if (!s.Lists.empty()) {
-      lines.swap(s.Lists.back());
-      s.Lists.pop_back();
+    bool taken = false;
+    {
+      Spares& s = spares();
+      std::lock_guard<SpinLock> guard(s.Lock);
+      taken = takeWithRoom(s.Lists, need, lines);
     }
+    if (taken && lines.capacity() < need) lines.reserve(std::max(need, GrownListRoom));
   }
-  lines.reserve(lines.size() + count);
+  lines.reserve(need);
 }
 
 std::string Text() {
+  std::string text;
   Spares& s = spares();
   std::lock_guard<SpinLock> guard(s.Lock);
-  return takeText(s, 0);
+  takeWithRoom(s.Texts, 0, text);
+  return text;
 }
 
 void Append(TDetailLines& lines, std::string_view text, int32_t recordIndex) {
   std::string kept;
   if (text.size() > 15) {
-    Spares& s = spares();
-    std::lock_guard<SpinLock> guard(s.Lock);
-    kept = takeText(s, text.size());
+    bool taken = false;
+    {
+      Spares& s = spares();
+      std::lock_guard<SpinLock> guard(s.Lock);
+      taken = takeWithRoom(s.Texts, text.size(), kept);
+    }
+    if (taken && kept.capacity() < text.size()) kept.reserve(grownTextRoom(text.size()));
   }
   kept.assign(text);
   Append(lines, std::move(kept), recordIndex);

@@ -1,5 +1,7 @@
 #include "host/host_session.h"
 
+#include <bit>
+
 #include "eventmanager/outside/data_access.h"
 
 namespace eventscan {
@@ -68,7 +70,8 @@ void HostSession::Reload(uint8_t network) {
 }
 
 void HostSession::Feed(ParsedLog& log, const std::function<void(size_t, size_t)>& progress,
-                       const std::vector<int32_t>& restarts) {
+                       const std::vector<int32_t>& restarts, size_t progressStep) {
+  const size_t stepMask = std::has_single_bit(progressStep) ? progressStep - 1 : 0x3FFF;
   log_ = &log;
   stream_ = nullptr;
   filter_.KeepRecordsBefore(INT32_MAX);
@@ -94,7 +97,7 @@ void HostSession::Feed(ParsedLog& log, const std::function<void(size_t, size_t)>
     for (; nextEvent < log.Events.size() && log.EventOrigins[nextEvent].DeclaredBy == index; ++nextEvent)
       results_->FeedEvent(static_cast<int32_t>(nextEvent), log.EventOrigins[nextEvent].ItemIndex, msgEvents_,
                           gateEvents_, testEvents_, feed.DeviceType);
-    if (progress && (i & 0x3FFF) == 0x3FFF) progress(i + 1, total);
+    if (progress && (i & stepMask) == stepMask) progress(i + 1, total);
   }
   // Records are fed with Notify, so the last one still waits for its gates.
   if (total > 0) results_->EndLog(static_cast<uint32_t>(total - 1), gateEvents_);

@@ -38,11 +38,12 @@ class HostSession {
   HostSession& operator=(const HostSession&) = delete;
 
   // Installs the log's event table and feeds every record, then the event-
-  // table entries each record line declared. `progress` gets (done, total).
+  // table entries each record line declared. `progress` gets (done, total)
+  // every `progressStep` records (a power of two) and at the end.
   // At each record of `restarts` (ascending) the definitions start again
   // from their first state: the handset was on a system no record can carry.
   void Feed(ParsedLog& log, const std::function<void(size_t, size_t)>& progress = {},
-            const std::vector<int32_t>& restarts = {});
+            const std::vector<int32_t>& restarts = {}, size_t progressStep = 0x4000);
   // Reads and feeds the log in one pass, in the same order as above: each
   // record, then the entries its line declared. An entry naming a record the
   // log never reaches is not fed; it stays a fault of the stream. Stops where
