@@ -18,6 +18,8 @@
 #include "definitions/gate_event_list.h"
 #include "definitions/test_events.h"
 #include "detection/act_events_result.h"
+#include "detection/detail_spares.h"
+#include "detection/result_pool.h"
 #include "eventmanager/outside/cdma_decoder.h"
 #include "eventmanager/outside/gsm_decoder.h"
 #include "eventmanager/outside/message_bytes.h"
@@ -427,6 +429,41 @@ TEST(MsgIndexCompare, ResultsInSteadyStateAllocateNothing) {
       EXPECT_LE(results.GetResult(i - 1)->RecordIndex, r->RecordIndex);
     }
   }
+}
+
+// What results leave behind for the next ones goes with the last container:
+// a host that freed every container keeps no memory for results or their
+// detail lines.
+TEST(MsgIndexCompare, KeptDetailStorageGoesWithTheLastContainer) {
+  TDefinitionSet defs;
+  defs.SetNetwork(0);
+  TMsgEvent* call = defs.AddEvent("Connected call");
+  defs.AddLevel(call, defs.AddLevel(call, nullptr, gsm::CmServiceRequest), gsm::Connect, "Connected", 6);
+  defs.Link();
+  std::vector<HandsetRecord> log;
+  for (int i = 0; i < 60; ++i) {
+    HandsetRecord& r = log.emplace_back();
+    r.Time = r.OrderTime = FakeHost::At(9, 0, i * 0.5);
+    r.NetType = 0;
+    r.MessageCode = i % 6 == 0 ? gsm::CmServiceRequest : i % 6 == 3 ? gsm::Connect : 0;
+  }
+  {
+    TActEventsResult results;
+    results.SetNetType(0);
+    results.OnGetRecord = {&loadQuietly, &log};
+    for (int32_t i = 0; i < static_cast<int32_t>(log.size()); ++i)
+      results.FeedRecord(0, i, log[i].MessageCode != 0, false, false, 0, &defs.messages, &defs.gates, &defs.tests);
+    results.EndLog(0, &defs.gates);
+    ASSERT_EQ(results.GetCount(), 10);  // one a request, 1.5 s before its connect
+    EXPECT_EQ((*results.GetResult(0)->Details)[0].Text, "Delay: 1.500 (s)");
+    results.Clear();
+    // Cleared, the container still holds what its results had, for its next log.
+    EXPECT_EQ(detail_spares::KeptLists(), 10u);
+    EXPECT_EQ(detail_spares::KeptTexts(), 10u);
+  }
+  EXPECT_EQ(detail_spares::KeptLists(), 0u);
+  EXPECT_EQ(detail_spares::KeptTexts(), 0u);
+  EXPECT_EQ(result_pool::BlocksInUse(), 0u);
 }
 
 }  // namespace
