@@ -44,6 +44,7 @@
 #include <simdjson.h>
 
 #include "eventmanager/outside/message_codes.h"
+#include "host/final_rows.h"
 #include "host/host_library.h"
 #include "host/host_session.h"
 #include "host/large_pages.h"
@@ -343,9 +344,10 @@ int feedWorker(const std::string& home, const std::string& logPath, size_t recor
         // Records to come are no earlier than the last one fed, less the
         // slack eventscan run allows.
         TEventsResult& results = session.Results();
-        released += results.ReleaseFirst(results.FinalCount(log.Records[fed - 1].OrderTime - 2.0 / 86400.0));
+        released += results.ReleaseFirst(
+            results.FinalCount(log.Records[fed - 1].OrderTime - eventscan::ClockSlackDays));
       };
-    session.Feed(log, releaseFinal, {}, release ? 256 : 0x4000);
+    session.Feed(log, releaseFinal, {}, release ? eventscan::RowStep : 0x4000);
     const double cpuUsed = cpuSeconds() - cpu, wallUsed = wallSeconds() - wall;
     const uint64_t allocated = counting_allocator::Count.load() - allocations;
     if (rep > 0)  // the first feed warms caches and the allocator

@@ -12,6 +12,7 @@
 #include <fmt/format.h>
 
 #include "cli/command_setup.h"
+#include "host/final_rows.h"
 #include "host/host_library.h"
 #include "host/host_session.h"
 #include "log/networks.h"
@@ -41,13 +42,6 @@ void warnWithoutDefinitions(HostLibrary& library, uint8_t network, const LogHead
                            "give results\n",
                            EffectiveHomeDirectory(), NetworkName(network));
 }
-
-// Handsets stamp some records a little out of order (by up to a second, a
-// diagnostic frame written after the measurement that followed it): rows
-// are held until the log has gone this far past them.
-constexpr double ClockSlackDays = 2.0 / 86400.0;
-// Rows are looked for every this many records (a power of two).
-constexpr int32_t RowStep = 256;
 
 // The earliest time a record's results can sort by: its own two and those
 // of its test items.
