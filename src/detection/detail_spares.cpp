@@ -15,6 +15,8 @@ namespace {
 constexpr size_t MaxLists = 4096;
 constexpr size_t MaxTexts = 16384;
 constexpr size_t MaxTextRoom = 256;
+// What a std::string holds without the heap: shorter texts have nothing to keep.
+constexpr size_t InPlaceRoom = std::string().capacity();
 // Kept storage with enough room is looked for among the last few.
 constexpr size_t Search = 16;
 
@@ -64,7 +66,7 @@ void Keep(TDetailLines& lines) {
   {
     std::lock_guard<SpinLock> guard(s.Lock);
     for (TDetailLine& line : lines)
-      if (s.Texts.size() < MaxTexts && line.Text.capacity() > 15 && line.Text.capacity() <= MaxTextRoom)
+      if (s.Texts.size() < MaxTexts && line.Text.capacity() > InPlaceRoom && line.Text.capacity() <= MaxTextRoom)
         s.Texts.push_back(std::move(line.Text));
     lines.clear();
     if (s.Lists.size() < MaxLists) {
@@ -100,7 +102,7 @@ std::string Text() {
 
 void Append(TDetailLines& lines, std::string_view text, int32_t recordIndex) {
   std::string kept;
-  if (text.size() > 15) {
+  if (text.size() > InPlaceRoom) {
     bool taken = false;
     {
       Spares& s = spares();
