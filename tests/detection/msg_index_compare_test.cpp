@@ -302,6 +302,36 @@ TEST(MsgIndexCompare, RecordsThatMatchNothingAllocateNothing) {
 
 namespace {
 
+// A call sequence on GSM: from a service request to its connect, reporting
+// the delay between them.
+void addConnectedCall(TDefinitionSet& defs) {
+  TMsgEvent* call = defs.AddEvent("Connected call");
+  defs.AddLevel(call, defs.AddLevel(call, nullptr, gsm::CmServiceRequest), gsm::Connect, "Connected", 6);
+}
+
+// `count` GSM records half a second apart: a service request every `period`
+// records and its connect half a period later; the level below -100 on
+// every fourth record.
+std::vector<HandsetRecord> callLog(int count, int period) {
+  std::vector<HandsetRecord> log;
+  for (int i = 0; i < count; ++i) {
+    HandsetRecord& r = log.emplace_back();
+    r.Time = r.OrderTime = FakeHost::At(9, 0, i * 0.5);
+    r.NetType = 0;
+    r.Reference = static_cast<uint32_t>(i);
+    r.SetField(3, i % 4 == 0 ? -110 : -80);
+    r.MessageCode = i % period == 0 ? gsm::CmServiceRequest : i % period == period / 2 ? gsm::Connect : 0;
+  }
+  return log;
+}
+
+// Every record of `log`, with Notify off, then the end of the log.
+void feedWhole(TActEventsResult& results, const std::vector<HandsetRecord>& log, TDefinitionSet& defs) {
+  for (int32_t i = 0; i < static_cast<int32_t>(log.size()); ++i)
+    results.FeedRecord(0, i, log[i].MessageCode != 0, false, false, 0, &defs.messages, &defs.gates, &defs.tests);
+  results.EndLog(0, &defs.gates);
+}
+
 // Results in steady state cost no allocation either: a container cleared and
 // fed the same log again makes every result anew (gates that fire, message
 // sequences that report with a detail line longer than a string holds in
@@ -327,28 +357,14 @@ TEST(MsgIndexCompare, ResultsInSteadyStateAllocateNothing) {
   unanswered->SetMsgDuringTime(1000);
   // From the request to the connect ten records (5 s) later, reporting its
   // delay.
-  TMsgEvent* connect = defs.AddEvent("Connected call");
-  TLevelNode* request = defs.AddLevel(connect, nullptr, gsm::CmServiceRequest);
-  defs.AddLevel(connect, request, gsm::Connect, "Connected", 6);
+  addConnectedCall(defs);
   defs.Link();
 
-  std::vector<HandsetRecord> log;
-  for (int i = 0; i < 400; ++i) {
-    HandsetRecord& r = log.emplace_back();
-    r.Time = r.OrderTime = FakeHost::At(9, 0, i * 0.5);
-    r.NetType = 0;
-    r.Reference = static_cast<uint32_t>(i);
-    r.SetField(3, i % 4 == 0 ? -110 : -80);
-    r.MessageCode = i % 20 == 0 ? gsm::CmServiceRequest : i % 20 == 10 ? gsm::Connect : 0;
-  }
+  std::vector<HandsetRecord> log = callLog(400, 20);
   TActEventsResult results;
   results.SetNetType(0);
   results.OnGetRecord = {&loadQuietly, &log};
-  auto feedAll = [&] {
-    for (int32_t i = 0; i < static_cast<int32_t>(log.size()); ++i)
-      results.FeedRecord(0, i, log[i].MessageCode != 0, false, false, 0, &defs.messages, &defs.gates, &defs.tests);
-    results.EndLog(0, &defs.gates);
-  };
+  auto feedAll = [&] { feedWhole(results, log, defs); };
   auto kinds = [&] {
     std::vector<int> count(3);
     for (int32_t i = 0; i < results.GetCount(); ++i)
@@ -437,23 +453,14 @@ TEST(MsgIndexCompare, ResultsInSteadyStateAllocateNothing) {
 TEST(MsgIndexCompare, KeptDetailStorageGoesWithTheLastContainer) {
   TDefinitionSet defs;
   defs.SetNetwork(0);
-  TMsgEvent* call = defs.AddEvent("Connected call");
-  defs.AddLevel(call, defs.AddLevel(call, nullptr, gsm::CmServiceRequest), gsm::Connect, "Connected", 6);
+  addConnectedCall(defs);
   defs.Link();
-  std::vector<HandsetRecord> log;
-  for (int i = 0; i < 60; ++i) {
-    HandsetRecord& r = log.emplace_back();
-    r.Time = r.OrderTime = FakeHost::At(9, 0, i * 0.5);
-    r.NetType = 0;
-    r.MessageCode = i % 6 == 0 ? gsm::CmServiceRequest : i % 6 == 3 ? gsm::Connect : 0;
-  }
+  std::vector<HandsetRecord> log = callLog(60, 6);
   {
     TActEventsResult results;
     results.SetNetType(0);
     results.OnGetRecord = {&loadQuietly, &log};
-    for (int32_t i = 0; i < static_cast<int32_t>(log.size()); ++i)
-      results.FeedRecord(0, i, log[i].MessageCode != 0, false, false, 0, &defs.messages, &defs.gates, &defs.tests);
-    results.EndLog(0, &defs.gates);
+    feedWhole(results, log, defs);
     ASSERT_EQ(results.GetCount(), 10);  // one a request, 1.5 s before its connect
     EXPECT_EQ((*results.GetResult(0)->Details)[0].Text, "Delay: 1.500 (s)");
     results.Clear();
