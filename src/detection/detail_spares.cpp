@@ -16,7 +16,7 @@ constexpr size_t MaxLists = 4096;
 constexpr size_t MaxTexts = 16384;
 constexpr size_t MaxTextRoom = 256;
 // What a std::string holds without the heap: shorter texts have nothing to keep.
-constexpr size_t InPlaceRoom = std::string().capacity();
+const size_t InPlaceRoom = std::string().capacity();
 // Kept storage with enough room is looked for among the last few.
 constexpr size_t Search = 16;
 
