@@ -20,7 +20,15 @@ struct Joined {
   const std::vector<std::string>& Lines;
 };
 
-bool needsCsvQuotes(std::string_view text) { return text.find_first_of(",\"\r\n") != std::string_view::npos; }
+// One pass over the field's bytes without an exit per byte, so that the
+// compiler can take them several at a time: find_first_of with a set of four
+// searches the set once for every byte of the field, which cost the writer of
+// every row a library call per character of its detail text.
+bool needsCsvQuotes(std::string_view text) {
+  bool special = false;
+  for (const char c : text) special |= (c == ',') | (c == '"') | (c == '\r') | (c == '\n');
+  return special;
+}
 
 void appendCsvText(RowBuffer& b, std::string_view text) {
   for (char c : text) {
