@@ -5,19 +5,17 @@
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
 
+#include "output/row_text.h"
+
 namespace eventscan {
 namespace {
 
 std::string number(double v) { return fmt::format("{:.2f}", v); }
 
 std::string csvField(const std::string& s) {
-  if (s.find_first_of(",\"\n\r") == std::string::npos) return s;
-  std::string out = "\"";
-  for (char c : s) {
-    if (c == '"') out += '"';
-    out += c;
-  }
-  return out + '"';
+  RowBuffer b;
+  AppendCsvField(b, s);
+  return fmt::to_string(b);
 }
 
 nlohmann::json optionalNumber(const std::optional<double>& v) { return v ? nlohmann::json(*v) : nlohmann::json(); }

@@ -117,6 +117,8 @@ constexpr std::string_view TableLayout = "{:>7}  {:<23}  {:<{}}  {:<{}}  {:<8}  
 
 }  // namespace
 
+void AppendCsvField(RowBuffer& b, std::string_view text) { appendCsvField(b, text); }
+
 void FlushRows(std::ostream& out, RowBuffer& b) {
   out.write(b.data(), static_cast<std::streamsize>(b.size()));
   b.clear();

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <ostream>
+#include <string_view>
 
 #include <fmt/format.h>
 
@@ -20,6 +21,9 @@ inline constexpr size_t RowFlushAt = 64 * 1024;
 // Writes the buffer to the stream and empties it.
 void FlushRows(std::ostream& out, RowBuffer& b);
 
+// One CSV field: as it is, or quoted with its quotes doubled when it holds a
+// comma, a quote or a line break (RFC 4180).
+void AppendCsvField(RowBuffer& b, std::string_view text);
 // "record,time,event,kind,network,details": the details joined by " | ".
 void AppendCsvRow(RowBuffer& b, const ResultRow& r);
 // One row as a JSON object: on one line (`depth` < 0), or laid out as
