@@ -7,7 +7,7 @@ include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
 set(EVENTMANAGER_OUTSIDE_TARGETS
-  em_dataaccess em_utility em_gsm_decoder em_cdma_decoder em_wcdma_decoder em_tdscdma_decoder
+  em_dataaccess em_utility em_gsm_decoder em_cdma_decoder em_wcdma_decoder em_tdscdma_decoder em_lte_decoder
   em_umts_diagnosis em_tdscdma_diagnosis em_cdma_diagnosis em_expression_filter)
 
 # Headers come from the source tree while building and from include/ once

@@ -112,6 +112,37 @@ def item_detail():
                 (out / f"{log.stem}-{item['id']}-{len(seen)}").write_bytes(seed)
 
 
+def lte_decoder():
+    """LTE messages with the elements their readers look for (docs/message-bytes.md)."""
+    out = fresh("lte_decoder")
+
+    def element(tag, *values, fmt="<i"):
+        value = b"".join(struct.pack(fmt, v) for v in values)
+        return bytes([tag, len(value)]) + value
+
+    def sub(index):
+        return element(0x01, index, fmt="<B")
+
+    seeds = {
+        "connection-request-mo-data": (0x712F2101, sub(4)),
+        "reestablishment-request-handover-failure": (0x712F2104, sub(1)),
+        "reestablishment-reject-cause": (0x712F2106, element(0x02, 2, 10)),
+        "release-redirect-utra": (0x712F2202, sub(3) + element(0x02, 1, 9) + element(0x10, 1) + element(0x0F, 10688)),
+        "reconfiguration-handover": (0x712F2203, sub(1) + element(0x0E, 301) + element(0x0F, 1300)),
+        "reconfiguration-endc": (0x712F2203, sub(2) + element(0x12, 627264, 500)),
+        "reconfiguration-complete-handover": (0x712F2204, sub(1) + element(0x0E, 17)),
+        "mobility-from-eutra-geran": (0x712F220C, sub(1) + element(0x10, 3) + element(0x0F, 70)),
+        "scg-failure": (0x712F2211, element(0x12, 627264, 500) + element(0x13, 3)),
+        "attach-reject-13": (0x722F0744, element(0x02, 13)),
+        "tau-reject-15": (0x722F074B, element(0x02, 15, 7)),
+        "extended-service-request-mo-csfb": (0x722F074C, sub(0)),
+        "deactivate-bearer-regular": (0x722F02CD, element(0x11, 5) + element(0x02, 36)),
+        "pdn-connectivity-reject-33": (0x722F02D1, element(0x02, 33)),
+    }
+    for name, (code, block) in seeds.items():
+        (out / name).write_bytes(struct.pack("<I", code) + block)
+
+
 if __name__ == "__main__":
-    for make in (definitions, properties, log_reader, bmp, expression, item_detail):
+    for make in (definitions, properties, log_reader, bmp, expression, item_detail, lte_decoder):
         make()

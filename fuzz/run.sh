@@ -11,7 +11,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 SECONDS_EACH=${1:-45}
-TARGETS=(definitions properties log_reader capture bmp expression item_detail feed_record)
+TARGETS=(definitions properties log_reader capture bmp expression item_detail feed_record lte_decoder)
 
 dictionary() {
   case $1 in

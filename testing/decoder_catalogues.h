@@ -1,5 +1,5 @@
-// The message catalogues of the four layer-3 decoders, as the tests walk
-// them: one row a network, in network order (GSM, CDMA, WCDMA, TD-SCDMA).
+// The message catalogues of the layer-3 decoders, as the tests walk them:
+// one row a network, in network order (GSM, CDMA, WCDMA, TD-SCDMA, LTE).
 #pragma once
 
 #include <cstdint>
@@ -7,6 +7,7 @@
 
 #include "eventmanager/outside/cdma_decoder.h"
 #include "eventmanager/outside/gsm_decoder.h"
+#include "eventmanager/outside/lte_decoder.h"
 #include "eventmanager/outside/tdscdma_decoder.h"
 #include "eventmanager/outside/wcdma_decoder.h"
 
@@ -24,4 +25,5 @@ inline const TDecoderCatalogue kDecoderCatalogues[] = {
     {"WCDMA", NetWCDMAL3LogMsgTypesCount, NetWCDMAL3LogMsgTypeCode, NetWCDMAL3LogMsgTypeDesc, NetWCDMAL3LogMsgTypeName},
     {"TD-SCDMA", NetTDSCDMAL3LogMsgTypesCount, NetTDSCDMAL3LogMsgTypeCode, NetTDSCDMAL3LogMsgTypeDesc,
      NetTDSCDMAL3LogMsgTypeName},
+    {"LTE", NetLTEL3LogMsgTypesCount, NetLTEL3LogMsgTypeCode, NetLTEL3LogMsgTypeDesc, NetLTEL3LogMsgTypeName},
 };

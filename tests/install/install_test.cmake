@@ -17,6 +17,7 @@ file(REMOVE_RECURSE ${WORK})
 set(prefix ${WORK}/prefix)
 run(${CMAKE_COMMAND} --install ${BUILD} --prefix ${prefix})
 foreach(path bin/eventscan lib/libeventmanager.so lib/libem_dataaccess.so lib/libem_expression_filter.so
+             lib/libem_lte_decoder.so include/eventmanager/outside/lte_decoder.h
              include/eventmanager/exports.h include/eventmanager/outside/data_access.h
              share/eventmanager/EventsDefine.cfg share/eventmanager/EventsProperty.cfg
              share/eventmanager/EventBitmap share/eventmanager/logs/gsm.jsonl

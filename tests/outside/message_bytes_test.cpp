@@ -7,6 +7,7 @@
 
 #include "eventmanager/outside/cdma_decoder.h"
 #include "eventmanager/outside/gsm_decoder.h"
+#include "eventmanager/outside/lte_decoder.h"
 #include "eventmanager/outside/message_bytes.h"
 #include "eventmanager/outside/message_codes.h"
 #include "eventmanager/outside/tdscdma_decoder.h"
@@ -236,4 +237,42 @@ TEST(MessageBytes, TheDocumentsHexExamplesDecodeAsItSays) {
   // The writer as the document writes it.
   ASSERT_NE(blocks[2].find(".I32s(msgbytes::PscAdded, {100, 200})"), std::string::npos);
   EXPECT_EQ(Writer().I32s(msgbytes::PscAdded, {100, 200}).I32s(msgbytes::PscRemoved, {300}).Bytes(), update);
+}
+
+// The LTE examples of the same section: a release redirecting to UMTS with
+// its cause, an attach reject, and the writer's bytes of the release.
+TEST(MessageBytes, TheDocumentsLteExamplesDecodeAsItSays) {
+  std::string section;
+  std::vector<std::string> blocks = exampleBlocks(section);
+  ASSERT_GE(blocks.size(), 6u) << "the LTE examples of docs/message-bytes.md";
+
+  const std::string release = fromHex(blocks[3]);
+  ASSERT_TRUE(msgbytes::WellFormed(release));
+  auto redirect = Gain_LTE_Redirect(0, 0x712F2202, release);
+  ASSERT_TRUE(redirect);
+  EXPECT_NE(section.find("gives system 1 (UTRA-FDD) and\ncarrier 10688"), std::string::npos);
+  EXPECT_EQ(redirect->System, 1);
+  EXPECT_EQ(redirect->Carrier, 10688);
+  auto record = GainLTEMessageCauseCode(0x712F2202, release);
+  ASSERT_TRUE(record);
+  EXPECT_EQ(*record, fromHex("01 00 00 00 09 00 00 00"));
+  EXPECT_NE(section.find("the record `01 00 00 00 09 00 00 00`"), std::string::npos);
+  EXPECT_EQ(GainLTEMessageCauseInfo(0x712F2202, *record), "Cause: other(1)");
+  // Without the TargetSystem element (bytes 13..18) the sub-type names UTRA-FDD.
+  const std::string bare = release.substr(0, 13) + release.substr(19);
+  ASSERT_TRUE(msgbytes::WellFormed(bare));
+  EXPECT_EQ(Gain_LTE_Redirect(0, 0x712F2202, bare)->System, 1);
+
+  auto reject = GainLTEMessageCauseCode(0x722F0744, fromHex(blocks[4]));
+  ASSERT_TRUE(reject);
+  EXPECT_EQ(GainLTEMessageCauseInfo(0x722F0744, *reject), "Cause: No suitable cells in tracking area(15)");
+
+  ASSERT_NE(blocks[5].find(".I32(msgbytes::Earfcn, 10688)"), std::string::npos);
+  EXPECT_EQ(Writer()
+                .U8(msgbytes::SubType, 3)
+                .I32s(msgbytes::Cause, {1, 9})
+                .I32(msgbytes::TargetSystem, msgbytes::SystemUtraFdd)
+                .I32(msgbytes::Earfcn, 10688)
+                .Bytes(),
+            release);
 }

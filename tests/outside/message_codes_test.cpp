@@ -18,12 +18,14 @@
 
 namespace {
 
-enum Net { Gsm, Cdma, Wcdma, Tdscdma };
+enum Net { Gsm, Cdma, Wcdma, Tdscdma, Lte };
 
 // The catalogues a namespace's codes belong to: RRC and the 3G NAS are in
-// both 3G catalogues, tdscdma holds the TD-SCDMA catalogue's own messages.
+// both 3G catalogues, tdscdma holds the TD-SCDMA catalogue's own messages,
+// lte (RRC) and eps (NAS) the LTE catalogue.
 const std::map<std::string, std::set<Net>> kCatalogues = {
     {"gsm", {Gsm}}, {"cdma", {Cdma}}, {"rrc", {Wcdma, Tdscdma}}, {"nas", {Wcdma, Tdscdma}}, {"tdscdma", {Tdscdma}},
+    {"lte", {Lte}}, {"eps", {Lte}},
 };
 
 struct CodeRow {
@@ -188,6 +190,96 @@ const CodeRow kCodes[] = {
     CODE(cdma::SessionClose, "Session Close"),
 
     CODE(tdscdma::MmTimerExpiryIndication, "MM Timer Expiry Indication"),
+
+    CODE(lte::MasterInformationBlock, "Master Information Block"),
+    CODE(lte::SystemInformationBlockType1, "System Information Block Type 1"),
+    CODE(lte::SystemInformation, "System Information"),
+    CODE(lte::Paging, "Paging"),
+    CODE(lte::ConnectionRequest, "RRC Connection Request"),
+    CODE(lte::ConnectionSetup, "RRC Connection Setup"),
+    CODE(lte::ConnectionReject, "RRC Connection Reject"),
+    CODE(lte::ConnectionReestablishmentRequest, "RRC Connection Reestablishment Request"),
+    CODE(lte::ConnectionReestablishment, "RRC Connection Reestablishment"),
+    CODE(lte::ConnectionReestablishmentReject, "RRC Connection Reestablishment Reject"),
+    CODE(lte::ConnectionSetupComplete, "RRC Connection Setup Complete"),
+    CODE(lte::ConnectionRelease, "RRC Connection Release"),
+    CODE(lte::ConnectionReconfiguration, "RRC Connection Reconfiguration"),
+    CODE(lte::ConnectionReconfigurationComplete, "RRC Connection Reconfiguration Complete"),
+    CODE(lte::ConnectionReestablishmentComplete, "RRC Connection Reestablishment Complete"),
+    CODE(lte::SecurityModeCommand, "Security Mode Command"),
+    CODE(lte::SecurityModeComplete, "Security Mode Complete"),
+    CODE(lte::SecurityModeFailure, "Security Mode Failure"),
+    CODE(lte::UeCapabilityEnquiry, "UE Capability Enquiry"),
+    CODE(lte::UeCapabilityInformation, "UE Capability Information"),
+    CODE(lte::MeasurementReport, "Measurement Report"),
+    CODE(lte::MobilityFromEutraCommand, "Mobility From E-UTRA Command"),
+    CODE(lte::DlInformationTransfer, "DL Information Transfer"),
+    CODE(lte::UlInformationTransfer, "UL Information Transfer"),
+    CODE(lte::UeInformationRequest, "UE Information Request"),
+    CODE(lte::UeInformationResponse, "UE Information Response"),
+    CODE(lte::ScgFailureInformationNr, "SCG Failure Information NR"),
+    CODE(lte::CounterCheck, "Counter Check"),
+    CODE(lte::CounterCheckResponse, "Counter Check Response"),
+    CODE(lte::UeAssistanceInformation, "UE Assistance Information"),
+    CODE(lte::HandoverFromEutraPreparationRequest, "Handover From E-UTRA Preparation Request"),
+    CODE(lte::CsfbParametersRequestCdma2000, "CSFB Parameters Request CDMA2000"),
+
+    CODE(eps::AttachRequest, "Attach Request"),
+    CODE(eps::AttachAccept, "Attach Accept"),
+    CODE(eps::AttachComplete, "Attach Complete"),
+    CODE(eps::AttachReject, "Attach Reject"),
+    CODE(eps::DetachRequest, "Detach Request"),
+    CODE(eps::DetachAccept, "Detach Accept"),
+    CODE(eps::TrackingAreaUpdateRequest, "Tracking Area Update Request"),
+    CODE(eps::TrackingAreaUpdateAccept, "Tracking Area Update Accept"),
+    CODE(eps::TrackingAreaUpdateComplete, "Tracking Area Update Complete"),
+    CODE(eps::TrackingAreaUpdateReject, "Tracking Area Update Reject"),
+    CODE(eps::ExtendedServiceRequest, "Extended Service Request"),
+    CODE(eps::ServiceRequest, "Service Request"),
+    CODE(eps::ServiceReject, "Service Reject"),
+    CODE(eps::ServiceAccept, "Service Accept"),
+    CODE(eps::GutiReallocationCommand, "GUTI Reallocation Command"),
+    CODE(eps::GutiReallocationComplete, "GUTI Reallocation Complete"),
+    CODE(eps::AuthenticationRequest, "Authentication Request"),
+    CODE(eps::AuthenticationResponse, "Authentication Response"),
+    CODE(eps::AuthenticationReject, "Authentication Reject"),
+    CODE(eps::IdentityRequest, "Identity Request"),
+    CODE(eps::IdentityResponse, "Identity Response"),
+    CODE(eps::AuthenticationFailure, "Authentication Failure"),
+    CODE(eps::SecurityModeCommand, "Security Mode Command"),
+    CODE(eps::SecurityModeComplete, "Security Mode Complete"),
+    CODE(eps::SecurityModeReject, "Security Mode Reject"),
+    CODE(eps::EmmStatus, "EMM Status"),
+    CODE(eps::EmmInformation, "EMM Information"),
+    CODE(eps::DownlinkNasTransport, "Downlink NAS Transport"),
+    CODE(eps::UplinkNasTransport, "Uplink NAS Transport"),
+    CODE(eps::CsServiceNotification, "CS Service Notification"),
+    CODE(eps::DownlinkGenericNasTransport, "Downlink Generic NAS Transport"),
+    CODE(eps::UplinkGenericNasTransport, "Uplink Generic NAS Transport"),
+    CODE(eps::CipheredNas, "Ciphered NAS"),
+    CODE(eps::ActivateDefaultEpsBearerContextRequest, "Activate Default EPS Bearer Context Request"),
+    CODE(eps::ActivateDefaultEpsBearerContextAccept, "Activate Default EPS Bearer Context Accept"),
+    CODE(eps::ActivateDefaultEpsBearerContextReject, "Activate Default EPS Bearer Context Reject"),
+    CODE(eps::ActivateDedicatedEpsBearerContextRequest, "Activate Dedicated EPS Bearer Context Request"),
+    CODE(eps::ActivateDedicatedEpsBearerContextAccept, "Activate Dedicated EPS Bearer Context Accept"),
+    CODE(eps::ActivateDedicatedEpsBearerContextReject, "Activate Dedicated EPS Bearer Context Reject"),
+    CODE(eps::ModifyEpsBearerContextRequest, "Modify EPS Bearer Context Request"),
+    CODE(eps::ModifyEpsBearerContextAccept, "Modify EPS Bearer Context Accept"),
+    CODE(eps::ModifyEpsBearerContextReject, "Modify EPS Bearer Context Reject"),
+    CODE(eps::DeactivateEpsBearerContextRequest, "Deactivate EPS Bearer Context Request"),
+    CODE(eps::DeactivateEpsBearerContextAccept, "Deactivate EPS Bearer Context Accept"),
+    CODE(eps::PdnConnectivityRequest, "PDN Connectivity Request"),
+    CODE(eps::PdnConnectivityReject, "PDN Connectivity Reject"),
+    CODE(eps::PdnDisconnectRequest, "PDN Disconnect Request"),
+    CODE(eps::PdnDisconnectReject, "PDN Disconnect Reject"),
+    CODE(eps::BearerResourceAllocationRequest, "Bearer Resource Allocation Request"),
+    CODE(eps::BearerResourceAllocationReject, "Bearer Resource Allocation Reject"),
+    CODE(eps::BearerResourceModificationRequest, "Bearer Resource Modification Request"),
+    CODE(eps::BearerResourceModificationReject, "Bearer Resource Modification Reject"),
+    CODE(eps::EsmInformationRequest, "ESM Information Request"),
+    CODE(eps::EsmInformationResponse, "ESM Information Response"),
+    CODE(eps::Notification, "Notification"),
+    CODE(eps::EsmStatus, "ESM Status"),
 };
 
 // A prefix is the upper half of the codes of the catalogue groups (the
@@ -203,6 +295,8 @@ const PrefixRow kPrefixes[] = {
     PREFIX(gsm::Prefix, "RR", "MM", "CC", "GMM", "SM", "SMS CP", "SMS RP"),
     PREFIX(nas::Prefix, "RR", "MM", "CC", "GMM", "SM", "SMS CP", "SMS RP"),
     PREFIX(rrc::Prefix, "RRC"),
+    PREFIX(lte::Prefix, "RRC"),
+    PREFIX(eps::Prefix, "EMM", "ESM"),
 };
 
 std::string namespaceOf(const std::string& constant) { return constant.substr(0, constant.find("::")); }
@@ -247,7 +341,7 @@ TEST(MessageCodes, EveryConstantIsTheCatalogueEntryItIsNamedAfter) {
     EXPECT_TRUE(codes.insert(row.Code).second) << "a code named twice";
     ASSERT_EQ(kCatalogues.count(namespaceOf(row.Constant)), 1u);
     const std::set<Net>& own = kCatalogues.at(namespaceOf(row.Constant));
-    for (int net = Gsm; net <= Tdscdma; ++net) {
+    for (int net = Gsm; net <= Lte; ++net) {
       SCOPED_TRACE(kDecoderCatalogues[net].Name);
       EXPECT_EQ(kDecoderCatalogues[net].MsgName(row.Code), own.count(Net(net)) ? row.Name : "");
     }

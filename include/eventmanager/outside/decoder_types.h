@@ -31,3 +31,27 @@ struct TdscdmaReconfigurationInfo {
   int32_t NewUarfcn = -9999;
   int32_t NewCellParameterId = -9999;
 };
+
+// LTE target cell of a handover (mobility control information): physical
+// cell identity and downlink EARFCN, -9999 when the message carries none
+// (an intra-frequency handover names no carrier).
+struct LteCellTarget {
+  int32_t Pci = -9999;
+  int32_t Earfcn = -9999;
+};
+
+// Where an LTE release with redirection or a mobility from E-UTRA sends the
+// handset: the system (msgbytes::System: 0 E-UTRA, 1 UTRA-FDD, 2 UTRA-TDD,
+// 3 GERAN, 4 CDMA2000, 5 NR) and its carrier (EARFCN, UARFCN or ARFCN).
+struct LteRedirect {
+  int32_t System = -9999;
+  int32_t Carrier = -9999;
+};
+
+// NR secondary cell group (EN-DC): the primary secondary cell's NR-ARFCN and
+// PCI when one is added, the failure type of an SCG failure.
+struct LteScgInfo {
+  int32_t NrArfcn = -9999;
+  int32_t NrPci = -9999;
+  int32_t FailureType = -9999;
+};

@@ -28,6 +28,22 @@ enum Tag : uint8_t {
   TimerExpiry = 0x0B,     // i32 timer type, i32 timeout value
   HandoffDirection = 0x0C,// raw handoff block, byte 1 the signed direction value
   CdmaCause = 0x0D,       // u16 CDMA release or reject cause
+  Pci = 0x0E,             // i32 physical cell identity of an LTE target cell
+  Earfcn = 0x0F,          // i32 carrier of an LTE target or redirect (EARFCN, UARFCN or ARFCN)
+  TargetSystem = 0x10,    // i32 system of a redirect or mobility from E-UTRA (msgbytes::System)
+  EpsBearerId = 0x11,     // i32 EPS bearer identity 5..15
+  NrCell = 0x12,          // i32 NR-ARFCN, i32 NR PCI of the NR secondary cell group's primary cell
+  ScgFailureType = 0x13,  // i32 failure type of an NR secondary cell group failure
+};
+
+// Values of the TargetSystem element.
+enum System : int32_t {
+  SystemEutra = 0,
+  SystemUtraFdd = 1,
+  SystemUtraTdd = 2,
+  SystemGeran = 3,
+  SystemCdma2000 = 4,
+  SystemNr = 5,
 };
 
 // Finds the first element with the tag. A block whose length runs past the

@@ -237,3 +237,120 @@ inline constexpr uint32_t MmTimerExpiryIndication = 0x60860000;
 
 }  // namespace tdscdma
 
+
+// LTE RRC of the LTE catalogue (3GPP TS 36.331), under 0x712F0000; the low
+// 16 bits are a group byte (0x20 broadcast and paging, 0x21 common control,
+// 0x22 dedicated control) and a running number.
+namespace lte {
+
+inline constexpr uint32_t Prefix = 0x712F0000;
+
+// Broadcast and paging (0x20)
+inline constexpr uint32_t MasterInformationBlock = 0x712F2001;
+inline constexpr uint32_t SystemInformationBlockType1 = 0x712F2002;
+inline constexpr uint32_t SystemInformation = 0x712F2003;
+inline constexpr uint32_t Paging = 0x712F2004;
+
+// Common control channel (0x21)
+inline constexpr uint32_t ConnectionRequest = 0x712F2101;
+inline constexpr uint32_t ConnectionSetup = 0x712F2102;
+inline constexpr uint32_t ConnectionReject = 0x712F2103;
+inline constexpr uint32_t ConnectionReestablishmentRequest = 0x712F2104;
+inline constexpr uint32_t ConnectionReestablishment = 0x712F2105;
+inline constexpr uint32_t ConnectionReestablishmentReject = 0x712F2106;
+
+// Dedicated control channel (0x22)
+inline constexpr uint32_t ConnectionSetupComplete = 0x712F2201;
+inline constexpr uint32_t ConnectionRelease = 0x712F2202;
+inline constexpr uint32_t ConnectionReconfiguration = 0x712F2203;
+inline constexpr uint32_t ConnectionReconfigurationComplete = 0x712F2204;
+inline constexpr uint32_t ConnectionReestablishmentComplete = 0x712F2205;
+inline constexpr uint32_t SecurityModeCommand = 0x712F2206;
+inline constexpr uint32_t SecurityModeComplete = 0x712F2207;
+inline constexpr uint32_t SecurityModeFailure = 0x712F2208;
+inline constexpr uint32_t UeCapabilityEnquiry = 0x712F2209;
+inline constexpr uint32_t UeCapabilityInformation = 0x712F220A;
+inline constexpr uint32_t MeasurementReport = 0x712F220B;
+inline constexpr uint32_t MobilityFromEutraCommand = 0x712F220C;
+inline constexpr uint32_t DlInformationTransfer = 0x712F220D;
+inline constexpr uint32_t UlInformationTransfer = 0x712F220E;
+inline constexpr uint32_t UeInformationRequest = 0x712F220F;
+inline constexpr uint32_t UeInformationResponse = 0x712F2210;
+inline constexpr uint32_t ScgFailureInformationNr = 0x712F2211;
+inline constexpr uint32_t CounterCheck = 0x712F2212;
+inline constexpr uint32_t CounterCheckResponse = 0x712F2213;
+inline constexpr uint32_t UeAssistanceInformation = 0x712F2214;
+inline constexpr uint32_t HandoverFromEutraPreparationRequest = 0x712F2215;
+inline constexpr uint32_t CsfbParametersRequestCdma2000 = 0x712F2216;
+
+}  // namespace lte
+
+// EPS NAS of the LTE catalogue (3GPP TS 24.301), under 0x722F0000; the low
+// 16 bits are the protocol discriminator (0x07 EMM, 0x02 ESM) and the
+// message type. The short Service Request has no message type: 0x074D is
+// ours. 0x07FF is a security-protected message whose content is ciphered.
+namespace eps {
+
+inline constexpr uint32_t Prefix = 0x722F0000;
+
+// EMM (24.301 9.8.1)
+inline constexpr uint32_t AttachRequest = 0x722F0741;
+inline constexpr uint32_t AttachAccept = 0x722F0742;
+inline constexpr uint32_t AttachComplete = 0x722F0743;
+inline constexpr uint32_t AttachReject = 0x722F0744;
+inline constexpr uint32_t DetachRequest = 0x722F0745;
+inline constexpr uint32_t DetachAccept = 0x722F0746;
+inline constexpr uint32_t TrackingAreaUpdateRequest = 0x722F0748;
+inline constexpr uint32_t TrackingAreaUpdateAccept = 0x722F0749;
+inline constexpr uint32_t TrackingAreaUpdateComplete = 0x722F074A;
+inline constexpr uint32_t TrackingAreaUpdateReject = 0x722F074B;
+inline constexpr uint32_t ExtendedServiceRequest = 0x722F074C;
+inline constexpr uint32_t ServiceRequest = 0x722F074D;
+inline constexpr uint32_t ServiceReject = 0x722F074E;
+inline constexpr uint32_t ServiceAccept = 0x722F074F;
+inline constexpr uint32_t GutiReallocationCommand = 0x722F0750;
+inline constexpr uint32_t GutiReallocationComplete = 0x722F0751;
+inline constexpr uint32_t AuthenticationRequest = 0x722F0752;
+inline constexpr uint32_t AuthenticationResponse = 0x722F0753;
+inline constexpr uint32_t AuthenticationReject = 0x722F0754;
+inline constexpr uint32_t IdentityRequest = 0x722F0755;
+inline constexpr uint32_t IdentityResponse = 0x722F0756;
+inline constexpr uint32_t AuthenticationFailure = 0x722F075C;
+inline constexpr uint32_t SecurityModeCommand = 0x722F075D;
+inline constexpr uint32_t SecurityModeComplete = 0x722F075E;
+inline constexpr uint32_t SecurityModeReject = 0x722F075F;
+inline constexpr uint32_t EmmStatus = 0x722F0760;
+inline constexpr uint32_t EmmInformation = 0x722F0761;
+inline constexpr uint32_t DownlinkNasTransport = 0x722F0762;
+inline constexpr uint32_t UplinkNasTransport = 0x722F0763;
+inline constexpr uint32_t CsServiceNotification = 0x722F0764;
+inline constexpr uint32_t DownlinkGenericNasTransport = 0x722F0768;
+inline constexpr uint32_t UplinkGenericNasTransport = 0x722F0769;
+inline constexpr uint32_t CipheredNas = 0x722F07FF;
+
+// ESM (24.301 9.8.2)
+inline constexpr uint32_t ActivateDefaultEpsBearerContextRequest = 0x722F02C1;
+inline constexpr uint32_t ActivateDefaultEpsBearerContextAccept = 0x722F02C2;
+inline constexpr uint32_t ActivateDefaultEpsBearerContextReject = 0x722F02C3;
+inline constexpr uint32_t ActivateDedicatedEpsBearerContextRequest = 0x722F02C5;
+inline constexpr uint32_t ActivateDedicatedEpsBearerContextAccept = 0x722F02C6;
+inline constexpr uint32_t ActivateDedicatedEpsBearerContextReject = 0x722F02C7;
+inline constexpr uint32_t ModifyEpsBearerContextRequest = 0x722F02C9;
+inline constexpr uint32_t ModifyEpsBearerContextAccept = 0x722F02CA;
+inline constexpr uint32_t ModifyEpsBearerContextReject = 0x722F02CB;
+inline constexpr uint32_t DeactivateEpsBearerContextRequest = 0x722F02CD;
+inline constexpr uint32_t DeactivateEpsBearerContextAccept = 0x722F02CE;
+inline constexpr uint32_t PdnConnectivityRequest = 0x722F02D0;
+inline constexpr uint32_t PdnConnectivityReject = 0x722F02D1;
+inline constexpr uint32_t PdnDisconnectRequest = 0x722F02D2;
+inline constexpr uint32_t PdnDisconnectReject = 0x722F02D3;
+inline constexpr uint32_t BearerResourceAllocationRequest = 0x722F02D4;
+inline constexpr uint32_t BearerResourceAllocationReject = 0x722F02D5;
+inline constexpr uint32_t BearerResourceModificationRequest = 0x722F02D6;
+inline constexpr uint32_t BearerResourceModificationReject = 0x722F02D7;
+inline constexpr uint32_t EsmInformationRequest = 0x722F02D9;
+inline constexpr uint32_t EsmInformationResponse = 0x722F02DA;
+inline constexpr uint32_t Notification = 0x722F02DB;
+inline constexpr uint32_t EsmStatus = 0x722F02E8;
+
+}  // namespace eps
