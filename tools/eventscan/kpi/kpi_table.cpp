@@ -169,8 +169,12 @@ std::vector<double> statisticsValues(const KpiDefinition& d, const KpiLog& log, 
   if (FollowsAttempts(d)) {
     std::vector<KpiAttempt> attempts = followedAttempts(d, log);
     for (const KpiAttempt& a : attempts)
-      if (a.How == KpiAttempt::End::Success && a.Requested)
-        values.push_back((a.Answered - a.Start) * SecondsPerDay * d.Scale);
+      if (a.How == KpiAttempt::End::Success && a.Requested) {
+        // Record times are days: rounding to the microsecond drops what the
+        // day fraction adds to a time written in milliseconds.
+        const double seconds = std::round((a.Answered - a.Start) * SecondsPerDay * 1e6) / 1e6;
+        values.push_back(seconds * d.Scale);
+      }
     v.CountedAs = fmt::format("seconds from each of the {}", followedText(d, log));
     attemptNotes(attempts, d, v);
     return values;
