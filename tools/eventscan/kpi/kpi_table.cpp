@@ -121,6 +121,8 @@ std::string followedText(const KpiDefinition& d, const KpiLog& log) {
   return text;
 }
 
+std::string attemptsText(size_t n) { return n == 1 ? "1 attempt" : fmt::format("{} attempts", n); }
+
 // Notes on the attempts that are not plain successes or failures.
 void attemptNotes(const std::vector<KpiAttempt>& attempts, const KpiDefinition& d, KpiValue& v) {
   size_t unanswered = 0, waiting = 0;
@@ -129,10 +131,10 @@ void attemptNotes(const std::vector<KpiAttempt>& attempts, const KpiDefinition& 
     waiting += a.How == KpiAttempt::End::Waiting;
   }
   if (unanswered)
-    v.Notes.push_back(fmt::format("{} not answered within {:g} s", unanswered == 1 ? "1 attempt" : fmt::format("{} attempts", unanswered), d.AnswerWithin));
+    v.Notes.push_back(fmt::format("{} not answered within {:g} s", attemptsText(unanswered), d.AnswerWithin));
   if (waiting)
     v.Notes.push_back(fmt::format("{} at the end of the log, before {:g} s had passed, not counted",
-                                  waiting == 1 ? "1 attempt" : fmt::format("{} attempts", waiting), d.AnswerWithin));
+                                  attemptsText(waiting), d.AnswerWithin));
 }
 
 void followedRatio(const KpiDefinition& d, const KpiLog& log, KpiValue& v) {
