@@ -82,18 +82,30 @@ class Reader {
     auto missing = [&](const char* what) {
       p.Faults.push_back(fmt::format("{}:{}: KPI '{}' has no '{}'", file_.Path, k.Line, k.Name, what));
     };
+    auto wrong = [&](const char* what) {
+      p.Faults.push_back(fmt::format("{}:{}: KPI '{}' {}", file_.Path, k.Line, k.Name, what));
+    };
+    const bool follows = FollowsAttempts(k);
     if (!p.KindSet) missing("kind");
     else switch (k.Kind) {
         case KpiKind::Ratio:
           if (k.Success.empty()) missing("success");
-          if (k.Attempt.empty() && k.Failure.empty()) missing("attempt' or 'failure");
-          if (!k.Attempt.empty() && !k.Failure.empty())
-            p.Faults.push_back(fmt::format("{}:{}: KPI '{}' has both 'attempt' and 'failure'; a ratio takes one",
-                                           file_.Path, k.Line, k.Name));
+          if (k.Attempt.empty() && (follows || k.Failure.empty()))
+            missing(follows ? "attempt" : "attempt' or 'failure");
+          if (!follows && !k.Attempt.empty() && !k.Failure.empty())
+            wrong("has both 'attempt' and 'failure'; a ratio takes one, or both with 'answer within'");
           break;
         case KpiKind::Statistics:
-          if (k.Events.empty()) missing("events");
-          if (k.Detail.empty()) missing("detail");
+          if (follows) {
+            // The time from each attempt to its success.
+            if (k.Attempt.empty()) missing("attempt");
+            if (k.Success.empty()) missing("success");
+            if (!k.Events.empty() || !k.Detail.empty())
+              wrong("times its attempts ('answer within'): it takes no 'events' or 'detail'");
+          } else {
+            if (k.Events.empty()) missing("events");
+            if (k.Detail.empty()) missing("detail");
+          }
           break;
         case KpiKind::Count:
           if (k.Events.empty()) missing("events");
@@ -103,6 +115,8 @@ class Reader {
           if (k.Bins.empty()) missing("bins");
           break;
       }
+    if (p.KindSet && follows && k.Kind != KpiKind::Ratio && k.Kind != KpiKind::Statistics)
+      wrong("has 'answer within', which only a ratio or statistics takes");
     for (const KpiDefinition& other : file_.Kpis)
       if (EqualsIgnoringAsciiCase(other.Name, k.Name) && (other.Networks & k.Networks))
         p.Faults.push_back(fmt::format("{}:{}: KPI '{}' is defined again for a network (first at line {})",
@@ -169,15 +183,18 @@ class Reader {
           return fault(number, "bin edges must increase from left to right");
         k.Bins.push_back(edge);
       }
-    } else if (key == "scale" || key == "merge within") {
+    } else if (key == "scale" || key == "merge within" || key == "answer within") {
       double v = 0;
       if (!numberOf(value, v)) return fault(number, fmt::format("'{}' is not a number: '{}'", key, value));
       if (key == "scale") {
         if (v == 0) return fault(number, "'scale' must not be 0");
         k.Scale = v;
-      } else {
+      } else if (key == "merge within") {
         if (v < 0) return fault(number, "'merge within' must not be negative");
         k.MergeWithin = v;
+      } else {
+        if (v <= 0) return fault(number, "'answer within' must be more than 0 seconds");
+        k.AnswerWithin = v;
       }
     } else {
       fault(number, fmt::format("unknown key '{}'", key));

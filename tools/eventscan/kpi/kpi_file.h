@@ -21,16 +21,23 @@ struct KpiDefinition {
   uint8_t Networks = 0x0F;             // bit k = network k (0 GSM .. 3 TD-SCDMA)
   KpiKind Kind = KpiKind::Count;
   // Ratio: Success over Attempt, or Success over Success + Failure when
-  // Attempt is empty. Count: Events. Statistics: the Detail value of Events.
+  // Attempt is empty; with AnswerWithin, the attempts are followed one by one
+  // (kpi_attempts.h). Count: Events. Statistics: the Detail value of Events,
+  // or with AnswerWithin the seconds from each attempt to its success.
   std::vector<std::string> Success, Attempt, Failure, Events;
   std::string Detail;                  // statistics: the detail line's name ("Delay")
   std::string Field;                   // distribution: the measurement field ("RSCP")
   std::vector<double> Bins;            // distribution: increasing bin edges
   double Scale = 1;                    // applied to every value read
   double MergeWithin = 0;              // seconds: events of other names this close are one occurrence
+  double AnswerWithin = 0;             // seconds, the request's timer; 0: attempts are not followed
   std::string Unit;                    // shown beside statistics ("s", "ms", "kbit/s")
   std::string Reference;               // where the definition comes from, shown as a note
 };
+
+// Whether the KPI follows its attempts one by one (ratio or statistics with
+// 'answer within').
+inline bool FollowsAttempts(const KpiDefinition& k) { return k.AnswerWithin > 0; }
 
 struct KpiFile {
   std::string Path;

@@ -47,6 +47,7 @@ KpiSampler::KpiSampler(const std::vector<KpiDefinition>& kpis) {
 }
 
 void KpiSampler::Add(const HandsetRecord& record) {
+  if (!last_ || record.Time > *last_) last_ = record.Time;
   for (auto& [id, values] : fields_) {
     int32_t v = record.Field(id);
     if (v != NoValue) values->push_back(v);
@@ -57,6 +58,7 @@ KpiLog CollectKpiLog(TEventsResult& results, HostLibrary& library, uint8_t netwo
                      bool allRecorded) {
   KpiLog log;
   log.Network = network;
+  log.End = samples.LastTime();
   log.Samples = samples.Take();
   std::vector<TEventListing> events = listing(library, network);
   for (const TEventListing& e : events) {

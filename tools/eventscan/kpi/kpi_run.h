@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -44,6 +45,8 @@ class KpiSampler {
   explicit KpiSampler(const std::vector<KpiDefinition>& kpis);
   void Add(const HandsetRecord& record);
   std::map<std::string, std::vector<double>> Take() { return std::move(samples_); }
+  // The latest record time seen (days), none before the first record.
+  std::optional<double> LastTime() const { return last_; }
   // The fields named that the field catalogue does not know.
   const std::vector<std::string>& Unknown() const { return unknown_; }
 
@@ -51,6 +54,7 @@ class KpiSampler {
   std::vector<std::pair<int32_t, std::vector<double>*>> fields_;
   std::map<std::string, std::vector<double>> samples_;
   std::vector<std::string> unknown_;
+  std::optional<double> last_;
 };
 
 // Every result of a finished run, with the network's event names, and the

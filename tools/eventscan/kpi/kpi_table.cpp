@@ -6,6 +6,7 @@
 
 #include <fmt/format.h>
 
+#include "kpi/kpi_attempts.h"
 #include "log/networks.h"
 #include "support/text_case.h"
 
@@ -81,35 +82,105 @@ bool thousands(const std::string& line, size_t comma) {
 
 std::string edgeText(double v) { return fmt::format("{:g}", v); }
 
-void ratio(const KpiDefinition& d, const KpiLog& log, KpiValue& v) {
+// The failure occurrences that share no record (or merged occurrence) with a
+// success: a failure reported on a success's record is not a second answer.
+std::vector<Occurrence> failuresApart(const std::vector<Occurrence>& successes, std::vector<Occurrence> failures) {
+  std::vector<int32_t> successRecords = recordsOf(successes);
+  std::erase_if(failures, [&](const Occurrence& f) {
+    return std::any_of(f.Results.begin(), f.Results.end(), [&](const KpiResult* r) {
+      return std::binary_search(successRecords.begin(), successRecords.end(), r->Record);
+    });
+  });
+  return failures;
+}
+
+// "(A + B) / (the same + C)" keeps a long list of successes readable.
+std::string successOverFailures(const std::string& success, const std::string& failure) {
+  return success.find(" + ") == std::string::npos ? fmt::format("({0}) / ({0} + {1})", success, failure)
+                                                  : fmt::format("({}) / (the same + {})", success, failure);
+}
+
+// The attempts of a KPI that follows them (kpi_attempts.h), from the
+// occurrences of its three lists.
+std::vector<KpiAttempt> followedAttempts(const KpiDefinition& d, const KpiLog& log) {
+  std::vector<KpiMark> marks;
+  auto add = [&](const std::vector<Occurrence>& list, KpiMark::Kind kind) {
+    for (const Occurrence& o : list) marks.push_back({o.Time, o.Record, kind});
+  };
   std::vector<Occurrence> successes = occurrencesOf(log, d.Success, d.MergeWithin);
-  v.Numerator = successes.size();
-  if (!d.Attempt.empty()) {
+  add(occurrencesOf(log, d.Attempt, d.MergeWithin), KpiMark::Kind::Attempt);
+  add(failuresApart(successes, occurrencesOf(log, d.Failure, d.MergeWithin)), KpiMark::Kind::Failure);
+  add(successes, KpiMark::Kind::Success);
+  return FollowAttempts(std::move(marks), d.AnswerWithin, log.End);
+}
+
+std::string followedText(const KpiDefinition& d, const KpiLog& log) {
+  std::string text = fmt::format("attempts {}, answered within {:g} s by {}", namesText(d.Attempt, log),
+                                 d.AnswerWithin, namesText(d.Success, log));
+  if (!d.Failure.empty()) text += fmt::format(" or failed by {}", namesText(d.Failure, log));
+  return text;
+}
+
+std::string attemptsText(size_t n) { return n == 1 ? "1 attempt" : fmt::format("{} attempts", n); }
+
+// Notes on the attempts that are not plain successes or failures.
+void attemptNotes(const std::vector<KpiAttempt>& attempts, const KpiDefinition& d, KpiValue& v) {
+  size_t unanswered = 0, waiting = 0;
+  for (const KpiAttempt& a : attempts) {
+    unanswered += a.How == KpiAttempt::End::Unanswered;
+    waiting += a.How == KpiAttempt::End::Waiting;
+  }
+  if (unanswered)
+    v.Notes.push_back(fmt::format("{} not answered within {:g} s", attemptsText(unanswered), d.AnswerWithin));
+  if (waiting)
+    v.Notes.push_back(fmt::format("{} at the end of the log, before {:g} s had passed, not counted",
+                                  attemptsText(waiting), d.AnswerWithin));
+}
+
+void followedRatio(const KpiDefinition& d, const KpiLog& log, KpiValue& v) {
+  std::vector<KpiAttempt> attempts = followedAttempts(d, log);
+  for (const KpiAttempt& a : attempts) {
+    if (a.How == KpiAttempt::End::Waiting) continue;
+    ++v.Denominator;
+    v.Numerator += a.How == KpiAttempt::End::Success;
+  }
+  v.CountedAs = fmt::format("({}) / ({})", namesText(d.Success, log), followedText(d, log));
+  attemptNotes(attempts, d, v);
+}
+
+void ratio(const KpiDefinition& d, const KpiLog& log, KpiValue& v) {
+  if (FollowsAttempts(d)) {
+    followedRatio(d, log, v);
+  } else if (!d.Attempt.empty()) {
+    v.Numerator = occurrencesOf(log, d.Success, d.MergeWithin).size();
     v.Denominator = occurrencesOf(log, d.Attempt, d.MergeWithin).size();
     v.CountedAs = fmt::format("({}) / ({})", namesText(d.Success, log), namesText(d.Attempt, log));
   } else {
-    // A failure reported on a record (or merged occurrence) that also holds a
-    // success is not a second attempt.
-    std::vector<int32_t> successRecords = recordsOf(successes);
-    size_t failures = 0;
-    for (const Occurrence& f : occurrencesOf(log, d.Failure, d.MergeWithin)) {
-      bool both = std::any_of(f.Results.begin(), f.Results.end(), [&](const KpiResult* r) {
-        return std::binary_search(successRecords.begin(), successRecords.end(), r->Record);
-      });
-      if (!both) ++failures;
-    }
-    v.Denominator = v.Numerator + failures;
-    // "(A + B) / (the same + C)" keeps a long list of successes readable.
-    std::string success = namesText(d.Success, log);
-    v.CountedAs = success.find(" + ") == std::string::npos
-                      ? fmt::format("({0}) / ({0} + {1})", success, namesText(d.Failure, log))
-                      : fmt::format("({}) / (the same + {})", success, namesText(d.Failure, log));
+    std::vector<Occurrence> successes = occurrencesOf(log, d.Success, d.MergeWithin);
+    v.Numerator = successes.size();
+    v.Denominator = v.Numerator + failuresApart(successes, occurrencesOf(log, d.Failure, d.MergeWithin)).size();
+    v.CountedAs = successOverFailures(namesText(d.Success, log), namesText(d.Failure, log));
   }
   if (v.Denominator > 0) v.Value = 100.0 * static_cast<double>(v.Numerator) / static_cast<double>(v.Denominator);
 }
 
-void statistics(const KpiDefinition& d, const KpiLog& log, KpiValue& v) {
+// The values of a statistics KPI: the detail value of each occurrence, or the
+// seconds from each attempt to its success.
+std::vector<double> statisticsValues(const KpiDefinition& d, const KpiLog& log, KpiValue& v) {
   std::vector<double> values;
+  if (FollowsAttempts(d)) {
+    std::vector<KpiAttempt> attempts = followedAttempts(d, log);
+    for (const KpiAttempt& a : attempts)
+      if (a.How == KpiAttempt::End::Success && a.Requested) {
+        // Record times are days: rounding to the microsecond drops what the
+        // day fraction adds to a time written in milliseconds.
+        const double seconds = std::round((a.Answered - a.Start) * SecondsPerDay * 1e6) / 1e6;
+        values.push_back(seconds * d.Scale);
+      }
+    v.CountedAs = fmt::format("seconds from each of the {}", followedText(d, log));
+    attemptNotes(attempts, d, v);
+    return values;
+  }
   for (const Occurrence& o : occurrencesOf(log, d.Events, d.MergeWithin)) {
     // The first result of the occurrence that gives the value stands for it.
     for (const KpiResult* r : o.Results) {
@@ -123,6 +194,11 @@ void statistics(const KpiDefinition& d, const KpiLog& log, KpiValue& v) {
     }
   }
   v.CountedAs = fmt::format("\"{}\" of {}", d.Detail, namesText(d.Events, log));
+  return values;
+}
+
+void statistics(const KpiDefinition& d, const KpiLog& log, KpiValue& v) {
+  std::vector<double> values = statisticsValues(d, log, v);
   v.Count = values.size();
   if (values.empty()) return;
   std::sort(values.begin(), values.end());

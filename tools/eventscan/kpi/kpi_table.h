@@ -35,6 +35,9 @@ struct KpiLog {
   // Events the library did not record because they were hidden when the log
   // was fed; a KPI that counts one says so beside its value.
   std::vector<std::string> Hidden;
+  // The time of the log's last record (days), when the caller knows it: an
+  // attempt whose timer has not run out by then is not counted.
+  std::optional<double> End;
 };
 
 struct KpiBin {
