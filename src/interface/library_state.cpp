@@ -12,6 +12,7 @@
 #include "platform/xml_file.h"
 #include "properties/event_bitmap_list.h"
 #include "properties/event_propertys.h"
+#include "support/file_io.h"
 
 namespace {
 
@@ -83,6 +84,10 @@ void RecordStartUpFault(const std::string& path, const std::exception& error, bo
 void LibraryStartUp() {
   CoInitialize();
   BitmapCache();
+  // What saves killed half way left beside the two files (a running save's
+  // temporary file is locked and stays).
+  RemoveStaleTemporaries(PropertiesPath());
+  RemoveStaleTemporaries(DefinitionsPath());
   loadRegistry();
   linkAllDefinitions();
   readPublishId();

@@ -95,11 +95,11 @@ void SaveFileAtomic(const std::string& path, std::string_view bytes);
 
 // Temporary files a save left behind when its process was killed
 // (".<name>.XXXXXX" beside the target) are removed by the next save of that
-// target: only regular files of this user with exactly that pattern, only
-// when no writer holds them (a save keeps its temporary file locked while it
-// writes) and only when they were last written longer ago than this, so that
-// the temporary file of a save running at the same time is never touched.
-inline constexpr int64_t kStaleTemporarySeconds = 10 * 60;
+// target and at library start-up: only regular files of this user with
+// exactly that pattern, and only when no writer holds them. A save holds its
+// temporary file locked from the moment it exists under its name until it
+// is renamed, and the lock ends with the process, so the lock alone tells a
+// running save's file from a killed one's, whatever their age.
 // Removes the stale temporary files of `path`; returns how many.
 int RemoveStaleTemporaries(const std::string& path);
 
