@@ -224,6 +224,28 @@ int RemoveStaleTemporaries(const std::string& path) {
   return removed;
 }
 
+TSaveLock::TSaveLock(const std::string& path) {
+  const fs::path target(linkTarget(path));
+  const std::string dir = target.has_parent_path() ? target.parent_path().string() : std::string(".");
+  const std::string lockPath = dir + "/." + target.filename().string() + ".lock";
+  const int flags = O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY;
+  fd_ = ::open(lockPath.c_str(), O_RDWR | flags, 0666);
+  // Another user's lock file in a shared home can still be locked for reading.
+  if (fd_ < 0 && errno == EACCES) fd_ = ::open(lockPath.c_str(), O_RDONLY | flags, 0666);
+  if (fd_ < 0) return;
+  int locked;
+  while ((locked = ::flock(fd_, LOCK_EX)) != 0 && errno == EINTR) {
+  }
+  if (locked != 0) {
+    ::close(fd_);
+    fd_ = -1;
+  }
+}
+
+TSaveLock::~TSaveLock() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
 std::optional<std::string> SaveNewFileBeside(const std::string& wanted, std::string_view bytes) {
   for (int n = 1; n < 1000; ++n) {
     std::string name = n == 1 ? wanted : fmt::format("{}-{}", wanted, n);

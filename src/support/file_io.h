@@ -103,6 +103,27 @@ void SaveFileAtomic(const std::string& path, std::string_view bytes);
 // Removes the stale temporary files of `path`; returns how many.
 int RemoveStaleTemporaries(const std::string& path);
 
+// An exclusive lock on saving the file at `path` (the file a link there
+// names), held from construction to destruction, so that what one save
+// reads, merges and writes is never interleaved with another process's save
+// of the same file. The lock is on ".<name>.lock" beside the file, which is
+// made when missing and left there (removing it would let two saves lock two
+// different files of that name). Waits while another save holds it; the
+// system lets it go when its process ends, killed or not. When the lock file
+// cannot be made or opened (a folder this user cannot write), nothing is
+// held and the save goes on to meet that fault itself.
+class TSaveLock {
+ public:
+  explicit TSaveLock(const std::string& path);
+  ~TSaveLock();
+  TSaveLock(const TSaveLock&) = delete;
+  TSaveLock& operator=(const TSaveLock&) = delete;
+  bool Held() const { return fd_ >= 0; }
+
+ private:
+  int fd_ = -1;
+};
+
 // Writes `bytes` to a new file named `wanted`, or, when that exists,
 // `wanted`-2, -3, ... (created exclusively, never over another file); the
 // name used, or none when nothing could be written.
