@@ -115,13 +115,12 @@ int RemoveStaleTemporaries(const std::string& path);
 class TSaveLock {
  public:
   explicit TSaveLock(const std::string& path);
-  ~TSaveLock();
   TSaveLock(const TSaveLock&) = delete;
   TSaveLock& operator=(const TSaveLock&) = delete;
-  bool Held() const { return fd_ >= 0; }
+  ~TSaveLock();
 
  private:
-  int fd_ = -1;
+  int fd_ = -1;  // -1: not held
 };
 
 // Writes `bytes` to a new file named `wanted`, or, when that exists,
