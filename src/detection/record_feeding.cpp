@@ -79,7 +79,7 @@ void TActEventsResult::ApplyTestState(int16_t eventId, TMsgEventList* msgEvents,
   }
   // Only the events of the category are touched, in list order; the plain
   // way scans the whole list for them.
-  TMsgCodeIndex* index = PlainMessagePass ? nullptr : msgEvents->CodeIndex();
+  TMsgCodeIndex* index = options_.PlainMessagePass ? nullptr : msgEvents->CodeIndex();
   const int count = index ? static_cast<int>(index->OfCategory(category).size()) : msgEvents->Count();
   for (int k = 0; k < count; ++k) {
     const int i = index ? index->OfCategory(category)[k] : k;
@@ -97,7 +97,7 @@ void TActEventsResult::ApplyTestState(int16_t eventId, TMsgEventList* msgEvents,
         break;
       case IdHangupDial:
         event->Armed = false;
-        LastHangupTime = recordTime;
+        lastHangupTime_ = recordTime;
         break;
       default:  // a new dial: the call waiting in its window is reported first
         if (event->CurrentLevel && event->InProgress) {

@@ -4,7 +4,6 @@
 #include <memory>
 
 #include "definitions/all_events.h"
-#include "detection/act_event_result.h"
 #include "linking/property_linking.h"
 #include "platform/component_registry.h"
 #include "platform/host_paths.h"
@@ -48,13 +47,17 @@ void linkAllDefinitions() {
   }
 }
 
+uint8_t publishId = 0;
+
 void readPublishId() {
   TIniFile ini(HostConfigFile());
   long value = ini.ReadInteger("SystemParams", "OmniPublishID", 0);
-  PublishId = static_cast<uint8_t>(value);
+  publishId = static_cast<uint8_t>(value);
 }
 
 }  // namespace
+
+uint8_t HostPublishId() { return publishId; }
 
 std::string DefinitionsPath() { return HostDirectory() + "EventsDefine.cfg"; }
 std::string PropertiesPath() { return HostDirectory() + "EventsProperty.cfg"; }
