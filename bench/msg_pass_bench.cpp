@@ -135,8 +135,7 @@ void feed(benchmark::State& state, Log& log, Definitions& defs, bool plain) {
   uint64_t allocs = 0, fed = 0;
   for (auto _ : state) {
     state.PauseTiming();
-    auto results = std::make_unique<TActEventsResult>();
-    results->PlainMessagePass = plain;
+    auto results = std::make_unique<TActEventsResult>(TPassOptions{.PlainMessagePass = plain});
     results->SetNetType(2);
     results->OnGetRecord = {&bench::LoadRecord<Log>, &log};
     results->OnEventFilter = {&bench::AcceptAll, nullptr};

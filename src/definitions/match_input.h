@@ -13,7 +13,8 @@ struct TMatchInput {
   const std::string* Data = nullptr;  // the record's raw message
   uint32_t RecordRef = 0;              // only handed back to OnGetRecord
   TGetRecordEvent OnGetRecord;
+  // The time of the last hang-up test item (days) of the container feeding
+  // the record; a match that puts its event in progress clears it. None:
+  // nothing to clear.
+  double* HangupTime = nullptr;
 };
-
-// Library-wide time of the last hang-up test item (days); matching only clears it.
-extern double LastHangupTime;

@@ -17,8 +17,6 @@
 #include "eventmanager/outside/umts_diagnosis.h"
 #include "eventmanager/outside/wcdma_decoder.h"
 
-double LastHangupTime = 0;
-
 namespace {
 
 constexpr uint32_t CodeCauseByMessage = rrc::ConnectionReject;
@@ -94,7 +92,7 @@ bool TLevelNode::SpecialMessageAccepted(const TMatchInput& in, uint32_t nodeCode
       if (net == 3) {
         Event()->InProgress = true;
         if (Event()->List()) Event()->List()->MayHaveWaiting = true;
-        LastHangupTime = 0;
+        if (in.HangupTime) *in.HangupTime = 0;
       }
       return true;
     case CodeReconfigA:

@@ -2,6 +2,7 @@
 
 #include "definitions/gate_event.h"
 #include "definitions/level_node.h"
+#include "detection/act_events_result.h"
 #include "detection/detail_spares.h"
 #include "detection/item_detail.h"
 #include "detection/level_detail.h"
@@ -9,8 +10,6 @@
 #include "eventmanager/event_property.h"
 #include "eventmanager/outside/data_access.h"
 #include "eventmanager/outside/utility.h"
-
-uint8_t PublishId = 0;
 
 TActEventResult::TActEventResult(TEventsResult* owner) {
   Owner = owner;
@@ -80,7 +79,8 @@ void TActEventResult::BuildItemDetails() {
   context.NetType = Owner ? Owner->GetNetType() : 255;
   context.RecordNetType = view.NetType();
   context.DeviceType = DeviceType;
-  context.PublishId = PublishId;
+  // The owner's publishing variant: one of ours unless a test made the result alone.
+  if (auto* container = dynamic_cast<const TActEventsResult*>(Owner)) context.PublishId = container->PublishId();
   // One buffer for every result's text: the lines are copied out of it, so
   // only lines too long to sit in their own string allocate.
   static thread_local std::string text;

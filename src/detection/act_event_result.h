@@ -103,7 +103,3 @@ class TActEventResult : public TEventResult, public TObject {
 // The library's result behind a host's TEventResult pointer, or nullptr when
 // the object is not one of ours.
 TActEventResult* AsActResult(TEventResult* result);
-
-// Library-wide publishing variant, read at start-up; the item detail texts
-// leave some data-transfer texts out for the value 1.
-extern uint8_t PublishId;

@@ -31,7 +31,7 @@ std::string classNameOf(const TEventResult* result) {
 
 }  // namespace
 
-TActEventsResult::TActEventsResult() {
+TActEventsResult::TActEventsResult(TPassOptions options) : options_(options) {
   NetType = 255;
   Position = -1;
   RecordView = NewHandsetFieldsInstance();

@@ -1,10 +1,14 @@
 // TActEventsResult: the results container a host drives detection through.
 // It owns the detected results (kept in time order), the distinct event names
 // found so far, its record views, and the state of the detection passes.
-// Single-threaded: callbacks run synchronously and reuse RecordView, so a host
-// must not call back into the container from inside a callback. Results,
-// RecordView and EventView are owned through the raw pointers the host's
-// TEventsResult fixes, so the container is neither copied nor moved.
+// The passes are its members, a source file each (record feeding, the
+// message-sequence, gate and derived-event passes); the state they share is
+// private and plain, one set per container, so two containers in one
+// process (two logs) share nothing. Single-threaded: callbacks run
+// synchronously and reuse RecordView, so a host must not call back into the
+// container from inside a callback. Results, RecordView and EventView are
+// owned through the raw pointers the host's TEventsResult fixes, so the
+// container is neither copied nor moved.
 #pragma once
 
 #include <array>
@@ -17,6 +21,7 @@
 
 #include "detection/act_event_result.h"
 #include "detection/gate_plan.h"
+#include "detection/pass_options.h"
 #include "eventmanager/event_result.h"
 
 class TMsgEvent;
@@ -26,27 +31,12 @@ class TGateEvent;
 class TActEventsResult : public TEventsResult, public TObject {
   EM_CLASS(TActEventsResult, TObject)
  public:
-  TActEventsResult();
+  explicit TActEventsResult(TPassOptions options = {});
   ~TActEventsResult() override;
   TActEventsResult(const TActEventsResult&) = delete;
   TActEventsResult& operator=(const TActEventsResult&) = delete;
   TActEventsResult(TActEventsResult&&) = delete;
   TActEventsResult& operator=(TActEventsResult&&) = delete;
-
-  // State of the detection passes, set by every fed record.
-  TMsgEventList* MsgEvents = nullptr;
-  TTestEvents* TestEvents = nullptr;
-  uint8_t DeviceType = 0;
-  // Cell memory of the derived network events (kept across Clear).
-  int32_t Last3GChannel = 0, Last3GCell = 0;
-  int32_t LastGsmChannel = 0, LastGsmCell = 0;
-  // The last two CDMA handoff direction values; none (-9999) until a log
-  // shows one, so a log that starts inside a call compares with nothing.
-  int32_t HandoffPrevious = -9999, HandoffCurrent = -9999;
-  // Vendor trace pass flags (kept across Clear).
-  bool AfterStop = false;
-  bool ReselectionOpen = false;
-  TEventNames EventNames;
 
   void SetDataSource(uint32_t value) override;
   uint8_t GetNetType() override { return NetType; }
@@ -77,20 +67,40 @@ class TActEventsResult : public TEventsResult, public TObject {
 
   TActEventResult* Result(int32_t index) const;
 
+  // The log's own values. The publishing variant of the host's configuration
+  // (given when the host creates the container) leaves some data-transfer
+  // detail texts out for the value 1. The time of the last "Hangup Dial" is
+  // kept for the host (nothing in detection reads it); a match that puts an
+  // event in progress clears it.
+  uint8_t PublishId() const { return publishId_; }
+  void SetPublishId(uint8_t value) { publishId_ = value; }
+  double LastHangupTime() const { return lastHangupTime_; }
+
+ private:
+  const TPassOptions options_;
+  // State of the detection passes, set by every fed record.
+  TMsgEventList* MsgEvents = nullptr;
+  TTestEvents* TestEvents = nullptr;
+  uint8_t DeviceType = 0;
+  // Cell memory of the derived network events (kept across Clear).
+  int32_t Last3GChannel = 0, Last3GCell = 0;
+  int32_t LastGsmChannel = 0, LastGsmCell = 0;
+  // The last two CDMA handoff direction values; none (-9999) until a log
+  // shows one, so a log that starts inside a call compares with nothing.
+  int32_t HandoffPrevious = -9999, HandoffCurrent = -9999;
+  // Vendor trace pass flags (kept across Clear).
+  bool AfterStop = false;
+  bool ReselectionOpen = false;
+  uint8_t publishId_ = 0;
+  double lastHangupTime_ = 0;  // days; matching clears it through TMatchInput
+  TEventNames EventNames;
+
   // Adds a result made by a pass: the container owns it when it is added;
   // otherwise it is freed. Notifies the host when asked. Returns the position.
   int32_t AddAndNotify(std::unique_ptr<TActEventResult> result, bool notify, uint32_t context, uint8_t flag);
   // Emits the result of an event's current level (message-sequence pass).
   void Emit(TMsgEvent* event, int32_t recordIndex, bool closed, bool notify, uint32_t context);
 
-  // Gate pass (gate_pass.cpp). True: every gate loads the record into its own
-  // view and searches its fields, as the pass did before it shared one load;
-  // kept so tests can compare the two. The plain way is no test code: it is
-  // the pass's own fallback once a host refuses the shared load, so only
-  // this switch is for tests (hosts never see this class).
-  bool PlainGatePass = false;
-
- private:
   std::unordered_set<std::string> eventNameKeys_;  // upper-cased EventNames
   // The properties whose names are in eventNameKeys_, with the name each had
   // then: the lookup on every add, which builds no key for them.
@@ -147,14 +157,6 @@ class TActEventsResult : public TEventsResult, public TObject {
 
   // Message-sequence pass by code index (see TMsgCodeIndex): the scratch
   // lists are kept between records so that a record allocates nothing.
- public:
-  // Offers every message to every event and applies test states by scanning
-  // the whole list, as the index must behave; for comparisons in tests. The
-  // scan is what the pass does anyway while the list's code index cannot be
-  // trusted, so it stays in the library and only the switch is for tests.
-  bool PlainMessagePass = false;
-
- private:
   std::vector<int> candidates_, merged_, waiting_;
   std::string messageBytes_;
   void CollectCandidates(TMsgEventList* list, uint32_t code);

@@ -9,6 +9,7 @@
 
 #include "core/network.h"
 #include "detection/act_events_result.h"
+#include "detection/test_event_ids.h"
 #include "eventmanager/outside/cdma_decoder.h"
 #include "eventmanager/outside/data_access.h"
 #include "eventmanager/outside/message_codes.h"
@@ -16,10 +17,6 @@
 
 namespace {
 
-constexpr int16_t IdTimerOut = 161;
-constexpr int16_t IdCellReselection = 162;
-constexpr int16_t IdHandoffSuccess = 194;
-constexpr int16_t IdHandoffFailure = 195;
 constexpr uint32_t HandoffDirectionCodes[] = {cdma::UniversalHandoffDirection, cdma::GeneralHandoffDirection,
                                               cdma::HandoffDirection, cdma::ExtendedHandoffDirection};
 

@@ -219,7 +219,7 @@ void TActEventsResult::StartLogFor(TGateEventList* gates) {
 void TActEventsResult::EvaluateGates(TGateEventList* gates, int32_t record, bool notify, uint32_t context) {
   if (!gates || !OnGetRecord || record < 0) return;
   StartLogFor(gates);
-  if (PlainGatePass) return PlainGates(gates, record, notify, context);
+  if (options_.PlainGatePass) return PlainGates(gates, record, notify, context);
 
   TGatePlan& plan = gatePlan_;
   if (!plan.Fits(*gates, static_cast<size_t>(gates->Count()), gates->NetType)) plan.Build(*gates);

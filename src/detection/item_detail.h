@@ -16,7 +16,7 @@ struct TItemDetailContext {
   uint8_t NetType = 255;        // the results container's network (identifiers above 10000)
   uint8_t RecordNetType = 255;  // the loaded record's network (identifier 162)
   uint8_t DeviceType = 0;
-  uint8_t PublishId = 0;        // library-wide publishing variant
+  uint8_t PublishId = 0;        // the results container's publishing variant
 };
 
 // The detail text of one test item; lines separated by "\r\n". `extra` is the

@@ -151,6 +151,7 @@ void TActEventsResult::MessageSequencePass(int32_t recordIndex, bool notify, uin
   // differently from the record index.
   in.RecordRef = RecordView->Reference();
   in.OnGetRecord = OnGetRecord;
+  in.HangupTime = &lastHangupTime_;
 
   // Events are visited in list order, which decides the order of results
   // made on the same record. An event only changes when it is visited, so
@@ -172,7 +173,7 @@ void TActEventsResult::CollectCandidates(TMsgEventList* list, uint32_t code) {
     merged_.reserve(count);
   }
   candidates_.clear();
-  TMsgCodeIndex* index = PlainMessagePass ? nullptr : list->CodeIndex();
+  TMsgCodeIndex* index = options_.PlainMessagePass ? nullptr : list->CodeIndex();
   if (!index) {
     for (size_t i = 0; i < count; ++i) candidates_.push_back(static_cast<int>(i));
     return;

@@ -9,12 +9,14 @@
 #include "definitions/test_events.h"
 #include "detection/act_events_result.h"
 #include "detection/internal_event_names.h"
+#include "detection/test_event_ids.h"
 #include "eventmanager/event_property.h"
 #include "eventmanager/outside/data_access.h"
 
 namespace {
 
-// Categories of message events that test events arm (StartedFlag values).
+// Categories of message events that test events arm (StartedFlag values;
+// the identifiers of each are in test_event_ids.h).
 constexpr int32_t CategoryCall = 1;
 constexpr int32_t CategoryAttach = 2;
 constexpr int32_t CategoryPdp = 3;
@@ -69,14 +71,15 @@ void TActEventsResult::ApplyTestState(int16_t eventId, TMsgEventList* msgEvents,
   if (!msgEvents) return;
   int32_t category = 0;
   switch (eventId) {
-    case 139: case 50: case 51: category = CategoryAttach; break;
-    case 140: case 52: case 53: category = CategoryPdp; break;
-    case 54: case 55: case 147: case 148: case 56: case 157: category = CategoryCall; break;
+    case IdAttachStart: case IdAttachSuccess: case IdAttachFailure: category = CategoryAttach; break;
+    case IdPdpStart: case IdPdpSuccess: case IdPdpFailure: category = CategoryPdp; break;
+    case IdStartDial: case IdStartDialed: case IdVpStartDial: case IdVpStartDialed:
+    case IdHangupDial: case IdVpHangupDial: category = CategoryCall; break;
     default: return;
   }
   // Only the events of the category are touched, in list order; the plain
   // way scans the whole list for them.
-  TMsgCodeIndex* index = PlainMessagePass ? nullptr : msgEvents->CodeIndex();
+  TMsgCodeIndex* index = options_.PlainMessagePass ? nullptr : msgEvents->CodeIndex();
   const int count = index ? static_cast<int>(index->OfCategory(category).size()) : msgEvents->Count();
   for (int k = 0; k < count; ++k) {
     const int i = index ? index->OfCategory(category)[k] : k;
@@ -84,17 +87,17 @@ void TActEventsResult::ApplyTestState(int16_t eventId, TMsgEventList* msgEvents,
     if (event->StartedFlag != category) continue;
     TCodeIndexSync sync(msgEvents, i);
     switch (eventId) {
-      case 139:
-      case 140:
+      case IdAttachStart:
+      case IdPdpStart:
         event->Armed = true;
         event->CurrentLevel = nullptr;
         break;
-      case 50: case 51: case 52: case 53: case 157:
+      case IdAttachSuccess: case IdAttachFailure: case IdPdpSuccess: case IdPdpFailure: case IdVpHangupDial:
         event->Armed = false;
         break;
-      case 56:
+      case IdHangupDial:
         event->Armed = false;
-        LastHangupTime = recordTime;
+        lastHangupTime_ = recordTime;
         break;
       default:  // a new dial: the call waiting in its window is reported first
         if (event->CurrentLevel && event->InProgress) {

@@ -47,7 +47,11 @@ void FinalEventManagerDllApplication() {
 TMsgEventList* CreateMsgEventList() { return new TMsgEventList; }
 TGateEventList* CreateGateEventList() { return new TGateEventList; }
 TTestEvents* CreateTestEvents() { return new TTestEvents; }
-TEventsResult* CreateEventsResult() { return new TActEventsResult; }
+TEventsResult* CreateEventsResult() {
+  auto* results = new TActEventsResult;
+  results->SetPublishId(HostPublishId());
+  return results;
+}
 
 void ClearMsgEventList(TMsgEventList* list) {
   if (list) list->Clear();

@@ -4,7 +4,6 @@
 #include <memory>
 
 #include "definitions/all_events.h"
-#include "detection/act_event_result.h"
 #include "linking/property_linking.h"
 #include "platform/component_registry.h"
 #include "platform/host_paths.h"
@@ -12,6 +11,7 @@
 #include "platform/xml_file.h"
 #include "properties/event_bitmap_list.h"
 #include "properties/event_propertys.h"
+#include "support/file_io.h"
 
 namespace {
 
@@ -47,13 +47,17 @@ void linkAllDefinitions() {
   }
 }
 
+uint8_t publishId = 0;
+
 void readPublishId() {
   TIniFile ini(HostConfigFile());
   long value = ini.ReadInteger("SystemParams", "OmniPublishID", 0);
-  PublishId = static_cast<uint8_t>(value);
+  publishId = static_cast<uint8_t>(value);
 }
 
 }  // namespace
+
+uint8_t HostPublishId() { return publishId; }
 
 std::string DefinitionsPath() { return HostDirectory() + "EventsDefine.cfg"; }
 std::string PropertiesPath() { return HostDirectory() + "EventsProperty.cfg"; }
@@ -83,6 +87,10 @@ void RecordStartUpFault(const std::string& path, const std::exception& error, bo
 void LibraryStartUp() {
   CoInitialize();
   BitmapCache();
+  // What saves killed half way left beside the two files (a running save's
+  // temporary file is locked and stays).
+  RemoveStaleTemporaries(PropertiesPath());
+  RemoveStaleTemporaries(DefinitionsPath());
   loadRegistry();
   linkAllDefinitions();
   readPublishId();

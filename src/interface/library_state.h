@@ -1,16 +1,22 @@
 // Library-wide state of the events library and its start-up and shut-down:
 // the component runtime, the bitmap cache, the property registry (loaded from
-// EventsProperty.cfg and pruned against all definitions), and PublishId.
+// EventsProperty.cfg and pruned against all definitions), and the publishing
+// variant of the host's configuration.
 // Start-up never fails: faults in the files are recorded (FileFaults) and
 // the lists concerned stay empty. Runs on the thread that loads the library.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 class TEventPropertys;
 
 void LibraryStartUp();
 void LibraryShutDown();
+
+// The publishing variant of the host's configuration, read at start-up;
+// every results container the host creates is given it.
+uint8_t HostPublishId();
 
 // EventsDefine.cfg and EventsProperty.cfg in the host directory.
 std::string DefinitionsPath();

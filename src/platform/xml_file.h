@@ -86,7 +86,9 @@ void MergeXml(const pugi::xml_document& base, const pugi::xml_document& ours, co
 // changed one record, or the file on disk cannot be read, nothing is written
 // over it: `ours` is kept beside it ("<file>.yours", or -2, -3 ...) and
 // EEventManagerError names the file, the records and the copy. `state` is
-// kept up to date with what was written.
+// kept up to date with what was written. Reading, merging and writing are
+// one step under the file's save lock (TSaveLock), so two processes saving
+// at once each merge with what the other wrote.
 void SaveXmlFileMerging(const pugi::xml_document& ours, const std::string& path, TXmlFileState& state,
                         const TXmlMergeShape& shape, const TXmlNormaliser& normalise);
 

@@ -275,6 +275,9 @@ void SaveXmlFileMerging(const pugi::xml_document& oursDoc, const std::string& pa
     throw EEventManagerError(
         fmt::format("{}: not saved: the file could not be read, so it is kept as it is (see its fault)", path));
   const std::string ours = XmlText(oursDoc);
+  // Held until the merge is written: another process's save of the file
+  // waits, and then reads what this one wrote.
+  TSaveLock lock(path);
   if (!state.Known || state.Path != path) return write(path, ours, ours, state);
   std::string bytes, reason;
   TFileSnapshot now;

@@ -10,7 +10,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <filesystem>
 
 #include <fmt/format.h>
@@ -170,6 +169,31 @@ bool isTemporarySuffix(std::string_view s) {
   return true;
 }
 
+// True when `path` names (without following a link) the file `st` describes.
+bool namesFile(const std::string& path, const struct stat& st) {
+  struct stat now {};
+  return ::lstat(path.c_str(), &now) == 0 && now.st_dev == st.st_dev && now.st_ino == st.st_ino;
+}
+
+// Creates a temporary file for `target` in `dir` (".<name>.XXXXXX", unique
+// and exclusive, so a stale link there is never followed) and locks it, so
+// that no clean-up takes it for a killed save's. A clean-up may find the new
+// file in the moment before it is locked and remove it: then the name no
+// longer names it, and another is made. The descriptor, or -1 with errno.
+int createLockedTemporary(const std::string& dir, const fs::path& target, std::string& temp) {
+  for (int attempt = 0; attempt < 32; ++attempt) {
+    temp = dir + "/." + target.filename().string() + ".XXXXXX";
+    int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) return -1;
+    struct stat st {};
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &st) == 0 && namesFile(temp, st)) return fd;
+    // Taken by a clean-up, which removes it: not ours to unlink.
+    ::close(fd);
+  }
+  errno = EAGAIN;
+  return -1;
+}
+
 }  // namespace
 
 int RemoveStaleTemporaries(const std::string& path) {
@@ -179,7 +203,6 @@ int RemoveStaleTemporaries(const std::string& path) {
   DIR* listing = ::opendir(dir.c_str());
   if (!listing) return 0;
   int removed = 0;
-  const time_t now = ::time(nullptr);
   while (dirent* entry = ::readdir(listing)) {
     std::string_view name(entry->d_name);
     if (!name.starts_with(prefix) || !isTemporarySuffix(name.substr(prefix.size()))) continue;
@@ -189,19 +212,38 @@ int RemoveStaleTemporaries(const std::string& path) {
     if (fd < 0) continue;
     struct stat st {};
     const bool ours = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid();
-    const bool old = ours && now - st.st_mtim.tv_sec > kStaleTemporarySeconds;
-    // A save holds its temporary file locked until it is renamed.
-    if (old && ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-      struct stat still {};
-      // Removed only when the name still names the file judged.
-      if (::lstat(file.c_str(), &still) == 0 && still.st_dev == st.st_dev && still.st_ino == st.st_ino &&
-          ::unlink(file.c_str()) == 0)
-        ++removed;
-    }
+    // A save holds its temporary file locked from before it is written until
+    // it is renamed (see TrySaveFileAtomic), so an unlocked one is a killed
+    // save's, however new. Removed only when the name still names the file
+    // judged, and while it is locked here, so that a save that has just made
+    // it sees it gone and takes another.
+    if (ours && ::flock(fd, LOCK_EX | LOCK_NB) == 0 && namesFile(file, st) && ::unlink(file.c_str()) == 0) ++removed;
     ::close(fd);
   }
   ::closedir(listing);
   return removed;
+}
+
+TSaveLock::TSaveLock(const std::string& path) {
+  const fs::path target(linkTarget(path));
+  const std::string dir = target.has_parent_path() ? target.parent_path().string() : std::string(".");
+  const std::string lockPath = dir + "/." + target.filename().string() + ".lock";
+  const int flags = O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY;
+  fd_ = ::open(lockPath.c_str(), O_RDWR | flags, 0666);
+  // Another user's lock file in a shared home can still be locked for reading.
+  if (fd_ < 0 && errno == EACCES) fd_ = ::open(lockPath.c_str(), O_RDONLY | flags, 0666);
+  if (fd_ < 0) return;
+  int locked;
+  while ((locked = ::flock(fd_, LOCK_EX)) != 0 && errno == EINTR) {
+  }
+  if (locked != 0) {
+    ::close(fd_);
+    fd_ = -1;
+  }
+}
+
+TSaveLock::~TSaveLock() {
+  if (fd_ >= 0) ::close(fd_);
 }
 
 std::optional<std::string> SaveNewFileBeside(const std::string& wanted, std::string_view bytes) {
@@ -251,15 +293,13 @@ std::optional<TSaveFault> TrySaveFileAtomic(const std::string& path, std::string
   }
 
   RemoveStaleTemporaries(target);
-  std::string temp = dir + "/." + targetPath.filename().string() + ".XXXXXX";
-  int fd = ::mkstemp(temp.data());  // unique and exclusive: never follows a stale link
+  std::string temp;
+  // Locked from here until it is renamed or removed, and closed only then.
+  int fd = createLockedTemporary(dir, targetPath, temp);
   if (fd < 0) return TSaveFault{"cannot create a temporary file", systemReason(errno)};
-  // Held while the file is written (until it is closed, or the process
-  // ends), so that another save's clean-up never takes it for a stale one.
-  ::flock(fd, LOCK_EX | LOCK_NB);
   auto discard = [&](const char* step, int error) {
-    if (fd >= 0) ::close(fd);
     ::unlink(temp.c_str());
+    ::close(fd);
     return TSaveFault{step, systemReason(error)};
   };
   if (::fchmod(fd, mode) != 0) return discard("cannot set the file mode", errno);
@@ -277,10 +317,9 @@ std::optional<TSaveFault> TrySaveFileAtomic(const std::string& path, std::string
     done += static_cast<size_t>(n);
   }
   if (calls.Fsync(fd) != 0) return discard("cannot sync", errno);
-  int closed = ::close(fd);
-  fd = -1;
-  if (closed != 0) return discard("cannot close", errno);
   if (calls.Rename(temp.c_str(), target.c_str()) != 0) return discard("cannot replace the file", errno);
+  // The contents are synced already: closing can tell nothing more of them.
+  ::close(fd);
   // The rename itself is made durable by syncing the directory.
   int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dirFd >= 0) {

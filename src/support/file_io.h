@@ -95,13 +95,33 @@ void SaveFileAtomic(const std::string& path, std::string_view bytes);
 
 // Temporary files a save left behind when its process was killed
 // (".<name>.XXXXXX" beside the target) are removed by the next save of that
-// target: only regular files of this user with exactly that pattern, only
-// when no writer holds them (a save keeps its temporary file locked while it
-// writes) and only when they were last written longer ago than this, so that
-// the temporary file of a save running at the same time is never touched.
-inline constexpr int64_t kStaleTemporarySeconds = 10 * 60;
+// target and at library start-up: only regular files of this user with
+// exactly that pattern, and only when no writer holds them. A save holds its
+// temporary file locked from the moment it exists under its name until it
+// is renamed, and the lock ends with the process, so the lock alone tells a
+// running save's file from a killed one's, whatever their age.
 // Removes the stale temporary files of `path`; returns how many.
 int RemoveStaleTemporaries(const std::string& path);
+
+// An exclusive lock on saving the file at `path` (the file a link there
+// names), held from construction to destruction, so that what one save
+// reads, merges and writes is never interleaved with another process's save
+// of the same file. The lock is on ".<name>.lock" beside the file, which is
+// made when missing and left there (removing it would let two saves lock two
+// different files of that name). Waits while another save holds it; the
+// system lets it go when its process ends, killed or not. When the lock file
+// cannot be made or opened (a folder this user cannot write), nothing is
+// held and the save goes on to meet that fault itself.
+class TSaveLock {
+ public:
+  explicit TSaveLock(const std::string& path);
+  TSaveLock(const TSaveLock&) = delete;
+  TSaveLock& operator=(const TSaveLock&) = delete;
+  ~TSaveLock();
+
+ private:
+  int fd_ = -1;  // -1: not held
+};
 
 // Writes `bytes` to a new file named `wanted`, or, when that exists,
 // `wanted`-2, -3, ... (created exclusively, never over another file); the

@@ -5,8 +5,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
@@ -21,6 +23,7 @@
 #include "platform/component_registry.h"
 #include "platform/xml_file.h"
 #include "properties/event_propertys.h"
+#include "testing/child_process.h"
 
 namespace fs = std::filesystem;
 
@@ -471,6 +474,45 @@ TEST_F(DefinitionsFile, ASaveKeepsChangesMadeMeanwhileOrRefusesNamingTheEvent) {
   }
   EXPECT_EQ(read(path_), text);
   EXPECT_EQ(names(path_ + ".yours"), (std::vector<std::string>{"Alpha", "Gamma"}));
+}
+
+// Two maintenance windows closing at the same moment, in two processes, each
+// having deleted an event of its own: neither deletion comes back, however
+// the two saves interleave.
+TEST_F(DefinitionsFile, TwoSavesAtOnceKeepBothDeletions) {
+  const std::string text = R"(<?xml version="1.0"?>
+<Events><Message><GSM>
+<MsgEvent-0 EventName="Alpha"/><MsgEvent-1 EventName="Beta"/><MsgEvent-2 EventName="Gamma"/><MsgEvent-3 EventName="Delta"/>
+</GSM></Message></Events>
+)";
+  const char* const deleted[] = {"Beta", "Gamma"};
+  for (int round = 0; round < 50; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    write(text);
+    std::unique_ptr<TAllEvents> mine;  // each child's own
+    std::vector<int> statuses = RunTogether(
+        2,
+        [&](int) {
+          mine = std::make_unique<TAllEvents>();
+          mine->LoadFromFile(path_);
+        },
+        [&](int i) {
+          TMsgEventList* gsm = mine->MsgLists[0].get();
+          int index = gsm->IndexOfName(deleted[i]);
+          if (index < 0) return false;
+          gsm->Delete(index);
+          mine->SaveToFile(path_);
+          return true;
+        });
+    EXPECT_EQ(statuses, (std::vector<int>{0, 0}));
+    pugi::xml_document doc;
+    ASSERT_TRUE(doc.load_file(path_.c_str()));
+    std::vector<std::string> left;
+    for (pugi::xml_node e : doc.child("Events").child("Message").child("GSM").children())
+      left.push_back(e.attribute("EventName").value());
+    EXPECT_EQ(left, (std::vector<std::string>{"Alpha", "Delta"})) << "a deleted event came back";
+    if (HasFailure()) break;
+  }
 }
 
 // Two events of one name in a list both load (the name finds one of them)

@@ -193,17 +193,21 @@ TEST_F(Matching, TdProgressCodeMarksTheEventAndClearsTheHangupTime) {
   TMsgEvent* e = event(3);
   TLevelNode* l = level(e, nullptr, {rrc::ConnectionRelease});
   host.Add(1, rrc::ConnectionRelease);
-  LastHangupTime = 5;
-  EXPECT_TRUE(l->MatchLevel(input(0)));
+  double hangup = 5;  // the feeding container's
+  TMatchInput in = input(0);
+  in.HangupTime = &hangup;
+  EXPECT_TRUE(l->MatchLevel(in));
   EXPECT_TRUE(e->InProgress);
-  EXPECT_EQ(LastHangupTime, 0);
+  EXPECT_EQ(hangup, 0);
 
   TMsgEvent* u = event(2);  // the list was cleared with the network change
   TLevelNode* lu = level(u, nullptr, {rrc::ConnectionRelease});
-  LastHangupTime = 5;
-  EXPECT_TRUE(lu->MatchLevel(input(0)));
+  hangup = 5;
+  in = input(0);
+  in.HangupTime = &hangup;
+  EXPECT_TRUE(lu->MatchLevel(in));
   EXPECT_FALSE(u->InProgress);
-  EXPECT_EQ(LastHangupTime, 5);
+  EXPECT_EQ(hangup, 5);
 }
 
 TEST_F(Matching, ArmingAndBranches) {

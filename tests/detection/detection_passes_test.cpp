@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "block_builder.h"
 #include "definitions/gate_event.h"
 #include "definitions/gate_event_list.h"
 #include "definitions/msg_event_list.h"
@@ -180,7 +181,65 @@ TEST_F(Passes, StartDialReportsTheWaitingCallFirst) {
   addItem(host.Add(sec(3)), 56, sec(3));  // Hangup Dial disarms
   feed(3);
   EXPECT_FALSE(call->Armed);
-  EXPECT_DOUBLE_EQ(LastHangupTime, sec(3));
+  EXPECT_DOUBLE_EQ(results.LastHangupTime(), sec(3));
+}
+
+// A log's own values belong to the container of that log: two containers fed
+// in turn (two logs in one host) each keep their own time of the last
+// hang-up, which a sequence one of them puts in progress clears only there,
+// and each its own publishing variant, which decides whether a last-data
+// item shows its transfer (the texts of a document example: 2500 ms in all,
+// 2000 ms transferring 1000 bytes).
+TEST_F(Passes, TwoContainersFedInTurnKeepTheirOwnLogValues) {
+  network(3);
+  event("Call")->StartedFlag = 1;  // a hang-up stamps the time while disarming a call event
+  TMsgEvent* release = event("TD Release");
+  level(release, nullptr, rrc::ConnectionRelease, "TD Released");
+  ready();
+  const std::string lastData = BlockBuilder().I32(0, 2500).I32(4, 2000).I32(8, 1000).Bytes();
+  HandsetRecord& first = host.Add(sec(2));
+  addItem(first, 56, sec(2));  // Hangup Dial
+  addItem(first, 12, sec(2), lastData);  // FTP Download Last Data
+  host.Add(sec(8), rrc::ConnectionRelease);
+  results.SetPublishId(1);
+
+  struct OtherLog : TDefinitionSet {
+    FakeHost host;
+    TActEventsResult results;
+  } other;
+  other.results.OnGetRecord = other.host.Loader();
+  other.results.OnEventFilter = other.host.Filter();
+  other.results.SetNetType(3);
+  other.SetNetwork(3);
+  other.AddEvent("Call")->StartedFlag = 1;
+  other.Link();
+  HandsetRecord& otherFirst = other.host.Add(sec(7));
+  AddTestItem(otherFirst, 56, sec(7));
+  AddTestItem(otherFirst, 12, sec(7), lastData);
+  auto feedOther = [&](int32_t i) {
+    other.results.FeedRecord(0, i, false, true, true, 0, &other.messages, &other.gates, &other.tests);
+  };
+
+  feed(0);
+  feedOther(0);
+  EXPECT_DOUBLE_EQ(results.LastHangupTime(), sec(2));
+  EXPECT_DOUBLE_EQ(other.results.LastHangupTime(), sec(7));
+  feed(1);  // the release puts this log's event in progress
+  ASSERT_TRUE(release->InProgress);
+  EXPECT_EQ(results.LastHangupTime(), 0);
+  EXPECT_DOUBLE_EQ(other.results.LastHangupTime(), sec(7));
+
+  auto lastDataLines = [](TActEventsResult& container) {
+    std::vector<std::string> lines;
+    for (int i = 0; i < container.GetCount(); ++i)
+      if (container.GetResult(i)->GetTestEventId() == 12)
+        for (const TResultDetail& line : *container.GetResult(i)->Details) lines.push_back(line.Text);
+    return lines;
+  };
+  EXPECT_EQ(lastDataLines(results), std::vector<std::string>{}) << "publishing variant 1 leaves the transfer out";
+  EXPECT_EQ(lastDataLines(other.results),
+            (std::vector<std::string>{"Total Time: 2.500 (s)", "Transimit Time: 2.000 (s)",
+                                      "Transimit Size: 1000 (Byte)", "Average: 4,000 (bps)"}));
 }
 
 TEST_F(Passes, FailingHostCallbackLeavesNoEventWaiting) {
@@ -387,7 +446,6 @@ TEST_F(Passes, ThreeGCellMemoryAndTimerExpiry) {
   EXPECT_EQ(type, 2);
   EXPECT_EQ(channel, 10700);
   EXPECT_EQ(cell, 212);
-  EXPECT_EQ(results.LastGsmChannel, 0);
 
   // TD-SCDMA: a mobility-management timer expiry becomes item 161 with the
   // decoder's block as its extra data.

@@ -47,9 +47,9 @@ struct Side {
   TTestEvents tests;
   TEventPropertyList gateProps{2, 0, "Warning"}, msgProps{1, 0, "Message"}, testProps{0, 255, ""};
 
-  Side(bool plainPass, const std::vector<HandsetRecord>& log) : plain(plainPass) {
+  Side(bool plainPass, const std::vector<HandsetRecord>& log)
+      : plain(plainPass), results(TPassOptions{.PlainGatePass = plainPass}) {
     host.Records = log;
-    results.PlainGatePass = plain;
     results.SetNetType(0);
     results.OnGetRecord = host.Loader();
     results.OnEventFilter = host.Filter();
@@ -271,8 +271,7 @@ TEST(GatePass, HostIsAskedOnceUnlessItRefusesAndAgainAfterAResult) {
       r.MessageCode = gsm::MeasurementReport;
       r.SetField(3, c.rxLev);
       r.SetField(5, 2);
-      TActEventsResult results;
-      results.PlainGatePass = plainPass;
+      TActEventsResult results(TPassOptions{.PlainGatePass = plainPass});
       host.containerView = results.RecordView;
       results.SetNetType(0);
       results.OnGetRecord = {&GateHost::load, &host};

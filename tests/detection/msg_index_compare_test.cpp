@@ -102,8 +102,8 @@ struct World : TDefinitionSet {
   FakeHost host;
   TActEventsResult results;
 
-  World(bool plain, uint8_t net, uint32_t seed, const std::vector<HandsetRecord>& log) {
-    results.PlainMessagePass = plain;
+  World(bool plain, uint8_t net, uint32_t seed, const std::vector<HandsetRecord>& log)
+      : results(TPassOptions{.PlainMessagePass = plain}) {
     results.OnGetRecord = host.Loader();
     results.OnEventFilter = host.Filter();
     results.OnEventAdded = host.Announcer();
@@ -262,8 +262,7 @@ TEST(MsgIndexCompare, RecordsThatMatchNothingAllocateNothing) {
       // Long enough that a copy of the bytes would need the heap.
       r.MessageBytes = msgbytes::Writer().I32s(msgbytes::PscAdded, {1, 2, 3, 4, 5, 6, 7, 8}).Bytes();
     }
-    TActEventsResult results;
-    results.PlainMessagePass = plain;
+    TActEventsResult results(TPassOptions{.PlainMessagePass = plain});
     results.OnGetRecord = {&loadQuietly, &log};
     TMsgEventList messages;
     TGateEventList gates;

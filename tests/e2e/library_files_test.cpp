@@ -14,6 +14,7 @@
 
 #include "cli/commands.h"
 #include "eventmanager/event_property.h"
+#include "testing/child_process.h"
 #include "testing/e2e_support.h"
 
 using namespace eventscan;
@@ -352,4 +353,36 @@ TEST(LibraryFiles, HostileFilesAtStartUpAreReportedNotFollowed) {
     e2e::LoadedLibrary library(home.Path());
     EXPECT_TRUE(library.Faults().empty()) << "a configuration that cannot be read gives the defaults";
   });
+}
+
+// Saves killed half way (a window's save of EventsDefine.cfg, the final save
+// of EventsProperty.cfg) leave their temporary files; the next start-up
+// removes them, but not the temporary file of a save that another program
+// is making at that moment, which then completes.
+TEST(LibraryFiles, StartUpRemovesWhatKilledSavesLeft) {
+  e2e::TempHome home;
+  const std::vector<std::string> before = listing(home.Path());
+  const std::string define = (home.Path() / "EventsDefine.cfg").string();
+  const std::string property = (home.Path() / "EventsProperty.cfg").string();
+  const std::string defineText = e2e::ReadFile(define), propertyText = e2e::ReadFile(property);
+  for (const std::string& file : {define, property}) {
+    TStoppedSave killed(file, std::string(64 * 1024, 'k'));
+    ASSERT_TRUE(killed.Stopped());
+    killed.Kill();
+  }
+  ASSERT_EQ(listing(home.Path()).size(), before.size() + 2) << "the killed saves left nothing to remove";
+  EXPECT_EQ(e2e::ReadFile(define), defineText);
+  EXPECT_EQ(e2e::ReadFile(property), propertyText);
+
+  TStoppedSave running(property, propertyText);
+  ASSERT_TRUE(running.Stopped());
+  e2e::InFreshProcess([&] {
+    e2e::LoadedLibrary library(home.Path());
+    EXPECT_TRUE(library.Faults().empty());
+  });
+  std::vector<std::string> left = listing(home.Path());
+  ASSERT_EQ(left.size(), before.size() + 1) << "a killed save's file is left, or the running one's was taken";
+  EXPECT_EQ(running.Finish(), 0);
+  EXPECT_EQ(listing(home.Path()), before);
+  EXPECT_EQ(e2e::ReadFile(property), propertyText);
 }

@@ -9,7 +9,7 @@
 
 #include "eventmanager/event_property.h"
 #include "log/log_time.h"
-#include "speech_probes.h"
+#include "speech_recorder.h"
 #include "testing/e2e_support.h"
 
 using namespace eventscan;
@@ -90,9 +90,14 @@ TEST(SlotOrder, EveryResultSlotAnswersForItsOwnOperation) {
     EXPECT_FALSE(f.message->HasDetailFlag6());
     EXPECT_FALSE(f.test->HasDetailFlag6());
 
-    uint64_t spoken = SpeechCallCount();
+    const size_t spoken = SpokenTexts().size();
     f.test->Speak();  // slot 14
-    EXPECT_EQ(SpeechCallCount(), spoken + (f.test->GetPlayVoice() ? 1 : 0));
+    ASSERT_EQ(SpokenTexts().size(), spoken + (f.test->GetPlayVoice() ? 1 : 0));
+    if (f.test->GetPlayVoice()) {
+      std::string voice;
+      f.test->GetVoiceText(voice);
+      EXPECT_EQ(SpokenTexts().back(), voice);
+    }
 
     // slot 13 through the container's AssignResult (slot 4) further down.
   });

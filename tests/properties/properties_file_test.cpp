@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "platform/xml_file.h"
 #include "properties/event_propertys.h"
 #include "temp_home.h"
+#include "testing/child_process.h"
 
 namespace {
 
@@ -343,4 +345,38 @@ TEST(PropertiesFile, ASaveKeepsAnotherProgramsChangesOrRefusesNamingThem) {
   EXPECT_EQ(TempHome::Read(file), theirs);
   EXPECT_EQ(attributeOnDisk(file + ".yours", "Call Setup", "VoiceText"), "set up");
   EXPECT_EQ(attributeOnDisk(file + ".yours", "Call Drop", "Display"), "True") << "the copy is ours as it was";
+}
+
+// Two programs save the registry at the same moment, each with a change of
+// its own record (two property windows closing together): both changes are
+// in the file, however the two saves interleave.
+TEST(PropertiesFile, TwoSavesAtOnceKeepBothChanges) {
+  TempHome home;
+  const std::string file = home.Path("EventsProperty.cfg");
+  const char* const names[] = {"Call Drop", "Call End", "Call Setup"};
+  for (int round = 0; round < 50; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    {
+      TEventPropertys first;
+      for (const char* name : names) first.MsgLists[0]->Add(new TActEventProperty(first.MsgLists[0].get(), name));
+      first.SaveToFile(file);
+    }
+    std::unique_ptr<TEventPropertys> mine;  // each child's own
+    std::vector<int> statuses = RunTogether(
+        2,
+        [&](int) {
+          mine = std::make_unique<TEventPropertys>();
+          mine->LoadFromFile(file);
+        },
+        [&](int i) {
+          mine->MsgLists[0]->Items(i)->SetFontColor(100 + i);
+          mine->SaveToFile(file);
+          return true;
+        });
+    EXPECT_EQ(statuses, (std::vector<int>{0, 0}));
+    EXPECT_EQ(attributeOnDisk(file, "Call Drop", "FontColor"), "100");
+    EXPECT_EQ(attributeOnDisk(file, "Call End", "FontColor"), "101");
+    EXPECT_EQ(attributeOnDisk(file, "Call Setup", "FontColor"), "0");
+    if (HasFailure()) break;
+  }
 }

@@ -21,6 +21,7 @@
 #include "eventmanager/errors.h"
 #include "platform/xml_file.h"
 #include "support/file_io.h"
+#include "testing/child_process.h"
 
 namespace fs = std::filesystem;
 
@@ -141,9 +142,8 @@ TEST_F(SavedFile, ModesLinksAndStaleTemporaryNames) {
 }
 
 // A save killed half way leaves ".<name>.XXXXXX" behind; the next save of
-// that file removes such leftovers of ours, but never a fresh one (another
-// save may be writing it), one a writer holds locked, a link, or a name of
-// another pattern.
+// that file removes such leftovers of ours, old or new, but never one a
+// writer holds locked, a link, or a name of another pattern.
 TEST_F(SavedFile, StaleTemporariesOfOursGoWithTheNextSave) {
   const std::string file = path("EventsProperty.cfg");
   write(file, "<Propertys/>");
@@ -152,12 +152,12 @@ TEST_F(SavedFile, StaleTemporariesOfOursGoWithTheNextSave) {
     const timespec when[2] = {{time(nullptr) - secondsAgo, 0}, {time(nullptr) - secondsAgo, 0}};
     EXPECT_EQ(utimensat(AT_FDCWD, (dir_ / name).c_str(), when, 0), 0);
   };
-  aged(".EventsProperty.cfg.a1B2c3", kStaleTemporarySeconds + 3600);  // killed an hour ago: removed
-  aged(".EventsProperty.cfg.Zz9Yy8", 5);                              // being written now: kept
-  aged(".EventsProperty.cfg.LOCKED", kStaleTemporarySeconds + 3600);  // old but held by a writer: kept
-  aged(".EventsDefine.cfg.q1w2e3", kStaleTemporarySeconds + 3600);    // another file's: not this save's
-  aged(".EventsProperty.cfg.toolong1", kStaleTemporarySeconds + 3600);  // not our pattern
-  aged("EventsProperty.cfg.a1B2c3", kStaleTemporarySeconds + 3600);    // not hidden: not ours
+  aged(".EventsProperty.cfg.a1B2c3", 3600);      // killed an hour ago: removed
+  aged(".EventsProperty.cfg.Zz9Yy8", 0);         // killed just now: removed too
+  aged(".EventsProperty.cfg.LOCKED", 3600);      // held by a writer: kept
+  aged(".EventsDefine.cfg.q1w2e3", 3600);        // another file's: not this save's
+  aged(".EventsProperty.cfg.toolong1", 3600);    // not our pattern
+  aged("EventsProperty.cfg.a1B2c3", 3600);       // not hidden: not ours
   write(dir_ / "victim", "keep me");
   fs::create_symlink(dir_ / "victim", dir_ / ".EventsProperty.cfg.link01");
   const int held = open((dir_ / ".EventsProperty.cfg.LOCKED").c_str(), O_RDONLY);
@@ -170,9 +170,51 @@ TEST_F(SavedFile, StaleTemporariesOfOursGoWithTheNextSave) {
   for (const auto& entry : fs::directory_iterator(dir_)) left.push_back(entry.path().filename().string());
   std::sort(left.begin(), left.end());
   EXPECT_EQ(left, (std::vector<std::string>{".EventsDefine.cfg.q1w2e3", ".EventsProperty.cfg.LOCKED",
-                                            ".EventsProperty.cfg.Zz9Yy8", ".EventsProperty.cfg.link01",
+                                            ".EventsProperty.cfg.link01",
                                             ".EventsProperty.cfg.toolong1", "EventsProperty.cfg",
                                             "EventsProperty.cfg.a1B2c3", "victim"}));
   EXPECT_EQ(read(dir_ / "victim"), "keep me");
   EXPECT_NE(read(file).find("saved=\"yes\""), std::string::npos);
+}
+
+// A save killed with SIGKILL half way through its write keeps the old file
+// and leaves its temporary file; the next save removes that at once, however
+// fresh it is, but never the temporary file of a save still writing, which
+// then finishes as if nothing had happened.
+TEST_F(SavedFile, AKilledSavesTemporaryGoesWithTheNextSaveAWritingOneStays) {
+  const std::string file = path("EventsProperty.cfg");
+  write(file, "<Propertys>the user's</Propertys>");
+  auto temporaries = [&] {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir_))
+      if (entry.path().filename().string().starts_with(".EventsProperty.cfg."))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  };
+  const std::string killedText(64 * 1024, 'k'), writingText(64 * 1024, 'w');
+
+  // One save stops half way and goes on later; another stops half way and
+  // is killed there.
+  TStoppedSave writing(file, writingText);
+  ASSERT_TRUE(writing.Stopped());
+  const std::vector<std::string> running = temporaries();
+  ASSERT_EQ(running.size(), 1u);
+  TStoppedSave killed(file, killedText);
+  ASSERT_TRUE(killed.Stopped());
+  killed.Kill();
+  EXPECT_EQ(read(file), "<Propertys>the user's</Propertys>");
+  std::vector<std::string> debris = temporaries();
+  ASSERT_EQ(debris.size(), 2u) << "the killed save left no temporary file, or took the running one's";
+  ASSERT_NE(std::find(debris.begin(), debris.end(), running[0]), debris.end());
+  debris.erase(std::find(debris.begin(), debris.end(), running[0]));
+  EXPECT_EQ(read(dir_ / debris[0]), killedText.substr(0, killedText.size() / 2));
+
+  SaveXmlFileAtomic(document("Propertys"), file);
+  EXPECT_NE(read(file).find("saved=\"yes\""), std::string::npos);
+  EXPECT_EQ(temporaries(), running) << "the killed save's temporary file is still there, or the running one's went";
+
+  EXPECT_EQ(writing.Finish(), 0) << "the running save failed";
+  EXPECT_EQ(read(file), writingText);
+  EXPECT_TRUE(temporaries().empty());
 }
