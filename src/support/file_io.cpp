@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 
 #include <fmt/format.h>
@@ -161,12 +162,27 @@ TFileRead ReadRegularFile(const std::string& path, std::string& bytes, std::stri
 
 namespace {
 
-// The last six characters of a name mkstemp made.
-bool isTemporarySuffix(std::string_view s) {
+// Our temporaries are ".<name>.saving-XXXXXX"; the marker keeps a user's own
+// hidden file beside the target (".EventsProperty.cfg.backup") out of reach.
+constexpr std::string_view TemporaryMarker = "saving-";
+// Earlier versions wrote ".<name>.XXXXXX" and removed such leftovers once they
+// were this old and unlocked; that rule stays for those names alone.
+constexpr int64_t LegacyTemporaryAgeSeconds = 600;
+
+// The six characters mkstemp puts in place of XXXXXX.
+bool isMkstempSuffix(std::string_view s) {
   if (s.size() != 6) return false;
   for (char c : s)
     if (!std::isalnum(static_cast<unsigned char>(c))) return false;
   return true;
+}
+
+enum class TemporaryKind { None, Ours, Legacy };
+
+TemporaryKind temporaryKind(std::string_view suffix) {
+  if (suffix.starts_with(TemporaryMarker) && isMkstempSuffix(suffix.substr(TemporaryMarker.size())))
+    return TemporaryKind::Ours;
+  return isMkstempSuffix(suffix) ? TemporaryKind::Legacy : TemporaryKind::None;
 }
 
 // True when `path` names (without following a link) the file `st` describes.
@@ -175,14 +191,14 @@ bool namesFile(const std::string& path, const struct stat& st) {
   return ::lstat(path.c_str(), &now) == 0 && now.st_dev == st.st_dev && now.st_ino == st.st_ino;
 }
 
-// Creates a temporary file for `target` in `dir` (".<name>.XXXXXX", unique
+// Creates a temporary file for `target` in `dir` (".<name>.saving-XXXXXX", unique
 // and exclusive, so a stale link there is never followed) and locks it, so
 // that no clean-up takes it for a killed save's. A clean-up may find the new
 // file in the moment before it is locked and remove it: then the name no
 // longer names it, and another is made. The descriptor, or -1 with errno.
 int createLockedTemporary(const std::string& dir, const fs::path& target, std::string& temp) {
   for (int attempt = 0; attempt < 32; ++attempt) {
-    temp = dir + "/." + target.filename().string() + ".XXXXXX";
+    temp = dir + "/." + target.filename().string() + "." + std::string(TemporaryMarker) + "XXXXXX";
     int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) return -1;
     struct stat st {};
@@ -205,13 +221,16 @@ int RemoveStaleTemporaries(const std::string& path) {
   int removed = 0;
   while (dirent* entry = ::readdir(listing)) {
     std::string_view name(entry->d_name);
-    if (!name.starts_with(prefix) || !isTemporarySuffix(name.substr(prefix.size()))) continue;
+    if (!name.starts_with(prefix)) continue;
+    const TemporaryKind kind = temporaryKind(name.substr(prefix.size()));
+    if (kind == TemporaryKind::None) continue;
     const std::string file = dir + "/" + std::string(name);
     // Opened without following a link, then judged by what was opened.
     int fd = ::open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) continue;
     struct stat st {};
-    const bool ours = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid();
+    bool ours = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid();
+    if (ours && kind == TemporaryKind::Legacy) ours = ::time(nullptr) - st.st_mtime >= LegacyTemporaryAgeSeconds;
     // A save holds its temporary file locked from before it is written until
     // it is renamed (see TrySaveFileAtomic), so an unlocked one is a killed
     // save's, however new. Removed only when the name still names the file

@@ -94,9 +94,11 @@ std::optional<TSaveFault> TrySaveFileAtomic(const std::string& path, std::string
 void SaveFileAtomic(const std::string& path, std::string_view bytes);
 
 // Temporary files a save left behind when its process was killed
-// (".<name>.XXXXXX" beside the target) are removed by the next save of that
-// target and at library start-up: only regular files of this user with
-// exactly that pattern, and only when no writer holds them. A save holds its
+// (".<name>.saving-XXXXXX" beside the target) are removed by the next save of
+// that target and at library start-up: only regular files of this user with
+// exactly that pattern, and only when no writer holds them. The unmarked
+// ".<name>.XXXXXX" of earlier versions goes only once it is ten minutes old,
+// as those versions had it, since a user's own file may look like one. A save holds its
 // temporary file locked from the moment it exists under its name until it
 // is renamed, and the lock ends with the process, so the lock alone tells a
 // running save's file from a killed one's, whatever their age.

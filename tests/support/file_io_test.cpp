@@ -141,9 +141,11 @@ TEST_F(SavedFile, ModesLinksAndStaleTemporaryNames) {
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read);
 }
 
-// A save killed half way leaves ".<name>.XXXXXX" behind; the next save of
-// that file removes such leftovers of ours, old or new, but never one a
-// writer holds locked, a link, or a name of another pattern.
+// A save killed half way leaves ".<name>.saving-XXXXXX" behind; the next save
+// of that file removes such leftovers of ours, old or new, but never one a
+// writer holds locked, a link, or a name of another pattern. The unmarked
+// names of earlier versions go once they are ten minutes old, so that a
+// user's fresh ".EventsProperty.cfg.backup" is not taken for one.
 TEST_F(SavedFile, StaleTemporariesOfOursGoWithTheNextSave) {
   const std::string file = path("EventsProperty.cfg");
   write(file, "<Propertys/>");
@@ -152,15 +154,17 @@ TEST_F(SavedFile, StaleTemporariesOfOursGoWithTheNextSave) {
     const timespec when[2] = {{time(nullptr) - secondsAgo, 0}, {time(nullptr) - secondsAgo, 0}};
     EXPECT_EQ(utimensat(AT_FDCWD, (dir_ / name).c_str(), when, 0), 0);
   };
-  aged(".EventsProperty.cfg.a1B2c3", 3600);      // killed an hour ago: removed
-  aged(".EventsProperty.cfg.Zz9Yy8", 0);         // killed just now: removed too
-  aged(".EventsProperty.cfg.LOCKED", 3600);      // held by a writer: kept
+  aged(".EventsProperty.cfg.saving-a1B2c3", 3600);  // killed an hour ago: removed
+  aged(".EventsProperty.cfg.saving-Zz9Yy8", 0);     // killed just now: removed too
+  aged(".EventsProperty.cfg.saving-LOCKED", 3600);  // held by a writer: kept
+  aged(".EventsProperty.cfg.q9W8e7", 3600);         // an earlier version's, an hour old: removed
+  aged(".EventsProperty.cfg.backup", 0);            // unmarked and fresh: the user's, kept
   aged(".EventsDefine.cfg.q1w2e3", 3600);        // another file's: not this save's
   aged(".EventsProperty.cfg.toolong1", 3600);    // not our pattern
   aged("EventsProperty.cfg.a1B2c3", 3600);       // not hidden: not ours
   write(dir_ / "victim", "keep me");
   fs::create_symlink(dir_ / "victim", dir_ / ".EventsProperty.cfg.link01");
-  const int held = open((dir_ / ".EventsProperty.cfg.LOCKED").c_str(), O_RDONLY);
+  const int held = open((dir_ / ".EventsProperty.cfg.saving-LOCKED").c_str(), O_RDONLY);
   ASSERT_GE(held, 0);
   ASSERT_EQ(flock(held, LOCK_EX), 0);
 
@@ -169,8 +173,8 @@ TEST_F(SavedFile, StaleTemporariesOfOursGoWithTheNextSave) {
   std::vector<std::string> left;
   for (const auto& entry : fs::directory_iterator(dir_)) left.push_back(entry.path().filename().string());
   std::sort(left.begin(), left.end());
-  EXPECT_EQ(left, (std::vector<std::string>{".EventsDefine.cfg.q1w2e3", ".EventsProperty.cfg.LOCKED",
-                                            ".EventsProperty.cfg.link01",
+  EXPECT_EQ(left, (std::vector<std::string>{".EventsDefine.cfg.q1w2e3", ".EventsProperty.cfg.backup",
+                                            ".EventsProperty.cfg.link01", ".EventsProperty.cfg.saving-LOCKED",
                                             ".EventsProperty.cfg.toolong1", "EventsProperty.cfg",
                                             "EventsProperty.cfg.a1B2c3", "victim"}));
   EXPECT_EQ(read(dir_ / "victim"), "keep me");
