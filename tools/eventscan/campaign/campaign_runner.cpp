@@ -74,6 +74,21 @@ std::string definitionsHash(const std::optional<std::string>& network) {
   return hash.Hex();
 }
 
+// Nanoseconds the threads of a process have spent runnable but waiting for a
+// core (the second field of each thread's schedstat); 0 where the kernel does
+// not tell. A log's time limit leaves this out: a worker that the machine's
+// load keeps off the cores is not a log that hangs.
+int64_t runQueueWait(pid_t pid) {
+  int64_t total = 0;
+  std::error_code error;
+  for (const auto& task : fs::directory_iterator(fmt::format("/proc/{}/task", pid), error)) {
+    std::ifstream in(task.path() / "schedstat");
+    int64_t onCore = 0, waiting = 0;
+    if (in >> onCore >> waiting) total += waiting;
+  }
+  return total;
+}
+
 std::string signalText(int sig) {
   const char* name = strsignal(sig);
   return fmt::format("signal {} ({})", sig, name ? name : "unknown");
@@ -87,6 +102,8 @@ struct Job {
   int Out = -1, Err = -1;
   std::string OutText, ErrText;
   Clock::time_point Started;
+  // The worker's wait for a core when the log was handed to it.
+  int64_t RunQueueWaitAtStart = 0;
   // The file's hash and size as the worker read it (its "content" line).
   std::string WorkerHash;
   uint64_t WorkerSize = 0;
@@ -460,6 +477,14 @@ struct Server {
   bool Alive() const { return Pid > 0; }
 };
 
+// How long a server has worked on its log: the wall time since it was
+// handed over less the time the server waited for a core meanwhile.
+double secondsOnLog(const Server& s) {
+  const double wall = std::chrono::duration<double>(Clock::now() - s.Current->Started).count();
+  const int64_t waited = runQueueWait(s.Pid) - s.Current->RunQueueWaitAtStart;
+  return wall - static_cast<double>(std::max<int64_t>(waited, 0)) / 1e9;
+}
+
 void closeFd(int& fd) {
   if (fd >= 0) close(fd);
   fd = -1;
@@ -675,6 +700,7 @@ int RunCampaign(const CampaignOptions& o) {
       const std::string request =
           nlohmann::json(job->Log.Path).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
       job->Started = Clock::now();
+      job->RunQueueWaitAtStart = runQueueWait(s.Pid);
       s.Current = std::move(job);
       // A server that already died shows as its closed output below.
       writeAll(s.In, request);
@@ -695,10 +721,8 @@ int RunCampaign(const CampaignOptions& o) {
       if (o.LogTimeout > 0) {
         for (Server& s : servers) {
           if (!s.Current) continue;
-          auto deadline = s.Current->Started + std::chrono::duration_cast<Clock::duration>(
-                                                   std::chrono::duration<double>(o.LogTimeout));
-          auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-          wait = static_cast<int>(std::clamp<long>(ms + 1, 0, wait));
+          const double left = o.LogTimeout - secondsOnLog(s);
+          wait = static_cast<int>(std::clamp<double>(left * 1000 + 1, 0, wait));
         }
       }
       if (poll(fds.data(), fds.size(), wait) < 0 && errno != EINTR)
@@ -713,8 +737,7 @@ int RunCampaign(const CampaignOptions& o) {
           done.emplace_back(std::move(s.Current), status, false);
           continue;
         }
-        const bool timedOut =
-            o.LogTimeout > 0 && std::chrono::duration<double>(Clock::now() - s.Current->Started).count() > o.LogTimeout;
+        const bool timedOut = o.LogTimeout > 0 && secondsOnLog(s) > o.LogTimeout;
         if (timedOut) kill(-s.Pid, SIGKILL);
         if (timedOut || !open) {
           // The server died (its set-up crashed) or was stopped with its log.

@@ -150,7 +150,8 @@ int main(int argc, char** argv) {
   campaignCmd->add_option("--jobs,-j", campaign.Jobs, "logs run at a time (default: the number of cores)")
       ->check(CLI::PositiveNumber);
   campaignCmd->add_option("--log-timeout", campaign.LogTimeout,
-                          "seconds one log may take before its worker is stopped (default: no limit)")
+                          "seconds one log may take before its worker is stopped, not counting time the machine's load keeps the "
+                          "worker waiting for a core (default: no limit)")
       ->check(CLI::PositiveNumber);
   campaignCmd->add_flag("--force", campaign.Force, "run every log again, also those already in the database");
   campaignCmd->add_flag("--quiet", campaign.Quiet, "no progress, no summary");
