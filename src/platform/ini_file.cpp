@@ -53,7 +53,10 @@ long TIniFile::ReadInteger(const std::string& section, const std::string& key, l
   if (text.empty()) return fallback;
   errno = 0;
   char* end = nullptr;
-  long value = std::strtol(text.c_str(), &end, 0);
+  // Decimal, or hexadecimal after "0x": a leading zero is not octal to
+  // whoever wrote the file by hand.
+  const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+  long value = std::strtol(text.c_str(), &end, hex ? 16 : 10);
   if (errno != 0 || end == text.c_str() || *end != '\0') return fallback;
   return value;
 }
