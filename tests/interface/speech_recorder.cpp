@@ -11,7 +11,7 @@ std::vector<std::string>& texts() {
 
 }  // namespace
 
-// Exported from the program (see tests/e2e/CMakeLists.txt).
+// Exported from the program (see tests/interface/CMakeLists.txt).
 void Speech(const std::string& text, int /*flags*/) { texts().push_back(text); }
 
 const std::vector<std::string>& SpokenTexts() { return texts(); }

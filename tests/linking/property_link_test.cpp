@@ -14,7 +14,7 @@
 #include "eventmanager/errors.h"
 #include "properties/event_propertys.h"
 #include "properties/property_queries.h"
-#include "temp_home.h"
+#include "testing/property_home.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "platform/component_registry.h"
 #include "platform/xml_file.h"
 #include "properties/event_propertys.h"
-#include "temp_home.h"
+#include "testing/property_home.h"
 
 namespace {
 

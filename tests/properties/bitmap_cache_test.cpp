@@ -12,7 +12,7 @@
 #include "properties/bmp_decode.h"
 #include "properties/event_bitmap_list.h"
 #include "properties/event_propertys.h"
-#include "temp_home.h"
+#include "testing/property_home.h"
 
 namespace {
 

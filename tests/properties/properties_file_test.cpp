@@ -15,7 +15,7 @@
 #include "eventmanager/errors.h"
 #include "platform/xml_file.h"
 #include "properties/event_propertys.h"
-#include "temp_home.h"
+#include "testing/property_home.h"
 #include "testing/child_process.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The streamed log: read in blocks and fed in one pass, records the library
 // asks for again read back from their lines. Whatever the block size or the
 // cache size, the rows and faults are those of the log read into memory
-// (eventscan on a pipe: tests/e2e/standard_input_run_test.cpp).
+// (eventscan on a pipe: tests/eventscan/cli/standard_input_run_test.cpp).
 #include <gtest/gtest.h>
 
 #include <unistd.h>
