@@ -34,6 +34,7 @@
 #include "host/host_layout.h"
 #include "host/host_library.h"
 #include "kpi/kpi_file.h"
+#include "support/hex_text.h"
 #include "support/text_escape.h"
 
 extern char** environ;
@@ -403,12 +404,34 @@ bool writeAll(int fd, const std::string& text) {
 }
 
 // The Python process that hands the workers to Dask, and the logs it runs.
+// It ends at the end of its standard input: closed here once every answer is
+// in, or by the system as this process ends, however it ends. A campaign
+// that ends by an error meanwhile kills it.
 struct Driver {
   pid_t Pid = -1;
   int In = -1, Out = -1, Err = -1;
   std::string OutText, ErrText;
   long NextId = 0;
   std::map<long, std::unique_ptr<Job>> Waiting;
+
+  Driver() = default;
+  Driver(const Driver&) = delete;
+  Driver& operator=(const Driver&) = delete;
+  ~Driver() {
+    for (int fd : {In, Out, Err})
+      if (fd >= 0) close(fd);
+    if (Pid > 0) {
+      kill(Pid, SIGKILL);
+      while (waitpid(Pid, nullptr, 0) < 0 && errno == EINTR) {}
+    }
+  }
+  // Once every answer is in: the driver ends at the end of its input.
+  void End() {
+    close(In);
+    In = -1;
+    while (waitpid(Pid, nullptr, 0) < 0 && errno == EINTR) {}
+    Pid = -1;
+  }
 };
 
 template <typename StartNext, typename Finish>
@@ -416,11 +439,7 @@ void runThroughDriver(Driver& d, unsigned jobs, StartNext& startNext, Finish& fi
                       Totals& totals) {
   bool more = true;
   while (more && d.Waiting.size() < jobs) more = startNext();
-  if (!more) {
-    close(d.In);
-    d.In = -1;
-  }
-  while (d.Out >= 0 || !d.Waiting.empty()) {
+  while (!d.Waiting.empty()) {
     pollfd fds[2] = {{d.Out, POLLIN, 0}, {d.Err, POLLIN, 0}};
     if (poll(fds, 2, 200) < 0 && errno != EINTR)
       throw std::runtime_error(fmt::format("cannot wait for the Dask driver: {}", strerror(errno)));
@@ -432,7 +451,7 @@ void runThroughDriver(Driver& d, unsigned jobs, StartNext& startNext, Finish& fi
     for (size_t nl; (nl = d.OutText.find('\n')) != std::string::npos;) {
       nlohmann::json answer = nlohmann::json::parse(d.OutText.substr(0, nl), nullptr, false);
       d.OutText.erase(0, nl + 1);
-      if (answer.is_discarded() || !answer.contains("id")) continue;
+      if (answer.is_discarded() || !answer.contains("id") || !answer["id"].is_number_integer()) continue;
       auto it = d.Waiting.find(answer["id"].get<long>());
       if (it == d.Waiting.end()) continue;
       Job& job = *it->second;
@@ -444,26 +463,13 @@ void runThroughDriver(Driver& d, unsigned jobs, StartNext& startNext, Finish& fi
       finish(job, status, answer.value("timed_out", false));
       d.Waiting.erase(it);
       while (more && d.Waiting.size() < jobs) more = startNext();
-      if (!more && d.In >= 0) {
-        close(d.In);
-        d.In = -1;
-      }
     }
-    if (!open) {
-      close(d.Out);
-      d.Out = -1;
-      if (!d.Waiting.empty()) {
-        int status = 0;
-        waitpid(d.Pid, &status, 0);
-        throw std::runtime_error(fmt::format("the Dask driver ended with {} logs unfinished: {}", d.Waiting.size(),
-                                             d.ErrText.empty() ? "no message" : d.ErrText));
-      }
-    }
+    if (!open && !d.Waiting.empty())
+      throw std::runtime_error(fmt::format("the Dask driver ended with {} logs unfinished: {}", d.Waiting.size(),
+                                           d.ErrText.empty() ? "no message" : d.ErrText));
     progress.Draw(totals);
   }
-  if (d.Err >= 0) close(d.Err);
-  int status = 0;
-  while (waitpid(d.Pid, &status, 0) < 0 && errno == EINTR) {}
+  d.End();
 }
 
 // A serving worker (`campaign-worker --serve`): loads the library once and
@@ -744,7 +750,9 @@ int RunCampaign(const CampaignOptions& o) {
     std::unique_ptr<Job> job = nextJob();
     if (!job) return false;
     job->Started = Clock::now();
-    nlohmann::json request{{"id", driver->NextId}, {"argv", workerArgs(o, job->Log.Path)}, {"timeout", o.LogTimeout}};
+    nlohmann::json argv = nlohmann::json::array();
+    for (const std::string& arg : workerArgs(o, job->Log.Path)) argv.push_back(BytesToHex(arg));
+    nlohmann::json request{{"id", driver->NextId}, {"argv_hex", argv}, {"timeout", o.LogTimeout}};
     if (!writeAll(driver->In, request.dump() + "\n"))
       throw std::runtime_error(fmt::format("the Dask driver stopped reading: {}", strerror(errno)));
     driver->Waiting.emplace(driver->NextId++, std::move(job));
@@ -761,8 +769,8 @@ int RunCampaign(const CampaignOptions& o) {
       std::unique_ptr<Job> job = nextJob();
       if (!job) return false;
       if (!s.Alive()) s.Pid = spawn(workerArgs(o, ""), s.Out, s.Err, &s.In, true);
-      const std::string request =
-          nlohmann::json(job->Log.Path).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+      // The path's bytes as they are: a file name need not be text.
+      const std::string request = BytesToHex(job->Log.Path) + "\n";
       job->Started = Clock::now();
       job->RunQueueWaitAtStart = runQueueWait(s.Pid);
       s.Current = std::move(job);
