@@ -34,6 +34,8 @@
 #include "host/host_layout.h"
 #include "host/host_library.h"
 #include "kpi/kpi_file.h"
+#include "support/hex_text.h"
+#include "support/text_escape.h"
 
 extern char** environ;
 
@@ -402,12 +404,34 @@ bool writeAll(int fd, const std::string& text) {
 }
 
 // The Python process that hands the workers to Dask, and the logs it runs.
+// It ends at the end of its standard input: closed here once every answer is
+// in, or by the system as this process ends, however it ends. A campaign
+// that ends by an error meanwhile kills it.
 struct Driver {
   pid_t Pid = -1;
   int In = -1, Out = -1, Err = -1;
   std::string OutText, ErrText;
   long NextId = 0;
   std::map<long, std::unique_ptr<Job>> Waiting;
+
+  Driver() = default;
+  Driver(const Driver&) = delete;
+  Driver& operator=(const Driver&) = delete;
+  ~Driver() {
+    for (int fd : {In, Out, Err})
+      if (fd >= 0) close(fd);
+    if (Pid > 0) {
+      kill(Pid, SIGKILL);
+      while (waitpid(Pid, nullptr, 0) < 0 && errno == EINTR) {}
+    }
+  }
+  // Once every answer is in: the driver ends at the end of its input.
+  void End() {
+    close(In);
+    In = -1;
+    while (waitpid(Pid, nullptr, 0) < 0 && errno == EINTR) {}
+    Pid = -1;
+  }
 };
 
 template <typename StartNext, typename Finish>
@@ -415,11 +439,7 @@ void runThroughDriver(Driver& d, unsigned jobs, StartNext& startNext, Finish& fi
                       Totals& totals) {
   bool more = true;
   while (more && d.Waiting.size() < jobs) more = startNext();
-  if (!more) {
-    close(d.In);
-    d.In = -1;
-  }
-  while (d.Out >= 0 || !d.Waiting.empty()) {
+  while (!d.Waiting.empty()) {
     pollfd fds[2] = {{d.Out, POLLIN, 0}, {d.Err, POLLIN, 0}};
     if (poll(fds, 2, 200) < 0 && errno != EINTR)
       throw std::runtime_error(fmt::format("cannot wait for the Dask driver: {}", strerror(errno)));
@@ -431,7 +451,7 @@ void runThroughDriver(Driver& d, unsigned jobs, StartNext& startNext, Finish& fi
     for (size_t nl; (nl = d.OutText.find('\n')) != std::string::npos;) {
       nlohmann::json answer = nlohmann::json::parse(d.OutText.substr(0, nl), nullptr, false);
       d.OutText.erase(0, nl + 1);
-      if (answer.is_discarded() || !answer.contains("id")) continue;
+      if (answer.is_discarded() || !answer.contains("id") || !answer["id"].is_number_integer()) continue;
       auto it = d.Waiting.find(answer["id"].get<long>());
       if (it == d.Waiting.end()) continue;
       Job& job = *it->second;
@@ -443,26 +463,13 @@ void runThroughDriver(Driver& d, unsigned jobs, StartNext& startNext, Finish& fi
       finish(job, status, answer.value("timed_out", false));
       d.Waiting.erase(it);
       while (more && d.Waiting.size() < jobs) more = startNext();
-      if (!more && d.In >= 0) {
-        close(d.In);
-        d.In = -1;
-      }
     }
-    if (!open) {
-      close(d.Out);
-      d.Out = -1;
-      if (!d.Waiting.empty()) {
-        int status = 0;
-        waitpid(d.Pid, &status, 0);
-        throw std::runtime_error(fmt::format("the Dask driver ended with {} logs unfinished: {}", d.Waiting.size(),
-                                             d.ErrText.empty() ? "no message" : d.ErrText));
-      }
-    }
+    if (!open && !d.Waiting.empty())
+      throw std::runtime_error(fmt::format("the Dask driver ended with {} logs unfinished: {}", d.Waiting.size(),
+                                           d.ErrText.empty() ? "no message" : d.ErrText));
     progress.Draw(totals);
   }
-  if (d.Err >= 0) close(d.Err);
-  int status = 0;
-  while (waitpid(d.Pid, &status, 0) < 0 && errno == EINTR) {}
+  d.End();
 }
 
 // A serving worker (`campaign-worker --serve`): loads the library once and
@@ -526,19 +533,72 @@ bool takeFinishedLog(Server& s, int& status) {
 
 }  // namespace
 
-std::vector<std::string> FindCampaignLogs(const std::vector<std::string>& inputs) {
-  std::vector<std::string> logs;
+namespace {
+
+// Why a file below a campaign's directories cannot be read, naming it; empty
+// when it opens. A link that leads nowhere says where it leads.
+std::string cannotOpen(const fs::path& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd >= 0) {
+    ::close(fd);
+    return {};
+  }
+  std::string why = fmt::format("{}: cannot open the log: {}", path.string(), strerror(errno));
+  std::error_code ec;
+  if (fs::is_symlink(fs::symlink_status(path, ec))) {
+    const fs::path target = fs::read_symlink(path, ec);
+    if (!ec) why += fmt::format(" (a link to {})", target.string());
+  }
+  return why;
+}
+
+// The logs below `dir` and everything there that cannot be read, in no
+// particular order. Links to folders are not followed (a link may lead back
+// up); links to files are.
+void walk(const fs::path& dir, std::vector<CampaignEntry>& found) {
+  auto folderFault = [&](const std::error_code& ec) {
+    found.push_back({dir.string(), fmt::format("{}: cannot read the folder: {}; the logs in it are not run",
+                                               dir.string(), ec.message())});
+  };
+  std::error_code ec;
+  fs::directory_iterator it(dir, ec);
+  if (ec) return folderFault(ec);
+  for (; it != fs::directory_iterator(); it.increment(ec)) {
+    if (ec) return folderFault(ec);
+    const fs::path& path = it->path();
+    std::error_code own;
+    const fs::file_status link = it->symlink_status(own);
+    if (fs::is_directory(link)) {
+      walk(path, found);
+      continue;
+    }
+    const fs::file_status status = fs::status(path, own);
+    // A file gone since the folder was read was not there to run.
+    if (own && !fs::is_symlink(link) && status.type() == fs::file_type::not_found) continue;
+    // A link that leads nowhere (or round in a circle) cannot be read, nor can a file the user may not read.
+    if (own || fs::is_regular_file(status)) {
+      if (std::string why = cannotOpen(path); !why.empty()) found.push_back({path.string(), why});
+      else if (looksLikeLog(path)) found.push_back({path.string(), {}});
+    }
+    // A pipe, a socket or a device below a folder is no log.
+  }
+  if (ec) folderFault(ec);
+}
+
+}  // namespace
+
+std::vector<CampaignEntry> FindCampaignLogs(const std::vector<std::string>& inputs) {
+  std::vector<CampaignEntry> logs;
   for (const std::string& input : inputs) {
     std::error_code ec;
     if (!fs::is_directory(input, ec)) {
-      logs.push_back(input);
+      logs.push_back({input, {}});
       continue;
     }
-    std::vector<std::string> found;
-    for (auto it = fs::recursive_directory_iterator(input, fs::directory_options::skip_permission_denied, ec);
-         !ec && it != fs::recursive_directory_iterator(); it.increment(ec))
-      if (it->is_regular_file(ec) && looksLikeLog(it->path())) found.push_back(it->path().string());
-    std::sort(found.begin(), found.end());
+    std::vector<CampaignEntry> found;
+    walk(input, found);
+    std::sort(found.begin(), found.end(),
+              [](const CampaignEntry& a, const CampaignEntry& b) { return a.Path < b.Path; });
     logs.insert(logs.end(), found.begin(), found.end());
   }
   return logs;
@@ -548,7 +608,7 @@ int RunCampaign(const CampaignOptions& o) {
   ChooseHomeDirectory(o.Home);
   CampaignDb db(o.Database);
   const std::string definitions = definitionsHash(o.Network);
-  const std::vector<std::string> logs = FindCampaignLogs(o.Inputs);
+  const std::vector<CampaignEntry> logs = FindCampaignLogs(o.Inputs);
   // A campaign mostly of new logs builds the query indices once at its end;
   // a few logs added to a large database update them as they are stored.
   // Either way they are there when it ends (or after the next run of one
@@ -631,11 +691,21 @@ int RunCampaign(const CampaignOptions& o) {
   // database or of this campaign already; the ones to skip are counted.
   auto nextJob = [&]() -> std::unique_ptr<Job> {
     while (next < logs.size()) {
-      const std::string& path = logs[next++];
+      const std::string& path = logs[next].Path;
+      const std::string& cannotRead = logs[next++].Fault;
       auto job = std::make_unique<Job>();
       LogOutcome& log = job->Log;
       log.Path = path;
       log.DefinitionsHash = definitions;
+      if (!cannotRead.empty()) {
+        // Found below a folder, but the user may not read it: a fault of its own, as a log named would be.
+        unreadable(log);
+        log.Fault = cannotRead;
+        db.Store(log);
+        ++totals.Faulty;
+        if (!o.Quiet) std::cerr << TerminalText(log.Fault) << '\n';
+        continue;
+      }
       struct stat st {};
       if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
         // A pipe or a device cannot be read ahead for its hash: it is run every time.
@@ -680,7 +750,9 @@ int RunCampaign(const CampaignOptions& o) {
     std::unique_ptr<Job> job = nextJob();
     if (!job) return false;
     job->Started = Clock::now();
-    nlohmann::json request{{"id", driver->NextId}, {"argv", workerArgs(o, job->Log.Path)}, {"timeout", o.LogTimeout}};
+    nlohmann::json argv = nlohmann::json::array();
+    for (const std::string& arg : workerArgs(o, job->Log.Path)) argv.push_back(BytesToHex(arg));
+    nlohmann::json request{{"id", driver->NextId}, {"argv_hex", argv}, {"timeout", o.LogTimeout}};
     if (!writeAll(driver->In, request.dump() + "\n"))
       throw std::runtime_error(fmt::format("the Dask driver stopped reading: {}", strerror(errno)));
     driver->Waiting.emplace(driver->NextId++, std::move(job));
@@ -697,8 +769,8 @@ int RunCampaign(const CampaignOptions& o) {
       std::unique_ptr<Job> job = nextJob();
       if (!job) return false;
       if (!s.Alive()) s.Pid = spawn(workerArgs(o, ""), s.Out, s.Err, &s.In, true);
-      const std::string request =
-          nlohmann::json(job->Log.Path).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+      // The path's bytes as they are: a file name need not be text.
+      const std::string request = BytesToHex(job->Log.Path) + "\n";
       job->Started = Clock::now();
       job->RunQueueWaitAtStart = runQueueWait(s.Pid);
       s.Current = std::move(job);

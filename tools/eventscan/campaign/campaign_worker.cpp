@@ -31,6 +31,7 @@
 #include "kpi/kpi_output.h"
 #include "kpi/kpi_run.h"
 #include "log/networks.h"
+#include "support/hex_text.h"
 #include "output/result_rows.h"
 
 namespace eventscan {
@@ -324,9 +325,9 @@ int ServeCampaignWorker(const WorkerOptions& o) {
   const int errors = memfd_create("campaign-worker-stderr", MFD_CLOEXEC);
   for (std::string request; std::getline(std::cin, request);) {
     if (request.empty()) continue;
-    json name = json::parse(request, nullptr, false);
-    if (!name.is_string()) continue;
-    const std::string log = name.get<std::string>();
+    const std::optional<std::string> named = HexToBytes(request);
+    if (!named) continue;
+    const std::string& log = *named;
     std::cout.flush();
     if (errors >= 0) {
       if (ftruncate(errors, 0) != 0) {}

@@ -94,6 +94,7 @@ bool FinishInput(const LogInput& input) {
   if (stream.UnlistedUnknownFields())
     std::cerr << fmt::format("{}: {} more unknown field names are not listed\n", stream.Name(),
                              stream.UnlistedUnknownFields());
+  if (std::string growth = stream.Growth(); !growth.empty()) std::cerr << TerminalText(growth) << '\n';
   if (stream.Changed()) {
     std::cerr << TerminalText(stream.ChangeText()) << '\n';
     return true;
