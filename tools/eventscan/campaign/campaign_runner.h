@@ -29,20 +29,6 @@ struct CampaignOptions {
   std::string Python = "/usr/bin/python3";
 };
 
-// A log of a campaign, or a file or folder below its directories that
-// cannot be read: `Fault` says why, naming it, and it is a fault of the
-// campaign of its own.
-struct CampaignEntry {
-  std::string Path;
-  std::string Fault;
-};
-
-// The logs of a campaign in the order they are run: files named as they are,
-// and below each directory the regular files that are logs, captures or
-// gzip-compressed logs by their first bytes, with what cannot be read there
-// (sorted by path).
-std::vector<CampaignEntry> FindCampaignLogs(const std::vector<std::string>& inputs);
-
 // The exit status: 0 when every log ended ok or was skipped, 2 when one
 // could not be run to its end (it is in the database with its fault).
 int RunCampaign(const CampaignOptions& options);
