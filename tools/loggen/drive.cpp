@@ -81,10 +81,14 @@ std::string Drive::fields(Signal s) {
       int rsrq = s == Signal::Dip ? r.Between(-17, -12) : s == Signal::PoorQuality ? r.Between(-19, -16)
                                                                                   : r.Between(-11, -5);
       int sinr = s == Signal::Dip ? r.Between(-6, 2) : s == Signal::PoorQuality ? r.Between(-5, -1) : r.Between(4, 24);
+      std::string neighbour;
+      if (nbPci_ >= 0)
+        neighbour = fmt::format("\"NbRSRP\": {}, \"NbRSRQ\": {}, \"NbPCI\": {}, ", rsrp + r.Between(3, 8),
+                                rsrq + r.Between(0, 3), nbPci_);
       return fmt::format("\"RSRP\": {}, \"RSRQ\": {}, \"SINR\": {}, \"PCI\": {}, \"EARFCN\": {}, \"TAC\": {}, "
-                         "\"ECI\": {}, \"LTE_RRC_State\": {}, {}",
+                         "\"ECI\": {}, {}{}",
                          rsrp, rsrq, sinr, LtePci(code_), LteEarfcn(cell_), lac_ + 20000,
-                         (51000 + cellId_ % 1000) * 256 + cell_ % 3, b.Dedicated() ? 1 : 0, pos);
+                         (51000 + cellId_ % 1000) * 256 + cell_ % 3, neighbour, pos);
     }
     default: {
       int rscp = s == Signal::Dip ? r.Between(-110, -101) : r.Between(-90, -65);
@@ -107,20 +111,27 @@ void Drive::Measure(int ms, Signal signal) {
     done += step;
     last_ = fields(signal);
     if (radio_ != network_)
-      b.Measurement(last_);
+      b.Measurement(current());
     else if (reporting_)
-      b.Message(reports[network_], {}, -1, last_);
+      b.Message(reports[network_], {}, -1, current());
     else if (++steps_ % 4 == 0)
-      b.Message(broadcasts[network_], {}, -1, last_);
+      b.Message(broadcasts[network_], {}, -1, current());
     else
-      b.Measurement(last_);
+      b.Measurement(current());
   }
 }
 
 void Drive::Msg(const char* name, const std::string& ie, int subType, int delayLo, int delayHi) {
   b.Advance(delayLo, delayHi);
   if (last_.empty()) last_ = fields(Signal::Good);
-  b.Message(name, ie, subType, last_);
+  b.Message(name, ie, subType, current());
+}
+
+// The last measured values, and on LTE the RRC state the handset is in now:
+// a message after the connection was set up already reports it connected.
+std::string Drive::current() const {
+  if (radio_ != 4) return last_;
+  return last_ + fmt::format(", \"LTE_RRC_State\": {}", b.Dedicated() ? 1 : 0);
 }
 
 void Drive::Item(int id, const std::string& extra, const char* text) {

@@ -39,6 +39,8 @@ class Drive {
   // UMTS or GSM values while it is fallen back there for a call. Only
   // measurement records are written meanwhile.
   void CampOn(int network) { radio_ = network; }
+  // The strongest LTE neighbour the handset measures (its PCI), -1 none.
+  void SetNeighbour(int pci) { nbPci_ = pci; }
 
   // Data and messaging tests, shared by all networks.
   void FtpDownload(bool drop);
@@ -54,9 +56,11 @@ class Drive {
 
  private:
   std::string fields(Signal signal);
+  std::string current() const;
 
   int network_;
   int radio_ = network_;
+  int nbPci_ = -1;
   bool reporting_ = false;
   int steps_ = 0;
   std::string last_;  // the fields of the last measurement, carried by messages

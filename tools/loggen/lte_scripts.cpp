@@ -164,7 +164,10 @@ void handover(Drive& d, bool fails) {
   Rng& r = d.b.Random();
   int cell = 40 + r.Between(0, 80), code = r.Between(1, 63);
   Ie target = Ie().Pci(Drive::LtePci(code)).Earfcn(Drive::LteEarfcn(cell));
-  d.Msg("Measurement Report", {}, -1, 100, 300);
+  // The neighbour grows stronger than the serving cell by the A3 offset.
+  d.SetNeighbour(Drive::LtePci(code));
+  d.Measure(1000);
+  d.SetNeighbour(-1);
   d.Msg("RRC Connection Reconfiguration", target, 1, 20, 50);
   if (fails) {
     reestablish(d, HandoverFailure, true, 1000, 1100);
