@@ -254,7 +254,7 @@ int runLog(WorkerSetUp& s, const std::string& log, std::ostream& out) {
           writeLine(out, line);
         }
       }
-      damage = input->Changed() ? input->Stream->ChangeText() : input->Damage();
+      damage = input->Fault();
       for (const KpiValue& k : table) out << R"({"type":"kpi","kpi":)" << KpiJsonText(k) << "}\n";
       json route = json::array();
       for (const auto& [lat, lon] : track.Route(500)) route.push_back({lat / 1e6, lon / 1e6});

@@ -153,12 +153,9 @@ int RunLog(HostLibrary& library, LogInput& input, const EventFilter& filter, Out
   }  // the session ends here: the library saves what changed
   std::vector<std::string> faults = LibraryFaults(library);
   ReportLibraryFaults(faults, faultsBefore);
-  if (input.Changed()) {
-    // The rows written are sound, but not the log's all.
-    if (!changedWhenFed) std::cerr << TerminalText(input.Stream->ChangeText()) << '\n';
-    return ExitInput;
-  }
-  if (input.Damaged()) return ExitInput;  // the rows written are those before the damage
+  ReportChangeFoundLate(input, changedWhenFed);
+  // The rows written are sound, but not the log's all: those before the change or the damage.
+  if (input.Faulty()) return ExitInput;
   return faults.size() == faultsBefore ? ExitOk : ExitSave;
 }
 

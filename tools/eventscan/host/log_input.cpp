@@ -105,6 +105,10 @@ bool FinishInput(const LogInput& input) {
   return false;
 }
 
+void ReportChangeFoundLate(const LogInput& input, bool changedWhenFed) {
+  if (input.Changed() && !changedWhenFed) std::cerr << TerminalText(input.Stream->ChangeText()) << '\n';
+}
+
 }  // namespace eventscan
 
 namespace eventscan {
