@@ -290,11 +290,14 @@ std::optional<double> DetailValue(const std::string& line, const std::string& na
   return value;
 }
 
+bool KpiApplies(const KpiDefinition& kpi, uint8_t network) {
+  return network <= 3 ? (kpi.Networks & (1u << network)) != 0 : kpi.Networks == 0x0F;
+}
+
 std::vector<KpiValue> ComputeKpiTable(const std::vector<KpiDefinition>& kpis, const KpiLog& log) {
   std::vector<KpiValue> out;
   for (const KpiDefinition& d : kpis) {
-    // A log of a network without definitions gets the KPIs of every network.
-    if (log.Network <= 3 ? !(d.Networks & (1u << log.Network)) : d.Networks != 0x0F) continue;
+    if (!KpiApplies(d, log.Network)) continue;
     KpiValue v;
     v.Name = d.Name;
     v.Kind = d.Kind;

@@ -1,0 +1,24 @@
+// The route as the page draws it, thinned by distance: a point is left out
+// only where the line without it stays within a metre of every point it
+// stands for (Douglas-Peucker on a local flat grid). A count limit would cut
+// corners on a long drive and draw shortcuts across blocks; this keeps every
+// turn, and a straight road of a thousand records becomes two points. Points
+// where the serving signal's colour bin changes are always kept, and one a
+// minute at least, so the colours and a time window's part of the route stay
+// where they were measured.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "report/report_data.h"
+
+namespace eventscan {
+
+constexpr double RouteToleranceMetres = 1.0;
+constexpr double RouteKeepEverySeconds = 60.0;
+
+// The indices of data.Route that are drawn, in order.
+std::vector<size_t> ThinRoute(const ReportData& data, double toleranceMetres = RouteToleranceMetres);
+
+}  // namespace eventscan

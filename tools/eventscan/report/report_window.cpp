@@ -1,0 +1,125 @@
+#include "report/report_window.h"
+
+#include <algorithm>
+
+#include <nlohmann/json.hpp>
+
+#include "kpi/kpi_window.h"
+#include "support/text_case.h"
+
+namespace eventscan {
+namespace {
+
+// Milliseconds from the first record, as a run-length coded list of steps:
+// the first value, then (step, repeats) pairs. A log written once a second
+// takes a few numbers however long it is.
+nlohmann::json runLengthTimes(const std::vector<double>& days, long long origin) {
+  nlohmann::json out = nlohmann::json::array();
+  if (days.empty()) return out;
+  long long last = MillisecondsOf(days[0]) - origin;
+  out.push_back(last);
+  long long step = 0, repeats = 0;
+  for (size_t i = 1; i < days.size(); ++i) {
+    const long long now = MillisecondsOf(days[i]) - origin;
+    if (repeats && now - last == step) {
+      ++repeats;
+    } else {
+      if (repeats) out.insert(out.end(), {step, repeats});
+      step = now - last;
+      repeats = 1;
+    }
+    last = now;
+  }
+  if (repeats) out.insert(out.end(), {step, repeats});
+  return out;
+}
+
+bool namedIn(const std::vector<std::string>& names, const std::string& event) {
+  return std::any_of(names.begin(), names.end(), [&](const std::string& n) { return EqualsIgnoringAsciiCase(n, event); });
+}
+
+const char* kindWord(KpiKind kind) { return KpiKindWord(kind); }
+
+}  // namespace
+
+std::string KpiWindowJson(const ReportData& data) {
+  const KpiLog& log = data.KpiInput;
+  const long long origin = MillisecondsOf(data.Start);
+  // The results any KPI of the table names, with their names numbered.
+  std::vector<std::string> names;  // lower case
+  auto nameIndex = [&](const std::string& event) {
+    std::string key = AsciiLowerCopy(event);
+    auto it = std::find(names.begin(), names.end(), key);
+    if (it != names.end()) return static_cast<int>(it - names.begin());
+    names.push_back(key);
+    return static_cast<int>(names.size() - 1);
+  };
+  auto named = [&](const std::string& event) {
+    return std::any_of(data.KpiDefinitions.begin(), data.KpiDefinitions.end(), [&](const KpiDefinition& d) {
+      return namedIn(d.Success, event) || namedIn(d.Attempt, event) || namedIn(d.Failure, event) ||
+             namedIn(d.Events, event);
+    });
+  };
+  std::vector<size_t> kept;
+  nlohmann::json rec = nlohmann::json::array(), at = nlohmann::json::array(), name = nlohmann::json::array();
+  for (size_t i = 0; i < log.Results.size(); ++i) {
+    const KpiResult& r = log.Results[i];
+    if (!named(r.Event)) continue;
+    kept.push_back(i);
+    rec.push_back(r.Record);
+    at.push_back(MillisecondsOf(r.Time) - origin);
+    name.push_back(nameIndex(r.Event));
+  }
+  auto indices = [&](const std::vector<std::string>& list) {
+    nlohmann::json out = nlohmann::json::array();
+    for (const std::string& n : list) out.push_back(nameIndex(n));
+    return out;
+  };
+  nlohmann::json kpis = nlohmann::json::array();
+  for (const KpiDefinition& d : data.KpiDefinitions) {
+    nlohmann::json k{{"name", d.Name},           {"kind", kindWord(d.Kind)},     {"unit", d.Unit},
+                     {"success", indices(d.Success)}, {"attempt", indices(d.Attempt)}, {"failure", indices(d.Failure)},
+                     {"events", indices(d.Events)},   {"merge", d.MergeWithin},      {"answer", d.AnswerWithin},
+                     {"scale", d.Scale}};
+    if (d.Kind == KpiKind::Statistics && d.AnswerWithin <= 0) {
+      // The value each result gives: its first detail line of that name.
+      nlohmann::json values = nlohmann::json::array();
+      for (size_t j = 0; j < kept.size(); ++j) {
+        const KpiResult& r = log.Results[kept[j]];
+        if (!namedIn(d.Events, r.Event)) continue;
+        for (const std::string& line : r.Details)
+          if (std::optional<double> v = DetailValue(line, d.Detail)) {
+            values.insert(values.end(), {j, *v * d.Scale});
+            break;
+          }
+      }
+      k["values"] = std::move(values);
+    }
+    if (d.Kind == KpiKind::Distribution) {
+      std::string bins;
+      const std::vector<double>* samples = nullptr;
+      const std::vector<double>* times = nullptr;
+      for (const auto& [field, values] : log.Samples)
+        if (EqualsIgnoringAsciiCase(field, d.Field)) samples = &values;
+      for (const auto& [field, values] : log.SampleTimes)
+        if (EqualsIgnoringAsciiCase(field, d.Field)) times = &values;
+      k["field"] = d.Field;
+      k["edges"] = d.Bins;
+      if (samples && times && times->size() == samples->size()) {
+        // One character a sample: '0' for the first bin, '1' for the next...
+        for (double raw : *samples)
+          bins += static_cast<char>('0' + (std::upper_bound(d.Bins.begin(), d.Bins.end(), raw * d.Scale) - d.Bins.begin()));
+        k["bins"] = std::move(bins);
+        k["times"] = runLengthTimes(*times, origin);
+      }
+    }
+    kpis.push_back(std::move(k));
+  }
+  nlohmann::json all{{"records", runLengthTimes(data.RecordTimes, origin)},
+                     {"names", names},
+                     {"results", {{"record", std::move(rec)}, {"t", std::move(at)}, {"name", std::move(name)}}},
+                     {"kpis", std::move(kpis)}};
+  return all.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+}  // namespace eventscan
