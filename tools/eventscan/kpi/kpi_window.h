@@ -14,7 +14,10 @@ struct KpiWindow {
   bool Whole() const { return !From && !To; }
 };
 
-// Milliseconds of a time in days, rounded to the nearest.
+// Milliseconds and microseconds of a time in days, rounded to the nearest.
+// A day count near 46000 holds a time to about a third of a microsecond, so a
+// time rounded to the microsecond is the one the log or capture wrote.
 long long MillisecondsOf(double days);
+long long MicrosecondsOf(double days);
 
 }  // namespace eventscan

@@ -602,7 +602,9 @@
               left: fields[Number(fieldLeft.value)] ? fields[Number(fieldLeft.value)].name : null,
               right: fields[Number(fieldRight.value)] ? fields[Number(fieldRight.value)].name : null,
               fields: fields.map(function (f) { return f.name; }), hasMap: !!map, hasChart: !!chart,
-              mapZoom: map ? map.getZoom() : null, chartRange: chart ? [chart.scales.x.min - x0, chart.scales.x.max - x0] : null,
+              mapZoom: map ? map.getZoom() : null,
+              mapBounds: map ? [[map.getBounds().getSouth(), map.getBounds().getWest()], [map.getBounds().getNorth(), map.getBounds().getEast()]] : null,
+              tiles: document.querySelectorAll('.leaflet-tile-loaded').length, chartRange: chart ? [chart.scales.x.min - x0, chart.scales.x.max - x0] : null,
               off: off.slice(), missing: missing.slice(), routeLines: routeLayer ? routeLayer.getLayers().length : 0};
     },
     // Where event i's tick is drawn on the chart, in page pixels (null where it is not drawn).
@@ -618,6 +620,9 @@
       var r = chart.over.getBoundingClientRect();
       return {x: r.left, y: r.top, width: r.width, height: r.height};
     },
+    visibleRows: function () { return visible.slice(); },
+    // Where event i is, when it has a position.
+    positionOf: function (i) { return evt.lat[i] === null ? null : [evt.lat[i], evt.lon[i]]; },
     csv: csv
   };
   document.body.setAttribute('data-ready', 'true');
@@ -653,7 +658,7 @@
         if (last) {
           var sameRecord = last.results.some(function (x) { return res.record[x] === res.record[r]; });
           var nameSeen = last.results.some(function (x) { return res.name[x] === res.name[r]; });
-          var close = merge > 0 && (res.t[r] - last.t) / 1000 <= merge + 1e-9;
+          var close = merge > 0 && (res.t[r] - last.t) / 1e6 <= merge + 1e-9;
           if (sameRecord || (close && !nameSeen)) { last.results.push(r); return; }
         }
         out.push({record: res.record[r], t: res.t[r], results: [r]});
@@ -665,17 +670,17 @@
       successes.forEach(function (o) { o.results.forEach(function (r) { records[res.record[r]] = true; }); });
       return failures.filter(function (f) { return !f.results.some(function (r) { return records[res.record[r]]; }); });
     }
-    // As FollowAttempts: marks are [time ms, record, kind 0 attempt / 1 success / 2 failure].
+    // As FollowAttempts: marks are [time µs, record, kind 0 attempt / 1 success / 2 failure].
     function follow(marks, answerWithin, end) {
       marks.sort(function (a, b) { return a[0] !== b[0] ? a[0] - b[0] : a[1] !== b[1] ? a[1] - b[1] : a[2] - b[2]; });
-      var out = [], waiting = false, deadline = 0, requested = false, successRecord = null, slack = 0.001;
+      var out = [], waiting = false, deadline = 0, requested = false, successRecord = null, slack = 1;
       marks.forEach(function (m) {
         if (m[2] === 2 && successRecord === m[1]) return;
         if (m[2] === 1) successRecord = m[1];
         if (waiting && m[0] > deadline + slack) { out[out.length - 1].how = 'unanswered'; out[out.length - 1].answered = deadline; waiting = false; }
         if (m[2] === 0) {
           if (!waiting) { out.push({start: m[0], answered: 0, how: 'waiting', requested: true}); waiting = true; }
-          deadline = m[0] + answerWithin * 1000;
+          deadline = m[0] + answerWithin * 1e6;
           requested = true;
           return;
         }
@@ -699,7 +704,8 @@
       return sorted[Math.min(Math.max(rank, 1), sorted.length) - 1];
     }
     function compute(from, to) {
-      var keep = function (t) { return (from === null || t >= from) && (to === null || t <= to); };
+      // Times are microseconds from the page's start; the window is in milliseconds.
+      var keep = function (t) { var m = Math.round(t / 1000); return (from === null || m >= from) && (to === null || m <= to); };
       var end = null;
       for (var r = 0; r < records.length; ++r) if (keep(records[r]) && (end === null || records[r] > end)) end = records[r];
       return input.kpis.map(function (k, n) {
@@ -725,7 +731,7 @@
           var values = [];
           if (k.answer > 0) {
             attempts(k, keep, end).forEach(function (a) {
-              if (a.how === 'success' && a.requested) values.push((a.answered - a.start) / 1000 * k.scale);
+              if (a.how === 'success' && a.requested) values.push((a.answered - a.start) / 1e6 * k.scale);
             });
           } else {
             var given = {};

@@ -10,17 +10,17 @@
 namespace eventscan {
 namespace {
 
-// Milliseconds from the first record, as a run-length coded list of steps:
+// Microseconds from the first record, as a run-length coded list of steps:
 // the first value, then (step, repeats) pairs. A log written once a second
 // takes a few numbers however long it is.
 nlohmann::json runLengthTimes(const std::vector<double>& days, long long origin) {
   nlohmann::json out = nlohmann::json::array();
   if (days.empty()) return out;
-  long long last = MillisecondsOf(days[0]) - origin;
+  long long last = MicrosecondsOf(days[0]) - origin;
   out.push_back(last);
   long long step = 0, repeats = 0;
   for (size_t i = 1; i < days.size(); ++i) {
-    const long long now = MillisecondsOf(days[i]) - origin;
+    const long long now = MicrosecondsOf(days[i]) - origin;
     if (repeats && now - last == step) {
       ++repeats;
     } else {
@@ -44,7 +44,8 @@ const char* kindWord(KpiKind kind) { return KpiKindWord(kind); }
 
 std::string KpiWindowJson(const ReportData& data) {
   const KpiLog& log = data.KpiInput;
-  const long long origin = MillisecondsOf(data.Start);
+  // The page's start to the millisecond, as its time texts show it.
+  const long long origin = MillisecondsOf(data.Start) * 1000;
   // The results any KPI of the table names, with their names numbered.
   std::vector<std::string> names;  // lower case
   auto nameIndex = [&](const std::string& event) {
@@ -67,7 +68,7 @@ std::string KpiWindowJson(const ReportData& data) {
     if (!named(r.Event)) continue;
     kept.push_back(i);
     rec.push_back(r.Record);
-    at.push_back(MillisecondsOf(r.Time) - origin);
+    at.push_back(MicrosecondsOf(r.Time) - origin);
     name.push_back(nameIndex(r.Event));
   }
   auto indices = [&](const std::vector<std::string>& list) {

@@ -2,9 +2,10 @@
 // chosen on it, written as the page's JSON: the KPIs' definitions, every
 // result their lists name (record, time, event), the detail values the
 // statistics read, the distributions' samples already in their bins, and the
-// time of every record. Times are whole milliseconds from the log's first
-// record, the precision `eventscan kpi --from/--to` compares with, so the page
-// and the command count the same records.
+// time of every record. Times are whole microseconds from the log's first
+// record (its millisecond): the window takes the records whose time rounded
+// to the millisecond is in it, as `eventscan kpi --from/--to` does, so the
+// page and the command count the same records.
 #pragma once
 
 #include <string>
