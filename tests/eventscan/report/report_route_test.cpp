@@ -1,6 +1,7 @@
 // The route thinned by distance: every measured point stays within the
-// tolerance of the line drawn (no shortcut), straight stretches collapse, and
-// colour changes and a point a minute are kept.
+// tolerance of the line drawn (no shortcut), straight stretches collapse,
+// colour changes that hold and a point a minute are kept, and a segment is
+// drawn with the worst signal it stands for.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -69,8 +70,23 @@ TEST(ReportRoute, WindingLapsDrawNoShortcutAndKeepColourChanges) {
   EXPECT_LT(kept.size(), data.Route.size());
   EXPECT_LE(worstOffset(data, kept), RouteToleranceMetres + 1e-6);
   auto bin = [&](size_t i) { return data.RouteValue[i] < -90 ? 0 : data.RouteValue[i] < -80 ? 1 : 2; };
+  auto holds = [&](size_t i) {  // the new bin lasts five seconds
+    for (size_t j = i + 1; j < data.Route.size() && j < i + 5; ++j)
+      if (bin(j) != bin(i)) return false;
+    return true;
+  };
+  // A flicker at a bin edge: one point below, back at once.
+  data.RouteValue[2000] = -95;
+  std::vector<double> worst;
+  kept = ThinRoute(data);
+  worst = RouteSegmentValues(data, kept);
+  ASSERT_EQ(worst.size(), kept.size());
+  for (size_t k = 0; k + 1 < kept.size(); ++k)
+    for (size_t i = kept[k]; i < kept[k + 1]; ++i) EXPECT_LE(worst[k], data.RouteValue[i]) << "segment " << k;
+  auto segmentOf = [&](size_t i) { return static_cast<size_t>(std::upper_bound(kept.begin(), kept.end(), i) - kept.begin() - 1); };
+  EXPECT_EQ(worst[segmentOf(2000)], -95) << "the dip is drawn, however short";
   for (size_t i = 1; i < data.Route.size(); ++i)
-    if (bin(i) != bin(i - 1)) {
+    if (bin(i) != bin(i - 1) && holds(i)) {
       EXPECT_NE(std::find(kept.begin(), kept.end(), i - 1), kept.end()) << "before the colour change at " << i;
       EXPECT_NE(std::find(kept.begin(), kept.end(), i), kept.end()) << "after the colour change at " << i;
     }

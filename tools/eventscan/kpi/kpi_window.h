@@ -14,9 +14,8 @@ struct KpiWindow {
   bool Whole() const { return !From && !To; }
 };
 
-// Milliseconds and microseconds of a time in days, rounded to the nearest.
-// A day count near 46000 holds a time to about a third of a microsecond, so a
-// time rounded to the microsecond is the one the log or capture wrote.
+// Milliseconds and microseconds of a time in days, rounded to the nearest:
+// the time the log (milliseconds) or the capture (microseconds) wrote.
 long long MillisecondsOf(double days);
 long long MicrosecondsOf(double days);
 

@@ -15,7 +15,7 @@
   var view = data.view || {fields: [], serving: -1, route: {lat: [], lon: [], t: [], v: []}, bins: [], ev: {t: [], lat: [], lon: []}};
   var evt = view.ev, route = view.route, fields = view.fields, bins = view.bins || [];
   var L = window.L, uPlot = window.uPlot;
-  var hasMap = !!(L && L.markerClusterGroup), hasChart = !!uPlot;
+  var hasMap = !!L, hasChart = !!uPlot;
   var rowHeight = 20, spare = 10;
   var table = document.getElementById('table');
   var body = document.getElementById('table-body');
@@ -170,7 +170,7 @@
   var work = explore.querySelector('.work');
   var missing = [];
   var placed = route.lat.length > 0 || evt.lat.some(function (v) { return v !== null; });
-  var map = null, cluster = null, routeLayer = null, ring = null, markers = [], proxies = [];
+  var map = null, routeLayer = null, ring = null, proxies = [];
   var state = {markers: 0, nowhere: 0, graphMarkers: 0};
   var palette = ['#d7191c', '#f07c28', '#e8c400', '#8cc63f', '#1a9641'];
   function binColour(k) {
@@ -190,37 +190,120 @@
     if (k === bins.length) return '>= ' + bins[bins.length - 1];
     return bins[k - 1] + ' to ' + bins[k];
   }
-  function iconOf(st) {
-    if (!iconOf.cache) iconOf.cache = {};
-    var key = st[0];
-    if (iconOf.cache[key]) return iconOf.cache[key];
-    var icon = st[4] >= 0 && icons[st[4]]
-      ? L.icon({iconUrl: icons[st[4]], iconSize: [16, 16], iconAnchor: [8, 8], className: 'ev'})
-      : L.divIcon({className: 'ev ev-dot', iconSize: [12, 12], iconAnchor: [6, 6],
-                   html: ''});
-    if (!(st[4] >= 0 && icons[st[4]])) icon.options.html = '';
-    iconOf.cache[key] = icon;
-    return icon;
-  }
   function tipText(i) {
     var e = events[i];
     return styles[e[2]][0] + '\n' + e[1] + '\n' + (view.frames ? 'frame ' : 'record ') + e[0] + ' (' + e[4] + ')' +
            (e[3] ? '\n' + e[3].split(' | ').join('\n') : '');
   }
-  function markerOf(i) {
-    if (markers[i]) return markers[i];
-    var st = styles[events[i][2]];
-    var m = L.marker([evt.lat[i], evt.lon[i]], {icon: iconOf(st), keyboard: false});
-    m.on('add', function () {
-      if (!m._icon) return;
-      m._icon.setAttribute('data-index', String(i));
-      if (!(st[4] >= 0 && icons[st[4]])) { m._icon.style.background = st[2]; m._icon.style.borderColor = st[3]; }
-    });
-    m.on('click', function () { select(i, 'map'); });
-    m.on('mouseover', function (ev) { showTip(tipText(i), ev.originalEvent); });
-    m.on('mouseout', hideTip);
-    markers[i] = m;
-    return m;
+  // The events on the map: drawn on a canvas of their own over the map and
+  // clustered on a grid of the screen at each redraw. Tens of thousands of
+  // markers as page elements (or through a cluster plugin that keeps every
+  // zoom level's clusters) take seconds a zoom step; a canvas a few
+  // milliseconds. A lone event shows its own icon (or a dot in its colours),
+  // a crowd a circle with its count.
+  var shownOnMap = [], hits = [], cellPixels = 44;
+  var mercX = evt.lon.map(function (lon) { return lon === null ? null : (lon + 180) / 360; });
+  var mercY = evt.lat.map(function (lat) {
+    if (lat === null) return null;
+    var s = Math.sin(Math.max(-85, Math.min(85, lat)) * Math.PI / 180);
+    return 0.5 - Math.log((1 + s) / (1 - s)) / (4 * Math.PI);
+  });
+  var images = icons.map(function (uri) { var im = new Image(); im.src = uri; im.onload = function () { eventLayer.redraw(); }; return im; });
+  var eventLayer = {
+    canvas: null,
+    queued: false,
+    attach: function () {
+      var c = this.canvas = document.createElement('canvas');
+      c.className = 'ev-canvas';
+      map.getContainer().appendChild(c);
+      var self = this;
+      map.on('move zoom resize viewreset', function () { self.redraw(); });
+      map.on('zoomanim', function () { c.style.visibility = 'hidden'; });
+      map.on('zoomend', function () { c.style.visibility = ''; self.draw(); });
+    },
+    redraw: function () {
+      if (!this.canvas || this.queued) return;
+      this.queued = true;
+      var self = this;
+      requestAnimationFrame(function () { self.queued = false; self.draw(); });
+    },
+    draw: function () {
+      var c = this.canvas, size = map.getSize(), ratio = window.devicePixelRatio || 1;
+      if (c.width !== size.x * ratio || c.height !== size.y * ratio) {
+        c.width = size.x * ratio; c.height = size.y * ratio;
+        c.style.width = size.x + 'px'; c.style.height = size.y + 'px';
+      }
+      var g = c.getContext('2d');
+      g.setTransform(ratio, 0, 0, ratio, 0, 0);
+      g.clearRect(0, 0, size.x, size.y);
+      hits = [];
+      if (proxies.events === false) return;
+      var world = 256 * Math.pow(2, map.getZoom());
+      var origin = map.containerPointToLayerPoint([0, 0]).add(map.getPixelOrigin());
+      var cells = new Map(), margin = 24, atMost = map.getZoom() >= map.getMaxZoom();
+      for (var k = 0; k < shownOnMap.length; ++k) {
+        var i = shownOnMap[k];
+        var x = mercX[i] * world - origin.x, y = mercY[i] * world - origin.y;
+        if (x < -margin || y < -margin || x > size.x + margin || y > size.y + margin) continue;
+        var key = Math.floor(x / cellPixels) * 100000 + Math.floor(y / cellPixels);
+        var cell = cells.get(key);
+        if (!cell) cells.set(key, cell = {x: 0, y: 0, list: []});
+        cell.x += x; cell.y += y; cell.list.push(i);
+      }
+      var singles = [];
+      cells.forEach(function (cell) {
+        var n = cell.list.length, cx = cell.x / n, cy = cell.y / n;
+        if (n === 1) { singles.push([cx, cy, cell.list[0]]); return; }
+        var r = n < 10 ? 12 : n < 100 ? 15 : n < 1000 ? 18 : 21;
+        g.beginPath(); g.arc(cx, cy, r + 4, 0, 2 * Math.PI);
+        g.fillStyle = n < 10 ? 'rgba(110,204,57,.45)' : n < 100 ? 'rgba(240,194,12,.45)' : 'rgba(241,128,23,.45)'; g.fill();
+        g.beginPath(); g.arc(cx, cy, r, 0, 2 * Math.PI);
+        g.fillStyle = n < 10 ? 'rgba(110,204,57,.9)' : n < 100 ? 'rgba(240,194,12,.9)' : 'rgba(241,128,23,.9)'; g.fill();
+        g.fillStyle = '#222'; g.font = '600 11px system-ui, sans-serif'; g.textAlign = 'center'; g.textBaseline = 'middle';
+        g.fillText(String(n), cx, cy);
+        hits.push({x: cx, y: cy, r: r + 4, list: cell.list, crowd: !atMost || n > 1});
+      });
+      singles.forEach(function (m) {
+        var st = styles[events[m[2]][2]], im = st[4] >= 0 ? images[st[4]] : null;
+        if (im && im.complete && im.naturalWidth) {
+          g.imageSmoothingEnabled = false;
+          g.drawImage(im, m[0] - 8, m[1] - 8, 16, 16);
+        } else {
+          g.beginPath(); g.arc(m[0], m[1], 5, 0, 2 * Math.PI);
+          g.fillStyle = st[2]; g.strokeStyle = st[3]; g.lineWidth = 2; g.fill(); g.stroke();
+        }
+        hits.push({x: m[0], y: m[1], r: 10, list: [m[2]], crowd: false});
+      });
+    },
+    at: function (p) {
+      var best = null, bestD = Infinity;
+      for (var k = 0; k < hits.length; ++k) {
+        var h = hits[k], d = Math.hypot(h.x - p.x, h.y - p.y);
+        if (d <= h.r && d < bestD) { best = h; bestD = d; }
+      }
+      return best;
+    }
+  };
+  function mapClicked(ev) {
+    var h = eventLayer.at(ev.containerPoint);
+    if (!h) return;
+    if (h.list.length === 1) { select(h.list[0], 'map'); return; }
+    if (map.getZoom() < map.getMaxZoom()) {
+      // A crowd opens: the map zooms to the events it holds.
+      var b = L.latLngBounds(h.list.map(function (i) { return [evt.lat[i], evt.lon[i]]; }));
+      map.fitBounds(b.pad(0.2), {maxZoom: Math.min(map.getMaxZoom(), Math.max(map.getZoom() + 2, map.getBoundsZoom(b.pad(0.2)))), animate: false});
+    } else {
+      select(h.list[0], 'map');  // the last zoom: events on one spot, the first of them
+    }
+  }
+  function mapHover(ev) {
+    var h = eventLayer.at(ev.containerPoint);
+    map.getContainer().style.cursor = h ? 'pointer' : '';
+    if (!h) { hideTip(); return; }
+    var text = h.list.length === 1 ? tipText(h.list[0]) : h.list.length + ' events: click to zoom in\n' +
+      Object.entries(h.list.reduce(function (o, i) { var n = styles[events[i][2]][0]; o[n] = (o[n] || 0) + 1; return o; }, {}))
+        .sort(function (a, b) { return b[1] - a[1]; }).slice(0, 8).map(function (e) { return e[1] + ' \u00d7 ' + e[0]; }).join('\n');
+    showTip(text, ev.originalEvent);
   }
   // The route in the window, one polyline per colour bin (each a list of
   // runs). Leaflet draws each at the zoom shown thinned to what a pixel can
@@ -252,18 +335,17 @@
     if (proxies.route && !map.hasLayer(proxies.route)) map.removeLayer(routeLayer);
   }
   function drawMarkers() {
-    var list = [], count = 0, nowhere = 0;
+    var count = 0, nowhere = 0;
+    shownOnMap = [];
     for (var i = 0; i < events.length; ++i) {
       var st = styles[events[i][2]];
       if (!st[5] || off[events[i][2]] || !inWindow(evt.t[i])) continue;
       if (evt.lat[i] === null) { ++nowhere; continue; }
       ++count;
-      if (map) list.push(markerOf(i));
+      shownOnMap.push(i);
     }
     state.markers = count; state.nowhere = nowhere;
-    if (!map) return;
-    cluster.clearLayers();
-    cluster.addLayers(list);
+    if (map) eventLayer.redraw();
   }
   function fitMap() {
     if (!map) return;
@@ -280,7 +362,7 @@
     var at = L.latLng(evt.lat[sel], evt.lon[sel]);
     ring = L.marker(at, {icon: L.divIcon({className: 'ev-selected', iconSize: [26, 26], iconAnchor: [13, 13]}),
                          interactive: false, keyboard: false, zIndexOffset: 10000}).addTo(map);
-    if (!map.getBounds().pad(-0.05).contains(at)) map.panTo(at, {animate: false});
+    if (!map.getBounds().contains(at)) map.panTo(at, {animate: false});
   }
   function buildMap() {
     var el = document.getElementById('map');
@@ -290,11 +372,12 @@
       note.hidden = false;
       note.textContent = 'No map: no record of this log carries a position (Latitude and Longitude), so nothing can be placed.';
       work.classList.add('mapless');
+      document.getElementById('bins').hidden = true;
       return;
     }
     if (!hasMap) {
       el.hidden = true;
-      missing.push('the map library (Leaflet, from libjs-leaflet and libjs-leaflet.markercluster) was not installed ' +
+      missing.push('the map library (Leaflet, from libjs-leaflet) was not installed ' +
                    'when this program was built: the route is the still drawing below');
       document.getElementById('route').hidden = false;
       return;
@@ -308,12 +391,16 @@
       plain.addTo(map);
     }
     L.control.scale({imperial: false}).addTo(map);
-    cluster = L.markerClusterGroup({chunkedLoading: true, maxClusterRadius: 36, spiderfyOnMaxZoom: true,
-                                    showCoverageOnHover: false, disableClusteringAtZoom: 19});
-    cluster.addTo(map);
+    window.eventscanReportMap = map;  // for a benchmark or a person at the console
+    eventLayer.attach();
+    map.on('click', mapClicked);
+    map.on('mousemove', mapHover);
+    map.on('mouseout', hideTip);
     var overlays = {};
     proxies.route = L.layerGroup().addTo(map);
     overlays['Route'] = proxies.route;
+    proxies.eventsLayer = L.layerGroup().addTo(map);
+    overlays['Events'] = proxies.eventsLayer;
     styles.forEach(function (s, i) {
       if (!s[5]) return;
       var proxy = L.layerGroup().addTo(map);
@@ -325,13 +412,17 @@
     });
     L.control.layers(bases, overlays, {collapsed: true, sortLayers: false}).addTo(map);
     map.on('overlayadd overlayremove', function (ev) {
+      if (ev.layer === proxies.eventsLayer) {
+        proxies.events = ev.type === 'overlayadd';
+        eventLayer.redraw();
+        return;
+      }
       if (ev.layer === proxies.route) {
         if (ev.type === 'overlayadd') drawRoute(); else if (routeLayer) map.removeLayer(routeLayer);
         return;
       }
       if (ev.layer.eventIndex !== undefined) setOff(ev.layer.eventIndex, ev.type === 'overlayremove');
     });
-    map.on('click', hideTip);
     map.on('zoomstart movestart', hideTip);
     drawRoute();
     fitMap();
@@ -621,6 +712,11 @@
       return {x: r.left, y: r.top, width: r.width, height: r.height};
     },
     visibleRows: function () { return visible.slice(); },
+    // What the map's event layer draws now, in page pixels: lone events and crowds.
+    mapMarkers: function () {
+      var r = map ? map.getContainer().getBoundingClientRect() : {left: 0, top: 0};
+      return hits.map(function (h) { return {x: r.left + h.x, y: r.top + h.y, events: h.list.slice()}; });
+    },
     // Where event i is, when it has a position.
     positionOf: function (i) { return evt.lat[i] === null ? null : [evt.lat[i], evt.lon[i]]; },
     csv: csv
@@ -634,18 +730,18 @@
   // where the KPI has an answer time, statistics by the nearest rank.
   function KpiWindow(input) {
     if (!input) return null;
-    function unpack(list) {
-      var out = [];
-      if (!list.length) return out;
-      var at = list[0];
-      out.push(at);
-      for (var k = 1; k < list.length; k += 2)
-        for (var n = 0; n < list[k + 1]; ++n) { at += list[k]; out.push(at); }
+    // "151,1000*200,-3": the steps from one record time to the next.
+    function unpack(text, unit) {
+      var out = [], at = 0;
+      if (!text) return out;
+      text.split(',').forEach(function (token) {
+        var star = token.indexOf('*'), step = Number(star < 0 ? token : token.slice(0, star)) * unit;
+        for (var n = star < 0 ? 1 : Number(token.slice(star + 1)); n > 0; --n) { at += step; out.push(at); }
+      });
       return out;
     }
-    var records = unpack(input.records);
+    var records = unpack(input.records, input.unit || 1);
     var res = input.results, count = res.t.length;
-    var sampleTimes = input.kpis.map(function (k) { return k.times ? unpack(k.times) : null; });
     function occurrences(names, merge, keep) {
       var set = {};
       names.forEach(function (n) { set[n] = true; });
@@ -708,7 +804,7 @@
       var keep = function (t) { var m = Math.round(t / 1000); return (from === null || m >= from) && (to === null || m <= to); };
       var end = null;
       for (var r = 0; r < records.length; ++r) if (keep(records[r]) && (end === null || records[r] > end)) end = records[r];
-      return input.kpis.map(function (k, n) {
+      return input.kpis.map(function (k) {
         var v = {kind: k.kind, unit: k.unit};
         if (k.kind === 'ratio') {
           if (k.answer > 0) {
@@ -756,8 +852,10 @@
         } else {
           v.bins = k.edges.map(function () { return 0; }).concat([0]);
           v.count = 0;
-          var times = sampleTimes[n];
-          if (times) for (var i = 0; i < times.length; ++i) if (keep(times[i])) { ++v.bins[k.bins.charCodeAt(i) - 48]; ++v.count; }
+          if (k.bins) for (var i = 0; i < records.length; ++i) {
+            var b = k.bins.charCodeAt(i) - 48;
+            if (b >= 0 && keep(records[i])) { ++v.bins[b]; ++v.count; }
+          }
           v.labels = v.bins.map(function (x, b) {
             if (b === 0) return '< ' + k.edges[0];
             if (b === k.edges.length) return '>= ' + k.edges[k.edges.length - 1];

@@ -253,7 +253,7 @@ std::string viewJson(const ReportData& data) {
   out += fmt::format("],\"serving\":{}", serving);
   const size_t n = data.Route.size();
   const std::vector<size_t> kept = ThinRoute(data);
-  const bool timed = data.RouteTime.size() == n, valued = data.RouteValue.size() == n;
+  const bool timed = data.RouteTime.size() == n;
   out += ",\"route\":{\"lat\":";
   appendArray(out, kept, [&](size_t i) { return data.Route[i].Lat; }, 6);
   out += ",\"lon\":";
@@ -261,7 +261,7 @@ std::string viewJson(const ReportData& data) {
   out += ",\"t\":";
   appendArray(out, kept, [&](size_t i) { return timed ? (data.RouteTime[i] - data.Start) * 86400 : std::nan(""); }, 3);
   out += ",\"v\":";
-  appendArray(out, kept, [&](size_t i) { return valued ? data.RouteValue[i] : std::nan(""); }, 2);
+  appendArray(out, RouteSegmentValues(data, kept), [](double v) { return v; }, 2);
   out += "},\"bins\":";
   appendArray(out, data.SignalBins, [](double v) { return v; }, 3);
   out += ",\"ev\":{\"t\":";

@@ -43,8 +43,19 @@ std::vector<size_t> ThinRoute(const ReportData& data, double toleranceMetres) {
   keep[0] = keep[n - 1] = 1;
   const bool valued = data.RouteValue.size() == n, timed = data.RouteTime.size() == n;
   double lastKeptTime = timed ? data.RouteTime[0] : 0;
+  // A change of bin that holds: the new bin lasts RouteBinHoldSeconds (five
+  // points where the route has no times). A signal flickering at a bin edge
+  // would otherwise keep every point.
+  auto holds = [&](size_t i) {
+    const int bin = binOf(data.RouteValue[i], data.SignalBins);
+    for (size_t j = i + 1; j < n; ++j) {
+      if (timed ? (data.RouteTime[j] - data.RouteTime[i]) * 86400 >= RouteBinHoldSeconds : j - i >= 5) return true;
+      if (binOf(data.RouteValue[j], data.SignalBins) != bin) return false;
+    }
+    return true;
+  };
   for (size_t i = 1; i < n; ++i) {
-    if (valued && binOf(data.RouteValue[i], data.SignalBins) != binOf(data.RouteValue[i - 1], data.SignalBins))
+    if (valued && binOf(data.RouteValue[i], data.SignalBins) != binOf(data.RouteValue[i - 1], data.SignalBins) && holds(i))
       keep[i - 1] = keep[i] = 1;
     if (timed && (data.RouteTime[i] - lastKeptTime) * 86400 >= RouteKeepEverySeconds) {
       keep[i] = 1;
@@ -77,6 +88,19 @@ std::vector<size_t> ThinRoute(const ReportData& data, double toleranceMetres) {
   std::vector<size_t> out;
   for (size_t i = 0; i < n; ++i)
     if (keep[i]) out.push_back(i);
+  return out;
+}
+
+std::vector<double> RouteSegmentValues(const ReportData& data, const std::vector<size_t>& kept) {
+  std::vector<double> out;
+  if (data.RouteValue.size() != data.Route.size()) return std::vector<double>(kept.size(), std::nan(""));
+  for (size_t k = 0; k < kept.size(); ++k) {
+    const size_t end = k + 1 < kept.size() ? kept[k + 1] : kept[k] + 1;
+    double worst = std::nan("");
+    for (size_t i = kept[k]; i < end; ++i)
+      if (std::isfinite(data.RouteValue[i]) && !(worst <= data.RouteValue[i])) worst = data.RouteValue[i];
+    out.push_back(worst);
+  }
   return out;
 }
 

@@ -10,28 +10,41 @@
 namespace eventscan {
 namespace {
 
-// Microseconds from the first record, as a run-length coded list of steps:
-// the first value, then (step, repeats) pairs. A log written once a second
-// takes a few numbers however long it is.
-nlohmann::json runLengthTimes(const std::vector<double>& days, long long origin) {
-  nlohmann::json out = nlohmann::json::array();
-  if (days.empty()) return out;
-  long long last = MicrosecondsOf(days[0]) - origin;
-  out.push_back(last);
-  long long step = 0, repeats = 0;
-  for (size_t i = 1; i < days.size(); ++i) {
-    const long long now = MicrosecondsOf(days[i]) - origin;
-    if (repeats && now - last == step) {
+// Times from the first record as the steps from one to the next, in `unit`
+// microseconds, written as text: "151,1000*200,-3" is 151, then 200 steps of
+// 1000, then a step back of 3. A log written once a second takes a few
+// characters however long it is, a jittery one four or five a record.
+std::string stepsText(const std::vector<double>& days, long long origin, long long unit) {
+  std::string out;
+  long long last = 0, step = 0, repeats = 0;
+  auto flush = [&] {
+    if (!repeats) return;
+    if (!out.empty()) out += ',';
+    out += std::to_string(step);
+    if (repeats > 1) out += '*' + std::to_string(repeats);
+  };
+  for (size_t i = 0; i < days.size(); ++i) {
+    const long long now = (MicrosecondsOf(days[i]) - origin) / unit;
+    const long long next = i ? now - last : now;
+    if (repeats && next == step && i > 1) {
       ++repeats;
     } else {
-      if (repeats) out.insert(out.end(), {step, repeats});
-      step = now - last;
+      flush();
+      step = next;
       repeats = 1;
     }
     last = now;
   }
-  if (repeats) out.insert(out.end(), {step, repeats});
+  flush();
   return out;
+}
+
+// Milliseconds where every time is a whole millisecond (a log), microseconds
+// otherwise (a capture).
+long long unitOf(const std::vector<double>& days, long long origin) {
+  for (double d : days)
+    if ((MicrosecondsOf(d) - origin) % 1000 != 0) return 1;
+  return 1000;
 }
 
 bool namedIn(const std::vector<std::string>& names, const std::string& event) {
@@ -99,7 +112,7 @@ std::string KpiWindowJson(const ReportData& data) {
     if (d.Kind == KpiKind::Distribution) {
       std::string bins;
       const std::vector<double>* samples = nullptr;
-      const std::vector<double>* times = nullptr;
+      const std::vector<double>* times = nullptr;  // a subsequence of the record times, in the same order
       for (const auto& [field, values] : log.Samples)
         if (EqualsIgnoringAsciiCase(field, d.Field)) samples = &values;
       for (const auto& [field, values] : log.SampleTimes)
@@ -107,16 +120,25 @@ std::string KpiWindowJson(const ReportData& data) {
       k["field"] = d.Field;
       k["edges"] = d.Bins;
       if (samples && times && times->size() == samples->size()) {
-        // One character a sample: '0' for the first bin, '1' for the next...
-        for (double raw : *samples)
-          bins += static_cast<char>('0' + (std::upper_bound(d.Bins.begin(), d.Bins.end(), raw * d.Scale) - d.Bins.begin()));
-        k["bins"] = std::move(bins);
-        k["times"] = runLengthTimes(*times, origin);
+        // One character a record: '0' for a sample in the first bin, '1' for
+        // the next..., '-' for a record without one.
+        size_t next = 0;
+        for (double t : data.RecordTimes) {
+          if (next < times->size() && (*times)[next] == t) {
+            const double x = (*samples)[next++] * d.Scale;
+            bins += static_cast<char>('0' + (std::upper_bound(d.Bins.begin(), d.Bins.end(), x) - d.Bins.begin()));
+          } else {
+            bins += '-';
+          }
+        }
+        if (next == times->size()) k["bins"] = std::move(bins);
       }
     }
     kpis.push_back(std::move(k));
   }
-  nlohmann::json all{{"records", runLengthTimes(data.RecordTimes, origin)},
+  const long long unit = unitOf(data.RecordTimes, origin);
+  nlohmann::json all{{"unit", unit},
+                     {"records", stepsText(data.RecordTimes, origin, unit)},
                      {"names", names},
                      {"results", {{"record", std::move(rec)}, {"t", std::move(at)}, {"name", std::move(name)}}},
                      {"kpis", std::move(kpis)}};
