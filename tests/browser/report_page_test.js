@@ -527,6 +527,20 @@ async function capturePage(browser) {
   check(/no record of this log carries a position/.test(await page.$eval('#no-map', (e) => (e.hidden ? '' : e.textContent))),
         'capture: the page says why there is no map');
   same(await download(page, client, path.join(outDir, 'capture-download')), csvText, 'capture: exported CSV (frame numbers, networks)');
+  // A window on a capture: its times are microseconds, the window's milliseconds.
+  sameKpis(await pageKpis(page), JSON.parse(run(['kpi', capture, '--home', home, '--format', 'json']).toString()), 'capture: KPIs');
+  const plot = await page.evaluate(() => window.eventscanReport.chartPlot());
+  await page.mouse.move(plot.x + plot.width * 0.05, plot.y + plot.height / 2);
+  await page.mouse.down();
+  await page.mouse.move(plot.x + plot.width * 0.5, plot.y + plot.height / 2, {steps: 4});
+  await page.mouse.up();
+  await page.waitForFunction(() => document.body.getAttribute('data-window'), {timeout: 5000}).catch(() => {});
+  const w = (await state(page)).window, start = ms(s.start);
+  check(w !== null, 'capture: a window was chosen');
+  if (w) {
+    sameKpis(await pageKpis(page), JSON.parse(run(['kpi', capture, '--home', home, '--format', 'json', '--from',
+      timeOfMs(start + Math.round(w[0] * 1000)), '--to', timeOfMs(start + Math.round(w[1] * 1000))]).toString()), 'capture: KPIs of the window');
+  }
   await page.screenshot({path: path.join(outDir, 'capture-screen.png')});
   await page.close();
 }

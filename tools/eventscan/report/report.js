@@ -155,10 +155,11 @@
   });
 
   // ---- the KPI table for the window --------------------------------------
-  var kpiWindow = KpiWindow(data.kpiWindow);
+  var kpiWindow;  // made at the first window: it reads every record's time
   var kpiRows = Array.prototype.slice.call(document.querySelectorAll('table.kpi tr[data-kpi]'));
   var kpiCaption = document.getElementById('kpi-window');
   function showKpis() {
+    if (kpiWindow === undefined) kpiWindow = KpiWindow(data.kpiWindow);
     if (!kpiWindow || kpiRows.length !== kpiWindow.count) return;
     var values = kpiWindow.compute(win ? msOf(win[0]) : null, win ? msOf(win[1]) : null);
     values.forEach(function (v, k) { kpiWindow.show(kpiRows[k], v); });
@@ -170,7 +171,7 @@
   var work = explore.querySelector('.work');
   var missing = [];
   var placed = route.lat.length > 0 || evt.lat.some(function (v) { return v !== null; });
-  var map = null, routeLayer = null, ring = null, proxies = [];
+  var map = null, ring = null, proxies = [];
   var state = {markers: 0, nowhere: 0, graphMarkers: 0};
   var palette = ['#d7191c', '#f07c28', '#e8c400', '#8cc63f', '#1a9641'];
   function binColour(k) {
@@ -237,9 +238,10 @@
       g.setTransform(ratio, 0, 0, ratio, 0, 0);
       g.clearRect(0, 0, size.x, size.y);
       hits = [];
-      if (proxies.events === false) return;
       var world = 256 * Math.pow(2, map.getZoom());
       var origin = map.containerPointToLayerPoint([0, 0]).add(map.getPixelOrigin());
+      if (proxies.routeShown !== false) state.routeColours = paintRoute(g, world, origin, size);
+      if (proxies.events === false) return;
       var cells = new Map(), margin = 24, atMost = map.getZoom() >= map.getMaxZoom();
       for (var k = 0; k < shownOnMap.length; ++k) {
         var i = shownOnMap[k];
@@ -305,34 +307,50 @@
         .sort(function (a, b) { return b[1] - a[1]; }).slice(0, 8).map(function (e) { return e[1] + ' \u00d7 ' + e[0]; }).join('\n');
     showTip(text, ev.originalEvent);
   }
-  // The route in the window, one polyline per colour bin (each a list of
-  // runs). Leaflet draws each at the zoom shown thinned to what a pixel can
-  // tell apart, so a long log draws as fast as a short one and no corner is cut.
-  function routeLines() {
-    var byColour = {}, order = [];
-    function add(colour, a, b) {
-      if (!byColour[colour]) { byColour[colour] = []; order.push(colour); }
-      var runs = byColour[colour], last = runs[runs.length - 1];
-      if (last && last.end === a) { last.pts.push([route.lat[b], route.lon[b]]); last.end = b; return; }
-      runs.push({end: b, pts: [[route.lat[a], route.lon[a]], [route.lat[b], route.lon[b]]]});
-    }
-    for (var i = 1; i < route.lat.length; ++i) {
-      var t = route.t[i - 1];
-      var inside = t === null || t === undefined || (inWindow(t) && inWindow(route.t[i] === null ? t : route.t[i]));
-      add(inside ? (bins.length ? binColour(binOf(route.v[i - 1])) : '#3b6fb6') : '#c4c4c4', i - 1, i);
-    }
-    // Outside the window first, so the window's part is drawn over it.
-    order.sort(function (a, b) { return (b === '#c4c4c4') - (a === '#c4c4c4'); });
-    return order.map(function (c) {
-      return L.polyline(byColour[c].map(function (r) { return r.pts; }),
-                        {color: c, weight: c === '#c4c4c4' ? 3 : 4, opacity: 0.9, interactive: false, smoothFactor: 1});
-    });
-  }
+  // The route, drawn on the events' canvas under them: each segment in the
+  // colour of its serving-signal bin (grey outside the time window), and on
+  // the screen a point closer than a pixel and a half to the last one drawn
+  // is passed over, so a long log draws as fast as a short one without
+  // cutting a corner.
+  var routeX = route.lon.map(function (lon) { return (lon + 180) / 360; });
+  var routeY = route.lat.map(function (lat) {
+    var s = Math.sin(Math.max(-85, Math.min(85, lat)) * Math.PI / 180);
+    return 0.5 - Math.log((1 + s) / (1 - s)) / (4 * Math.PI);
+  });
+  var routeColour = [], outsideColour = '#c4c4c4';
   function drawRoute() {
-    if (!map) return;
-    if (routeLayer) map.removeLayer(routeLayer);
-    routeLayer = L.layerGroup(routeLines()).addTo(map);
-    if (proxies.route && !map.hasLayer(proxies.route)) map.removeLayer(routeLayer);
+    routeColour = [];
+    for (var i = 0; i + 1 < route.lat.length; ++i) {
+      var t = route.t[i], t1 = route.t[i + 1];
+      var inside = t === null || t === undefined || (inWindow(t) && inWindow(t1 === null ? t : t1));
+      routeColour.push(inside ? (bins.length ? binColour(binOf(route.v[i])) : '#3b6fb6') : outsideColour);
+    }
+    if (map) eventLayer.redraw();
+  }
+  function paintRoute(g, world, origin, size) {
+    var paths = new Map(), n = route.lat.length, margin = 8;
+    var lastX = NaN, lastY = NaN, lastColour = null, open = false;
+    for (var i = 0; i + 1 < n; ++i) {
+      var c = routeColour[i];
+      var ax = routeX[i] * world - origin.x, ay = routeY[i] * world - origin.y;
+      var bx = routeX[i + 1] * world - origin.x, by = routeY[i + 1] * world - origin.y;
+      if ((ax < -margin && bx < -margin) || (ay < -margin && by < -margin) ||
+          (ax > size.x + margin && bx > size.x + margin) || (ay > size.y + margin && by > size.y + margin)) { open = false; continue; }
+      var path = paths.get(c);
+      if (!path) paths.set(c, path = new Path2D());
+      if (!open || c !== lastColour) { path.moveTo(ax, ay); lastX = ax; lastY = ay; }
+      open = true; lastColour = c;
+      var endOfRun = i + 2 >= n || routeColour[i + 1] !== c;
+      if (endOfRun || Math.abs(bx - lastX) + Math.abs(by - lastY) >= 1.5) { path.lineTo(bx, by); lastX = bx; lastY = by; }
+    }
+    g.lineJoin = 'round'; g.lineCap = 'round';
+    var order = Array.from(paths.keys()).sort(function (a, b) { return (b === outsideColour) - (a === outsideColour); });
+    order.forEach(function (c) {
+      g.strokeStyle = c; g.lineWidth = c === outsideColour ? 3 : 4; g.globalAlpha = 0.9;
+      g.stroke(paths.get(c));
+    });
+    g.globalAlpha = 1;
+    return paths.size;
   }
   function drawMarkers() {
     var count = 0, nowhere = 0;
@@ -418,7 +436,8 @@
         return;
       }
       if (ev.layer === proxies.route) {
-        if (ev.type === 'overlayadd') drawRoute(); else if (routeLayer) map.removeLayer(routeLayer);
+        proxies.routeShown = ev.type === 'overlayadd';
+        eventLayer.redraw();
         return;
       }
       if (ev.layer.eventIndex !== undefined) setOff(ev.layer.eventIndex, ev.type === 'overlayremove');
@@ -696,7 +715,7 @@
               mapZoom: map ? map.getZoom() : null,
               mapBounds: map ? [[map.getBounds().getSouth(), map.getBounds().getWest()], [map.getBounds().getNorth(), map.getBounds().getEast()]] : null,
               tiles: document.querySelectorAll('.leaflet-tile-loaded').length, chartRange: chart ? [chart.scales.x.min - x0, chart.scales.x.max - x0] : null,
-              off: off.slice(), missing: missing.slice(), routeLines: routeLayer ? routeLayer.getLayers().length : 0};
+              off: off.slice(), missing: missing.slice(), routeColours: state.routeColours || 0};
     },
     // Where event i's tick is drawn on the chart, in page pixels (null where it is not drawn).
     tickOf: function (i) {
@@ -742,12 +761,17 @@
     }
     var records = unpack(input.records, input.unit || 1);
     var res = input.results, count = res.t.length;
+    var byName = {};
+    for (var i = 0; i < count; ++i) (byName[res.name[i]] = byName[res.name[i]] || []).push(i);
     function occurrences(names, merge, keep) {
-      var set = {};
-      names.forEach(function (n) { set[n] = true; });
-      var hits = [];
-      for (var i = 0; i < count; ++i) if (set[res.name[i]] && keep(res.t[i])) hits.push(i);
-      hits.sort(function (a, b) { return res.t[a] !== res.t[b] ? res.t[a] - res.t[b] : res.record[a] - res.record[b]; });
+      var hits = [], seen = {};
+      names.forEach(function (n) {
+        if (seen[n]) return;
+        seen[n] = true;
+        (byName[n] || []).forEach(function (i) { if (keep(res.t[i])) hits.push(i); });
+      });
+      // Time order, then record; results of one time and record in the order recorded.
+      hits.sort(function (a, b) { return res.t[a] !== res.t[b] ? res.t[a] - res.t[b] : res.record[a] !== res.record[b] ? res.record[a] - res.record[b] : a - b; });
       var out = [];
       hits.forEach(function (r) {
         var last = out[out.length - 1];

@@ -24,9 +24,6 @@ extern const std::string_view ReportScript;
 // The map and chart libraries the page inlines (empty where the build found none).
 extern const std::string_view ReportMapScript;
 extern const std::string_view ReportMapStyle;
-extern const std::string_view ReportClusterScript;
-extern const std::string_view ReportClusterStyle;
-extern const std::string_view ReportClusterStyleDefault;
 extern const std::string_view ReportChartScript;
 extern const std::string_view ReportChartStyle;
 
@@ -370,10 +367,8 @@ void WriteReportPage(std::ostream& out, const ReportData& data) {
     if (key == "DATA") return tableData(data);
     if (key == "SCRIPT") return std::string(ReportScript);
     if (key == "LIBRARY_STYLES")
-      return std::string(ReportMapStyle) + "\n" + std::string(ReportClusterStyle) + "\n" +
-             std::string(ReportClusterStyleDefault) + "\n" + std::string(ReportChartStyle);
-    if (key == "MAP_LIBRARY")
-      return ReportMapScript.empty() ? std::string() : std::string(ReportMapScript) + "\n" + std::string(ReportClusterScript);
+      return std::string(ReportMapStyle) + "\n" + std::string(ReportChartStyle);
+    if (key == "MAP_LIBRARY") return std::string(ReportMapScript);
     if (key == "CHART_LIBRARY") return std::string(ReportChartScript);
     return "@" + std::string(key) + "@";
   };
