@@ -586,8 +586,11 @@
       drawMarkers();
       drawRoute();
       fitMap();
-      showKpis();
-      document.body.setAttribute('data-window', win ? win.join(',') : '');
+      // The KPIs in a task of their own: the map and the table are painted first.
+      setTimeout(function () {
+        showKpis();
+        document.body.setAttribute('data-window', win ? win.join(',') : '');
+      }, 0);
     });
   }
   function setWindow(w) {
@@ -741,6 +744,9 @@
     csv: csv
   };
   document.body.setAttribute('data-ready', 'true');
+  // What the KPI table of a window is computed from is read once the page is
+  // shown, so the first window chosen does not wait for it.
+  setTimeout(function () { if (kpiWindow === undefined) kpiWindow = KpiWindow(data.kpiWindow); }, 0);
 
   // ---- the KPI table recomputed for a window ------------------------------
   // The same counting as the KPI table of `eventscan kpi`: occurrences (the
