@@ -141,6 +141,7 @@ function timeOfMs(t) {
 const pageKpis = (page) => page.$$eval('table.kpi tr[data-kpi]', (rows) => rows.map((r) => {
   const o = {};
   for (const a of r.attributes) if (a.name.startsWith('data-')) o[a.name.slice(5)] = a.value;
+  o.notes = [...r.querySelectorAll('td.def small.note')].map((n) => n.textContent);
   return o;
 }));
 
@@ -152,6 +153,7 @@ function sameKpis(shownKpis, expected, what) {
     const p = shownKpis[i] || {};
     const label = what + ': ' + k.name;
     same(p.kpi, k.name, label + ' (its row)');
+    same(JSON.stringify(p.notes), JSON.stringify(k.notes || []), label + ' notes');
     if (k.kind === 'ratio') {
       same(p.numerator + '/' + p.denominator, k.numerator + '/' + k.denominator, label);
     } else if (k.kind === 'statistics') {
@@ -259,6 +261,7 @@ async function logPage(browser, name, log, options) {
   const windowCsv = await download(page, client, path.join(outDir, name + '-download'));
   same(windowCsv, csvLines[0] + '\n' + inside.map((r) => r.line + '\n').join(''), name + ': exported CSV of the window');
   await page.screenshot({path: path.join(outDir, name + '-window.png')});
+  await (await page.$('#summary')).screenshot({path: path.join(outDir, name + '-window-kpis.png')});
 
   // The legend: an event toggled off leaves the map, the chart and the table;
   // none empties them, all brings everything back.

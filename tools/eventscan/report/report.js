@@ -817,6 +817,15 @@
       if (waiting && (end === null || end > deadline + slack)) { out[out.length - 1].how = 'unanswered'; out[out.length - 1].answered = deadline; }
       return out;
     }
+    // The notes of followed attempts as the KPI table writes them.
+    function attemptNotes(list, k) {
+      var unanswered = 0, waiting = 0, notes = [];
+      list.forEach(function (a) { unanswered += a.how === 'unanswered'; waiting += a.how === 'waiting'; });
+      var n = function (x) { return x === 1 ? '1 attempt' : x + ' attempts'; };
+      if (unanswered) notes.push(n(unanswered) + ' not answered within ' + k.answer + ' s');
+      if (waiting) notes.push(n(waiting) + ' at the end of the log, before ' + k.answer + ' s had passed, not counted');
+      return notes;
+    }
     function attempts(k, keep, end) {
       var marks = [];
       var successes = occurrences(k.success, k.merge, keep);
@@ -839,7 +848,9 @@
         if (k.kind === 'ratio') {
           if (k.answer > 0) {
             v.numerator = 0; v.denominator = 0;
-            attempts(k, keep, end).forEach(function (a) {
+            var followed = attempts(k, keep, end);
+            v.notes = attemptNotes(followed, k);
+            followed.forEach(function (a) {
               if (a.how === 'waiting') return;
               ++v.denominator;
               if (a.how === 'success') ++v.numerator;
@@ -856,7 +867,9 @@
         } else if (k.kind === 'statistics') {
           var values = [];
           if (k.answer > 0) {
-            attempts(k, keep, end).forEach(function (a) {
+            var tried = attempts(k, keep, end);
+            v.notes = attemptNotes(tried, k);
+            tried.forEach(function (a) {
               if (a.how === 'success' && a.requested) values.push((a.answered - a.start) / 1e6 * k.scale);
             });
           } else {
@@ -899,6 +912,23 @@
     // The value cell as the page's KPI table writes it.
     function show(tr, v) {
       var cellOf = tr.querySelector('td.value'), unit = v.unit ? ' ' + v.unit : '';
+      if (v.notes) {
+        // The attempts' notes are the window's; the others (hidden events) stay.
+        var def = tr.querySelector('td.def');
+        def.querySelectorAll('small.note').forEach(function (note) {
+          if (!/ not answered within | at the end of the log, before /.test(note.textContent)) return;
+          if (note.previousSibling && note.previousSibling.nodeName === 'BR') note.previousSibling.remove();
+          note.remove();
+        });
+        var reference = def.querySelector('small:not(.note)');
+        var before = reference && reference.previousSibling && reference.previousSibling.nodeName === 'BR' ? reference.previousSibling : reference;
+        v.notes.forEach(function (text) {
+          var small = document.createElement('small');
+          small.className = 'note'; small.textContent = text;
+          def.insertBefore(document.createElement('br'), before);
+          def.insertBefore(small, before);
+        });
+      }
       var text;
       if (v.kind === 'ratio') {
         text = v.value === null ? '- (0/0)' : v.value.toFixed(1) + ' % (' + v.numerator + '/' + v.denominator + ')';
