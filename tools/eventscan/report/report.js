@@ -367,11 +367,17 @@
   }
   function fitMap() {
     if (!map) return;
-    var b = L.latLngBounds([]);
-    for (var i = 0; i < route.lat.length; ++i) if (route.t[i] === null || inWindow(route.t[i])) b.extend([route.lat[i], route.lon[i]]);
-    for (var e = 0; e < events.length; ++e) if (evt.lat[e] !== null && inWindow(evt.t[e])) b.extend([evt.lat[e], evt.lon[e]]);
-    if (!b.isValid()) return;
-    map.fitBounds(b, {padding: [16, 16], maxZoom: 18, animate: false});
+    var s = Infinity, w = Infinity, n = -Infinity, e = -Infinity;
+    function take(lat, lon) {
+      if (lat < s) s = lat;
+      if (lat > n) n = lat;
+      if (lon < w) w = lon;
+      if (lon > e) e = lon;
+    }
+    for (var i = 0; i < route.lat.length; ++i) if (route.t[i] === null || inWindow(route.t[i])) take(route.lat[i], route.lon[i]);
+    for (var k = 0; k < events.length; ++k) if (evt.lat[k] !== null && inWindow(evt.t[k])) take(evt.lat[k], evt.lon[k]);
+    if (s > n) return;
+    map.fitBounds([[s, w], [n, e]], {padding: [16, 16], maxZoom: 18, animate: false});
   }
   function showRing() {
     if (!map) return;
