@@ -15,7 +15,8 @@ cd "$(dirname "$0")"
 PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           libpugixml-dev libmuparser-dev libstb-dev libcli11-dev nlohmann-json3-dev
           libfmt-dev libsimdjson-dev libespeak-ng-dev libutf8proc-dev qt6-base-dev tshark chromium
-          libsqlite3-dev sqlite3 zlib1g-dev libssl-dev python3-distributed python3-dask nodejs)
+          libsqlite3-dev sqlite3 zlib1g-dev libssl-dev python3-distributed python3-dask nodejs
+          libjs-leaflet)
 
 install_missing() {
   local missing=()
@@ -34,13 +35,19 @@ install_missing() {
 # puppeteer-core from the npm registry, into tests/browser/node_modules at the
 # version the lock file names; it downloads no browser. Without it the test is
 # skipped, never failed.
+# npm, where the node installed does not bring its own (Debian's nodejs does
+# not; a nodesource one does, and Debian's npm would conflict with it). The
+# build installs the report page's chart library with it (into the build folder).
+ensure_npm() {
+  command -v npm >/dev/null 2>&1 && return 0
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends npm >/dev/null || true
+}
+
 install_puppeteer() {
   [ -f tests/browser/node_modules/puppeteer-core/package.json ] && return 0
-  if ! command -v npm >/dev/null 2>&1; then
-    local sudo=""
-    [ "$(id -u)" -ne 0 ] && sudo="sudo"
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends npm >/dev/null || true
-  fi
+  ensure_npm
   (cd tests/browser && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error >/dev/null) ||
     echo "warning: puppeteer-core could not be installed: the report page's browser test will be skipped" >&2
 }
@@ -60,6 +67,7 @@ build() {
 case "${1:-}" in
   demo)
     install_missing
+    ensure_npm
     build release
     build/release/bin/eventscan demo
     # The real handset capture, where the machine has it beside the tree.
@@ -71,6 +79,7 @@ case "${1:-}" in
     ;;
   test)
     install_missing
+    ensure_npm
     install_puppeteer
     build release
     ctest --preset release -j"$(nproc)"

@@ -54,6 +54,7 @@ int CampaignReportCommand(const ReportOptions& o) {
       one.Library = o.Library;
       one.Log = log.Path;
       one.Output = (folder / fmt::format("{}.html", log.Id)).string();
+      one.Tiles = o.Tiles;  // each log's map over the same street map
       const int status = ReportCommand(one);
       if (status == ExitUsage) return status;
       if (fs::is_regular_file(one.Output, ec)) links[log.Id] = folderName + "/" + fmt::format("{}.html", log.Id);

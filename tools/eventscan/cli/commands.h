@@ -48,6 +48,9 @@ struct DemoOptions : CommonOptions {
 // each of its logs beside it.
 struct ReportOptions : LogOptions {
   std::string Output;
+  // An XYZ tile template ("https://tile.example.org/{z}/{x}/{y}.png") drawn
+  // under the map of a log's page.
+  std::optional<std::string> Tiles;
   std::optional<std::string> Database;
 };
 
@@ -55,6 +58,9 @@ struct ReportOptions : LogOptions {
 // table, as the home's Kpis.cfg defines it.
 struct KpiOptions : LogOptions {
   KpiFormat Format = KpiFormat::Table;
+  // The time window (ISO times as the log writes them): only its records and
+  // results are counted.
+  std::optional<std::string> From, To;
 };
 
 // eventscan import: a capture written as a log in our format.

@@ -4,6 +4,7 @@
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <tuple>
 
 #include <fmt/format.h>
 
@@ -13,14 +14,39 @@
 #include "host/log_input.h"
 #include "kpi/kpi_output.h"
 #include "kpi/kpi_run.h"
+#include "log/log_time.h"
 #include "support/text_escape.h"
 
 namespace eventscan {
+namespace {
+
+// --from and --to as days; false (with a message) for a text that is no time.
+bool ReadWindow(const KpiOptions& o, KpiWindow& window) {
+  for (auto [text, end, option] : {std::tuple{&o.From, &window.From, "--from"}, std::tuple{&o.To, &window.To, "--to"}}) {
+    if (!*text) continue;
+    *end = ParseIsoTime(**text);
+    if (!*end) {
+      std::cerr << TerminalText(fmt::format("{} {}: not a time (write it as the log does: 2026-03-14 10:05:00.250)",
+                                            option, **text))
+                << '\n';
+      return false;
+    }
+  }
+  if (window.From && window.To && MillisecondsOf(*window.From) > MillisecondsOf(*window.To)) {
+    std::cerr << "--from is after --to: the window holds no time\n";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
 
 int KpiCommand(const KpiOptions& o) {
   ReadOptions read;
   EventFilter filter;
   if (!PrepareLogOptions(o, read, filter)) return ExitUsage;
+  KpiWindow window;
+  if (!ReadWindow(o, window)) return ExitUsage;
   std::unique_ptr<HostLibrary> library;
   try {
     library = OpenCommandLibrary(o);
@@ -41,7 +67,7 @@ int KpiCommand(const KpiOptions& o) {
       HostSession session(*library, input->Header().Network, filter);
       ReportDefinitionsFault(*library, session);
       std::vector<std::string> unknown;
-      table = FeedForKpiTable(session, *library, *input, kpis, unknown);
+      table = FeedForKpiTable(session, *library, *input, kpis, unknown, {}, window);
       if (!FinishInput(*input)) return ExitInput;
       for (const std::string& field : unknown)
         std::cerr << TerminalText(fmt::format("{}: the field catalogue has no field '{}'", kpis.Path, field)) << '\n';

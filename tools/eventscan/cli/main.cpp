@@ -92,6 +92,8 @@ int main(int argc, char** argv) {
   reportCmd->add_option("-o,--output", report.Output, "the HTML page to write")->required();
   addCommon(reportCmd, report);
   reportCmd->add_option("--network", report.Network, "network of the log instead of the header's");
+  reportCmd->add_option("--tiles", report.Tiles,
+                        "a street map under the route: an XYZ tile URL template (https://HOST/{z}/{x}/{y}.png)");
   reportCmd->add_flag("--strict", report.Strict, "stop at the first malformed line (exit status 2)");
   auto* reportOnly = reportCmd->add_option("--only", report.Only, "report only these events");
   reportCmd->add_option("--skip", report.Skip, "report all events but these")->excludes(reportOnly);
@@ -106,6 +108,8 @@ int main(int argc, char** argv) {
       {"table", KpiFormat::Table}, {"csv", KpiFormat::Csv}, {"json", KpiFormat::Json}};
   kpiCmd->add_option("--format", kpi.Format, "table, csv or json (one array, one object a KPI)")
       ->transform(CLI::CheckedTransformer(kpiFormats, CLI::ignore_case));
+  kpiCmd->add_option("--from", kpi.From, "count only records from this time on (\"2026-03-14 10:05:00.250\")");
+  kpiCmd->add_option("--to", kpi.To, "count only records up to this time, included");
 
   DemoOptions demo;
   CLI::App* demoCmd = app.add_subcommand("demo", "run every bundled sample log against the sample definitions");

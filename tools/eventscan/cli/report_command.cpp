@@ -59,10 +59,13 @@ int ReportCommand(const ReportOptions& o) {
         track->UseKpis(KpiHintsOf(kpis.Kpis, network));
       }
       std::vector<std::string> unknownFields;
-      std::vector<KpiValue> table = FeedForKpiTable(session, *library, *input, kpis, unknownFields,
-                                                    [&track](const HandsetRecord& rec) {
-                                                      if (track) track->Add(rec);
-                                                    });
+      std::vector<double> recordTimes;
+      KpiLog kpiLog = FeedForKpiLog(session, *library, *input, kpis, unknownFields,
+                                    [&track, &recordTimes](const HandsetRecord& rec) {
+                                      recordTimes.push_back(rec.Time);
+                                      if (track) track->Add(rec);
+                                    });
+      std::vector<KpiValue> table = ComputeKpiTable(kpis.Kpis, kpiLog);
       if (!FinishInput(*input)) return ExitInput;
       const bool changedWhenFed = input->Changed();
       for (const std::string& field : unknownFields)
@@ -85,6 +88,11 @@ int ReportCommand(const ReportOptions& o) {
       data.KpiSource = kpis.Path;
       data.KpiFileFound = kpis.Found;
       data.KpiFaults = kpis.Faults;
+      for (const KpiDefinition& d : kpis.Kpis)
+        if (KpiApplies(d, kpiLog.Network)) data.KpiDefinitions.push_back(d);
+      data.KpiInput = std::move(kpiLog);
+      data.RecordTimes = std::move(recordTimes);
+      data.Tiles = o.Tiles.value_or("");
       events = data.Events.size();
       std::ostringstream text;
       WriteReportPage(text, data);

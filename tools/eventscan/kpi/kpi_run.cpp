@@ -32,7 +32,7 @@ AllEventsRecorded::~AllEventsRecorded() {
   for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) it->first->Display = it->second;
 }
 
-KpiSampler::KpiSampler(const std::vector<KpiDefinition>& kpis) {
+KpiSampler::KpiSampler(const std::vector<KpiDefinition>& kpis, KpiWindow window) : window_(window) {
   for (const KpiDefinition& k : kpis) {
     if (k.Kind != KpiKind::Distribution) continue;
     std::string key = AsciiLowerCopy(k.Field);
@@ -42,24 +42,28 @@ KpiSampler::KpiSampler(const std::vector<KpiDefinition>& kpis) {
       unknown_.push_back(k.Field);
       continue;
     }
-    fields_.emplace_back(id, &samples_[key]);
+    fields_.push_back({id, &samples_[key], &times_[key]});
   }
 }
 
 void KpiSampler::Add(const HandsetRecord& record) {
+  if (!window_.Whole() && !window_.Contains(record.Time)) return;
   if (!last_ || record.Time > *last_) last_ = record.Time;
-  for (auto& [id, values] : fields_) {
-    int32_t v = record.Field(id);
-    if (v != NoValue) values->push_back(v);
+  for (const Field& f : fields_) {
+    int32_t v = record.Field(f.Id);
+    if (v == NoValue) continue;
+    f.Values->push_back(v);
+    f.Times->push_back(record.Time);
   }
 }
 
 KpiLog CollectKpiLog(TEventsResult& results, HostLibrary& library, uint8_t network, KpiSampler&& samples,
-                     bool allRecorded) {
+                     bool allRecorded, const KpiWindow& window) {
   KpiLog log;
   log.Network = network;
   log.End = samples.LastTime();
   log.Samples = samples.Take();
+  log.SampleTimes = samples.TakeTimes();
   std::vector<TEventListing> events = listing(library, network);
   for (const TEventListing& e : events) {
     // Test events are every network's; a page names those its log holds.
@@ -76,6 +80,7 @@ KpiLog CollectKpiLog(TEventsResult& results, HostLibrary& library, uint8_t netwo
     KpiResult k;
     k.Record = r->RecordIndex;
     k.Time = r->GetTime();
+    if (!window.Whole() && !window.Contains(k.Time)) continue;
     r->GetEventName(k.Event);
     if (r->HasDetails() && r->Details)
       for (const TResultDetail& d : *r->Details) k.Details.push_back(d.Text);
@@ -90,11 +95,18 @@ KpiLog CollectKpiLog(TEventsResult& results, HostLibrary& library, uint8_t netwo
 
 std::vector<KpiValue> FeedForKpiTable(HostSession& session, HostLibrary& library, LogInput& input,
                                       const KpiFile& kpis, std::vector<std::string>& unknownFields,
-                                      const std::function<void(const HandsetRecord&)>& each) {
+                                      const std::function<void(const HandsetRecord&)>& each,
+                                      const KpiWindow& window) {
+  return ComputeKpiTable(kpis.Kpis, FeedForKpiLog(session, library, input, kpis, unknownFields, each, window));
+}
+
+KpiLog FeedForKpiLog(HostSession& session, HostLibrary& library, LogInput& input, const KpiFile& kpis,
+                     std::vector<std::string>& unknownFields,
+                     const std::function<void(const HandsetRecord&)>& each, const KpiWindow& window) {
   const uint8_t network = input.Header().Network;
   // After the session: its loading links every event to its property.
   AllEventsRecorded all(library, network);
-  KpiSampler sampler(kpis.Kpis);
+  KpiSampler sampler(kpis.Kpis, window);
   if (input.Stream) {
     session.Feed(*input.Stream, [&sampler, &each](const HandsetRecord& rec) {
       sampler.Add(rec);
@@ -108,7 +120,7 @@ std::vector<KpiValue> FeedForKpiTable(HostSession& session, HostLibrary& library
     }
   }
   unknownFields.insert(unknownFields.end(), sampler.Unknown().begin(), sampler.Unknown().end());
-  return ComputeKpiTable(kpis.Kpis, CollectKpiLog(session.Results(), library, network, std::move(sampler), true));
+  return CollectKpiLog(session.Results(), library, network, std::move(sampler), true, window);
 }
 
 bool ShownAsRun(TEventResult& result) {

@@ -7,6 +7,7 @@
 #include <fmt/format.h>
 
 #include "kpi/kpi_attempts.h"
+#include "kpi/kpi_window.h"
 #include "log/networks.h"
 #include "support/text_case.h"
 
@@ -172,9 +173,10 @@ std::vector<double> statisticsValues(const KpiDefinition& d, const KpiLog& log, 
     std::vector<KpiAttempt> attempts = followedAttempts(d, log);
     for (const KpiAttempt& a : attempts)
       if (a.How == KpiAttempt::End::Success && a.Requested) {
-        // Record times are days: rounding to the microsecond drops what the
-        // day fraction adds to a time written in milliseconds.
-        const double seconds = std::round((a.Answered - a.Start) * SecondsPerDay * 1e6) / 1e6;
+        // Record times are days: each rounded to the microsecond is the time
+        // written in the log, and their difference has no rounding left
+        // (rounding the difference instead could miss by a microsecond).
+        const double seconds = static_cast<double>(MicrosecondsOf(a.Answered) - MicrosecondsOf(a.Start)) / 1e6;
         values.push_back(seconds * d.Scale);
       }
     v.CountedAs = fmt::format("seconds from each of the {}", followedText(d, log));
@@ -290,11 +292,14 @@ std::optional<double> DetailValue(const std::string& line, const std::string& na
   return value;
 }
 
+bool KpiApplies(const KpiDefinition& kpi, uint8_t network) {
+  return network <= 3 ? (kpi.Networks & (1u << network)) != 0 : kpi.Networks == 0x0F;
+}
+
 std::vector<KpiValue> ComputeKpiTable(const std::vector<KpiDefinition>& kpis, const KpiLog& log) {
   std::vector<KpiValue> out;
   for (const KpiDefinition& d : kpis) {
-    // A log of a network without definitions gets the KPIs of every network.
-    if (log.Network <= 3 ? !(d.Networks & (1u << log.Network)) : d.Networks != 0x0F) continue;
+    if (!KpiApplies(d, log.Network)) continue;
     KpiValue v;
     v.Name = d.Name;
     v.Kind = d.Kind;

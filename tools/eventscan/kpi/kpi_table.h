@@ -27,6 +27,9 @@ struct KpiLog {
   // Measurement samples by field name (as Kpis.cfg names it, letter case
   // ignored): one value per record that carries the field.
   std::map<std::string, std::vector<double>> Samples;
+  // The time (days) of each of those samples, where the caller keeps them
+  // (a report page recomputes the table for a time window from them).
+  std::map<std::string, std::vector<double>> SampleTimes;
   // The events the network has, to keep the definition texts to that
   // network's names: its message and gate events, and the test events (which
   // every network shares) that the log holds. Empty when unknown: every name
@@ -61,6 +64,10 @@ struct KpiValue {
   std::vector<std::string> Notes;     // hidden events, a missing field
   std::string Reference;              // where the definition comes from
 };
+
+// Whether a KPI is in the table of a log of `network` (a network without
+// definitions, 255, gets the KPIs of every network).
+bool KpiApplies(const KpiDefinition& kpi, uint8_t network);
 
 // The KPIs of `kpis` that apply to the log's network, in file order.
 std::vector<KpiValue> ComputeKpiTable(const std::vector<KpiDefinition>& kpis, const KpiLog& log);

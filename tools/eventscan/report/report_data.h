@@ -119,6 +119,14 @@ struct ReportData {
   std::string KpiSource;
   bool KpiFileFound = true;
   std::vector<std::string> KpiFaults;
+  // What the page recomputes the KPI table from for a time window: the
+  // definitions of the table's KPIs (in its order), every result and sample
+  // they were computed from, and the time of each record (days).
+  std::vector<KpiDefinition> KpiDefinitions;
+  KpiLog KpiInput;
+  std::vector<double> RecordTimes;
+  // An XYZ tile URL template for a street map under the route; empty: none.
+  std::string Tiles;
 };
 
 // "#rrggbb" of a Windows colour (red in the lowest byte).

@@ -10,7 +10,9 @@
 
 #include "kpi/kpi_output.h"
 #include "log/log_time.h"
+#include "report/report_route.h"
 #include "report/report_svg.h"
+#include "report/report_window.h"
 
 namespace eventscan {
 
@@ -19,6 +21,11 @@ namespace eventscan {
 extern const std::string_view ReportPageTemplate;
 extern const std::string_view ReportStyleSheet;
 extern const std::string_view ReportScript;
+// The map and chart libraries the page inlines (empty where the build found none).
+extern const std::string_view ReportMapScript;
+extern const std::string_view ReportMapStyle;
+extern const std::string_view ReportChartScript;
+extern const std::string_view ReportChartStyle;
 
 namespace {
 
@@ -122,10 +129,11 @@ std::string tableData(const ReportData& data) {
     }
     events.push_back({e.ShownRecord(), TimeText(e.Time), e.Style, std::move(details), e.Network});
   }
-  nlohmann::json all{{"styles", std::move(styles)}, {"events", std::move(events)}};
+  nlohmann::json all{{"styles", std::move(styles)}, {"events", std::move(events)}, {"icons", data.Icons},
+                     {"tiles", data.Tiles}};
   std::string text = all.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
   text.pop_back();  // the closing brace: the view's columns follow
-  text += ",\"view\":" + viewJson(data) + "}";
+  text += ",\"view\":" + viewJson(data) + ",\"kpiWindow\":" + KpiWindowJson(data) + "}";
   std::string out;
   out.reserve(text.size());
   for (char c : text) {
@@ -166,7 +174,6 @@ void appendArray(std::string& out, const Values& values, Get get, int decimals) 
 }
 
 constexpr size_t MaxSeriesPoints = 30000;
-constexpr size_t MaxRoutePoints = 30000;
 constexpr double MinGapSeconds = 2;
 
 // A series as the graph draws it: seconds from the log's start, a null value
@@ -241,12 +248,9 @@ std::string viewJson(const ReportData& data) {
     if ((*fields)[i].Name == data.SignalField) serving = static_cast<int>(i);
   }
   out += fmt::format("],\"serving\":{}", serving);
-  // The route, thinned to every n-th point past MaxRoutePoints.
-  const size_t n = data.Route.size(), stride = n > MaxRoutePoints ? (n + MaxRoutePoints - 1) / MaxRoutePoints : 1;
-  std::vector<size_t> kept;
-  for (size_t i = 0; i < n; i += stride) kept.push_back(i);
-  if (n && kept.back() != n - 1) kept.push_back(n - 1);
-  const bool timed = data.RouteTime.size() == n, valued = data.RouteValue.size() == n;
+  const size_t n = data.Route.size();
+  const std::vector<size_t> kept = ThinRoute(data);
+  const bool timed = data.RouteTime.size() == n;
   out += ",\"route\":{\"lat\":";
   appendArray(out, kept, [&](size_t i) { return data.Route[i].Lat; }, 6);
   out += ",\"lon\":";
@@ -254,7 +258,7 @@ std::string viewJson(const ReportData& data) {
   out += ",\"t\":";
   appendArray(out, kept, [&](size_t i) { return timed ? (data.RouteTime[i] - data.Start) * 86400 : std::nan(""); }, 3);
   out += ",\"v\":";
-  appendArray(out, kept, [&](size_t i) { return valued ? data.RouteValue[i] : std::nan(""); }, 2);
+  appendArray(out, RouteSegmentValues(data, kept), [](double v) { return v; }, 2);
   out += "},\"bins\":";
   appendArray(out, data.SignalBins, [](double v) { return v; }, 3);
   out += ",\"ev\":{\"t\":";
@@ -362,6 +366,10 @@ void WriteReportPage(std::ostream& out, const ReportData& data) {
     if (key == "FAILURES") return drillDowns(data);
     if (key == "DATA") return tableData(data);
     if (key == "SCRIPT") return std::string(ReportScript);
+    if (key == "LIBRARY_STYLES")
+      return std::string(ReportMapStyle) + "\n" + std::string(ReportChartStyle);
+    if (key == "MAP_LIBRARY") return std::string(ReportMapScript);
+    if (key == "CHART_LIBRARY") return std::string(ReportChartScript);
     return "@" + std::string(key) + "@";
   };
   size_t at = 0;
