@@ -203,7 +203,7 @@ void ParseRecordJson(const json& line, const LogHeader& header, LineTarget& targ
       uint8_t net = rec.NetType != 255 ? rec.NetType : header.Network;
       rec.MessageCode = MessageCodeByName(net, name);
       // A network without a catalogue names no codes: its messages keep code 0.
-      if (rec.MessageCode == 0 && net <= 3)
+      if (rec.MessageCode == 0 && net < 5)
         fail(fmt::format("msg: no message \"{}\" in the {} catalogue", ClipValue(name), NetworkName(net)));
       hasCode = true;
     } else if (key == "sub_type") subType = static_cast<int>(integer(v, key, 0, 255));

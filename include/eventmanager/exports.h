@@ -50,12 +50,12 @@ EVENTMANAGER_EXPORT TTestEvents* CreateTestEvents();
 EVENTMANAGER_EXPORT TEventsResult* CreateEventsResult();
 EVENTMANAGER_EXPORT void ClearMsgEventList(TMsgEventList* list);
 EVENTMANAGER_EXPORT void ClearGateEventList(TGateEventList* list);
-// network: 0 GSM, 1 CDMA, 2 UMTS, 3 TD-SCDMA. Any other value raises
+// network: 0 GSM, 1 CDMA, 2 UMTS, 3 TD-SCDMA, 4 LTE. Any other value raises
 // EEventManagerError and changes nothing.
 EVENTMANAGER_EXPORT void LoadMsg_Gate_TestEvents(TMsgEventList* msgEvents, TGateEventList* gateEvents,
                                                  TTestEvents* testEvents, TEventsResult* results, uint8_t network);
 EVENTMANAGER_EXPORT void EventPropertyListKeyWord(TEventPropertyList* list, std::string& keyWord);
-// Records in the message-event property list of a network (0..3); any other
+// Records in the message-event property list of a network (0..4); any other
 // network raises EEventManagerError.
 EVENTMANAGER_EXPORT int32_t MsgPropertyListCount(uint8_t network);
 EVENTMANAGER_EXPORT int32_t TestPropertyListCount();
@@ -66,7 +66,7 @@ EVENTMANAGER_EXPORT const TBitmap* GetBitmapByEvent(const std::string& eventKey)
 // "file:line: reason" or "file: reason". A file listed here is never written.
 // The library never fails to load because of them; a host shows them.
 EVENTMANAGER_EXPORT void EventManagerFileFaults(std::vector<std::string>& faults);
-// The message, gate and test events defined for a network (0..3) with their
+// The message, gate and test events defined for a network (0..4) with their
 // display properties, as loaded from the definitions file.
 EVENTMANAGER_EXPORT void EventManagerListEvents(uint8_t network, std::vector<TEventListing>& events);
 
@@ -74,14 +74,15 @@ EVENTMANAGER_EXPORT void EventManagerListEvents(uint8_t network, std::vector<TEv
 // windows (EVENTMANAGER_WINDOWS, Qt 6 Widgets); look them up with dlsym.
 // They need the host's QApplication to be running, else EEventManagerError.
 //
-// "Internal Event Manage" for all four networks, or for the networks of a
-// set (bit k = network k: 1 GSM, 4 UMTS, 15 all). The window is a new
+// "Internal Event Manage" for all five networks, or for the networks of a
+// set (bit k = network k: 1 GSM, 4 UMTS, 15 the four networks GSM, CDMA,
+// UMTS and TD-SCDMA, 16 LTE, 31 all five; bits above 4 are ignored). The window is a new
 // top-level widget (owner may be null); the host shows and deletes it. It
 // changes the shared display properties in place and saves
 // EventsProperty.cfg when it is deleted after a change.
 EVENTMANAGER_EXPORT QWidget* CreateInternalEventsWin(QWidget* owner);
 EVENTMANAGER_EXPORT QWidget* CreateInternalEventsWinByNetType(QWidget* owner, uint8_t networks);
-// "Configure User Events" for all four networks, or for the networks of a
+// "Configure User Events" for all five networks, or for the networks of a
 // set: the user's message and warning events, with their editors. The
 // window is a new top-level widget (owner may be null) that the host shows;
 // it frees itself when closed (Esc or the close button; a host that keeps
@@ -106,7 +107,7 @@ EVENTMANAGER_EXPORT void FillEventPopupTreeView(QTreeWidget* tree, uint8_t netwo
 // sorted by name when the box's insert policy is InsertAlphabetically. The
 // map gets one entry per event: map[global number] = combo entry, where the
 // global number counts test events, then the network's message events, then
-// its warning events. Network 0..3, else EEventManagerError.
+// its warning events. Network 0..4, else EEventManagerError.
 EVENTMANAGER_EXPORT void InitialEventComboBox(QComboBox* combo, TIntegerArray* map, uint8_t network);
 
 }  // extern "C"

@@ -9,10 +9,12 @@
 
 namespace {
 
-// `read[i]` becomes true once list i has been filled from its element in full.
+// `read[i]` becomes true once list i has been filled from its element in full;
+// `lteSeen` whether the section has an LTE element.
 template <class Lists>
-void loadNetworks(pugi::xml_node section, Lists& lists, bool* read) {
+void loadNetworks(pugi::xml_node section, Lists& lists, bool* read, bool& lteSeen) {
   if (!section) return;
+  lteSeen = static_cast<bool>(ChildElement(section, lists[NetLte]->Name.c_str()));
   int i = 0;
   for (auto& list : lists) {
     pugi::xml_node network = ChildElement(section, list->Name.c_str());
@@ -27,9 +29,11 @@ void loadNetworks(pugi::xml_node section, Lists& lists, bool* read) {
   }
 }
 
+// The four older networks always, LTE when `withLte`.
 template <class Lists>
-void saveNetworks(pugi::xml_node section, Lists& lists) {
-  for (auto& list : lists) list->SaveToNode(section.append_child(list->Name.c_str()));
+void saveNetworks(pugi::xml_node section, Lists& lists, bool withLte) {
+  for (auto& list : lists)
+    if (list->NetType != NetLte || withLte) list->SaveToNode(section.append_child(list->Name.c_str()));
 }
 
 }  // namespace
@@ -59,13 +63,23 @@ TAllEvents::~TAllEvents() {
 std::string TAllEvents::DefaultPath() { return DefinitionsFilePath(); }
 
 void TAllEvents::readDocument(pugi::xml_node events) {
-  loadNetworks(ChildElement(events, "Message"), MsgLists, MsgRead);
-  loadNetworks(ChildElement(events, "Gate"), GateLists, GateRead);
-  loadNetworks(ChildElement(events, "Aliases"), AliasLists, nullptr);
+  loadNetworks(ChildElement(events, "Message"), MsgLists, MsgRead, LteElementRead[SectionMessage]);
+  loadNetworks(ChildElement(events, "Gate"), GateLists, GateRead, LteElementRead[SectionGate]);
+  loadNetworks(ChildElement(events, "Aliases"), AliasLists, nullptr, LteElementRead[SectionAliases]);
+}
+
+bool TAllEvents::writesNetwork(Section section, int net) const {
+  if (net != NetLte || LteElementRead[section]) return true;
+  switch (section) {
+    case SectionMessage: return MsgLists[net]->Count() > 0;
+    case SectionGate: return GateLists[net]->Count() > 0;
+    default: return AliasLists[net]->Count() > 0;
+  }
 }
 
 void TAllEvents::LoadFromFile(const std::string& path) {
   for (int net = 0; net < kNetworks; ++net) MsgRead[net] = GateRead[net] = false;
+  for (bool& seen : LteElementRead) seen = false;
   FileState = {};
   pugi::xml_document doc;
   TFileSnapshot seen;
@@ -90,9 +104,9 @@ void TAllEvents::buildDocument(pugi::xml_document& doc) {
   declaration.append_attribute("version").set_value("1.0");
   declaration.append_attribute("encoding").set_value("UTF-8");
   pugi::xml_node events = doc.append_child("Events");
-  saveNetworks(events.append_child("Message"), MsgLists);
-  saveNetworks(events.append_child("Gate"), GateLists);
-  saveNetworks(events.append_child("Aliases"), AliasLists);
+  saveNetworks(events.append_child("Message"), MsgLists, writesNetwork(SectionMessage, NetLte));
+  saveNetworks(events.append_child("Gate"), GateLists, writesNetwork(SectionGate, NetLte));
+  saveNetworks(events.append_child("Aliases"), AliasLists, writesNetwork(SectionAliases, NetLte));
 }
 
 const TXmlMergeShape& TAllEvents::MergeShape() {

@@ -1,4 +1,4 @@
-// TAllEvents: the user's definitions of all four networks at once (message
+// TAllEvents: the user's definitions of all five networks at once (message
 // events, gate events, aliases) and the built-in test events; reads and
 // writes the whole EventsDefine.cfg. Used at library start-up (where the
 // linking part joins it to the property records) and by the maintenance
@@ -11,6 +11,7 @@
 
 #include <pugixml.hpp>
 
+#include "core/network.h"
 #include "core/object.h"
 #include "definitions/alias.h"
 #include "definitions/gate_event_list.h"
@@ -22,20 +23,20 @@ class TTestEvents;
 class TAllEvents : public TObject {
   EM_CLASS(TAllEvents, TObject)
  public:
-  static constexpr int kNetworks = 4;
+  static constexpr int kNetworks = NetworkCount;
 
   TAllEvents();
   ~TAllEvents() override;
   TAllEvents(const TAllEvents&) = delete;
   TAllEvents& operator=(const TAllEvents&) = delete;
 
-  // Index = network index 0..3, each list set to its network.
+  // Index = network index 0..4, each list set to its network.
   std::unique_ptr<TMsgEventList> MsgLists[kNetworks];
   std::unique_ptr<TGateEventList> GateLists[kNetworks];
   std::unique_ptr<TAliasesList> AliasLists[kNetworks];
   std::unique_ptr<TTestEvents> TestEvents;
 
-  // None for a network above 3.
+  // None for a network above 4.
   TMsgEventList* MsgEvents(uint8_t net) const { return net < kNetworks ? MsgLists[net].get() : nullptr; }
   TGateEventList* GateEvents(uint8_t net) const { return net < kNetworks ? GateLists[net].get() : nullptr; }
   TAliasesList* Aliases(uint8_t net) const { return net < kNetworks ? AliasLists[net].get() : nullptr; }
@@ -68,7 +69,16 @@ class TAllEvents : public TObject {
   bool MsgRead[kNetworks] = {};
   bool GateRead[kNetworks] = {};
 
+  // Set by LoadFromFile for each section (Message, Gate, Aliases) whose LTE
+  // element the file had. A section's LTE element is written only when the
+  // file had it or the section's LTE list is not empty, so that a file of
+  // the four older networks is written again exactly as it was.
+  enum Section { SectionMessage, SectionGate, SectionAliases, SectionCount };
+  bool LteElementRead[SectionCount] = {};
+
  private:
+  // Whether a section writes the element of network `net`.
+  bool writesNetwork(Section section, int net) const;
   void readDocument(pugi::xml_node events);
   void buildDocument(pugi::xml_document& doc);
 };

@@ -1,7 +1,7 @@
 // Matching of one decoded layer-3 message against the levels of a message
 // event: message comparison through the network's decoder, sub-type masks,
-// cause conditions, and the UMTS and TD-SCDMA messages that count only in
-// some states.
+// cause conditions (on LTE the cause the message carries: EMM, ESM or RRC), and
+// the UMTS and TD-SCDMA messages that count only in some states.
 #include <cstring>
 
 #include "core/network.h"
@@ -11,6 +11,7 @@
 #include "eventmanager/outside/cdma_decoder.h"
 #include "eventmanager/outside/data_access.h"
 #include "eventmanager/outside/gsm_decoder.h"
+#include "eventmanager/outside/lte_decoder.h"
 #include "eventmanager/outside/message_codes.h"
 #include "eventmanager/outside/tdscdma_decoder.h"
 #include "eventmanager/outside/tdscdma_diagnosis.h"
@@ -75,6 +76,9 @@ bool TLevelNode::MatchReason(const TMatchInput& in) {
       break;
     case 3:
       cause = cause3g(3, input, GainTDSCDMAMessageCauseCode, Gain_TDSCDMA_CM_Service_Type_Data_Point);
+      break;
+    case 4:
+      if (auto r = GainLTEMessageCauseCode(in.MessageCode, data)) cause = firstI32(*r);
       break;
     default:
       break;

@@ -102,6 +102,8 @@ void TActEventsResult::DeriveTimerExpiry(uint32_t context, int32_t recordIndex) 
 }
 
 void TActEventsResult::DeriveCellChange(uint32_t context, int32_t recordIndex) {
+  // The cell reselection item is the older networks' only: LTE logs report
+  // their mobility through RRC messages.
   if (NetType > 3) return;
   const CellFields& f = FieldsOf[NetType];
   if (NetType <= 1) {

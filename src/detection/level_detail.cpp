@@ -7,10 +7,12 @@
 
 #include <fmt/format.h>
 
+#include "core/network.h"
 #include "detection/detail_spares.h"
 #include "eventmanager/outside/data_access.h"
 #include "eventmanager/outside/decoder_types.h"
 #include "eventmanager/outside/gsm_decoder.h"
+#include "eventmanager/outside/lte_decoder.h"
 #include "eventmanager/outside/tdscdma_decoder.h"
 #include "eventmanager/outside/tdscdma_diagnosis.h"
 #include "eventmanager/outside/umts_diagnosis.h"
@@ -32,6 +34,7 @@ enum FieldId : int32_t {
   TdCellParameterId = 204,
   TdGsmBcch = 37,
   TdGsmBsic = 36,
+  LteEarfcn = 304,
 };
 
 using HandoverReader = std::optional<HandoverTarget> (*)(uint8_t, uint32_t, const std::string&);
@@ -144,6 +147,44 @@ void wcdmaLevel(LevelRecord& r, int32_t flag) {
   }
 }
 
+// The target of an LTE handover. An intra-frequency handover names no
+// carrier: the target is then on the serving EARFCN of the record.
+void lteHandover(LevelRecord& r) {
+  std::optional<LteCellTarget> target = Gain_LTE_Target_Cell(r.DeviceType, r.Code(), r.Bytes());
+  if (!target || target->Pci == NoValue) return;
+  const int32_t earfcn = target->Earfcn != NoValue ? target->Earfcn : r.View.FieldValue(LteEarfcn);
+  if (earfcn == NoValue)
+    r.Format("PCI {}", target->Pci);
+  else
+    r.Format("PCI {} EARFCN {}", target->Pci, earfcn);
+}
+
+// Where a release with redirection or a mobility from E-UTRA command sends
+// the handset: "LTE To UMTS(UARFCN: 10688)", the carrier named as the target
+// system numbers it (msgbytes::System order: E-UTRA, UTRA-FDD, UTRA-TDD,
+// GERAN, CDMA2000, NR).
+void lteSystemChange(LevelRecord& r) {
+  static const char* const systems[] = {"LTE", "UMTS", "TD-SCDMA", "GSM", "CDMA", "NR"};
+  static const char* const carriers[] = {"EARFCN", "UARFCN", "UARFCN", "ARFCN", "Channel", "NR-ARFCN"};
+  std::optional<LteRedirect> redirect = Gain_LTE_Redirect(r.DeviceType, r.Code(), r.Bytes());
+  if (!redirect || redirect->System < 0 || redirect->System >= static_cast<int32_t>(std::size(systems))) return;
+  const auto s = static_cast<size_t>(redirect->System);
+  if (redirect->Carrier == NoValue)
+    r.Format("LTE To {}", systems[s]);
+  else
+    r.Format("LTE To {}({}: {})", systems[s], carriers[s], redirect->Carrier);
+}
+
+void lteLevel(LevelRecord& r, int32_t flag) {
+  switch (flag) {
+    case 1: cause(r, &GainLTEMessageCauseCode, &GainLTEMessageCauseInfo); break;
+    case 3: lteHandover(r); break;
+    case 4:
+    case 5: lteSystemChange(r); break;
+    default: break;
+  }
+}
+
 void tdscdmaLevel(LevelRecord& r, int32_t flag) {
   bool inGsm = (flag == 1 || flag == 3) && TDSCDMAInGSMState(r.View);
   switch (flag) {
@@ -176,7 +217,7 @@ void BuildLevelDetail(TLevelNode& level, TDetailLines& details, const TGetRecord
   uint8_t net = level.Network();
   int32_t flag = level.DetailFlag;
   LevelRecord r{level, details, view, deviceType};
-  if (flag == 6 && net <= 3) {
+  if (flag == 6 && net <= NetLte) {
     delay(r, onGetRecord);
     return;
   }
@@ -186,6 +227,7 @@ void BuildLevelDetail(TLevelNode& level, TDetailLines& details, const TGetRecord
     case 1: break;  // CDMA has the delay alone
     case 2: wcdmaLevel(r, flag); break;
     case 3: tdscdmaLevel(r, flag); break;
+    case NetLte: lteLevel(r, flag); break;
     default: break;
   }
 }

@@ -13,6 +13,7 @@
 #include "eventmanager/outside/cdma_decoder.h"
 #include "eventmanager/outside/data_access.h"
 #include "eventmanager/outside/gsm_decoder.h"
+#include "eventmanager/outside/lte_decoder.h"
 #include "eventmanager/outside/message_codes.h"
 #include "eventmanager/outside/tdscdma_decoder.h"
 #include "eventmanager/outside/wcdma_decoder.h"
@@ -54,6 +55,7 @@ int32_t subIndex(uint8_t net, uint32_t code, const std::string& bytes) {
     case 1: return NetCDMAL3LogMsgTypeHasSubTypes(code) ? GainNetCDMAL3LogMsgSubIndex(code, bytes) : 0;
     case 2: return NetWCDMAL3LogMsgTypeHasSubTypes(code) ? GainNetWCDMAL3LogMsgSubIndex(code, bytes) : 0;
     case 3: return NetTDSCDMAL3LogMsgTypeHasSubTypes(code) ? GainNetTDSCDMAL3LogMsgSubIndex(code, bytes) : 0;
+    case 4: return NetLTEL3LogMsgTypeHasSubTypes(code) ? GainNetLTEL3LogMsgSubIndex(code, bytes) : 0;
     default: return 0;
   }
 }

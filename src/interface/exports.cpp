@@ -3,6 +3,7 @@
 
 #include <fmt/format.h>
 
+#include "core/network.h"
 #include "definitions/gate_event_list.h"
 #include "definitions/msg_event_list.h"
 #include "definitions/test_events.h"
@@ -24,8 +25,8 @@ TEventPropertys& registry() {
 }
 
 void requireNetwork(uint8_t network, const char* what) {
-  if (network > 3)
-    throw EEventManagerError(fmt::format("{}: network {} is not one of 0 GSM, 1 CDMA, 2 UMTS, 3 TD-SCDMA", what,
+  if (network >= NetworkCount)
+    throw EEventManagerError(fmt::format("{}: network {} is not one of 0 GSM, 1 CDMA, 2 UMTS, 3 TD-SCDMA, 4 LTE", what,
                                          static_cast<int>(network)));
 }
 

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QTreeWidget>
 
+#include "core/network.h"
 #include "definitions/all_events.h"
 #include "eventmanager/errors.h"
 #include "eventmanager/exports.h"
@@ -95,7 +96,7 @@ void saveDefinitions(TAllEvents& events) {
 
 extern "C" {
 
-QWidget* CreateInternalEventsWin(QWidget* owner) { return CreateInternalEventsWinByNetType(owner, 15); }
+QWidget* CreateInternalEventsWin(QWidget* owner) { return CreateInternalEventsWinByNetType(owner, AllNetworks); }
 
 QWidget* CreateInternalEventsWinByNetType(QWidget* owner, uint8_t networks) {
   requireApplication("CreateInternalEventsWin");
@@ -103,7 +104,7 @@ QWidget* CreateInternalEventsWinByNetType(QWidget* owner, uint8_t networks) {
 }
 
 QWidget* CreateEventMaintainWin(QWidget* owner, uint8_t readOnly) {
-  return CreateEventMaintainWinByNetType(owner, readOnly, 15);
+  return CreateEventMaintainWinByNetType(owner, readOnly, AllNetworks);
 }
 
 QWidget* CreateEventMaintainWinByNetType(QWidget* owner, uint8_t readOnly, uint8_t networks) {

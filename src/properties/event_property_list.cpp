@@ -16,7 +16,7 @@ TEventPropertyList::TEventPropertyList(int32_t kind, uint8_t netType, std::strin
 }
 
 void TEventPropertyList::RebuildName() {
-  if (NetType <= 3)
+  if (NetType < NetworkCount)
     Name = NetworkName(NetType) + "-" + KindName;
   else if (NetType == NetNone)
     Name = "Test";

@@ -71,10 +71,14 @@ EPropertiesFileError::EPropertiesFileError(TFileFault fault) : EConvertError(fau
 
 void TEventPropertys::readDocument(pugi::xml_node root) {
   TestList->LoadFromNode(root.child("Test"));
-  if (pugi::xml_node message = root.child("Message"))
+  if (pugi::xml_node message = root.child("Message")) {
     for (int net = 0; net < kNetworks; ++net) MsgLists[net]->LoadFromNode(childNamed(message, MsgLists[net]->Name));
-  if (pugi::xml_node gate = root.child("Gate"))
+    LteMessageRead = static_cast<bool>(childNamed(message, MsgLists[NetLte]->Name));
+  }
+  if (pugi::xml_node gate = root.child("Gate")) {
     for (int net = 0; net < kNetworks; ++net) WarningLists[net]->LoadFromNode(childNamed(gate, WarningLists[net]->Name));
+    LteWarningRead = static_cast<bool>(childNamed(gate, WarningLists[NetLte]->Name));
+  }
 }
 
 void TEventPropertys::LoadFromFile(const std::string& path) {
@@ -87,6 +91,7 @@ void TEventPropertys::LoadFromFile(const std::string& path) {
     FileState = {};
     return;
   }
+  LteMessageRead = LteWarningRead = false;
   if (loaded == TXmlLoad::Loaded) {
     try {
       readDocument(doc.child("Propertys"));
@@ -125,11 +130,14 @@ void TEventPropertys::buildDocument(pugi::xml_document& doc) {
   declaration.append_attribute("version") = "1.0";
   pugi::xml_node root = doc.append_child("Propertys");
   TestList->SaveToNode(root.append_child("Test"));
+  const bool lteMessages = LteMessageRead || MsgLists[NetLte]->Count() > 0;
+  const bool lteWarnings = LteWarningRead || WarningLists[NetLte]->Count() > 0;
   pugi::xml_node message = root.append_child("Message");
-  for (int net = 0; net < kNetworks; ++net) MsgLists[net]->SaveToNode(message.append_child(MsgLists[net]->Name.c_str()));
+  for (int net = 0; net < kNetworks; ++net)
+    if (net != NetLte || lteMessages) MsgLists[net]->SaveToNode(message.append_child(MsgLists[net]->Name.c_str()));
   pugi::xml_node gate = root.append_child("Gate");
   for (int net = 0; net < kNetworks; ++net)
-    WarningLists[net]->SaveToNode(gate.append_child(WarningLists[net]->Name.c_str()));
+    if (net != NetLte || lteWarnings) WarningLists[net]->SaveToNode(gate.append_child(WarningLists[net]->Name.c_str()));
 }
 
 const TXmlMergeShape& TEventPropertys::MergeShape() {

@@ -1,6 +1,6 @@
 // TEventPropertys: all display-property lists of the library (message and
-// warning lists of the four networks and the test list) and the properties
-// file EventsProperty.cfg. Owns the nine lists. The library keeps one as its
+// warning lists of the five networks and the test list) and the properties
+// file EventsProperty.cfg. Owns the eleven lists. The library keeps one as its
 // registry (PropertyRegistry); start-up creates it, shut-down frees it.
 #pragma once
 
@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "core/network.h"
 #include "core/object.h"
 #include "eventmanager/errors.h"
 #include "platform/xml_file.h"
@@ -24,7 +25,7 @@ class EPropertiesFileError : public EConvertError {
 class TEventPropertys : public TObject {
   EM_CLASS(TEventPropertys, TObject)
  public:
-  static constexpr int kNetworks = 4;
+  static constexpr int kNetworks = NetworkCount;
 
   TEventPropertys();
   ~TEventPropertys() override;
@@ -36,7 +37,7 @@ class TEventPropertys : public TObject {
   std::unique_ptr<TEventPropertyList> TestList;
 
   // `which` 0: the network's message list, 1: its warning list; none for a
-  // network above 3 or any other selector.
+  // network above 4 or any other selector.
   TEventPropertyList* GetList(uint8_t net, int which) const;
   void ClearAll();
   bool IsModified();
@@ -51,7 +52,9 @@ class TEventPropertys : public TObject {
   // The same, for start-up: a conversion error is not raised. False when the
   // file is recorded as faulty.
   bool LoadFromFileKeepingFaults(const std::string& path);
-  // Writes all nine lists atomically; raises EEventManagerError when the
+  // Writes all lists atomically (the LTE lists only when the file read had
+  // their element or they hold records, so that a file of the four older
+  // networks is written again exactly as it was); raises EEventManagerError when the
   // file cannot be written or is recorded as faulty (it then stays as it is).
   void SaveToFile(const std::string& path);
 
@@ -65,6 +68,10 @@ class TEventPropertys : public TObject {
   static std::string DefaultPath();
   void LoadFromFile() { LoadFromFile(DefaultPath()); }
   void SaveToFile() { SaveToFile(DefaultPath()); }
+
+ // Set by LoadFromFile: the file had the LTE-Message (LTE-Warning) element.
+  bool LteMessageRead = false;
+  bool LteWarningRead = false;
 
  private:
   void readDocument(pugi::xml_node root);

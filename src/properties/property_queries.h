@@ -11,7 +11,7 @@
 class TEventPropertys;
 class TEventPropertyList;
 
-// Records in the message list of network 0..3; EListError for another network.
+// Records in the message list of network 0..4; EListError for another network.
 int32_t QueryMsgPropertyListCount(const TEventPropertys& registry, uint8_t net);
 int32_t QueryTestPropertyListCount(const TEventPropertys& registry);
 // The list's name ("GSM-Message", "Test", ...); empty for none.

@@ -11,7 +11,7 @@ namespace event_fill {
 std::vector<TEventPropertyList*> Groups(TEventPropertys& store, uint8_t network) {
   if (network >= TEventPropertys::kNetworks)
     throw EEventManagerError(
-        fmt::format("network {} is not one of 0 GSM, 1 CDMA, 2 UMTS, 3 TD-SCDMA", static_cast<int>(network)));
+        fmt::format("network {} is not one of 0 GSM, 1 CDMA, 2 UMTS, 3 TD-SCDMA, 4 LTE", static_cast<int>(network)));
   return {store.TestList.get(), store.GetList(network, 0), store.GetList(network, 1)};
 }
 

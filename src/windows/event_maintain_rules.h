@@ -13,7 +13,7 @@ class TAliasesList;
 
 namespace event_maintain {
 
-// Network indexes 0..3 whose bit is set, in order.
+// Network indexes 0..4 whose bit is set, in order.
 std::vector<uint8_t> NetworksOfSet(uint8_t set);
 
 // Loads `events` from `path`. Returns the faults of the file ("file:line:

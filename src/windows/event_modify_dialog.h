@@ -24,7 +24,7 @@ class QTreeWidgetItem;
 class TfmEventModify : public QDialog {
   Q_OBJECT
  public:
-  // netType 0..3 names the messages through that network's decoder.
+  // netType 0..4 names the messages through that network's decoder.
   TfmEventModify(QWidget* owner, uint8_t readOnly, uint8_t netType);
   ~TfmEventModify() override;
 

@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <charconv>
+#include <iterator>
 
 #include "definitions/level_node.h"
 #include "definitions/msg_event.h"
 #include "definitions/msg_event_list.h"
 #include "eventmanager/outside/cdma_decoder.h"
 #include "eventmanager/outside/gsm_decoder.h"
+#include "eventmanager/outside/lte_decoder.h"
 #include "eventmanager/outside/message_codes.h"
 #include "eventmanager/outside/tdscdma_decoder.h"
 #include "eventmanager/outside/utility.h"
@@ -42,8 +44,9 @@ const TCatalogue* catalogueOf(uint8_t net) {
       {NetWCDMAL3LogMsgTypesCount, NetWCDMAL3LogMsgTypeCode, NetWCDMAL3LogMsgTypeDesc,
        NetWCDMAL3LogMsgTypeHasSubTypes},
       {NetTDSCDMAL3LogMsgTypesCount, NetTDSCDMAL3LogMsgTypeCode, NetTDSCDMAL3LogMsgTypeDesc,
-       NetTDSCDMAL3LogMsgTypeHasSubTypes}};
-  return net < 4 ? &catalogues[net] : nullptr;
+       NetTDSCDMAL3LogMsgTypeHasSubTypes},
+      {NetLTEL3LogMsgTypesCount, NetLTEL3LogMsgTypeCode, NetLTEL3LogMsgTypeDesc, NetLTEL3LogMsgTypeHasSubTypes}};
+  return net < std::size(catalogues) ? &catalogues[net] : nullptr;
 }
 
 }  // namespace

@@ -42,7 +42,7 @@ struct TMessageType {
 };
 // Every message type of the network's decoder, sorted by description (letter
 // case aside); CDMA adds "CDMA Access Probe Info" (cdma::AccessProbeInfo)
-// when its decoder does not list it. Empty for a network outside 0..3.
+// when its decoder does not list it. Empty for a network outside 0..4.
 std::vector<TMessageType> AvailableMessages(uint8_t net);
 
 // The reason number typed by the user; -9999 (none) unless the whole text,

@@ -23,7 +23,7 @@ struct TGateEditValues;
 class TfmGateEventModify : public QDialog {
   Q_OBJECT
  public:
-  // netType 0..3 lists that network's messages.
+  // netType 0..4 lists that network's messages.
   TfmGateEventModify(QWidget* owner, uint8_t readOnly, uint8_t netType);
   ~TfmGateEventModify() override;
 

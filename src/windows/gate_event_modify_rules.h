@@ -14,7 +14,7 @@ class TGateEvent;
 
 // The message boxes offer what the message event editor offers: every type
 // of the network's decoder catalogue, and on CDMA "CDMA Access Probe Info"
-// (cdma::AccessProbeInfo) once. Empty for a network outside 0..3.
+// (cdma::AccessProbeInfo) once. Empty for a network outside 0..4.
 using TGateMessageType = TMessageType;
 inline std::vector<TGateMessageType> GateMessageTypes(uint8_t netType) { return AvailableMessages(netType); }
 

@@ -10,6 +10,7 @@
 #include "detection/level_detail.h"
 #include "eventmanager/outside/gsm_decoder.h"
 #include "eventmanager/outside/message_bytes.h"
+#include "eventmanager/outside/message_codes.h"
 #include "eventmanager/outside/tdscdma_decoder.h"
 #include "eventmanager/outside/tdscdma_diagnosis.h"
 #include "eventmanager/outside/umts_diagnosis.h"
@@ -290,4 +291,47 @@ TEST(LevelDetail, EachLevelOfARunIsDescribedOnce) {
   s.Details.clear();
   AppendLevelDetails(*s.Reporting, s.Details, s.Host.Loader(), 0);
   EXPECT_EQ(s.Texts(), (Lines{"Delay: 3.000 (s)", "Delay: 0.250 (s)", "Delay: 0.000 (s)"}));
+}
+
+// LTE levels: the EMM, ESM or RRC cause (24.301, 36.331 texts as
+// docs/message-bytes.md gives them), the target of a handover, the system a
+// release or mobility command sends the handset to, and the delay.
+TEST(LevelDetail, LteTextsByFlag) {
+  const struct {
+    const char* what;
+    uint32_t code;
+    int32_t flag;
+    Writer bytes;
+    std::vector<std::pair<int32_t, int32_t>> fields;
+    Lines expected;
+  } cases[] = {
+      {"attach reject, EMM cause", eps::AttachReject, 1, Writer().I32s(msgbytes::Cause, {13}), {},
+       {"Cause: Roaming not allowed in this tracking area(13)"}},
+      {"re-establishment request, cause from its sub-type", lte::ConnectionReestablishmentRequest, 1,
+       Writer().U8(msgbytes::SubType, 1), {}, {"Cause: handoverFailure(1)"}},
+      {"a message without a cause", lte::ConnectionSetup, 1, Writer(), {}, {}},
+      {"handover with its carrier", lte::ConnectionReconfiguration, 3,
+       Writer().U8(msgbytes::SubType, 1).I32(msgbytes::Pci, 101).I32(msgbytes::Earfcn, 1300), {{304, 6300}},
+       {"PCI 101 EARFCN 1300"}},
+      {"intra-frequency handover: the serving carrier", lte::ConnectionReconfiguration, 3,
+       Writer().U8(msgbytes::SubType, 1).I32(msgbytes::Pci, 101), {{304, 6300}}, {"PCI 101 EARFCN 6300"}},
+      {"handover target without any carrier", lte::ConnectionReconfiguration, 3,
+       Writer().U8(msgbytes::SubType, 1).I32(msgbytes::Pci, 101), {}, {"PCI 101"}},
+      {"reconfiguration without a target", lte::ConnectionReconfiguration, 3, Writer(), {}, {}},
+      {"release redirected to UMTS (sub-type 3, UTRA-FDD)", lte::ConnectionRelease, 4,
+       Writer().U8(msgbytes::SubType, 3).I32(msgbytes::Earfcn, 10688), {}, {"LTE To UMTS(UARFCN: 10688)"}},
+      {"release redirected to GSM, flag 5", lte::ConnectionRelease, 5,
+       Writer().U8(msgbytes::SubType, 2).I32(msgbytes::Earfcn, 20), {}, {"LTE To GSM(ARFCN: 20)"}},
+      {"mobility from E-UTRA to TD-SCDMA without a carrier", lte::MobilityFromEutraCommand, 4,
+       Writer().I32(msgbytes::TargetSystem, 2), {}, {"LTE To TD-SCDMA"}},
+      {"release without redirection", lte::ConnectionRelease, 4, Writer().U8(msgbytes::SubType, 0), {}, {}},
+      {"delay", eps::AttachAccept, 6, Writer(), {}, {"Delay: 2.000 (s)"}},
+  };
+  for (const auto& c : cases) {
+    Sequence s(4);
+    s.Record(2).MessageCode = c.code;
+    s.Record(2).MessageBytes = c.bytes.Bytes();
+    for (auto [id, value] : c.fields) s.Record(2).SetField(id, value);
+    EXPECT_EQ(s.Build(s.Reporting, c.flag), c.expected) << c.what;
+  }
 }

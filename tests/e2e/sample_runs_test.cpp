@@ -118,8 +118,8 @@ TEST_F(SampleRuns, OnlyAndSkipSelectByIdentifierAndByName) {
 TEST_F(SampleRuns, ALogOfANetworkWithoutDefinitionsGivesTestResultsOnly) {
   InLibrary([&] {
     std::string text = e2e::ReadFile(e2e::SampleLog("gsm"));
-    text.replace(text.find("\"GSM\""), 5, "\"LTE\"");
-    ParsedLog log = ReadLogText(text, "lte.jsonl");
+    text.replace(text.find("\"GSM\""), 5, "\"NR\"");
+    ParsedLog log = ReadLogText(text, "nr.jsonl");
     ASSERT_EQ(log.Header.Network, 255);
     EXPECT_TRUE(log.Faults.empty()) << "messages of a network without a catalogue are kept: " << log.Faults.front().Text();
     HostSession session(library(), log.Header.Network);
@@ -196,10 +196,10 @@ TEST_F(SampleRuns, ResultsOutliveTheDefinitionsThatMadeThem) {
   });
 }
 
-TEST_F(SampleRuns, ANetworkIndexAboveThreeRaisesAndChangesNothing) {
+TEST_F(SampleRuns, ANetworkIndexAboveFourRaisesAndChangesNothing) {
   InLibrary([&] {
     HostSession session(library(), 0);
-    for (uint8_t bad : {4, 5, 254, 255}) {
+    for (uint8_t bad : {5, 6, 254, 255}) {
       SCOPED_TRACE(int(bad));
       EXPECT_THROW(library().LoadMsg_Gate_TestEvents(session.MsgEvents(), session.GateEvents(), session.TestEvents(),
                                                      &session.Results(), bad),

@@ -75,7 +75,8 @@ TEST(PropertyLinking, InsertAndCopyKeepIndexesAndNetworks) {
 
   TObject stranger;
   EXPECT_THROW(copy.Add(&stranger), EMyClassTypeMismatch);
-  EXPECT_EQ(p.GetList(4, 0), nullptr);
+  EXPECT_EQ(p.GetList(5, 0), nullptr);
+  EXPECT_EQ(p.GetList(4, 0)->Name, "LTE-Message");
   EXPECT_EQ(p.GetList(0, 2), nullptr);
   EXPECT_EQ(p.GetList(3, 1), p.WarningLists[3].get());
   EXPECT_EQ(QueryPropertyListKeyWord(p.WarningLists[3].get()), "TD-SCDMA-Warning");

@@ -102,7 +102,7 @@ TEST_F(SmallRegistry, BadNetworkIsRefusedBeforeAnythingChanges) {
   QComboBox combo;
   combo.addItem("kept");
   TIntegerArray map;
-  EXPECT_THROW(FillEventCombo(combo, map, store, 4), EEventManagerError);
+  EXPECT_THROW(FillEventCombo(combo, map, store, 5), EEventManagerError);
   EXPECT_EQ(combo.count(), 1);
   QTreeWidget tree;
   EXPECT_THROW(FillEventTree(tree, store, 255, true), EEventManagerError);

@@ -108,7 +108,7 @@ struct FieldInfo {
   int32_t Id;
   const char* Name;
   const char* Description;
-  uint8_t Networks = 15;  // network set of the logs that carry it (bit k = network k); any name parses anywhere
+  uint8_t Networks = 31;  // network set of the logs that carry it (bit k = network k); any name parses anywhere
 };
 EM_DATAACCESS_API std::span<const FieldInfo> FieldCatalogue();
 EM_DATAACCESS_API int32_t FieldIdByName(std::string_view name);  // -1 when unknown

@@ -10,7 +10,7 @@
 namespace {
 
 // Network sets (bit k = network index k) of the logs that carry a field.
-constexpr uint8_t GSM = 1, CDMA = 2, UMTS = 4, TDSCDMA = 8, All = GSM | CDMA | UMTS | TDSCDMA;
+constexpr uint8_t GSM = 1, CDMA = 2, UMTS = 4, TDSCDMA = 8, LTE = 16, All = GSM | CDMA | UMTS | TDSCDMA | LTE;
 
 constexpr FieldInfo kFields[] = {
     // GSM serving cell and radio link.
@@ -64,6 +64,21 @@ constexpr FieldInfo kFields[] = {
     {42, "TD_UE_TxPower", "TD-SCDMA UE transmit power (dBm)", TDSCDMA},
     {43, "TD_BLER", "TD-SCDMA downlink BLER (0.01 %)", TDSCDMA},
     {44, "TD_ISCP", "TD-SCDMA timeslot ISCP (dBm)", TDSCDMA},
+    // LTE serving cell (3GPP TS 36.214 measurements), its strongest
+    // neighbour, and the NR secondary cell of an EN-DC connection.
+    {300, "RSRP", "LTE serving cell RSRP (dBm)", LTE},
+    {301, "RSRQ", "LTE serving cell RSRQ (dB)", LTE},
+    {302, "SINR", "LTE serving cell SINR (dB)", LTE},
+    {303, "PCI", "LTE serving cell physical cell identity (0..503)", LTE},
+    {304, "EARFCN", "LTE serving cell downlink EARFCN", LTE},
+    {305, "TAC", "LTE tracking area code", LTE},
+    {306, "ECI", "LTE E-UTRAN cell identity (28 bits)", LTE},
+    {307, "LTE_RRC_State", "LTE RRC state (0 idle, 1 connected)", LTE},
+    {308, "NbRSRP", "LTE strongest neighbour RSRP (dBm)", LTE},
+    {309, "NbRSRQ", "LTE strongest neighbour RSRQ (dB)", LTE},
+    {310, "NbPCI", "LTE strongest neighbour physical cell identity", LTE},
+    {311, "NR_SS_RSRP", "NR secondary cell SS-RSRP (dBm)", LTE},
+    {312, "NR_PCI", "NR secondary cell physical cell identity", LTE},
     // Data throughput and service quality.
     {50, "AppDL_kbps", "Application download rate (kbps)", All},
     {51, "AppUL_kbps", "Application upload rate (kbps)", All},

@@ -15,7 +15,7 @@
 std::vector<FieldInfo> ExpressionFieldsOf(uint8_t netType) {
   std::vector<FieldInfo> fields;
   for (const FieldInfo& field : FieldCatalogue())
-    if (netType > 3 || (field.Networks & (1u << netType))) fields.push_back(field);
+    if (netType > 4 || (field.Networks & (1u << netType))) fields.push_back(field);
   return fields;
 }
 
@@ -42,8 +42,8 @@ std::string ExpressionCheckText(const TExpressionCheck& check, bool forLevel) {
 namespace {
 
 const char* networkName(uint8_t netType) {
-  static const char* const names[] = {"GSM", "CDMA", "UMTS", "TD-SCDMA"};
-  return netType < 4 ? names[netType] : "all networks";
+  static const char* const names[] = {"GSM", "CDMA", "UMTS", "TD-SCDMA", "LTE"};
+  return netType < 5 ? names[netType] : "all networks";
 }
 
 }  // namespace

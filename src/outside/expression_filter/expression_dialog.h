@@ -19,7 +19,7 @@ class QPushButton;
 struct TExpressionCheck;
 
 // The catalogue's fields that logs of network `netType` carry, in catalogue
-// order; every field for a network outside 0..3.
+// order; every field for a network outside 0..4.
 std::vector<FieldInfo> ExpressionFieldsOf(uint8_t netType);
 // What the editor says about a checked text: the fault with its 1-based
 // position, or what a valid text reads. For a level's expression, which is

@@ -260,7 +260,7 @@ TEST(RecordParser, BothReadersWordSingleFaultsAlike) {
       {R"({"time": null})", "time: expected ISO 8601 text or a day count"},
       {R"({"time": "2026-03-14T10:00:01", "order_time": "2026-03-14T25:00:01.000"})",
        "order_time: \"2026-03-14T25:00:01.000\" is not an ISO 8601 time"},
-      {R"({"time": "2026-03-14T10:00:01", "net": "LTE"})", "net: unknown network \"LTE\""},
+      {R"({"time": "2026-03-14T10:00:01", "net": "NR"})", "net: unknown network \"NR\""},
       {R"({"time": "2026-03-14T10:00:01", "kind": "message", "net": "UMTS"})", "needs a \"code\" or a \"msg\""},
       {R"({"time": "2026-03-14T10:00:01", "msg": "Setup", "net": "CDMA"})", "no message \"Setup\" in the CDMA catalogue"},
   };

@@ -45,16 +45,17 @@ struct Context {
 };
 
 // The serving cell's identity and level by network: cell id, PN offset,
-// primary scrambling code, cell parameter id; the level each is judged by.
+// primary scrambling code, cell parameter id, physical cell identity; the
+// level each is judged by.
 struct ContextFields {
   int32_t Lat, Lon, Cell, Signal;
   explicit ContextFields(uint8_t network) {
-    static const char* const cells[] = {"CellId", "PN", "PSC", "CPI"};
-    static const char* const levels[] = {"RxLevSub", "CDMA_RxPower", "RSCP", "PCCPCH_RSCP"};
+    static const char* const cells[] = {"CellId", "PN", "PSC", "CPI", "PCI"};
+    static const char* const levels[] = {"RxLevSub", "CDMA_RxPower", "RSCP", "PCCPCH_RSCP", "RSRP"};
     Lat = FieldIdByName("Latitude");
     Lon = FieldIdByName("Longitude");
-    Cell = network <= 3 ? FieldIdByName(cells[network]) : -1;
-    Signal = network <= 3 ? FieldIdByName(levels[network]) : -1;
+    Cell = network < NetworkCount ? FieldIdByName(cells[network]) : -1;
+    Signal = network < NetworkCount ? FieldIdByName(levels[network]) : -1;
   }
 };
 
@@ -179,7 +180,7 @@ WorkerSetUp setUp(const WorkerOptions& o) {
     s.Library->EventManagerFileFaults(s.LibraryFaults);
     if (o.Network) {
       s.Network = NetworkIndex(*o.Network);
-      if (!s.Network) throw LogError("--network: \"" + *o.Network + "\" is none of GSM, CDMA, UMTS, TD-SCDMA");
+      if (!s.Network) throw LogError("--network: \"" + *o.Network + "\" is none of GSM, CDMA, UMTS, TD-SCDMA, LTE");
     }
     s.Kpis = ReadHomeKpiFile();
   } catch (const std::exception& e) {

@@ -12,7 +12,7 @@ namespace eventscan {
 
 int CampaignCommand(const CampaignCommandOptions& o) {
   if (o.Network && !NetworkIndex(*o.Network)) {
-    std::cerr << "--network: \"" << *o.Network << "\" is none of GSM, CDMA, UMTS, TD-SCDMA\n";
+    std::cerr << "--network: \"" << *o.Network << "\" is none of GSM, CDMA, UMTS, TD-SCDMA, LTE\n";
     return ExitUsage;
   }
   CampaignOptions c;

@@ -38,7 +38,7 @@ int CheckCommand(const CommonOptions& o) {
     std::vector<std::string> faults;
     library->EventManagerFileFaults(faults);
     for (const std::string& f : faults) std::cout << "fault: " << TerminalText(f) << '\n';
-    for (uint8_t net = 0; net < 4; ++net) {
+    for (uint8_t net = 0; net < NetworkCount; ++net) {
       std::vector<TEventListing> events;
       try {
         library->EventManagerListEvents(net, events);

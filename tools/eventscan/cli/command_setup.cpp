@@ -28,7 +28,7 @@ bool PrepareLogOptions(const LogOptions& o, ReadOptions& read, EventFilter& filt
   if (o.Network) {
     read.Network = NetworkIndex(*o.Network);
     if (!read.Network) {
-      std::cerr << fmt::format("--network: \"{}\" is none of GSM, CDMA, UMTS, TD-SCDMA\n", *o.Network);
+      std::cerr << fmt::format("--network: \"{}\" is none of GSM, CDMA, UMTS, TD-SCDMA, LTE\n", *o.Network);
       return false;
     }
   }
@@ -94,7 +94,7 @@ void WarnUnknownEvents(HostLibrary& library, const LogOptions& o) {
   if (list.empty()) return;
   std::set<std::string> known;  // lower case names and identifiers
   std::vector<std::string> names;
-  for (uint8_t net = 0; net < 4; ++net) {
+  for (uint8_t net = 0; net < NetworkCount; ++net) {
     std::vector<TEventListing> events;
     try {
       library.EventManagerListEvents(net, events);

@@ -68,14 +68,14 @@ struct ImportOptions {
 // for a person to change how events are shown; the library saves
 // EventsProperty.cfg when the window closes with changes.
 struct PropertiesOptions : CommonOptions {
-  std::string Networks;  // "GSM,UMTS"; empty for all four
+  std::string Networks;  // "GSM,UMTS,LTE"; empty for all five
 };
 
 // eventscan maintain: opens the library's "Configure User Events" window for
 // a person to create, edit and delete message and warning events; the
 // library writes EventsDefine.cfg when the window closes after a change.
 struct MaintainOptions : CommonOptions {
-  std::string Networks;  // "GSM,UMTS"; empty for all four
+  std::string Networks;  // "GSM,UMTS,LTE"; empty for all five
   bool ReadOnly = false;
 };
 

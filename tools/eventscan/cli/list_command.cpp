@@ -47,11 +47,11 @@ std::string switches(const TEventProperty& p) {
 }  // namespace
 
 int ListCommand(const CommonOptions& o, const std::optional<std::string>& network) {
-  std::vector<uint8_t> nets{0, 1, 2, 3};
+  std::vector<uint8_t> nets{0, 1, 2, 3, 4};
   if (network) {
     auto n = NetworkIndex(*network);
     if (!n) {
-      std::cerr << fmt::format("--network: \"{}\" is none of GSM, CDMA, UMTS, TD-SCDMA\n", *network);
+      std::cerr << fmt::format("--network: \"{}\" is none of GSM, CDMA, UMTS, TD-SCDMA, LTE\n", *network);
       return ExitUsage;
     }
     nets = {*n};

@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
                      "(pcap, pcapng)")
       ->required();
   addCommon(runCmd, run);
-  runCmd->add_option("--network", run.Network, "network of the log (GSM, CDMA, UMTS, TD-SCDMA) instead of the header's");
+  runCmd->add_option("--network", run.Network, "network of the log (GSM, CDMA, UMTS, TD-SCDMA, LTE) instead of the header's");
   std::map<std::string, OutputFormat> formats{
       {"table", OutputFormat::Table}, {"csv", OutputFormat::Csv}, {"json", OutputFormat::Json},
       {"jsonl", OutputFormat::JsonLines}};
@@ -81,7 +81,7 @@ int main(int argc, char** argv) {
   std::optional<std::string> listNetwork;
   CLI::App* listCmd = app.add_subcommand("list", "list the defined events with their display properties");
   addCommon(listCmd, list);
-  listCmd->add_option("--network", listNetwork, "only this network (GSM, CDMA, UMTS, TD-SCDMA)");
+  listCmd->add_option("--network", listNetwork, "only this network (GSM, CDMA, UMTS, TD-SCDMA, LTE)");
 
   ReportOptions report;
   CLI::App* reportCmd = app.add_subcommand("report", "write a drive-test report page (route map, signal graph, events)");
@@ -122,20 +122,20 @@ int main(int argc, char** argv) {
   CLI::App* messagesCmd = app.add_subcommand(
       "messages", "list a network's message catalogue: name, code in hex and decimal (as EventsDefine.cfg writes it), "
                   "sub-types");
-  messagesCmd->add_option("--network", messages.Network, "GSM, CDMA, UMTS or TD-SCDMA")->required();
+  messagesCmd->add_option("--network", messages.Network, "GSM, CDMA, UMTS, TD-SCDMA or LTE")->required();
   messagesCmd->add_option("--find", messages.Find, "only the messages whose name holds this text (letter case ignored)");
 
   PropertiesOptions properties;
   CLI::App* propertiesCmd =
       app.add_subcommand("properties", "open the window in which a person sets how events are shown (needs a display)");
   addCommon(propertiesCmd, properties);
-  propertiesCmd->add_option("--networks", properties.Networks, "only these networks, comma-separated (GSM,UMTS)");
+  propertiesCmd->add_option("--networks", properties.Networks, "only these networks, comma-separated (GSM,UMTS,LTE)");
 
   MaintainOptions maintain;
   CLI::App* maintainCmd = app.add_subcommand(
       "maintain", "open the window in which a person creates and edits message and warning events (needs a display)");
   addCommon(maintainCmd, maintain);
-  maintainCmd->add_option("--networks", maintain.Networks, "only these networks, comma-separated (GSM,UMTS)");
+  maintainCmd->add_option("--networks", maintain.Networks, "only these networks, comma-separated (GSM,UMTS,LTE)");
   maintainCmd->add_flag("--read-only", maintain.ReadOnly, "show the events without changing them");
 
   CampaignCommandOptions campaign;

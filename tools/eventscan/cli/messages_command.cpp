@@ -15,7 +15,7 @@ namespace eventscan {
 int MessagesCommand(const MessagesOptions& o) {
   std::optional<uint8_t> network = NetworkIndex(o.Network);
   if (!network) {
-    std::cerr << fmt::format("unknown network \"{}\": GSM, CDMA, UMTS or TD-SCDMA\n", o.Network);
+    std::cerr << fmt::format("unknown network \"{}\": GSM, CDMA, UMTS, TD-SCDMA or LTE\n", o.Network);
     return ExitUsage;
   }
   const std::string find = AsciiLowerCopy(o.Find);

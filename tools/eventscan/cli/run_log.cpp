@@ -25,7 +25,7 @@ namespace eventscan {
 namespace {
 
 void warnWithoutDefinitions(HostLibrary& library, uint8_t network, const LogHeader& header) {
-  if (network > 3) {
+  if (network >= NetworkCount) {
     std::cerr << "warning: no definitions exist for the network \"" << TerminalText(ClipValue(header.NetworkName))
               << "\": only test items give results\n";
     return;

@@ -24,7 +24,7 @@
 namespace eventscan {
 
 uint8_t NetworkSet(const std::string& names, std::string& unknown) {
-  if (names.find_first_not_of(" ,") == std::string::npos) return 15;
+  if (names.find_first_not_of(" ,") == std::string::npos) return 0x1F;  // all five networks
   uint8_t set = 0;
   std::stringstream list(names);
   std::string name;
@@ -33,7 +33,7 @@ uint8_t NetworkSet(const std::string& names, std::string& unknown) {
     if (first == std::string::npos) continue;
     name = name.substr(first, name.find_last_not_of(' ') - first + 1);
     const std::optional<uint8_t> net = NetworkIndex(name);
-    if (!net || *net > 3) {
+    if (!net || *net >= NetworkCount) {
       unknown = name;
       return 0;
     }
@@ -57,7 +57,7 @@ int RunWindowCommand(const char* command, const CommonOptions& o, const std::str
   std::string unknown;
   const uint8_t networks = NetworkSet(networkNames, unknown);
   if (networks == 0) {
-    std::cerr << "eventscan " << command << ": unknown network '" << unknown << "' (GSM, CDMA, UMTS, TD-SCDMA)\n";
+    std::cerr << "eventscan " << command << ": unknown network '" << unknown << "' (GSM, CDMA, UMTS, TD-SCDMA, LTE)\n";
     return ExitUsage;
   }
   if (!HasDisplay()) {

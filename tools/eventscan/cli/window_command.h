@@ -15,7 +15,7 @@ class QWidget;
 namespace eventscan {
 
 // The network set for a comma-separated list of names (bit k = network k);
-// all four for an empty list, none (0) when a name is unknown.
+// all five for an empty list, none (0) when a name is unknown.
 uint8_t NetworkSet(const std::string& names, std::string& unknown);
 
 // True when Qt has somewhere to show a window (a display, or a platform

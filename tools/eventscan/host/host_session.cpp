@@ -3,6 +3,7 @@
 #include <bit>
 
 #include "eventmanager/outside/data_access.h"
+#include "log/networks.h"
 
 namespace eventscan {
 
@@ -40,7 +41,7 @@ void HostSession::release() {
 void HostSession::Reload(uint8_t network) {
   network_ = network;
   definitionsFault_.clear();
-  const uint8_t loaded = network <= 3 ? network : 0;
+  const uint8_t loaded = network < NetworkCount ? network : 0;
   try {
     library_.LoadMsg_Gate_TestEvents(msgEvents_, gateEvents_, testEvents_, results_, loaded);
   } catch (const std::exception& e) {
@@ -53,7 +54,7 @@ void HostSession::Reload(uint8_t network) {
     library_.ClearGateEventList(gateEvents_);
     library_.LoadMsg_Gate_TestEvents(nullptr, nullptr, testEvents_, results_, loaded);
   }
-  if (network > 3) {
+  if (network >= NetworkCount) {
     // The test events link to the one test-event property list whatever the
     // network; the message and gate lists are emptied again at once.
     library_.ClearMsgEventList(msgEvents_);
@@ -64,7 +65,7 @@ void HostSession::Reload(uint8_t network) {
   std::vector<TEventListing> listed;
   // Listing reads the definitions file too: with one that cannot be parsed,
   // test events are chosen by identifier only.
-  if (definitionsFault_.empty()) library_.EventManagerListEvents(network <= 3 ? network : 0, listed);
+  if (definitionsFault_.empty()) library_.EventManagerListEvents(network < NetworkCount ? network : 0, listed);
   for (const TEventListing& e : listed)
     if (e.Kind == 2) testNames_.emplace(e.Id, e.Name);
 }

@@ -29,7 +29,7 @@ struct AddedNotice {
 
 class HostSession {
  public:
-  // network 0..3 loads its definitions. Any other value (a network the
+  // network 0..4 loads its definitions. Any other value (a network the
   // library has no definitions for) links only the test events, so only test
   // items give results.
   HostSession(HostLibrary& library, uint8_t network, EventFilter filter = {});

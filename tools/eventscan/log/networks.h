@@ -11,10 +11,15 @@
 
 namespace eventscan {
 
-// "GSM", "CDMA", "UMTS" (or "WCDMA"), "TD-SCDMA" (or "TDSCDMA"), or the index
-// 0..3 as text; letter case is ignored. None for anything else.
+// Networks 0..NetworkCount-1 have a name and a message catalogue: 0 GSM,
+// 1 CDMA, 2 UMTS, 3 TD-SCDMA, 4 LTE.
+inline constexpr uint8_t NetworkCount = 5;
+
+// "GSM", "CDMA", "UMTS" (or "WCDMA"), "TD-SCDMA" (or "TDSCDMA"), "LTE" (or
+// "E-UTRA", "EUTRA"), or the index 0..4 as text; letter case is ignored. None
+// for anything else.
 std::optional<uint8_t> NetworkIndex(std::string_view name);
-// "GSM", "CDMA", "UMTS", "TD-SCDMA"; "none" for any other index.
+// "GSM", "CDMA", "UMTS", "TD-SCDMA", "LTE"; "none" for any other index.
 const char* NetworkName(uint8_t network);
 
 // The code of a message named as the network's catalogue names it ("Alerting"),
@@ -31,7 +36,7 @@ struct CatalogueEntry {
   std::string Description;  // as the catalogue describes it ("Alerting [CC]")
   bool HasSubTypes = false;
 };
-// The whole catalogue of network 0..3; empty for any other.
+// The whole catalogue of network 0..4; empty for any other.
 std::vector<CatalogueEntry> MessageCatalogue(uint8_t network);
 
 }  // namespace eventscan

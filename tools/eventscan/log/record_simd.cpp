@@ -683,7 +683,7 @@ void readRecord(od::document& doc, const LogHeader& header, LineTarget& target, 
     const uint8_t net = rec.NetType != 255 ? rec.NetType : header.Network;
     rec.MessageCode = MessageCodeOf(net, p.msg);
     // A network without a catalogue names no codes: its messages keep code 0.
-    if (rec.MessageCode == 0 && net <= 3)
+    if (rec.MessageCode == 0 && net < NetworkCount)
       fail("msg: no message \"{}\" in the {} catalogue", ClipValue(p.msg), NetworkName(net));
   }
 

@@ -64,7 +64,7 @@ std::optional<FieldShape> shapeOf(int32_t id, uint8_t network) {
   const FieldInfo* found = nullptr;
   for (const FieldInfo& f : FieldCatalogue()) {
     if (f.Id != id) continue;
-    if (network < 4 && (f.Networks & (1u << network))) {
+    if (network < NetworkCount && (f.Networks & (1u << network))) {
       found = &f;
       break;
     }
@@ -188,12 +188,12 @@ void ReportTrack::Add(const HandsetRecord& rec) {
     int32_t v = rec.Field(s.Field);
     if (v != NoValue) s.Samples.push_back({rec.Time, v * s.Scale});
   }
-  if (rec.NetType < 4) ++netRecords_[rec.NetType];
+  if (rec.NetType < NetworkCount) ++netRecords_[rec.NetType];
   // Every catalogue field the record carries, one series per field name.
   for (const auto& [id, value] : rec.Fields) {
     if (id < 0 || id >= 1024 || value == NoValue) continue;
-    const size_t slot = static_cast<size_t>(rec.NetType < 4 ? rec.NetType : 0) * 1024 + static_cast<size_t>(id);
-    if (fieldAt_.empty()) fieldAt_.assign(4 * 1024, -2);
+    const size_t slot = static_cast<size_t>(rec.NetType < NetworkCount ? rec.NetType : 0) * 1024 + static_cast<size_t>(id);
+    if (fieldAt_.empty()) fieldAt_.assign(NetworkCount * 1024, -2);
     if (fieldAt_[slot] == -2) {
       fieldAt_[slot] = -1;
       if (auto shape = shapeOf(id, rec.NetType)) {
@@ -374,7 +374,7 @@ ReportData CollectReport(TEventsResult& results, ReportTrack&& track, const Even
   data.RouteTime = std::move(track.routeTime_);
   data.RouteValue = std::move(track.routeValue_);
   data.SignalBins = track.hints_.SignalBins;
-  for (uint8_t n = 0; n < 4; ++n)
+  for (uint8_t n = 0; n < NetworkCount; ++n)
     if (track.netRecords_[n]) data.Networks.emplace_back(NetworkName(n), track.netRecords_[n]);
   data.Cells = std::move(track.cells_);
   return data;

@@ -17,6 +17,7 @@
 #include "kpi/kpi_file.h"
 #include "kpi/kpi_table.h"
 #include "log/log_types.h"
+#include "log/networks.h"
 
 namespace eventscan {
 
@@ -177,7 +178,7 @@ class ReportTrack {
   };
   std::vector<Message> messages_;
   std::vector<double> scaleOf_;
-  std::vector<size_t> netRecords_ = std::vector<size_t>(4, 0);
+  std::vector<size_t> netRecords_ = std::vector<size_t>(NetworkCount, 0);
   double lastServing_ = std::nan("");
   ReportKpiHints hints_;
 };
