@@ -9,7 +9,7 @@ home=$(mktemp -d)
 trap 'rm -rf "$home"' EXIT
 # A copy: the library's final save may complete the sample registry.
 cp -r "$root/data/sample/." "$home/"
-for log in gsm cdma umts tdscdma; do
+for log in gsm cdma umts tdscdma lte; do
   EVENTMANAGER_SPEECH=0 "$build/bin/eventscan" run "$root/data/sample/logs/$log.jsonl" --home "$home" \
     --format csv --output "$root/tests/e2e/expected/$log.csv"
 done

@@ -48,7 +48,7 @@ std::string Drive::fields(Signal s) {
   lon_ = StartLon + dLon + (wobble - 15) / 9;
   int level = s == Signal::Dip ? r.Between(-109, -102) : s == Signal::PoorQuality ? r.Between(-82, -76) : r.Between(-88, -62);
   std::string pos = fmt::format("\"Latitude\": {}, \"Longitude\": {}, \"Speed_kmh\": {}", lat_, lon_, r.Between(25, 60));
-  switch (network_) {
+  switch (radio_) {
     case 0: {
       int qual = s == Signal::PoorQuality ? r.Between(5, 6) : s == Signal::Dip ? r.Between(3, 5) : r.Between(0, 2);
       return fmt::format("\"RxLevSub\": {}, \"RxLevFull\": {}, \"RxQualSub\": {}, \"BCCH\": {}, \"BSIC\": {}, "
@@ -73,6 +73,23 @@ std::string Drive::fields(Signal s) {
                          rscp, ecio, rssi, 10700 + cell_ % 3 * 25, code_ * 4 % 512, r.Between(-30, 10),
                          r.Between(0, 200), pos);
     }
+    case 4: {
+      // RSRP in dBm, RSRQ and SINR in dB: a dip loses level, poor quality
+      // keeps a fair level under interference.
+      int rsrp = s == Signal::Dip ? r.Between(-121, -112) : s == Signal::PoorQuality ? r.Between(-96, -86)
+                                                                                   : r.Between(-100, -72);
+      int rsrq = s == Signal::Dip ? r.Between(-17, -12) : s == Signal::PoorQuality ? r.Between(-19, -16)
+                                                                                  : r.Between(-11, -5);
+      int sinr = s == Signal::Dip ? r.Between(-6, 2) : s == Signal::PoorQuality ? r.Between(-5, -1) : r.Between(4, 24);
+      std::string neighbour;
+      if (nbPci_ >= 0)
+        neighbour = fmt::format("\"NbRSRP\": {}, \"NbRSRQ\": {}, \"NbPCI\": {}, ", rsrp + r.Between(3, 8),
+                                rsrq + r.Between(0, 3), nbPci_);
+      return fmt::format("\"RSRP\": {}, \"RSRQ\": {}, \"SINR\": {}, \"PCI\": {}, \"EARFCN\": {}, \"TAC\": {}, "
+                         "\"ECI\": {}, {}{}",
+                         rsrp, rsrq, sinr, LtePci(code_), LteEarfcn(cell_), lac_ + 20000,
+                         (51000 + cellId_ % 1000) * 256 + cell_ % 3, neighbour, pos);
+    }
     default: {
       int rscp = s == Signal::Dip ? r.Between(-110, -101) : r.Between(-90, -65);
       int ci = s == Signal::Dip ? r.Between(-8, -4) : r.Between(-2, 12);
@@ -84,27 +101,37 @@ std::string Drive::fields(Signal s) {
 
 void Drive::Measure(int ms, Signal signal) {
   static const char* const reports[] = {"Measurement Report", "Power Measurement Report", "Measurement Report",
-                                        "Measurement Report"};
+                                        "Measurement Report", "Measurement Report"};
   static const char* const broadcasts[] = {"System Information Type 3", "Access Parameters",
-                                           "Master Information Block", "Master Information Block"};
+                                           "Master Information Block", "Master Information Block",
+                                           "System Information Block Type 1"};
   for (int done = 0; done < ms;) {
     int step = b.Random().Between(440, 520);
     b.Advance(step, step);
     done += step;
     last_ = fields(signal);
-    if (reporting_)
-      b.Message(reports[network_], {}, -1, last_);
+    if (radio_ != network_)
+      b.Measurement(current());
+    else if (reporting_)
+      b.Message(reports[network_], {}, -1, current());
     else if (++steps_ % 4 == 0)
-      b.Message(broadcasts[network_], {}, -1, last_);
+      b.Message(broadcasts[network_], {}, -1, current());
     else
-      b.Measurement(last_);
+      b.Measurement(current());
   }
 }
 
 void Drive::Msg(const char* name, const std::string& ie, int subType, int delayLo, int delayHi) {
   b.Advance(delayLo, delayHi);
   if (last_.empty()) last_ = fields(Signal::Good);
-  b.Message(name, ie, subType, last_);
+  b.Message(name, ie, subType, current());
+}
+
+// The last measured values, and on LTE the RRC state the handset is in now:
+// a message after the connection was set up already reports it connected.
+std::string Drive::current() const {
+  if (radio_ != 4) return last_;
+  return last_ + fmt::format(", \"LTE_RRC_State\": {}", b.Dedicated() ? 1 : 0);
 }
 
 void Drive::Item(int id, const std::string& extra, const char* text) {
@@ -113,8 +140,14 @@ void Drive::Item(int id, const std::string& extra, const char* text) {
 }
 
 void Drive::ChangeCell() {
-  cell_ = 40 + b.Random().Between(0, 80);
-  code_ = b.Random().Between(1, 63);
+  int cell = 40 + b.Random().Between(0, 80);
+  int code = b.Random().Between(1, 63);
+  ChangeCellTo(cell, code);
+}
+
+void Drive::ChangeCellTo(int cell, int code) {
+  cell_ = cell;
+  code_ = code;
   cellId_ = 12000 + b.Random().Between(0, 999);
   if (b.Random().Chance(20)) lac_ += 1;
 }

@@ -29,8 +29,18 @@ class Drive {
   // A message after a short signalling delay.
   void Msg(const char* name, const std::string& ie = {}, int subType = -1, int delayLo = 80, int delayHi = 400);
   void Item(int id, const std::string& extra = {}, const char* text = "");
-  // A new serving cell (after a handover or a reselection).
+  // A new serving cell (after a handover or a reselection): drawn at
+  // random, or the one a handover command named.
   void ChangeCell();
+  void ChangeCellTo(int cell, int code);
+  // A new location or tracking area (a reselection across its border).
+  void NewArea() { lac_ += 1; }
+  // The network whose values the handset measures: an LTE handset measures
+  // UMTS or GSM values while it is fallen back there for a call. Only
+  // measurement records are written meanwhile.
+  void CampOn(int network) { radio_ = network; }
+  // The strongest LTE neighbour the handset measures (its PCI), -1 none.
+  void SetNeighbour(int pci) { nbPci_ = pci; }
 
   // Data and messaging tests, shared by all networks.
   void FtpDownload(bool drop);
@@ -40,11 +50,17 @@ class Drive {
 
   int Cell() const { return cell_; }
   int Code() const { return code_; }
+  // The LTE identities of a cell: physical cell identity 0..503 and carrier.
+  static int LtePci(int code) { return code * 7 % 504; }
+  static int LteEarfcn(int cell) { return cell % 5 == 0 ? 3050 : 1300; }
 
  private:
   std::string fields(Signal signal);
+  std::string current() const;
 
   int network_;
+  int radio_ = network_;
+  int nbPci_ = -1;
   bool reporting_ = false;
   int steps_ = 0;
   std::string last_;  // the fields of the last measurement, carried by messages
@@ -74,9 +90,13 @@ void GsmCycle(Drive& d, int cycle);
 void CdmaCycle(Drive& d, int cycle);
 void UmtsCycle(Drive& d, int cycle);
 void TdscdmaCycle(Drive& d, int cycle);
+void LteCycle(Drive& d, int cycle);
 // The end of a sample drive (GSM and UMTS): messaging, packet attach and
 // detach, security mode and radio bearers, each with a failure.
 void GsmEnd(Drive& d);
 void UmtsEnd(Drive& d);
+// The end of the LTE sample drive: CS fallback to GSM and its failure, an
+// inter-frequency redirect, poor quality, detaches.
+void LteEnd(Drive& d);
 
 }  // namespace loggen

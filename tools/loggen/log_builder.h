@@ -47,6 +47,7 @@ class LogBuilder {
   size_t Records() const { return records_; }
   void Advance(int msLo, int msHi) { ms_ += rng_.Between(msLo, msHi); }
   void SetDedicated(bool on) { dedicated_ = on; }
+  bool Dedicated() const { return dedicated_; }
   // An event-table entry attached to the next record written.
   void DeclareEvent(int id) { pendingEvents_.push_back(id); }
 

@@ -12,7 +12,7 @@
 namespace loggen {
 
 struct GenOptions {
-  uint8_t Network = 0;        // 0 GSM, 1 CDMA, 2 UMTS, 3 TD-SCDMA
+  uint8_t Network = 0;        // 0 GSM, 1 CDMA, 2 UMTS, 3 TD-SCDMA, 4 LTE
   uint64_t Seed = 20260314;
   int Cycles = 4;             // drive cycles of about a minute each
   size_t Records = 0;         // when not 0: cycles until this many records, then stop

@@ -12,7 +12,7 @@ int main(int argc, char** argv) {
   CLI::App app{"loggen: writes deterministic drive-test logs in the eventscan log format"};
   std::string network = "GSM", output;
   loggen::GenOptions options;
-  app.add_option("--network", network, "GSM, CDMA, UMTS or TD-SCDMA");
+  app.add_option("--network", network, "GSM, CDMA, UMTS, TD-SCDMA or LTE");
   app.add_option("--output,-o", output, "the log to write (default: stdout)");
   app.add_option("--seed", options.Seed, "random seed");
   app.add_option("--cycles", options.Cycles, "drive cycles of about a minute each");
@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
   CLI11_PARSE(app, argc, argv);
   auto net = eventscan::NetworkIndex(network);
   if (!net) {
-    std::cerr << "--network: \"" << network << "\" is none of GSM, CDMA, UMTS, TD-SCDMA\n";
+    std::cerr << "--network: \"" << network << "\" is none of GSM, CDMA, UMTS, TD-SCDMA, LTE\n";
     return 1;
   }
   options.Network = *net;
