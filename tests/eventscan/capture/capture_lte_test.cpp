@@ -242,6 +242,17 @@ TEST(CaptureLte, NasLoggedTwiceIsOneRecordAndCipheredNasIsCountedNotGuessed) {
   EXPECT_GT(endcLog.Stats.CipheredNas, 0u);
   EXPECT_EQ(endcLog.Stats.Skipped["NR (GSMTAP version 3, not decoded by tshark)"], tsharkCount(endc, "gsmtap.version == 3"));
   EXPECT_EQ(countCode(endcLog, eps::CipheredNas), 0u);
+
+  // EN-DC: a reconfiguration that sets up the NR secondary cell group names
+  // the NR primary cell tshark decodes inside it (NR-ARFCN, PCI).
+  std::vector<std::pair<int32_t, int32_t>> added, addedSeen;
+  for (const CaptureRecord& r : endcLog.Records)
+    if (r.Message && r.Code == lte::ConnectionReconfiguration && r.NrCell) added.push_back(*r.NrCell);
+  for (const auto& row : tsharkRows(endc, "lte-rrc.nr_Config_r15 == 1 && nr-rrc.physCellId",
+                                    {"nr-rrc.absoluteFrequencySSB", "nr-rrc.physCellId"}))
+    addedSeen.emplace_back(std::stoi(row[0]), std::stoi(row[1]));
+  EXPECT_FALSE(added.empty());
+  EXPECT_EQ(added, addedSeen);
 }
 
 TEST(CaptureLte, ACaptureWith2G3GRecordsKeepsItsLteStretches) {
