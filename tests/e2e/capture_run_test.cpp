@@ -192,6 +192,63 @@ TEST(CaptureRun, ImportStatsListsSkippedFramesAndUnmappedTypesWithCounts) {
   EXPECT_NE(out.find("     1  LTE RRC"), std::string::npos) << out;
 }
 
+// A capture tshark reads only in part, made by damaging the real one (or a
+// small one written here): cut inside its last packet, a packet whose length
+// is giant, a pcapng cut inside a block. `import` writes the records before
+// the damage, names the damage in the same words as `run` and, as `run`,
+// ends with status 2.
+TEST(CaptureRun, ImportOfACaptureReadInPartNamesTheDamageAsARunDoes) {
+  if (!e2e::TsharkAvailable()) GTEST_SKIP() << "tshark is not installed (Debian package tshark)";
+  e2e::TempHome home;
+  std::vector<e2e::GsmtapFrame> frames(6);
+  for (size_t i = 0; i < frames.size(); ++i) {
+    frames[i].Payload = e2e::Hex(i % 2 ? "05 22 11" : "05 24 11 03 33 19 a2 05 f4 08 43 e8 bc");
+    frames[i].Time += static_cast<double>(i);
+  }
+  const fs::path written = home.Path() / "written.pcap", pcapng = home.Path() / "written.pcapng";
+  e2e::WritePcap(written, frames);
+  e2e::WritePcapng(pcapng, frames);
+  const std::string pcap = e2e::ReadFile(fs::exists(Capture) ? Capture : written);
+  // A record header of the pcap: 16 bytes, its captured length at 8, in the
+  // byte order of the file's magic number.
+  const bool little = static_cast<unsigned char>(pcap[0]) == 0xd4 || static_cast<unsigned char>(pcap[0]) == 0x4d;
+  auto lengthAt = [&](const std::string& bytes, size_t at) {
+    uint32_t n = 0;
+    for (int i = 0; i < 4; ++i)
+      n |= uint32_t(static_cast<unsigned char>(bytes[at + 8 + (little ? i : 3 - i)])) << (8 * i);
+    return n;
+  };
+  std::vector<size_t> records;
+  for (size_t at = 24; at + 16 <= pcap.size(); at += 16 + lengthAt(pcap, at)) records.push_back(at);
+  ASSERT_GE(records.size(), 4u);
+  std::string giant = pcap;
+  for (int i = 0; i < 4; ++i) giant[records[records.size() / 2] + 8 + i] = i == (little ? 3 : 0) ? '\x7f' : '\xff';
+  const std::string blocks = e2e::ReadFile(pcapng);
+  const std::vector<std::pair<std::string, std::string>> damaged = {
+      {"cut.pcap", pcap.substr(0, pcap.size() - 5)},
+      {"giant.pcap", giant},
+      {"cut.pcapng", blocks.substr(0, blocks.size() - 9)},
+  };
+  for (const auto& [name, bytes] : damaged) {
+    SCOPED_TRACE(name);
+    const fs::path capture = home.Path() / name, log = home.Path() / (name + ".jsonl");
+    e2e::WriteFile(capture, bytes);
+    const e2e::ShellResult run = e2e::Shell(std::string(EVENTSCAN_PROGRAM) + " run " + capture.string() + " --home " +
+                                                home.Path().string() + " --format csv",
+                                            home.Path());
+    EXPECT_EQ(run.Status, 2) << run.Err;
+    const size_t fault = run.Err.find("fault: " + capture.string() + ": ");
+    ASSERT_NE(fault, std::string::npos) << run.Err;
+    const std::string damage = run.Err.substr(fault, run.Err.find('\n', fault) - fault);
+    const e2e::ShellResult import =
+        e2e::Shell(std::string(EVENTSCAN_PROGRAM) + " import " + capture.string() + " -o " + log.string(), home.Path());
+    EXPECT_EQ(import.Status, 2) << import.Err;
+    EXPECT_NE(import.Err.find(damage + "\n"), std::string::npos) << "run:\n" << run.Err << "import:\n" << import.Err;
+    ASSERT_TRUE(fs::exists(log)) << "the records before the damage are written";
+    EXPECT_NE(e2e::ReadFile(log).find("\n{"), std::string::npos) << "a record after the header";
+  }
+}
+
 // An LTE-only capture runs as an LTE log: the sample LTE events at the frames
 // tshark shows the messages in, with the causes tshark decodes.
 TEST(CaptureRun, LteCapturesGiveTheSampleLteEventsAtTheFramesTsharkShows) {

@@ -9,7 +9,7 @@
 
 #include "core/network.h"
 #include "properties/event_propertys.h"
-#include "temp_home.h"
+#include "testing/property_home.h"
 
 namespace {
 

@@ -250,6 +250,46 @@ bool ended(pid_t pid) {
   return close == std::string::npos || stat.compare(close + 1, 3, " Z ") == 0;
 }
 
+// A Dask cluster on the loopback address, a scheduler and two workers of one
+// thread each, stopped with the object; its address, empty (with a failure)
+// when it does not start.
+struct DaskCluster {
+  Child Scheduler, Worker1, Worker2;
+};
+
+bool DaskInstalled() {
+  return std::system("/usr/bin/python3 -c 'import distributed' >/dev/null 2>&1") == 0 &&
+         fs::exists("/usr/bin/dask-scheduler") && fs::exists("/usr/bin/dask-worker");
+}
+
+std::string startDask(const fs::path& work, DaskCluster& cluster) {
+  const fs::path file = work / "scheduler.json";
+  cluster.Scheduler.Pid = start({"/usr/bin/python3", "/usr/bin/dask-scheduler", "--host", "127.0.0.1", "--port", "0",
+                                 "--no-dashboard", "--scheduler-file", file.string()},
+                                work / "scheduler.log");
+  for (int i = 0; i < 6000 && !fs::exists(file); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  if (!fs::exists(file)) {
+    ADD_FAILURE() << e2e::ReadFile(work / "scheduler.log");
+    return {};
+  }
+  json info;
+  for (int i = 0; i < 600; ++i) {  // the file may be seen before it is written whole
+    info = json::parse(e2e::ReadFile(file), nullptr, false);
+    if (!info.is_discarded() && info.contains("address")) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  const std::string address = info.value("address", "");
+  if (address.rfind("tcp://127.0.0.1:", 0) != 0) {
+    ADD_FAILURE() << address;
+    return {};
+  }
+  for (Child* w : {&cluster.Worker1, &cluster.Worker2})
+    w->Pid = start({"/usr/bin/python3", "/usr/bin/dask-worker", address, "--nworkers", "1", "--nthreads", "1",
+                    "--no-dashboard", "--host", "127.0.0.1"},
+                   work / ("worker" + std::to_string(w == &cluster.Worker1 ? 1 : 2) + ".log"));
+  return address;
+}
+
 TEST(Campaign, KilledCoordinatorLeavesWholeLogsAndARerunCompletesIt) {
   e2e::TempHome home;
   e2e::TempDir work;
@@ -422,33 +462,16 @@ TEST(Campaign, ALogChangedInPlaceAtTheSameSizeRunsAgainAndACopyIsSkipped) {
 }
 
 TEST(Campaign, DaskClusterOnLoopbackGivesTheLocalRunsDatabase) {
-  if (std::system("/usr/bin/python3 -c 'import distributed' >/dev/null 2>&1") != 0 ||
-      !fs::exists("/usr/bin/dask-scheduler") || !fs::exists("/usr/bin/dask-worker"))
+  if (!DaskInstalled())
     GTEST_SKIP() << "Dask is not installed (Debian package python3-distributed); the Dask campaign is skipped";
   e2e::TempHome home;
   e2e::TempDir work;
   sampleLogs(work.Path() / "logs");
   const fs::path broken = work.Path() / "broken.jsonl";
   e2e::WriteFile(broken, "garbage\n");
-  const fs::path file = work.Path() / "scheduler.json";
-  Child scheduler, worker1, worker2;
-  scheduler.Pid = start({"/usr/bin/python3", "/usr/bin/dask-scheduler", "--host", "127.0.0.1", "--port", "0",
-                         "--no-dashboard", "--scheduler-file", file.string()},
-                        work.Path() / "scheduler.log");
-  for (int i = 0; i < 6000 && !fs::exists(file); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  ASSERT_TRUE(fs::exists(file)) << e2e::ReadFile(work.Path() / "scheduler.log");
-  json info;
-  for (int i = 0; i < 600; ++i) {  // the file may be seen before it is written whole
-    info = json::parse(e2e::ReadFile(file), nullptr, false);
-    if (!info.is_discarded() && info.contains("address")) break;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  const std::string address = info.value("address", "");
-  ASSERT_EQ(address.rfind("tcp://127.0.0.1:", 0), 0u) << address;
-  for (Child* w : {&worker1, &worker2})
-    w->Pid = start({"/usr/bin/python3", "/usr/bin/dask-worker", address, "--nworkers", "1", "--nthreads", "1",
-                    "--no-dashboard", "--host", "127.0.0.1"},
-                   work.Path() / ("worker" + std::to_string(w == &worker1 ? 1 : 2) + ".log"));
+  DaskCluster cluster;
+  const std::string address = startDask(work.Path(), cluster);
+  ASSERT_FALSE(address.empty());
 
   const fs::path local = work.Path() / "local.sqlite", dask = work.Path() / "dask.sqlite";
   Ran r = run("campaign " + quoted(work.Path() / "logs") + " " + quoted(broken) + " --db " + quoted(local) +
@@ -461,6 +484,83 @@ TEST(Campaign, DaskClusterOnLoopbackGivesTheLocalRunsDatabase) {
   EXPECT_EQ(r.Status, 2) << r.Err;
   EXPECT_EQ(contents(dask), contents(local));
   EXPECT_EQ(query(dask, "SELECT count(*) FROM logs WHERE status = 'ok'"), std::vector<std::string>{"4"});
+}
+
+// File names a file system holds that are not text (written by another
+// system, in another encoding): each log runs, locally and on Dask, and the
+// database keeps its path byte for byte, so that the path stored opens the
+// file. A broken log among them costs that log only, on Dask too.
+TEST(Campaign, FileNamesThatAreNotTextRunAndAreStoredByteForByte) {
+  e2e::TempHome home;
+  e2e::TempDir work;
+  const fs::path logs = work.Path() / "logs";
+  fs::create_directories(logs);
+  const std::vector<std::pair<std::string, const char*>> named = {
+      {"caf\xe9.jsonl", "gsm"}, {"\xff\xfe x.jsonl", "umts"}, {"plain.jsonl", "cdma"}};
+  for (const auto& [name, sample] : named) fs::copy_file(e2e::SampleLog(sample), logs / name);
+  e2e::WriteFile(logs / "\xff broken.jsonl", "{garbage\n");
+  const fs::path local = work.Path() / "local.sqlite";
+  Ran r = run("campaign " + quoted(logs) + " --db " + quoted(local) + " --home " + quoted(home.Path()), work.Path());
+  EXPECT_EQ(r.Status, 2) << r.Err;
+  EXPECT_EQ(query(local, "SELECT path, status FROM logs ORDER BY path"),
+            (std::vector<std::string>{(logs / "caf\xe9.jsonl").string() + "\tok",
+                                      (logs / "plain.jsonl").string() + "\tok",
+                                      (logs / "\xff broken.jsonl").string() + "\tfault",
+                                      (logs / "\xff\xfe x.jsonl").string() + "\tok"}));
+  for (const std::string& path : query(local, "SELECT path FROM logs WHERE status = 'ok'")) {
+    EXPECT_TRUE(fs::is_regular_file(path)) << path;
+    EXPECT_EQ(storedRows(local, path), runRows(path, home.Path(), work.Path())) << path;
+  }
+  if (!DaskInstalled())
+    GTEST_SKIP() << "Dask is not installed (Debian package python3-distributed); the Dask campaign is skipped";
+  DaskCluster cluster;
+  const std::string address = startDask(work.Path(), cluster);
+  ASSERT_FALSE(address.empty());
+  const fs::path dask = work.Path() / "dask.sqlite";
+  r = run("campaign " + quoted(logs) + " --db " + quoted(dask) + " --home " + quoted(home.Path()) + " --scheduler " +
+              address,
+          work.Path());
+  EXPECT_EQ(r.Status, 2) << r.Err;
+  EXPECT_EQ(contents(dask), contents(local));
+}
+
+// The Dask driver ends with its coordinator: killed while a log of the
+// campaign is still running on the cluster (a named pipe nobody writes), the
+// coordinator leaves no driver behind.
+TEST(Campaign, TheDaskDriverEndsWithItsCoordinator) {
+  if (!DaskInstalled())
+    GTEST_SKIP() << "Dask is not installed (Debian package python3-distributed); the Dask campaign is skipped";
+  e2e::TempHome home;
+  e2e::TempDir work;
+  DaskCluster cluster;
+  const std::string address = startDask(work.Path(), cluster);
+  ASSERT_FALSE(address.empty());
+  const fs::path fifo = work.Path() / "hangs.jsonl";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  Child coordinator;
+  coordinator.Pid = start({EVENTSCAN_PROGRAM, "campaign", fifo.string(), "--db", (work.Path() / "c.sqlite").string(),
+                           "--home", home.Path().string(), "--scheduler", address},
+                          work.Path() / "coordinator.log");
+  // The log's worker has the pipe open once the task runs on the cluster.
+  int writer = -1;
+  for (int i = 0; i < 6000 && writer < 0; ++i) {
+    writer = open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (writer < 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ASSERT_GE(writer, 0) << e2e::ReadFile(work.Path() / "coordinator.log");
+  const std::vector<pid_t> drivers = childrenOf(coordinator.Pid);
+  ASSERT_EQ(drivers.size(), 1u);
+  kill(coordinator.Pid, SIGKILL);
+  waitpid(coordinator.Pid, nullptr, 0);
+  coordinator.Pid = -1;
+  bool gone = false;
+  for (int i = 0; i < 6000 && !gone; ++i) {
+    gone = ended(drivers[0]);
+    if (!gone) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_TRUE(gone) << "the driver outlived its coordinator";
+  if (!gone) kill(drivers[0], SIGKILL);
+  close(writer);  // the worker reads the end of its log and ends
 }
 
 TEST(Campaign, GzipLogGivesTheSameRowsAndADamagedOneKeepsTheRecordsBefore) {

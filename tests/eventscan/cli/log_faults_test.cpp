@@ -15,6 +15,8 @@
 #include <set>
 #include <sstream>
 
+#include <fmt/format.h>
+
 #include "cli/run_log.h"
 #include "log/log_source.h"
 #include "testing/capture_pcap.h"
@@ -241,6 +243,7 @@ class ChangingSource : public LogSource {
   }
   void ReadAt(uint64_t offset, size_t size, char* out) override { inner_->ReadAt(offset, size, out); }
   uint64_t Size() const override { return inner_->Size(); }
+  std::string Growth() const override { return inner_->Growth(); }
 
  private:
   std::unique_ptr<LogSource> inner_;
@@ -362,6 +365,51 @@ TEST(LogFaults, ALogChangedWhileItIsReadIsAFaultOfThatLog) {
         EXPECT_LE(left, 2u);
         EXPECT_GT(got.size(), 10u);
       }
+    });
+  }
+}
+
+// A drive still being recorded: the log grows by whole lines while a run
+// reads it. The run gives the rows of the whole log as it stands once read,
+// those of the lines appended too, says on stderr that the log grew, and
+// ends with status 0; whether the lines are read ahead on a thread or not.
+TEST(LogFaults, ALogThatGrowsWhileARunReadsItIsRunWhole) {
+  e2e::TempHome home;
+  const std::string whole = e2e::ReadFile(e2e::SampleLog("umts"));
+  const size_t cut = whole.find('\n', whole.size() * 2 / 3) + 1;
+  const std::string first = whole.substr(0, cut), appended = whole.substr(cut);
+  ASSERT_FALSE(appended.empty());
+  for (const int threads : {1, 2}) {
+    SCOPED_TRACE(threads);
+    const e2e::fs::path log = home.Path() / "drive.jsonl";
+    e2e::WriteFile(log, first);
+    e2e::fs::last_write_time(log, e2e::fs::last_write_time(log) - std::chrono::hours(1));
+    e2e::InFreshProcess([&] {
+      e2e::LoadedLibrary library(home.Path());
+      ReadOptions read;
+      read.BlockBytes = 4096;
+      read.Threads = threads;
+      LogInput input;
+      input.Stream = std::make_unique<LogStream>(std::make_unique<ChangingSource>(log, first.size() / 3, [&] {
+                                                   std::FILE* file = std::fopen(log.c_str(), "ab");
+                                                   ASSERT_NE(file, nullptr);
+                                                   std::fwrite(appended.data(), 1, appended.size(), file);
+                                                   std::fclose(file);
+                                                 }),
+                                                 log.string(), read);
+      std::ostringstream rows;
+      testing::internal::CaptureStderr();
+      const int status = RunLog(*library, input, {}, OutputFormat::Csv, [&]() -> std::ostream& { return rows; }, false,
+                                std::chrono::steady_clock::now());
+      const std::string err = testing::internal::GetCapturedStderr();
+      EXPECT_EQ(status, 0) << err;
+      EXPECT_NE(err.find(fmt::format("{}: the log grew while it was read (from {} to {} bytes", log.string(),
+                                     first.size(), whole.size())),
+                std::string::npos)
+          << err;
+      EXPECT_EQ(err.find("changed while it was read"), std::string::npos) << err;
+      ParsedLog all = ReadLogText(whole, log.string());
+      EXPECT_EQ(linesOf(rows.str()), linesOf(e2e::RunToCsv(*library, all)));
     });
   }
 }

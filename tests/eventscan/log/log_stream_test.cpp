@@ -155,6 +155,67 @@ TEST(LogStream, EventTableEntriesAheadAndPastTheEnd) {
   });
 }
 
+// A drive still being recorded: its log grows by whole lines while it is
+// read. Every record is read, those appended too, and the stream says that
+// the log grew; a line still being written when the reading reaches the end
+// is left out, and counted. A file rewritten to a longer one is no growth:
+// the bytes read last no longer read the same, and the stream stops there.
+// Whether the lines are read on the feeding thread or ahead of it.
+TEST(LogStream, ALogThatGrowsWhileItIsReadIsReadToItsNewEnd) {
+  e2e::TempDir work;
+  const e2e::fs::path path = work.Path() / "drive.jsonl";
+  auto lines = [](int from, int to, const char* level) {
+    std::string text;
+    for (int i = from; i < to; ++i)
+      text += fmt::format(R"({{"time": "2026-03-14T10:{:02}:{:02}.500", "fields": {{"RxLevSub": {}}}}})", i / 60 % 60,
+                          i % 60, level) +
+              "\n";
+    return text;
+  };
+  const std::string first = Header + "\n" + lines(0, 2000, "-70");
+  enum class Append { WholeLines, AndAPartLine, Rewritten };
+  for (const int threads : {1, 2}) {
+    for (const Append append : {Append::WholeLines, Append::AndAPartLine, Append::Rewritten}) {
+      SCOPED_TRACE(fmt::format("threads {}, case {}", threads, static_cast<int>(append)));
+      e2e::WriteFile(path, first);
+      // Back in time, so that the append is seen however coarse the file times are.
+      e2e::fs::last_write_time(path, e2e::fs::last_write_time(path) - std::chrono::hours(1));
+      ReadOptions options;
+      options.BlockBytes = 1024;
+      options.Threads = threads;
+      LogStream log(OpenLogSource(path.string()), path.string(), options);
+      for (int i = 0; i < 10; ++i) ASSERT_TRUE(log.Next());
+      std::string more = lines(2000, 2500, "-71");
+      if (append == Append::AndAPartLine) more += R"({"time": "2026-03-14T11:00:00.500", "fie)";
+      // Into the file the stream reads: appended, or written over from its start.
+      if (append == Append::Rewritten) more = Header + "\n" + lines(0, 2000, "-99") + more;
+      std::FILE* file = std::fopen(path.c_str(), append == Append::Rewritten ? "r+b" : "ab");
+      ASSERT_NE(file, nullptr);
+      ASSERT_EQ(std::fwrite(more.data(), 1, more.size(), file), more.size());
+      std::fclose(file);
+      int records = 10;
+      while (log.Next()) ++records;
+      if (append == Append::Rewritten) {
+        EXPECT_TRUE(log.Changed());
+        EXPECT_LT(records, 2000);
+        EXPECT_NE(log.ChangeText().find("the log changed while it was read"), std::string::npos) << log.ChangeText();
+        continue;
+      }
+      EXPECT_FALSE(log.Changed()) << log.ChangeText();
+      EXPECT_EQ(records, 2500);
+      EXPECT_TRUE(log.Faults().empty());
+      ASSERT_NE(log.Record(2499), nullptr);
+      EXPECT_EQ(log.Record(2499)->Field(3), -71) << "RxLevSub";
+      const std::string grew = fmt::format("{}: the log grew while it was read (from {} to {} bytes", path.string(),
+                                           first.size(), first.size() + more.size());
+      EXPECT_EQ(log.Growth().rfind(grew, 0), 0u) << log.Growth();
+      EXPECT_EQ(log.Growth().find("a line still being written") != std::string::npos,
+                append == Append::AndAPartLine)
+          << log.Growth();
+    }
+  }
+}
+
 // A file rewritten in place with its modification time put back: reading in
 // order cannot tell, but a record read again is checked against the bytes
 // first read, and the stream stops there instead of giving the new values.

@@ -3,14 +3,21 @@
 
 eventscan starts this script with Debian's interpreter (python3-distributed)
 and stays the only writer of the campaign database: it writes one JSON line a
-log to our stdin ({"id", "argv", "timeout"}), every log becomes one task on
-the cluster, each task runs the worker's own `eventscan campaign-worker LOG`
-(the logs and eventscan on storage every worker reads), and each finished task
-comes back as one JSON line on stdout ({"id", "stdout", "stderr", "returncode",
-"timed_out"}). Scheduling, retries and transport are Dask's; nothing here
-decides where a task runs.
+log to our stdin ({"id", "argv_hex", "timeout"}: the worker's arguments as the
+hex of their bytes, since a file name need not be text), every log becomes one
+task on the cluster, each task runs the worker's own `eventscan
+campaign-worker LOG` (the logs and eventscan on storage every worker reads),
+and each finished task comes back as one JSON line on stdout ({"id",
+"stdout", "stderr", "returncode", "timed_out"}). A request that cannot be
+run is answered as a failed task: it costs its log only. Scheduling, retries
+and transport are Dask's; nothing here decides where a task runs.
+
+Our stdin stays open as long as eventscan waits for answers: its end means
+that eventscan is done or gone, and this process ends at once, its tasks
+with it.
 """
 import json
+import os
 import subprocess
 import sys
 import threading
@@ -30,9 +37,13 @@ def run_worker(argv, timeout):
     except subprocess.TimeoutExpired as e:
         err = (e.stderr or b"").decode("utf-8", "replace")[-4096:]
         return {"stdout": "", "stderr": err, "returncode": -9, "timed_out": True}
-    except OSError as e:
-        return {"stdout": "", "stderr": f"{argv[0]}: cannot start the worker: {e}", "returncode": 127,
+    except (OSError, ValueError) as e:
+        return {"stdout": "", "stderr": f"{os.fsdecode(argv[0])}: cannot start the worker: {e}", "returncode": 127,
                 "timed_out": False}
+
+
+def failed(why):
+    return {"stdout": "", "stderr": why, "returncode": 1, "timed_out": False}
 
 
 def main():
@@ -45,47 +56,65 @@ def main():
     ids = {}
     lock = threading.Lock()
     tasks_left = [0]
-    reading_done = threading.Event()
+    work = threading.Event()
+
+    def answer(request_id, reply):
+        reply["id"] = request_id
+        with lock:
+            sys.stdout.write(json.dumps(reply) + "\n")
+            sys.stdout.flush()
+
+    def submit(line):
+        try:
+            request = json.loads(line)
+            request_id = request["id"]
+        except (ValueError, KeyError, TypeError) as e:
+            print(f"campaign_dask.py: a request that is not one: {e}", file=sys.stderr)
+            return
+        try:
+            argv = [bytes.fromhex(a) for a in request["argv_hex"]]
+            future = client.submit(run_worker, argv, request.get("timeout", 0),
+                                   key=f"eventscan-log-{request_id}", pure=False, retries=0)
+        except Exception as e:  # this log cannot be handed to the cluster: its fault alone
+            answer(request_id, failed(f"the Dask task could not be made: {e}"))
+            return
+        with lock:
+            ids[future.key] = request_id
+            tasks_left[0] += 1
+        pending.add(future)
+        work.set()
 
     def read_requests():
-        for line in sys.stdin:
+        for line in sys.stdin.buffer:
             line = line.strip()
-            if not line:
-                continue
-            request = json.loads(line)
-            future = client.submit(run_worker, request["argv"], request.get("timeout", 0),
-                                   key=f"eventscan-log-{request['id']}", pure=False, retries=0)
-            with lock:
-                ids[future.key] = request["id"]
-                tasks_left[0] += 1
-            pending.add(future)
-        reading_done.set()
+            if line:
+                submit(line)
+        # eventscan closed our stdin: it is done, or it is gone.
+        os._exit(0)
 
-    reader = threading.Thread(target=read_requests, daemon=True)
-    reader.start()
+    threading.Thread(target=read_requests, daemon=True).start()
     while True:
         with lock:
             idle = tasks_left[0] == 0
-        if idle and reading_done.is_set():
-            break
+            if idle:
+                work.clear()
         if idle:
-            reading_done.wait(0.05)
+            work.wait(0.2)
             continue
         for future in pending:
             try:
-                answer = future.result()
+                reply = future.result()
             except Exception as e:  # the task itself failed on the cluster
-                answer = {"stdout": "", "stderr": f"the Dask task failed: {e}", "returncode": 1, "timed_out": False}
+                reply = failed(f"the Dask task failed: {e}")
             with lock:
-                answer["id"] = ids.pop(future.key)
-            sys.stdout.write(json.dumps(answer) + "\n")
-            sys.stdout.flush()
-            with lock:
+                request_id = ids.pop(future.key)
                 tasks_left[0] -= 1
+            answer(request_id, reply)
             break
-    client.close()
-    return 0
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    try:
+        sys.exit(main())
+    except BrokenPipeError:  # eventscan is gone
+        os._exit(1)

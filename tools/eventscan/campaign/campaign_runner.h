@@ -29,11 +29,6 @@ struct CampaignOptions {
   std::string Python = "/usr/bin/python3";
 };
 
-// The logs of a campaign in the order they are run: files named as they are,
-// and below each directory the regular files that are logs, captures or
-// gzip-compressed logs by their first bytes (sorted by path).
-std::vector<std::string> FindCampaignLogs(const std::vector<std::string>& inputs);
-
 // The exit status: 0 when every log ended ok or was skipped, 2 when one
 // could not be run to its end (it is in the database with its fault).
 int RunCampaign(const CampaignOptions& options);

@@ -31,6 +31,7 @@
 #include "kpi/kpi_output.h"
 #include "kpi/kpi_run.h"
 #include "log/networks.h"
+#include "support/hex_text.h"
 #include "output/result_rows.h"
 
 namespace eventscan {
@@ -253,7 +254,7 @@ int runLog(WorkerSetUp& s, const std::string& log, std::ostream& out) {
           writeLine(out, line);
         }
       }
-      damage = input->Changed() ? input->Stream->ChangeText() : input->Damage();
+      damage = input->Fault();
       for (const KpiValue& k : table) out << R"({"type":"kpi","kpi":)" << KpiJsonText(k) << "}\n";
       json route = json::array();
       for (const auto& [lat, lon] : track.Route(500)) route.push_back({lat / 1e6, lon / 1e6});
@@ -325,9 +326,9 @@ int ServeCampaignWorker(const WorkerOptions& o) {
   const int errors = memfd_create("campaign-worker-stderr", MFD_CLOEXEC);
   for (std::string request; std::getline(std::cin, request);) {
     if (request.empty()) continue;
-    json name = json::parse(request, nullptr, false);
-    if (!name.is_string()) continue;
-    const std::string log = name.get<std::string>();
+    const std::optional<std::string> named = HexToBytes(request);
+    if (!named) continue;
+    const std::string& log = *named;
     std::cout.flush();
     if (errors >= 0) {
       if (ftruncate(errors, 0) != 0) {}

@@ -20,7 +20,8 @@ struct WorkerOptions {
 int RunCampaignWorker(const WorkerOptions& options, std::ostream& out);
 
 // A worker that runs many logs: the library is loaded once, then each log
-// named on standard input (a JSON string a line) runs in a child process
+// named on standard input (the hex of its path's bytes, a line each: a file
+// name need not be text) runs in a child process
 // forked for it, so that it starts with the library as loaded and nothing
 // left by the logs before it, and a crash or a hang costs that log only.
 // Each log's lines go to standard output as RunCampaignWorker writes them,

@@ -1,6 +1,6 @@
 // The eventscan commands behind the command line and their options: run,
 // check, list, demo, report, kpi, import, and the two that open the library's
-// windows. Each returns its exit status (cli/exit_codes.h); messages go to
+// windows. Each returns its exit status (log/exit_codes.h); messages go to
 // stderr and name the file and line concerned.
 #pragma once
 
@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/exit_codes.h"
+#include "log/exit_codes.h"
 #include "kpi/kpi_output.h"
 #include "output/output_formats.h"
 

@@ -48,6 +48,13 @@ int ImportCommand(const ImportOptions& o) {
       }
     } else if (!o.Stats) {
       WriteCaptureLog(std::cout, capture, o.Capture);
+      std::cout.flush();
+    }
+    // A capture tshark read only in part: the log holds the records before
+    // the damage, and the damage is named last, as a run of it names it.
+    if (!capture.Damage.empty()) {
+      std::cerr << "fault: " << TerminalText(capture.Damage) << '\n';
+      return ExitInput;
     }
     return ExitOk;
   } catch (const std::exception& e) {

@@ -50,7 +50,7 @@ int KpiCommand(const KpiOptions& o) {
     std::cout.flush();
     // A log that changed while it was read, or broke off, is a fault of the
     // log: the table is that of the records read.
-    return input->Changed() || input->Damaged() ? ExitInput : ExitOk;
+    return input->Faulty() ? ExitInput : ExitOk;
   } catch (const std::exception& e) {
     std::cerr << TerminalText(e.what()) << '\n';
     return ExitInput;

@@ -80,7 +80,7 @@ int ReportCommand(const ReportOptions& o) {
           ShowRecordOfRow(*input, {}, record, e.Network);
           e.Shown = record;
         }
-      if (input->Changed() && !changedWhenFed) std::cerr << TerminalText(input->Stream->ChangeText()) << '\n';
+      ReportChangeFoundLate(*input, changedWhenFed);
       data.Kpis = std::move(table);
       data.KpiSource = kpis.Path;
       data.KpiFileFound = kpis.Found;
@@ -93,7 +93,7 @@ int ReportCommand(const ReportOptions& o) {
     WriteFileAtomically(o.Output, page);
     std::cerr << fmt::format("{}: {} records, {} events, {} bytes\n", o.Output, input->Records(), events,
                              page.size());
-    return input->Changed() || input->Damaged() ? ExitInput : ExitOk;
+    return input->Faulty() ? ExitInput : ExitOk;
   } catch (const std::exception& e) {
     std::cerr << TerminalText(e.what()) << '\n';
     return ExitInput;

@@ -17,6 +17,7 @@
 #include "host/host_session.h"
 #include "log/networks.h"
 #include "log/record_parser.h"
+#include "output/early_rows.h"
 #include "output/output_formats.h"
 #include "output/progress.h"
 #include "support/text_escape.h"
@@ -43,17 +44,6 @@ void warnWithoutDefinitions(HostLibrary& library, uint8_t network, const LogHead
                            EffectiveHomeDirectory(), NetworkName(network));
 }
 
-// The earliest time a record's results can sort by: its own two and those
-// of its test items.
-double earliestTime(const HandsetRecord& rec) {
-  double earliest = std::min(rec.Time, rec.OrderTime);
-  for (const TestItem& item : rec.Items) {
-    const double time = item.Time;  // a packed field: read, never bound to a reference
-    earliest = std::min(earliest, time);
-  }
-  return earliest;
-}
-
 // The network of each record, kept where it changes (a byte a record for a
 // log of 4 M records otherwise).
 class NetworkChanges {
@@ -78,6 +68,22 @@ class NetworkChanges {
   int32_t records_ = 0;
   std::vector<std::pair<int32_t, uint8_t>> changes_;  // the first record of a network and the network
 };
+
+// What a row shows of its record when the rows are written once the log has
+// been fed: a capture's frame number and network, a streamed log's network.
+RowAdjust recordShown(const LogInput& input, const NetworkChanges& nets) {
+  if (!input.Frames.empty())
+    return [&input](ResultRow& row) { ShowRecordOfRow(input, {}, row.RecordIndex, row.Network); };
+  if (input.Stream) return [&nets](ResultRow& row) { nets.Show(row); };
+  return {};
+}
+
+std::string summaryLine(const LogInput& input, size_t rows, std::chrono::steady_clock::time_point started) {
+  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  std::string summary = fmt::format("{} records, {} results, {:.3f} seconds", input.Records(), rows, seconds);
+  if (input.Faults()) summary += fmt::format(", {} malformed lines skipped", input.Faults());
+  return summary;
+}
 
 }  // namespace
 
@@ -117,53 +123,16 @@ int RunLog(HostLibrary& library, LogInput& input, const EventFilter& filter, Out
     RowWriter writer(format, whileFed, [&nets](ResultRow& row) { nets.Show(row); });
     size_t rows = 0;
     if (input.Stream) {
-      int32_t fed = 0;
-      double promised = -std::numeric_limits<double>::infinity();  // no record is to be earlier than this
-      bool steppedBack = false;
-      size_t nextEntry = 0;  // the first event-table entry not looked at
+      EarlyRows earlyRows(*input.Stream, writer, outputStream);
       session.Feed(
           *input.Stream,
           [&](const HandsetRecord& rec) {
             nets.Take(rec.NetType);
-            if (!early) return;
-            LogStream& log = *input.Stream;
-            double earliest = earliestTime(rec);
-            // The entries this line declares are fed next; one that names
-            // another record gives a result with that record's time.
-            for (; nextEntry < log.EventOrigins().size() && log.EventOrigins()[nextEntry].DeclaredBy <= log.CurrentIndex();
-                 ++nextEntry)
-              if (log.EventOrigins()[nextEntry].RecordGiven)
-                if (const HandsetRecord* named = log.Record(log.Events()[nextEntry].RecordIndex))
-                  earliest = std::min(earliest, earliestTime(*named));
-            if (earliest < promised && !steppedBack) {
-              // Its results cannot go before the rows written: they follow them.
-              steppedBack = true;
-              std::cerr << fmt::format("warning: {}:{}: the line gives a time {:.3f} s earlier than rows already "
-                                       "written: the rows of its results, and of any such line's, follow them\n",
-                                       TerminalText(log.Name()), log.Entry(log.CurrentIndex()).Line,
-                                       (promised - earliest) * 86400.0);
-            }
-            if ((++fed & (RowStep - 1)) != 0) return;
-            // The records still to come are taken to be no earlier than
-            // this one, less the slack.
-            TEventsResult& results = session.Results();
-            const int32_t final = results.FinalCount(earliest - ClockSlackDays);
-            if (final == 0) return;
-            // The records of these rows are read now, before any is written:
-            // a log found changed here has its rows written as a changed
-            // log's are, once it has been fed.
-            for (int32_t i = 0; i < final && !log.Changed(); ++i)
-              if (TEventResult* r = results.GetResult(i)) log.Record(r->RecordIndex);
-            if (log.Changed()) return;
-            promised = std::max(promised, earliest - ClockSlackDays);
-            const bool first = !out;
-            writer.Write(outputStream(), results, 0, final);
-            results.ReleaseFirst(final);
-            if (first) writer.Flush(*out);  // the reader has the first rows at once
+            if (early) earlyRows.Fed(rec, session.Results());
           },
           [&](const LogStream& s, bool complete) {
             progress.Reading(s.RecordsFound(), s.BytesRead(), s.Size(), complete);
-            if (out && !complete) writer.Flush(*out);
+            if (!complete) earlyRows.Flush();
           });
       if (!FinishInput(input)) return ExitInput;
       changedWhenFed = input.Changed();
@@ -177,30 +146,16 @@ int RunLog(HostLibrary& library, LogInput& input, const EventFilter& filter, Out
       writer.Write(o, session.Results(), 0, session.Results().GetCount());
       rows = writer.Finish(o);
     } else {
-      RowAdjust byFrame;
-      if (!input.Frames.empty())
-        byFrame = [&input](ResultRow& row) { ShowRecordOfRow(input, {}, row.RecordIndex, row.Network); };
-      else if (input.Stream)
-        byFrame = [&nets](ResultRow& row) { nets.Show(row); };
-      rows = WriteResults(o, session.Results(), session.Filter(), format, byFrame);
+      rows = WriteResults(o, session.Results(), session.Filter(), format, recordShown(input, nets));
     }
-    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    std::string summary = fmt::format("{} records, {} results, {:.3f} seconds", input.Records(), rows, seconds);
-    if (input.Faults()) summary += fmt::format(", {} malformed lines skipped", input.Faults());
-    if (tableOnStdout)
-      o << summary << '\n';
-    else
-      std::cerr << summary << '\n';
+    (tableOnStdout ? o : std::cerr) << summaryLine(input, rows, started) << '\n';
     o.flush();
   }  // the session ends here: the library saves what changed
   std::vector<std::string> faults = LibraryFaults(library);
   ReportLibraryFaults(faults, faultsBefore);
-  if (input.Changed()) {
-    // The rows written are sound, but not the log's all.
-    if (!changedWhenFed) std::cerr << TerminalText(input.Stream->ChangeText()) << '\n';
-    return ExitInput;
-  }
-  if (input.Damaged()) return ExitInput;  // the rows written are those before the damage
+  ReportChangeFoundLate(input, changedWhenFed);
+  // The rows written are sound, but not the log's all: those before the change or the damage.
+  if (input.Faulty()) return ExitInput;
   return faults.size() == faultsBefore ? ExitOk : ExitSave;
 }
 

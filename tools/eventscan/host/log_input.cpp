@@ -94,6 +94,7 @@ bool FinishInput(const LogInput& input) {
   if (stream.UnlistedUnknownFields())
     std::cerr << fmt::format("{}: {} more unknown field names are not listed\n", stream.Name(),
                              stream.UnlistedUnknownFields());
+  if (std::string growth = stream.Growth(); !growth.empty()) std::cerr << TerminalText(growth) << '\n';
   if (stream.Changed()) {
     std::cerr << TerminalText(stream.ChangeText()) << '\n';
     return true;
@@ -102,6 +103,10 @@ bool FinishInput(const LogInput& input) {
   if (!stream.Stopped()) return true;
   std::cerr << fmt::format("{}: stopped at the first malformed line (--strict)\n", input.Stream->Name());
   return false;
+}
+
+void ReportChangeFoundLate(const LogInput& input, bool changedWhenFed) {
+  if (input.Changed() && !changedWhenFed) std::cerr << TerminalText(input.Stream->ChangeText()) << '\n';
 }
 
 }  // namespace eventscan

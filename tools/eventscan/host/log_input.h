@@ -40,6 +40,10 @@ struct LogInput {
   // of the log.
   std::string Damage() const { return Stream ? Stream->Damage() : CaptureDamage; }
   bool Damaged() const { return !Damage().empty(); }
+  // Either: a run of the input is a fault of the log though its rows are
+  // written. Fault() says why, naming the file (empty when sound).
+  bool Faulty() const { return Changed() || Damaged(); }
+  std::string Fault() const { return Changed() ? Stream->ChangeText() : Damage(); }
 };
 
 // Opens the log at `path` or reads the capture (recognised by its first
@@ -52,6 +56,10 @@ std::optional<LogInput> OpenLogOrCapture(const std::string& path, const ReadOpti
 // and the change of a log that changed while it was read; false when strict
 // reading stopped (the message is printed).
 bool FinishInput(const LogInput& input);
+// After the rows were written: prints the change of a log found as they read
+// their records again, unless it was found while the log was fed
+// (`changedWhenFed`: FinishInput printed it).
+void ReportChangeFoundLate(const LogInput& input, bool changedWhenFed);
 
 // Reads a capture for a run into `input`: prints its faults and summary, and
 // keeps the frame of every record, the records at which the handset came back

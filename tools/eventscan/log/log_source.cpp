@@ -71,40 +71,48 @@ uint32_t blockHash(const char* p, size_t n) {
 }
 
 // A file read in order and again at any offset through the same descriptor.
-// Nothing else should write it meanwhile; in case something does, each read
-// in order checks the file's size and modification time against those it had
-// when it was opened, and each read again checks its bytes against a check
-// value of the block of the file they are in, taken when the block was first
-// read (4 bytes a KiB of the log). A change raises LogChanged.
+// Nothing but its recorder should write it meanwhile: a drive still being
+// recorded grows by whole lines, and those are read too, up to the last line
+// end there is when the reading reaches the end (a line still being written
+// is left for later, or out). Anything else is a change: each read in order
+// checks the file's size and modification time against those last seen (a
+// file that grew must still hold the bytes read last, so that a rewrite to a
+// longer file is not taken for growth), and each read again checks its bytes
+// against a check value of the block of the file they are in, taken when the
+// block was first read (4 bytes a KiB of the log). A change raises LogChanged.
 class FileSource : public LogSource {
  public:
   FileSource(int fd, bool owned, uint64_t base, const struct stat& opened, std::string path)
-      : fd_(fd), owned_(owned), base_(base), size_(static_cast<uint64_t>(opened.st_size) - base), opened_(opened),
-        path_(std::move(path)) {
+      : fd_(fd), owned_(owned), base_(base), size_(static_cast<uint64_t>(opened.st_size) - base),
+        openedSize_(size_), seen_(opened), path_(std::move(path)) {
     posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
   }
   ~FileSource() override {
     if (owned_) ::close(fd_);
   }
-  size_t Read(char* buffer, size_t size) override {
-    const size_t n = readSome(fd_, buffer, size, path_);
-    checkUnchanged();
-    keepChecks(buffer, n);
-    return n;
-  }
+  size_t Read(char* buffer, size_t size) override;
   void ReadAt(uint64_t offset, size_t size, char* out) override;
   uint64_t Size() const override { return size_; }
+  std::string Growth() const override;
 
  private:
   static constexpr size_t Block = 1024;
-  void checkUnchanged();
+  // Looks at the file's size and time: raises LogChanged on a change, takes
+  // growth in. `atEnd`: the reading found no more bytes, so a write whose
+  // bytes are not there yet is not waited for.
+  void look(bool atEnd);
+  // Of `n` bytes read at the file's end past the size it was opened with,
+  // those up to the last line end.
+  size_t wholeLines(const char* bytes, size_t n) const;
   void keepChecks(const char* bytes, size_t n);
 
   int fd_;
   bool owned_;
   uint64_t base_;  // where the log began in the file (standard input may be positioned)
-  uint64_t size_;
-  struct stat opened_;
+  uint64_t size_;  // as last seen
+  uint64_t openedSize_;
+  struct stat seen_;
+  bool writtenTo_ = false;  // its time changed, its size not yet
   std::string path_;
   uint64_t passed_ = 0;           // bytes read in order
   std::vector<uint32_t> checks_;  // of each whole block passed
@@ -112,13 +120,63 @@ class FileSource : public LogSource {
   std::string again_;             // blocks read again
 };
 
-void FileSource::checkUnchanged() {
+size_t FileSource::Read(char* buffer, size_t size) {
+  for (;;) {
+    const long got = ReadAtOffset(fd_, base_ + passed_, buffer, size);
+    if (got < 0) throw systemError(path_, "cannot read the log");
+    const uint64_t before = size_;
+    look(got == 0);
+    size_t n = static_cast<size_t>(got);
+    if (passed_ + n > openedSize_ && passed_ + n >= size_) n = wholeLines(buffer, n);
+    if (n > 0) {
+      keepChecks(buffer, n);
+      return n;
+    }
+    // At the end: unless the file grew meanwhile, this is the log's end.
+    if (size_ == before) return 0;
+  }
+}
+
+size_t FileSource::wholeLines(const char* bytes, size_t n) const {
+  const size_t opened = openedSize_ > passed_ ? static_cast<size_t>(openedSize_ - passed_) : 0;
+  for (size_t i = n; i > opened; --i)
+    if (bytes[i - 1] == '\n') return i;
+  return std::min(opened, n);
+}
+
+void FileSource::look(bool atEnd) {
   struct stat now {};
   if (fstat(fd_, &now) != 0) throw systemError(path_, "cannot read the log");
-  if (now.st_size != opened_.st_size)
-    throw changed(path_, fmt::format("its size went from {} to {} bytes", opened_.st_size, now.st_size));
-  if (now.st_mtim.tv_sec != opened_.st_mtim.tv_sec || now.st_mtim.tv_nsec != opened_.st_mtim.tv_nsec)
-    throw changed(path_, "it was written to");
+  const bool sameTime = now.st_mtim.tv_sec == seen_.st_mtim.tv_sec && now.st_mtim.tv_nsec == seen_.st_mtim.tv_nsec;
+  if (now.st_size < seen_.st_size)
+    throw changed(path_, fmt::format("its size went from {} to {} bytes", seen_.st_size, now.st_size));
+  if (now.st_size == seen_.st_size) {
+    if (sameTime) return;
+    // A recorder's write changes the time before the size: seen again, or
+    // at the end, it was a write over the bytes.
+    if (writtenTo_ || atEnd) throw changed(path_, "it was written to");
+    writtenTo_ = true;
+    return;
+  }
+  // Grown: appended to, if the bytes read last still read the same.
+  if (passed_ > 0) {
+    const size_t last = static_cast<size_t>(std::min<uint64_t>(passed_, Block));
+    std::string bytes(last, '\0');
+    ReadAt(passed_ - last, last, bytes.data());
+  }
+  seen_ = now;
+  size_ = static_cast<uint64_t>(now.st_size) - base_;
+  writtenTo_ = false;
+}
+
+std::string FileSource::Growth() const {
+  if (size_ == openedSize_) return {};
+  std::string text = fmt::format("{}: the log grew while it was read (from {} to {} bytes, a drive still being "
+                                 "recorded): the records appended were read too",
+                                 path_, openedSize_, size_);
+  if (passed_ < size_)
+    text += fmt::format("; its last {} bytes, a line still being written, are left out", size_ - passed_);
+  return text;
 }
 
 void FileSource::keepChecks(const char* bytes, size_t n) {

@@ -25,6 +25,9 @@ class LogSource {
   // Why the bytes ended before the log did (a damaged compressed stream),
   // naming the file and the byte; empty when they reached the log's end.
   virtual std::string Damage() const { return {}; }
+  // How the log grew while it was read (a drive still being recorded: its
+  // appended lines are read too), naming the file; empty when it did not.
+  virtual std::string Growth() const { return {}; }
   // From another thread: a Read waiting for bytes that may never come (a
   // pipe whose writer stays open) returns 0 now, and every later one too.
   // The other calls are not for then.

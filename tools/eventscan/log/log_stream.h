@@ -106,6 +106,9 @@ class LogStream {
   // Where a damaged compressed log broke off (the records before it are
   // read); empty for a log read to its end.
   std::string Damage() const;
+  // How the log grew while it was read, its appended records read too;
+  // empty when it did not grow.
+  std::string Growth() const { return source_->Growth(); }
   // Records found so far (read ahead included).
   size_t RecordsFound() const { return index_.size(); }
   const RecordIndexEntry& Entry(int32_t index) const { return index_[static_cast<size_t>(index)]; }

@@ -48,6 +48,11 @@ std::string SharedSource::Damage() const {
   return inner_->Damage();
 }
 
+std::string SharedSource::Growth() const {
+  std::lock_guard lock(mutex_);
+  return inner_->Growth();
+}
+
 ReadAhead::ReadAhead(std::unique_ptr<LineScanner> scanner, SharedSource& source)
     : scanner_(std::move(scanner)), source_(source) {
   for (size_t i = 0; i < Batches; ++i) {

@@ -38,6 +38,7 @@ class SharedSource : public LogSource {
   void ReadAt(uint64_t offset, size_t size, char* out) override;
   uint64_t Size() const override;
   std::string Damage() const override;
+  std::string Growth() const override;
   // Without the lock: it ends a wait for a pipe's bytes.
   void Cancel() override { inner_->Cancel(); }
   // Whether the source has reported damage: read on the reading thread only.
