@@ -1,13 +1,17 @@
-// eventscan run on the real handset capture in ../shared/captures, with the
+// eventscan run on the real handset captures in ../shared/captures, with the
 // sample definitions: every event a reader of the capture in Wireshark lists,
-// at its frame, with the network's cause where there is one. Skipped (with a
-// message) when the capture or tshark is not there.
+// at its frame, with the network's cause where there is one; on the LTE
+// captures the frames and causes are those tshark shows. Skipped (with a
+// message) when the captures or tshark are not there.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "testing/capture_pcap.h"
 #include "testing/e2e_support.h"
@@ -71,6 +75,42 @@ std::string runEventscan(const std::string& args, int& status) {
   for (size_t n; (n = fread(buf, 1, sizeof buf, pipe)) > 0;) out.append(buf, n);
   status = pclose(pipe);
   return out;
+}
+
+const fs::path RealCaptures = Capture.parent_path() / "real";
+
+// Frame number and the first value of `field` of each frame tshark's display
+// filter keeps.
+std::vector<std::pair<int, std::string>> tsharkFrames(const fs::path& capture, const std::string& filter,
+                                                      const std::string& field) {
+  const std::string command = "tshark -r '" + capture.string() + "' -n -Y '" + filter +
+                              "' -T fields -E separator=, -E occurrence=f -e frame.number -e " + field + " 2>/dev/null";
+  std::vector<std::pair<int, std::string>> frames;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return frames;
+  char buf[512];
+  while (fgets(buf, sizeof buf, pipe)) {
+    std::string line(buf);
+    if (!line.empty() && line.back() == '\n') line.pop_back();
+    const size_t comma = line.find(',');
+    frames.emplace_back(std::stoi(line.substr(0, comma)), comma == std::string::npos ? "" : line.substr(comma + 1));
+  }
+  pclose(pipe);
+  return frames;
+}
+
+// The rows of `event` in `rows`.
+std::vector<Row> rowsOf(const std::vector<Row>& rows, const std::string& event) {
+  std::vector<Row> out;
+  for (const Row& r : rows)
+    if (r.Event == event) out.push_back(r);
+  return out;
+}
+
+std::string listed(const std::vector<Row>& rows) {
+  std::ostringstream out;
+  for (const Row& r : rows) out << r.Frame << " " << r.Event << " [" << r.Details << "] " << r.Network << "\n";
+  return out.str();
 }
 
 }  // namespace
@@ -206,5 +246,83 @@ TEST(CaptureRun, ImportOfACaptureReadInPartNamesTheDamageAsARunDoes) {
     EXPECT_NE(import.Err.find(damage + "\n"), std::string::npos) << "run:\n" << run.Err << "import:\n" << import.Err;
     ASSERT_TRUE(fs::exists(log)) << "the records before the damage are written";
     EXPECT_NE(e2e::ReadFile(log).find("\n{"), std::string::npos) << "a record after the header";
+  }
+}
+
+// An LTE-only capture runs as an LTE log: the sample LTE events at the frames
+// tshark shows the messages in, with the causes tshark decodes.
+TEST(CaptureRun, LteCapturesGiveTheSampleLteEventsAtTheFramesTsharkShows) {
+  if (!fs::exists(RealCaptures)) GTEST_SKIP() << RealCaptures << " is not there; the capture test is skipped";
+  if (!e2e::TsharkAvailable()) GTEST_SKIP() << "tshark is not installed (Debian package tshark)";
+  e2e::TempHome home;
+  auto run = [&](const char* name) {
+    int status = 0;
+    std::string csv = runEventscan("run " + (RealCaptures / name).string() + " --home " + home.Path().string() +
+                                       " --format csv",
+                                   status);
+    EXPECT_EQ(status, 0) << name;
+    return parseCsv(csv);
+  };
+  // Each (event, frame, cause value) of the expected list is a row of its
+  // event at that frame whose detail names the cause; and there are no more.
+  struct Expected {
+    std::string Event;
+    std::vector<std::pair<int, std::string>> Frames;  // frame, cause
+  };
+  auto check = [](const std::vector<Row>& rows, const Expected& e) {
+    SCOPED_TRACE(e.Event + "\n" + listed(rows));
+    const std::vector<Row> got = rowsOf(rows, e.Event);
+    ASSERT_EQ(got.size(), e.Frames.size());
+    for (size_t i = 0; i < got.size(); ++i) {
+      EXPECT_EQ(got[i].Frame, e.Frames[i].first);
+      EXPECT_NE(got[i].Details.find("(" + e.Frames[i].second + ")"), std::string::npos) << got[i].Details;
+      EXPECT_EQ(got[i].Network, "LTE");
+    }
+  };
+
+  // A radio link failure whose re-establishment is rejected, then a TAU and
+  // an attach rejected by the network (LTE NAS inside RRC only).
+  const fs::path reject = RealCaptures / "lte-reestablish-reject-testnet-2025.pcapng";
+  const std::vector<Row> rejectRows = run(reject.filename().c_str());
+  const auto requests =
+      tsharkFrames(reject, "lte-rrc.rrcConnectionReestablishmentRequest_element", "lte-rrc.reestablishmentCause");
+  ASSERT_EQ(requests.size(), 1u);
+  auto rejects = tsharkFrames(reject, "lte-rrc.rrcConnectionReestablishmentReject_element", "gsmtap.type");
+  ASSERT_EQ(rejects.size(), 1u);
+  rejects[0].second = requests[0].second;  // the reject tells the cause of the request it answers
+  check(rejectRows, {"Radio Link Failure", requests});
+  check(rejectRows, {"Re-establishment Reject", rejects});
+  check(rejectRows, {"TAU Reject", tsharkFrames(reject, "nas_eps.nas_msg_emm_type == 0x4b", "nas_eps.emm.cause")});
+  check(rejectRows, {"Attach Reject", tsharkFrames(reject, "nas_eps.nas_msg_emm_type == 0x44", "nas_eps.emm.cause")});
+
+  // The attach reject logged twice (inside RRC, then as LTE NAS) is one event,
+  // at the first of the two frames.
+  const fs::path deadsim = RealCaptures / "lte-deadsim-attach-reject-2025.pcap";
+  auto attachRejects = tsharkFrames(deadsim, "nas_eps.nas_msg_emm_type == 0x44", "nas_eps.emm.cause");
+  ASSERT_EQ(attachRejects.size(), 2u);
+  attachRejects.resize(1);
+  check(run(deadsim.filename().c_str()), {"Attach Reject", attachRejects});
+
+  // Intra-LTE handovers: a success at the Complete that answers each handover
+  // command, naming the target PCI tshark reads in the command.
+  for (const char* name : {"lte-two-handovers-testnet-2025.pcapng", "lte-tram-handover-tau-2025.pcapng"}) {
+    SCOPED_TRACE(name);
+    const fs::path capture = RealCaptures / name;
+    const std::vector<Row> rows = run(name);
+    const auto commands = tsharkFrames(capture, "lte-rrc.mobilityControlInfo_element", "lte-rrc.targetPhysCellId");
+    const auto completes = tsharkFrames(capture, "lte-rrc.rrcConnectionReconfigurationComplete_element", "gsmtap.type");
+    const std::vector<Row> handovers = rowsOf(rows, "Handover Success");
+    ASSERT_FALSE(commands.empty());
+    ASSERT_EQ(handovers.size(), commands.size()) << listed(rows);
+    for (size_t i = 0; i < commands.size(); ++i) {
+      int complete = 0;
+      for (const auto& [frame, unused] : completes)
+        if (frame > commands[i].first) {
+          complete = frame;
+          break;
+        }
+      EXPECT_EQ(handovers[i].Frame, complete);
+      EXPECT_EQ(handovers[i].Details.rfind("PCI " + commands[i].second, 0), 0u) << handovers[i].Details;
+    }
   }
 }

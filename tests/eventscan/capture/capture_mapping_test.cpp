@@ -195,3 +195,118 @@ TEST(CaptureMapping, TimesNeverRunBackSoDelaysAreNotNegative) {
   EXPECT_DOUBLE_EQ(r[1].Time, r[0].Time);
   EXPECT_NEAR((r[2].Time - r[0].Time) * 86400.0, 0.5, 1e-6);
 }
+
+namespace {
+
+// An LTE RRC frame on `channel` (the message element tshark shows) with the
+// message-type CHOICE index `choice`.
+std::map<std::string, std::string> lteRrc(int number, const std::string& channel, const std::string& choice) {
+  return with(frame(number, "13"), {{"lte-rrc." + channel + "_Message_element", "1"}, {"lte-rrc.c1", choice + ",0"}});
+}
+
+int32_t fieldOf(const CaptureRecord& r, int32_t id) {
+  for (const auto& [i, v] : r.Fields)
+    if (i == id) return v;
+  return NoValue;
+}
+
+}  // namespace
+
+TEST(CaptureMapping, LteMeasurementReportsGiveServingAndStrongestNeighbour) {
+  CaptureMapper mapper("t.pcap");
+  // Values as tshark lists them: the serving cell first, then each neighbour.
+  auto report = lteRrc(1, "UL_DCCH", "1");
+  mapper.MapLine(line(with(report, {{"lte-rrc.rsrpResult", "50,35,32"}, {"lte-rrc.rsrqResult", "23,13,13"},
+                                    {"lte-rrc.physCellId", "194,69"}})));
+  // A report whose neighbours gave no RSRP names no neighbour.
+  mapper.MapLine(line(with(report, {{"lte-rrc.rsrpResult", "97"}, {"lte-rrc.rsrqResult", "0,20"},
+                                    {"lte-rrc.physCellId", "308"}})));
+  mapper.Finish();
+  const auto& r = mapper.Result().Records;
+  ASSERT_EQ(r.size(), 2u);
+  EXPECT_FALSE(r[0].Message);
+  // 36.133: RSRP_50 is -90 dBm and up, RSRQ_23 -8.5 dB and up (whole dB: -9).
+  EXPECT_EQ(fieldOf(r[0], 300), -90);
+  EXPECT_EQ(fieldOf(r[0], 301), -9);
+  EXPECT_EQ(fieldOf(r[0], 308), -105);
+  EXPECT_EQ(fieldOf(r[0], 309), -14);
+  EXPECT_EQ(fieldOf(r[0], 310), 194);
+  EXPECT_EQ(fieldOf(r[1], 300), -43);
+  EXPECT_EQ(fieldOf(r[1], 301), -20);
+  EXPECT_EQ(fieldOf(r[1], 310), NoValue);
+}
+
+TEST(CaptureMapping, LteMessagesCarryRedirectsScgFailuresAndServiceRequests) {
+  CaptureMapper mapper("t.pcap");
+  // An RRC Connection Release to UMTS FDD on UARFCN 10688, release cause other.
+  mapper.MapLine(line(with(lteRrc(1, "DL_DCCH", "5"), {{"lte-rrc.releaseCause", "1"},
+                                                       {"lte-rrc.redirectedCarrierInfo", "2"},
+                                                       {"lte-rrc.utra_FDD", "10688"}})));
+  // SCG Failure Information NR (messageClassExtension c2 index 8), failure
+  // type "dummy" with failureType-v1610 scg-lbtFailure.
+  mapper.MapLine(line(with(frame(2, "13"), {{"lte-rrc.UL_DCCH_Message_element", "1"},
+                                            {"lte-rrc.messageClassExtension", "0"}, {"lte-rrc.c2", "8"},
+                                            {"lte-rrc.c1", "0"}, {"lte-rrc.failureType_r15", "6"},
+                                            {"lte-rrc.failureType_v1610", "1"}})));
+  // The short Service Request: a security header (12) and no message type;
+  // the writer left GSMTAP's uplink bit at 0.
+  mapper.MapLine(line(with(frame(3, "18"), {{"nas_eps.security_header_type", "12"}, {"gsmtap.uplink", "0"}})));
+  mapper.Finish();
+  const auto& r = mapper.Result().Records;
+  ASSERT_EQ(r.size(), 3u);
+  EXPECT_EQ(r[0].Code, lte::ConnectionRelease);
+  EXPECT_EQ(r[0].SubType, 3);
+  EXPECT_EQ(r[0].Cause, 1);
+  EXPECT_EQ(r[0].TargetSystem, msgbytes::SystemUtraFdd);
+  EXPECT_EQ(r[0].Earfcn, 10688);
+  EXPECT_EQ(r[0].Uplink, 0);
+  const std::string bytes = ToHandsetRecord(r[0]).MessageBytes;
+  ASSERT_TRUE(msgbytes::WellFormed(bytes));
+  EXPECT_EQ(msgbytes::ReadI32(*msgbytes::Find(bytes, msgbytes::Earfcn), 0), 10688);
+  EXPECT_EQ(msgbytes::ReadI32(*msgbytes::Find(bytes, msgbytes::TargetSystem), 0), 1);
+  EXPECT_EQ(r[1].Code, lte::ScgFailureInformationNr);
+  EXPECT_EQ(r[1].ScgFailureType, 7);
+  EXPECT_EQ(r[1].Uplink, 1);
+  EXPECT_EQ(r[2].Code, eps::ServiceRequest);
+  EXPECT_EQ(r[2].Uplink, 1) << "a Service Request is always uplink";
+  EXPECT_EQ(mapper.Result().Network, 4);
+}
+
+TEST(CaptureMapping, NasLoggedAgainIsOneRecordCipheredNasIsCountedAndMixedCapturesDropLte) {
+  CaptureMapper mapper("t.pcap");
+  auto reject = with(lteRrc(1, "DL_DCCH", "1"), {{"nas_eps.security_header_type", "0"},
+                                                 {"nas_eps.nas_msg_emm_type", "0x44"}, {"nas_eps.emm.cause", "15"}});
+  mapper.MapLine(line(reject));  // inside a DL Information Transfer
+  mapper.MapLine(line(with(frame(2, "18"), {{"nas_eps.security_header_type", "0"},
+                                            {"nas_eps.nas_msg_emm_type", "0x44"}, {"nas_eps.emm.cause", "15"}})));
+  reject["frame.number"] = "3";  // the network sends it again, in the same form: a new message
+  mapper.MapLine(line(reject));
+  mapper.MapLine(line(with(frame(4, "18"), {{"nas_eps.security_header_type", "2"}})));  // ciphered
+  CaptureLog log;
+  {
+    CaptureMapper copy = mapper;
+    copy.Finish();
+    log = copy.Result();
+  }
+  std::vector<uint32_t> codes;
+  for (const CaptureRecord& r : log.Records) codes.push_back(r.Code);
+  EXPECT_EQ(codes, (std::vector<uint32_t>{lte::DlInformationTransfer, eps::AttachReject, lte::DlInformationTransfer,
+                                          eps::AttachReject}));
+  EXPECT_EQ(log.Records[1].Cause, 15);
+  EXPECT_EQ(log.Records[1].Frame, 1u);
+  EXPECT_EQ(log.Stats.CipheredNas, 1u);
+  EXPECT_EQ(log.Stats.Skipped["LTE NAS ciphered"], 1u);
+  EXPECT_EQ(log.Stats.Skipped["LTE NAS logged twice (one record)"], 1u);
+  EXPECT_EQ(log.Stats.Skipped.count("LTE RRC"), 0u);
+  EXPECT_EQ(log.Network, 4);
+
+  // With a GSM record the capture is run without its LTE records, as before.
+  mapper.MapLine(line(with(frame(5, "2"), {{"gsm_a.dtap.msg_cc_type", "0x25"}})));
+  mapper.Finish();
+  EXPECT_NE(mapper.Result().Network, 4);
+  ASSERT_EQ(mapper.Result().Records.size(), 1u);
+  EXPECT_EQ(mapper.Result().Records[0].Net, 0);
+  EXPECT_EQ(mapper.Result().Stats.Skipped["LTE RRC"], 2u);
+  EXPECT_EQ(mapper.Result().Stats.Skipped["LTE NAS"], 2u);
+  EXPECT_EQ(mapper.Result().Stats.CipheredNas, 0u);
+}

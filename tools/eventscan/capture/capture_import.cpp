@@ -5,6 +5,7 @@
 #include <fmt/format.h>
 
 #include "eventmanager/outside/data_access.h"
+#include "eventmanager/outside/message_bytes.h"
 #include "log/log_header.h"
 #include "log/networks.h"
 #include "support/text_escape.h"
@@ -34,6 +35,19 @@ void WriteCaptureLog(std::ostream& out, const CaptureLog& capture, const std::st
       line += fmt::format(", \"code\": \"0x{:08X}\", \"mode\": {}", r.Code, r.Mode);
       if (r.SubType >= 0) line += fmt::format(", \"sub_type\": {}", r.SubType);
       line += ", \"ie\": {";
+      // LTE elements by their tags, as little-endian hex (the log reader
+      // takes a host's tag so).
+      auto element = [&](uint8_t tag, std::initializer_list<int32_t> values) {
+        std::string hex;
+        for (int32_t v : values) hex += hexBytes(&v, 4);
+        line += fmt::format("\"0x{:02X}\": \"{}\", ", tag, hex);
+      };
+      if (r.Pci) element(msgbytes::Pci, {*r.Pci});
+      if (r.Earfcn) element(msgbytes::Earfcn, {*r.Earfcn});
+      if (r.TargetSystem) element(msgbytes::TargetSystem, {*r.TargetSystem});
+      if (r.EpsBearerId) element(msgbytes::EpsBearerId, {*r.EpsBearerId});
+      if (r.NrCell) element(msgbytes::NrCell, {r.NrCell->first, r.NrCell->second});
+      if (r.ScgFailureType) element(msgbytes::ScgFailureType, {*r.ScgFailureType});
       if (r.Uplink >= 0) line += fmt::format("\"0x80\": \"{:02X}\", ", r.Uplink);
       uint32_t frame = r.Frame;
       line += fmt::format("\"0x81\": \"{}\"", hexBytes(&frame, 4));

@@ -33,6 +33,12 @@ HandsetRecord ToHandsetRecord(const CaptureRecord& r) {
     // elements by the names of their log keys ("0x80", "0x81", "cause", ...).
     msgbytes::Writer w;
     if (r.SubType >= 0) w.U8(msgbytes::SubType, static_cast<uint8_t>(r.SubType));
+    if (r.Pci) w.I32(msgbytes::Pci, *r.Pci);
+    if (r.Earfcn) w.I32(msgbytes::Earfcn, *r.Earfcn);
+    if (r.TargetSystem) w.I32(msgbytes::TargetSystem, *r.TargetSystem);
+    if (r.EpsBearerId) w.I32(msgbytes::EpsBearerId, *r.EpsBearerId);
+    if (r.NrCell) w.I32s(msgbytes::NrCell, {r.NrCell->first, r.NrCell->second});
+    if (r.ScgFailureType) w.I32(msgbytes::ScgFailureType, *r.ScgFailureType);
     if (r.Uplink >= 0) w.U8(DirectionTag, static_cast<uint8_t>(r.Uplink));
     uint32_t frame = r.Frame;
     w.Raw(FrameTag, std::string_view(reinterpret_cast<const char*>(&frame), 4));
@@ -78,6 +84,8 @@ std::string CaptureSummary(const CaptureLog& capture) {
   }
   size_t unmapped = 0;
   for (const auto& [name, count] : capture.Stats.Unmapped) unmapped += count;
+  if (capture.Stats.CipheredNas)
+    text += fmt::format(", {} ciphered NAS messages (content not readable)", capture.Stats.CipheredNas);
   if (unmapped) text += fmt::format(", {} messages without a catalogue code (see import --stats)", unmapped);
   return text;
 }

@@ -1,7 +1,8 @@
 // What a GSMTAP capture becomes: a record per mapped frame, the frames
 // skipped and the message types left unmapped (counted by kind), the faults
-// of malformed frames; and what eventscan feeds of it, a UMTS log. Plain
-// values; the log owns everything.
+// of malformed frames; and what eventscan feeds of it, a UMTS log (a GSM or
+// LTE log for a capture of that network's frames only). Plain values; the
+// log owns everything.
 #pragma once
 
 #include <cstdint>
@@ -25,7 +26,7 @@ class CaptureError : public std::runtime_error {
 struct CaptureRecord {
   uint32_t Frame = 0;
   double Time = 0;          // days; never earlier than the record before
-  uint8_t Net = 2;          // 0 GSM, 2 UMTS
+  uint8_t Net = 2;          // 0 GSM, 2 UMTS, 4 LTE
   bool Message = true;      // else a measurement record
   uint32_t Code = 0;
   uint32_t Mode = 0;        // 0 idle, 2 dedicated
@@ -34,6 +35,9 @@ struct CaptureRecord {
   std::optional<int32_t> Cause;
   std::optional<int32_t> CmServiceType;
   std::optional<std::pair<int32_t, int32_t>> TargetCell;  // BCCH, BSIC
+  // LTE elements (docs/message-bytes.md)
+  std::optional<int32_t> Pci, Earfcn, TargetSystem, EpsBearerId, ScgFailureType;
+  std::optional<std::pair<int32_t, int32_t>> NrCell;  // NR-ARFCN, PCI
   std::vector<std::pair<int32_t, int32_t>> Fields;        // (identifier, value)
 };
 
@@ -41,6 +45,9 @@ struct CaptureStats {
   size_t Frames = 0;
   std::map<std::string, size_t> Skipped;   // kind of frame -> count
   std::map<std::string, size_t> Unmapped;  // message type tshark named -> count
+  // EPS NAS messages whose content is ciphered (in plain LTE NAS frames or
+  // inside RRC): counted, never guessed at.
+  size_t CipheredNas = 0;
   size_t SkippedTotal() const;
 };
 
@@ -53,7 +60,7 @@ struct LteStretch {
 };
 
 struct CaptureLog {
-  uint8_t Network = 2;  // 2 UMTS; 0 GSM for a capture of GSM frames only
+  uint8_t Network = 2;  // 2 UMTS; 0 GSM for a capture of GSM frames only, 4 LTE for one of LTE frames only
   std::vector<CaptureRecord> Records;
   std::vector<LteStretch> LteStretches;
   CaptureStats Stats;
@@ -65,7 +72,7 @@ struct CaptureLog {
 };
 
 // The records as eventscan feeds them: a UMTS log (header network 2), or a
-// GSM log for a capture of GSM frames only.
+// GSM or LTE log for a capture of GSM or LTE frames only.
 ParsedLog ToParsedLog(const CaptureLog& capture, const std::string& path);
 HandsetRecord ToHandsetRecord(const CaptureRecord& record);
 

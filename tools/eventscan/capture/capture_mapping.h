@@ -1,8 +1,10 @@
 // The table that turns what tshark decodes in a GSMTAP capture into message
 // codes of the WCDMA decoder catalogue (a capture is run as a UMTS log, its
-// GSM frames as records of network GSM): the tshark field of each layer-3
-// protocol, its catalogue group and the field of its cause, and the RRC
-// message choices by GSMTAP channel. Read-only data; any thread.
+// GSM frames as records of network GSM) and of the LTE catalogue: the tshark
+// field of each layer-3 protocol, its catalogue group and the field of its
+// cause, the RRC message choices by GSMTAP channel, the LTE RRC choices by
+// logical channel and the direction of EPS NAS messages. Read-only data; any
+// thread.
 #pragma once
 
 #include <cstdint>
@@ -44,6 +46,31 @@ const RrcChoice* FindRrcChoice(uint8_t channel, uint8_t choice);
 // RR system information messages (44.018 9.1.31-9.1.43): counted and
 // skipped, as no reader uses them.
 bool IsSystemInformation(uint8_t rrType);
+
+// LTE RRC logical channels (36.331 6.2.1), in the order of their columns.
+// This tshark leaves gsmtap.rrc_sub_type empty for LTE: the channel is the
+// message element tshark decoded.
+enum LteChannel : uint8_t { LteBcchBch, LteBcchDlSch, LtePcch, LteDlCcch, LteDlDcch, LteUlCcch, LteUlDcch };
+inline constexpr size_t LteChannelCount = 7;
+std::span<const char* const> LteChannelFields();   // tshark's message element of each channel
+const char* LteChannelName(uint8_t channel);        // "UL-DCCH"
+inline bool LteUplinkChannel(uint8_t channel) { return channel == LteUlCcch || channel == LteUlDcch; }
+
+// One LTE RRC message choice: the c1 CHOICE index of the channel's message
+// type, or with Extension the c2 index of its messageClassExtension.
+struct LteChoice {
+  uint8_t Channel;
+  bool Extension;
+  uint8_t Choice;
+  const char* Name;  // the ASN.1 name, for listings of unmapped messages
+  uint32_t Code;     // its lte:: catalogue code; 0 when unmapped
+};
+std::span<const LteChoice> LteChoices();
+const LteChoice* FindLteChoice(uint8_t channel, bool extension, uint8_t choice);
+
+// The direction an EPS NAS message type goes in (24.301 8.2, 8.3): 1 uplink,
+// 0 downlink, -1 for the messages sent both ways (detach, EMM and ESM status).
+int EpsNasDirection(uint32_t code);
 
 // Host elements of the message bytes (tags above 0x7F are the host's own).
 inline constexpr uint8_t DirectionTag = 0x80;  // u8: 1 uplink, 0 downlink

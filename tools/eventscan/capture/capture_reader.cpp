@@ -164,7 +164,7 @@ CaptureLog ReadCapture(const std::string& path) {
   }
   const std::string program = tsharkProgram();
   std::vector<std::string> args = {program, "-r", path, "-n", "-T", "fields", "-E", "separator=/t", "-E",
-                                   "occurrence=f", "-E", "quote=n"};
+                                   "occurrence=a", "-E", "quote=n"};
   for (const char* f : CaptureFields()) {
     args.push_back("-e");
     args.push_back(f);

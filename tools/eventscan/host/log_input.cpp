@@ -34,9 +34,9 @@ bool ReadCaptureForRun(const std::string& path, bool strict, LogInput& input) {
   CaptureLog capture = ReadCapture(path);
   PrintCaptureFaults(capture, path);
   std::cerr << TerminalText(path + ": " + CaptureSummary(capture)) << '\n';
-  // No record of the library can say LTE: a stretch on LTE is not run, and
-  // the events start again after it, so that nothing is reported as a change
-  // between two 2G/3G networks across it.
+  // A capture with 2G/3G records is run without its LTE records: a stretch
+  // on LTE is not run, and the events start again after it, so that nothing
+  // is reported as a change between two 2G/3G networks across it.
   for (const LteStretch& s : capture.LteStretches) {
     std::cerr << TerminalText(fmt::format("{}: frames {}-{}: the handset is on LTE (not run: no record can carry "
                                           "LTE){}",
@@ -69,7 +69,7 @@ std::optional<LogInput> OpenLogOrCapture(const std::string& path, const ReadOpti
   // only a regular file may be a capture.
   std::error_code ec;
   if (path != "-" && std::filesystem::is_regular_file(path, ec) && IsCaptureFile(path)) {
-    if (read.Network) std::cerr << fmt::format("{}: a capture is run as a UMTS log (a GSM log when it holds GSM frames only); --network is ignored\n", path);
+    if (read.Network) std::cerr << fmt::format("{}: a capture is run as a UMTS log (a GSM or LTE log when it holds GSM or LTE frames only); --network is ignored\n", path);
     if (!ReadCaptureForRun(path, read.Strict, input)) return std::nullopt;
     PrintLogFaults(*input.Parsed);
     if (input.Parsed->Stopped) {
