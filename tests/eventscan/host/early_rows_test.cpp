@@ -118,7 +118,8 @@ const std::string TdCall = R"(      <MsgEvent-7 EventName="TD Call" StartedFlag=
 
 void addTdCall(const e2e::fs::path& home) {
   std::string define = e2e::ReadFile(home / "EventsDefine.cfg");
-  const std::string end = "      </MsgEvent-6>\n    </TD-SCDMA>\n  </Message>";
+  // The last TD-SCDMA message event; other networks' elements may follow.
+  const std::string end = "      </MsgEvent-6>\n    </TD-SCDMA>\n";
   const size_t at = define.find(end);
   ASSERT_NE(at, std::string::npos);
   define.insert(at + end.find("    </TD-SCDMA>"), TdCall);
