@@ -151,7 +151,7 @@ TEST(PropertyQueries, BitmapByEventKey) {
 
   EXPECT_EQ(QueryMsgPropertyListCount(p, 2), 2);
   EXPECT_EQ(QueryMsgPropertyListCount(p, 0), 0);
-  EXPECT_THROW(QueryMsgPropertyListCount(p, 4), EListError);
+  EXPECT_THROW(QueryMsgPropertyListCount(p, 5), EListError);
   EXPECT_EQ(QueryTestPropertyListCount(p), 1);
 }
 

@@ -29,6 +29,7 @@
 
 #include "eventmanager/integer_array.h"
 #include "testing/e2e_support.h"
+#include "testing/four_networks.h"
 
 namespace {
 
@@ -233,6 +234,9 @@ TEST(LteWindows, FillExportsTakeLte) {
 TEST(LteWindows, LteEventsBuiltInTheEditorsAreSavedAndFire) {
   e2e::TempHome home;
   const e2e::fs::path file = home.Path() / "EventsDefine.cfg";
+  // The person starts from a home without LTE events.
+  for (const char* name : {"EventsDefine.cfg", "EventsProperty.cfg"})
+    e2e::WriteFile(home.Path() / name, WithoutLteElements(e2e::ReadFile(home.Path() / name)));
   e2e::WriteFile(home.Path() / "lte.jsonl", LteLog);
   eventscan::ParsedLog log = eventscan::ReadLog((home.Path() / "lte.jsonl").string());
   WithLibrary(home.Path(), [&](eventscan::HostLibrary& library, Exports& win) {
