@@ -28,6 +28,7 @@
 #include <QTreeWidget>
 
 #include "testing/e2e_support.h"
+#include "window_steps.h"
 
 namespace {
 
@@ -58,30 +59,6 @@ void WithLibrary(const e2e::fs::path& home,
     body(*library, win);
     library->FinalEventManagerDllApplication();
   });
-}
-
-template <class T>
-T* child(QWidget* window, const char* name) {
-  T* found = window->findChild<T*>(name);
-  EXPECT_NE(found, nullptr) << name;
-  return found;
-}
-
-void screenshot(QWidget* widget, const std::string& name) {
-  QDir().mkpath(EVENTMANAGER_SCREENSHOT_DIR);
-  EXPECT_TRUE(widget->grab().save(QString(EVENTMANAGER_SCREENSHOT_DIR "/") + name.c_str())) << name;
-}
-
-QWidget* shown(QWidget* window) {
-  window->show();
-  EXPECT_TRUE(QTest::qWaitForWindowExposed(window));
-  return window;
-}
-
-std::vector<std::string> tabTexts(QTabBar* tabs) {
-  std::vector<std::string> texts;
-  for (int i = 0; i < tabs->count(); ++i) texts.push_back(tabs->tabText(i).toStdString());
-  return texts;
 }
 
 std::vector<std::string> entries(QListWidget* list) {

@@ -31,6 +31,7 @@
 
 #include "eventmanager/integer_array.h"
 #include "testing/e2e_support.h"
+#include "window_steps.h"
 
 namespace {
 
@@ -67,30 +68,6 @@ void WithLibrary(const e2e::fs::path& home, const std::function<void(eventscan::
     body(*library, win);
     library->FinalEventManagerDllApplication();
   });
-}
-
-template <class T>
-T* child(QWidget* window, const char* name) {
-  T* found = window->findChild<T*>(name);
-  EXPECT_NE(found, nullptr) << name;
-  return found;
-}
-
-void screenshot(QWidget* widget, const std::string& name) {
-  QDir().mkpath(EVENTMANAGER_SCREENSHOT_DIR);
-  EXPECT_TRUE(widget->grab().save(QString(EVENTMANAGER_SCREENSHOT_DIR "/") + name.c_str())) << name;
-}
-
-QWidget* shown(QWidget* window) {
-  window->show();
-  EXPECT_TRUE(QTest::qWaitForWindowExposed(window));
-  return window;
-}
-
-std::vector<std::string> topTexts(QTreeWidget* tree) {
-  std::vector<std::string> texts;
-  for (int i = 0; i < tree->topLevelItemCount(); ++i) texts.push_back(tree->topLevelItem(i)->text(0).toStdString());
-  return texts;
 }
 
 QTreeWidgetItem* eventRow(QTreeWidget* tree, const std::string& name) {
@@ -171,7 +148,7 @@ TEST(InternalEventsWindow, NetworkSetShowsOnlyItsCategories) {
     EXPECT_EQ(window->objectName(), "TFrmInternalEvents");
     EXPECT_EQ(window->windowTitle(), "Internal Event Manage");
     auto* categories = child<QTreeWidget>(window, "VSTEventsRoot");
-    EXPECT_EQ(topTexts(categories), (std::vector<std::string>{"UMTS-Message", "UMTS-Warning", "Test"}));
+    EXPECT_EQ(topLevelTexts(categories), (std::vector<std::string>{"UMTS-Message", "UMTS-Warning", "Test"}));
     // The first category is selected and shown, each event with six options.
     auto* events = child<QTreeWidget>(window, "VSTEvents");
     ASSERT_GT(events->topLevelItemCount(), 0);

@@ -29,6 +29,7 @@
 
 #include "eventmanager/integer_array.h"
 #include "testing/e2e_support.h"
+#include "window_steps.h"
 #include "testing/four_networks.h"
 
 namespace {
@@ -66,36 +67,6 @@ void WithLibrary(const e2e::fs::path& home, const std::function<void(eventscan::
     body(*library, win);
     library->FinalEventManagerDllApplication();
   });
-}
-
-template <class T>
-T* child(QWidget* window, const char* name) {
-  T* found = window->findChild<T*>(name);
-  EXPECT_NE(found, nullptr) << name;
-  return found;
-}
-
-void screenshot(QWidget* widget, const std::string& name) {
-  QDir().mkpath(EVENTMANAGER_SCREENSHOT_DIR);
-  EXPECT_TRUE(widget->grab().save(QString(EVENTMANAGER_SCREENSHOT_DIR "/") + name.c_str())) << name;
-}
-
-QWidget* shown(QWidget* window) {
-  window->show();
-  EXPECT_TRUE(QTest::qWaitForWindowExposed(window));
-  return window;
-}
-
-std::vector<std::string> tabTexts(QTabBar* tabs) {
-  std::vector<std::string> texts;
-  for (int i = 0; i < tabs->count(); ++i) texts.push_back(tabs->tabText(i).toStdString());
-  return texts;
-}
-
-std::vector<std::string> topLevelTexts(QTreeWidget* tree) {
-  std::vector<std::string> texts;
-  for (int i = 0; i < tree->topLevelItemCount(); ++i) texts.push_back(tree->topLevelItem(i)->text(0).toStdString());
-  return texts;
 }
 
 void click(QWidget* window, const char* button) {
