@@ -41,23 +41,13 @@ struct MaintainExports {
 
 void WithLibrary(const e2e::fs::path& home,
                  const std::function<void(eventscan::HostLibrary&, MaintainExports&)>& body) {
-  e2e::InFreshProcess([&] {
-    static int argc = 1;
-    static char name[] = "maintain_test";
-    static char* argv[] = {name, nullptr};
-    QApplication app(argc, argv);
-    e2e::LoadedLibrary library(home);
-    void* handle = dlopen(library->Path().c_str(), RTLD_NOW | RTLD_NOLOAD);
-    ASSERT_NE(handle, nullptr);
+  WithWindowsLibrary(home, [&](eventscan::HostLibrary& library) {
     MaintainExports win;
-    win.CreateEventMaintainWin = reinterpret_cast<CreateEventMaintainWin_t>(dlsym(handle, "CreateEventMaintainWin"));
+    win.CreateEventMaintainWin = windowExport<CreateEventMaintainWin_t>(library, "CreateEventMaintainWin");
     win.CreateEventMaintainWinByNetType =
-        reinterpret_cast<CreateEventMaintainWinByNetType_t>(dlsym(handle, "CreateEventMaintainWinByNetType"));
-    dlclose(handle);
+        windowExport<CreateEventMaintainWinByNetType_t>(library, "CreateEventMaintainWinByNetType");
     ASSERT_TRUE(win.CreateEventMaintainWin && win.CreateEventMaintainWinByNetType);
-    library->InitEventManagerDllApplication(&app);
-    body(*library, win);
-    library->FinalEventManagerDllApplication();
+    body(library, win);
   });
 }
 

@@ -47,26 +47,16 @@ struct WindowExports {
 // In a fresh process: a QApplication, the library with `home`, its window
 // exports, then the body; the host's final call closes the session.
 void WithLibrary(const e2e::fs::path& home, const std::function<void(eventscan::HostLibrary&, WindowExports&)>& body) {
-  e2e::InFreshProcess([&] {
-    static int argc = 1;
-    static char name[] = "windows_test";
-    static char* argv[] = {name, nullptr};
-    QApplication app(argc, argv);
-    e2e::LoadedLibrary library(home);
-    void* handle = dlopen(library->Path().c_str(), RTLD_NOW | RTLD_NOLOAD);
-    ASSERT_NE(handle, nullptr);
+  WithWindowsLibrary(home, [&](eventscan::HostLibrary& library) {
     WindowExports win;
-    win.CreateInternalEventsWin = reinterpret_cast<CreateInternalEventsWin_t>(dlsym(handle, "CreateInternalEventsWin"));
+    win.CreateInternalEventsWin = windowExport<CreateInternalEventsWin_t>(library, "CreateInternalEventsWin");
     win.CreateInternalEventsWinByNetType =
-        reinterpret_cast<CreateInternalEventsWinByNetType_t>(dlsym(handle, "CreateInternalEventsWinByNetType"));
-    win.FillEventPopupTreeView = reinterpret_cast<FillEventPopupTreeView_t>(dlsym(handle, "FillEventPopupTreeView"));
-    win.InitialEventComboBox = reinterpret_cast<InitialEventComboBox_t>(dlsym(handle, "InitialEventComboBox"));
-    dlclose(handle);
+        windowExport<CreateInternalEventsWinByNetType_t>(library, "CreateInternalEventsWinByNetType");
+    win.FillEventPopupTreeView = windowExport<FillEventPopupTreeView_t>(library, "FillEventPopupTreeView");
+    win.InitialEventComboBox = windowExport<InitialEventComboBox_t>(library, "InitialEventComboBox");
     ASSERT_TRUE(win.CreateInternalEventsWin && win.CreateInternalEventsWinByNetType && win.FillEventPopupTreeView &&
                 win.InitialEventComboBox);
-    library->InitEventManagerDllApplication(&app);
-    body(*library, win);
-    library->FinalEventManagerDllApplication();
+    body(library, win);
   });
 }
 

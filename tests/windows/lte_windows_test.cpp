@@ -47,25 +47,14 @@ struct Exports {
 };
 
 void WithLibrary(const e2e::fs::path& home, const std::function<void(eventscan::HostLibrary&, Exports&)>& body) {
-  e2e::InFreshProcess([&] {
-    static int argc = 1;
-    static char name[] = "lte_windows_test";
-    static char* argv[] = {name, nullptr};
-    QApplication app(argc, argv);
-    e2e::LoadedLibrary library(home);
-    void* handle = dlopen(library->Path().c_str(), RTLD_NOW | RTLD_NOLOAD);
-    ASSERT_NE(handle, nullptr);
+  WithWindowsLibrary(home, [&](eventscan::HostLibrary& library) {
     Exports win;
-    win.Maintain = reinterpret_cast<CreateEventMaintainWinByNetType_t>(dlsym(handle, "CreateEventMaintainWinByNetType"));
-    win.Properties =
-        reinterpret_cast<CreateInternalEventsWinByNetType_t>(dlsym(handle, "CreateInternalEventsWinByNetType"));
-    win.FillTree = reinterpret_cast<FillEventPopupTreeView_t>(dlsym(handle, "FillEventPopupTreeView"));
-    win.FillCombo = reinterpret_cast<InitialEventComboBox_t>(dlsym(handle, "InitialEventComboBox"));
-    dlclose(handle);
+    win.Maintain = windowExport<CreateEventMaintainWinByNetType_t>(library, "CreateEventMaintainWinByNetType");
+    win.Properties = windowExport<CreateInternalEventsWinByNetType_t>(library, "CreateInternalEventsWinByNetType");
+    win.FillTree = windowExport<FillEventPopupTreeView_t>(library, "FillEventPopupTreeView");
+    win.FillCombo = windowExport<InitialEventComboBox_t>(library, "InitialEventComboBox");
     ASSERT_TRUE(win.Maintain && win.Properties && win.FillTree && win.FillCombo);
-    library->InitEventManagerDllApplication(&app);
-    body(*library, win);
-    library->FinalEventManagerDllApplication();
+    body(library, win);
   });
 }
 
